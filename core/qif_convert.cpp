@@ -1,0 +1,121 @@
+#include "qif_convert.h"
+
+#include <string.h>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace {
+
+inline int IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+
+// True when a date line at i has the four digits the exchange needs.
+inline int HasDateDigits(const unsigned char *data, int size, int i) {
+  return size - i >= 6 && IsDigit(data[i + 1]) && IsDigit(data[i + 2]) &&
+         IsDigit(data[i + 4]) && IsDigit(data[i + 5]);
+}
+
+// A month pair of 13 to 99 suggests the dates are already day-first.
+inline int MonthLooksLikeDay(const unsigned char *data, int i) {
+  return data[i + 1] >= '2' || (data[i + 1] == '1' && data[i + 2] >= '3');
+}
+
+inline void SwapDatePairs(unsigned char *data, int i) {
+  unsigned char m1 = data[i + 1], m2 = data[i + 2];
+  data[i + 1] = data[i + 4];
+  data[i + 2] = data[i + 5];
+  data[i + 4] = m1;
+  data[i + 5] = m2;
+}
+
+// What a walk needs to know at each line start. confirm is null for the
+// question-free walk.
+struct Walk {
+  unsigned char *data;
+  int size;
+  QifConfirmFn confirm;
+  void *context;
+  int asked;
+};
+
+// Both rules at one line start. The rules change only digits and the
+// letters M and P, never an LF, so the line starts a walk finds stay the
+// same however many bytes it has already changed. Returns 0 only when the
+// user declined the question at this line.
+inline int ApplyRulesAt(Walk *walk, int i) {
+  unsigned char *data = walk->data;
+  unsigned char c = data[i];
+  if (c == 'D') {
+    if (!HasDateDigits(data, walk->size, i))
+      return 1;
+    if (walk->confirm && !walk->asked && MonthLooksLikeDay(data, i)) {
+      if (!walk->confirm(walk->context))
+        return 0;
+      walk->asked = 1;
+    }
+    SwapDatePairs(data, i);
+  } else if (c == 'M' || c == 'P') {
+    data[i] = c == 'M' ? 'P' : 'M';
+  }
+  return 1;
+}
+
+// Visits every line start below end in order: position 0 and each byte
+// after an LF. Returns -1 when all were visited, else the line start where
+// the user declined. Line starts are found sixteen bytes at a time where the
+// CPU allows it: QIF lines are short, so a call per line costs more than the
+// rules themselves.
+int WalkLineStarts(Walk *walk, int end) {
+  const unsigned char *data = walk->data;
+  if (end <= 0)
+    return -1;
+  if (!ApplyRulesAt(walk, 0))
+    return 0;
+  int pos = 0;
+#if defined(__SSE2__)
+  const __m128i lf = _mm_set1_epi8('\n');
+  // The last byte of end - 1 cannot start a line below end, so only bytes
+  // below end - 1 are searched for LFs.
+  for (; pos + 16 <= end - 1; pos += 16) {
+    __m128i block =
+        _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + pos));
+    unsigned mask =
+        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, lf)));
+    while (mask) {
+      int start = pos + __builtin_ctz(mask) + 1;
+      mask &= mask - 1;
+      if (!ApplyRulesAt(walk, start))
+        return start;
+    }
+  }
+#endif
+  for (;;) {
+    const void *lfByte = memchr(data + pos, '\n', end - 1 - pos);
+    if (!lfByte)
+      return -1;
+    int start = static_cast<int>(static_cast<const unsigned char *>(lfByte) -
+                                 data) +
+                1;
+    if (!ApplyRulesAt(walk, start))
+      return start;
+    pos = start;
+  }
+}
+
+} // namespace
+
+int ConvertQifBytes(unsigned char *data, int size, QifConfirmFn confirm,
+                    void *context) {
+  Walk walk = {data, size, confirm, context, 0};
+  int declinedAt = WalkLineStarts(&walk, size);
+  if (declinedAt < 0)
+    return 1;
+  ExchangeQifBytes(data, size, declinedAt);
+  return 0;
+}
+
+void ExchangeQifBytes(unsigned char *data, int size, int end) {
+  Walk walk = {data, size, nullptr, nullptr, 0};
+  WalkLineStarts(&walk, end < size ? end : size);
+}

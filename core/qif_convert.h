@@ -1,0 +1,22 @@
+// The conversion rules over a bare byte buffer. Nothing here knows about
+// windows, files or the document: the dialog, the command-line tool, the
+// benchmarks and the fuzzer all share these two walks.
+#ifndef KESTROM_CORE_QIF_CONVERT_H
+#define KESTROM_CORE_QIF_CONVERT_H
+
+// Asked at most once per pass, when a date's month pair is over 12.
+// Returns 1 to go on, 0 to stop and leave the content as it was.
+typedef int (*QifConfirmFn)(void *context);
+
+// Rewrites every line-start date MM?DD into DD?MM and exchanges the line
+// letters M and P, in place, in one forward walk. Returns 1 when the whole
+// content was converted, 0 when confirm declined; the content is then exactly
+// as before the call.
+int ConvertQifBytes(unsigned char *data, int size, QifConfirmFn confirm,
+                    void *context);
+
+// The same two rules at every line start before end, with no question. Run
+// over what a pass converted, it gives back the bytes the pass started from.
+void ExchangeQifBytes(unsigned char *data, int size, int end);
+
+#endif

@@ -1,0 +1,91 @@
+#include "qif_document.h"
+
+#include "qif_messages.h"
+
+QifDocumentState QifDocument;
+
+namespace {
+
+// Lengths that do not fit the document's signed 32-bit size, with room for
+// the two zero bytes after the content, are refused before any allocation.
+const LONGLONG kLargestContent = 0x7FFFFFFF - 2;
+
+void ForgetContent() {
+  if (QifDocument.data)
+    GlobalFree(QifDocument.data);
+  QifDocument.data = nullptr;
+  QifDocument.size = 0;
+}
+
+// Reads exactly length bytes, or fails: a short read must never pass for a
+// whole file, or a later Save would cut the user's file short.
+int ReadWhole(HANDLE file, unsigned char *block, DWORD length) {
+  DWORD got = 0;
+  return ReadFile(file, block, length, &got, nullptr) && got == length;
+}
+
+int LoadOpenFile(HWND owner, HANDLE file) {
+  LARGE_INTEGER length;
+  if (!GetFileSizeEx(file, &length) || length.QuadPart < 1) {
+    ShowWarning(owner, MSG_FILE_EMPTY, KESTROM_CAPTION);
+    return 0;
+  }
+  if (length.QuadPart > kLargestContent) {
+    ShowWarning(owner, MSG_UNABLE_TO_LOAD, KESTROM_CAPTION);
+    return 0;
+  }
+  DWORD size = static_cast<DWORD>(length.QuadPart);
+  void *block = GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, SIZE_T(size) + 2);
+  if (!block) {
+    ShowWarning(owner, MSG_UNABLE_TO_LOAD, KESTROM_CAPTION);
+    return 0;
+  }
+  QifDocument.data = static_cast<unsigned char *>(block);
+  if (!ReadWhole(file, QifDocument.data, size)) {
+    ForgetContent();
+    ShowWarning(owner, MSG_UNABLE_TO_LOAD, KESTROM_CAPTION);
+    return 0;
+  }
+  QifDocument.size = static_cast<int>(size);
+  return 1;
+}
+
+} // namespace
+
+// Opened with CreateFileA rather than OpenFile: OpenFile's OFSTRUCT holds
+// only 128 bytes, and a deep folder's perfectly good export would fail to
+// open. Sharing read and write is what OpenFile's compatibility mode grants,
+// so a file another program holds open unshared is still refused.
+int LoadQifFile(HWND owner) {
+  HANDLE file = CreateFileA(QifDocument.path, GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    ShowWarning(owner, MSG_UNABLE_TO_OPEN, KESTROM_CAPTION);
+    return 0;
+  }
+  int loaded = LoadOpenFile(owner, file);
+  CloseHandle(file);
+  return loaded;
+}
+
+// A write or close that fails after the create (a full disk, a dropped
+// network share) is a failure like a failed create: the caller keeps the
+// dialog open so the user can save again somewhere else.
+int WriteQifFile(HWND owner) {
+  HANDLE file = CreateFileA(QifDocument.path, GENERIC_WRITE, 0, nullptr,
+                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    ShowWarning(owner, MSG_UNABLE_TO_SAVE, SAVE_CAPTION);
+    return 0;
+  }
+  DWORD written = 0;
+  BOOL wrote = WriteFile(file, QifDocument.data, DWORD(QifDocument.size),
+                         &written, nullptr);
+  BOOL closed = CloseHandle(file);
+  if (!wrote || written != DWORD(QifDocument.size) || !closed) {
+    ShowWarning(owner, MSG_UNABLE_TO_SAVE, SAVE_CAPTION);
+    return 0;
+  }
+  return 1;
+}

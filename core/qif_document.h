@@ -1,0 +1,34 @@
+// The one QIF file a run works on, and the Win32 operations on it.
+#ifndef KESTROM_CORE_QIF_DOCUMENT_H
+#define KESTROM_CORE_QIF_DOCUMENT_H
+
+#include <windows.h>
+
+struct QifDocumentState {
+  char path[MAX_PATH];  // full path of the current file, ANSI
+  unsigned char *data;  // size content bytes, then two zero bytes
+  int size;             // content bytes; 0 until a load succeeds
+};
+
+// Application-wide: loaded once at start-up, released once by WinMain.
+extern QifDocumentState QifDocument;
+
+// The core's two ways of speaking to the user, owned by the dialog.
+// Tests replace these at link time with a recorder.
+void ShowWarning(HWND owner, const char *text, const char *caption);
+int AskYesNo(HWND owner, const char *text, const char *caption);
+
+// Reads QifDocument.path whole into a new zero-terminated block.
+// Returns 1 on a complete load; on failure it has warned the user.
+int LoadQifFile(HWND owner);
+
+// Replaces the file at QifDocument.path with the content, in one write.
+// Returns 1 when every byte reached the file; on failure it has warned.
+int WriteQifFile(HWND owner);
+
+// The conversion over the document's content, asking owner at most once.
+int ConvertQifText(HWND owner);
+void ExchangeQifFields(int end);
+int ConfirmConversion(HWND owner);
+
+#endif

@@ -1,0 +1,111 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "confirm_script.h"
+#include "qif_convert.h"
+
+namespace {
+
+std::vector<unsigned char> Bytes(const std::string &s) {
+  return std::vector<unsigned char>(s.begin(), s.end());
+}
+
+std::string Text(const std::vector<unsigned char> &v) {
+  return std::string(v.begin(), v.end());
+}
+
+struct ConvertCase {
+  const char *name;
+  std::string before;
+  std::string after;
+  const char *answers;  // scripted replies to the question
+  int questions;        // how many times it must be asked
+  int result;
+};
+
+class ConvertTable : public ::testing::TestWithParam<ConvertCase> {};
+
+TEST_P(ConvertTable, ConvertsAsTheRulesSay) {
+  const ConvertCase &c = GetParam();
+  std::vector<unsigned char> data = Bytes(c.before);
+  ConfirmScript script = {c.answers, 0};
+  int result = ConvertQifBytes(data.data(), static_cast<int>(data.size()),
+                               ScriptedConfirm, &script);
+  EXPECT_EQ(c.result, result);
+  EXPECT_EQ(c.after, Text(data));
+  EXPECT_EQ(c.questions, script.asked);
+}
+
+const ConvertCase kConvertCases[] = {
+    {"MonthFirstDate", "D12/25/99\n", "D25/12/99\n", "", 0, 1},
+    {"AskedOnceAtFirstHighMonth", "D13/01/00\nD14/02/00\n",
+     "D01/13/00\nD02/14/00\n", "y", 1, 1},
+    {"DeclineLeavesContentAsLoaded", "D01/02/00\nPx\nD13/01/00\n",
+     "D01/02/00\nPx\nD13/01/00\n", "n", 1, 0},
+    {"MonthTwentyAsks", "D20/01/00\n", "D01/20/00\n", "y", 1, 1},
+    {"DayOverTwelveDoesNotAsk", "D12/13/00\nD00/13/00\n",
+     "D13/12/00\nD13/00/00\n", "", 0, 1},
+    {"UnpaddedDatesLeftAlone", "D1/5/99\nD 1/ 5/99\nD12/3/99\n",
+     "D1/5/99\nD 1/ 5/99\nD12/3/99\n", "", 0, 1},
+    {"AnySeparator", "D12-25-99\nD12.25'99\n", "D25-12-99\nD25.12'99\n", "",
+     0, 1},
+    {"DigitSeparator", "D12345", "D45312", "", 0, 1},
+    {"LineFeedSeparator", "D12\n34", "D34\n12", "", 0, 1},
+    {"PayeeAndMemoExchanged", "PJohn Smith\nMRent\n", "MJohn Smith\nPRent\n",
+     "", 0, 1},
+    {"LoneLetter", "P", "M", "", 0, 1},
+    {"LowerCaseIgnored", "d12/25/99\nmtext\nptext\n",
+     "d12/25/99\nmtext\nptext\n", "", 0, 1},
+    {"LastLineExactlySixBytes", "x\nD12/31", "x\nD31/12", "", 0, 1},
+    {"LastLineFiveBytes", "x\nD12/3", "x\nD12/3", "", 0, 1},
+    {"FirstByteLetter", "Mfirst\n", "Pfirst\n", "", 0, 1},
+    {"CarriageReturnOnlyIsNoLineStart", "xM\rMabc", "xM\rMabc", "", 0, 1},
+    {"CrLfLinesLikeLf", "D01/31/10\r\nPShop\r\nMNote\r\n",
+     "D31/01/10\r\nMShop\r\nPNote\r\n", "", 0, 1},
+    {"HighByteStopsDate", "D1\xb2/25/99\n", "D1\xb2/25/99\n", "", 0, 1},
+    {"ShortContentLettersOnly", "P\nM\nD", "M\nP\nD", "", 0, 1},
+    {"YearNeverTouched", "D03/04/1999\n", "D04/03/1999\n", "", 0, 1},
+    {"LetterNotAtLineStart", "xP\nyM\n", "xP\nyM\n", "", 0, 1},
+    {"DeclineAtFirstLine", "D13/01/00\nPx\n", "D13/01/00\nPx\n", "n", 1, 0},
+    {"QuestionOncePerPassAfterYes", "D13/01/00\nD01/02/00\nD31/12/00\n",
+     "D01/13/00\nD02/01/00\nD12/31/00\n", "y", 1, 1},
+};
+
+INSTANTIATE_TEST_SUITE_P(
+    Rules, ConvertTable, ::testing::ValuesIn(kConvertCases),
+    [](const ::testing::TestParamInfo<ConvertCase> &info) {
+      return std::string(info.param.name);
+    });
+
+TEST(ConvertQifBytes, EmptyContentIsConverted) {
+  ConfirmScript script = {"", 0};
+  unsigned char none = 0;
+  EXPECT_EQ(1, ConvertQifBytes(&none, 0, ScriptedConfirm, &script));
+  EXPECT_EQ(0, script.asked);
+}
+
+TEST(ConvertQifBytes, TrailingZeroBytesAreNotContent) {
+  // The loaded block has two zero bytes after the content; the walk must
+  // stop at size and leave them alone.
+  std::vector<unsigned char> block = Bytes(std::string("x\nD12/3\0\0", 9));
+  ConfirmScript script = {"", 0};
+  EXPECT_EQ(1, ConvertQifBytes(block.data(), 7, ScriptedConfirm, &script));
+  EXPECT_EQ(std::string("x\nD12/3\0\0", 9), Text(block));
+}
+
+TEST(ExchangeQifBytes, StopsBeforeEnd) {
+  std::vector<unsigned char> data = Bytes("PA\nPB\nD12/25/99\n");
+  ExchangeQifBytes(data.data(), static_cast<int>(data.size()), 3);
+  EXPECT_EQ("MA\nPB\nD12/25/99\n", Text(data));
+}
+
+TEST(ExchangeQifBytes, NeverAsksAndConvertsHighMonths) {
+  std::vector<unsigned char> data = Bytes("D31/12/99\nMx\n");
+  ExchangeQifBytes(data.data(), static_cast<int>(data.size()),
+                   static_cast<int>(data.size()));
+  EXPECT_EQ("D12/31/99\nPx\n", Text(data));
+}
+
+} // namespace

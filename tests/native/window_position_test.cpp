@@ -1,0 +1,31 @@
+#include <gtest/gtest.h>
+
+#include "window_position.h"
+
+namespace {
+
+struct CenterCase {
+  int screenWidth, screenHeight, width, height;
+  int x, y;
+};
+
+class CenterTable : public ::testing::TestWithParam<CenterCase> {};
+
+TEST_P(CenterTable, CentresOnTheScreen) {
+  const CenterCase &c = GetParam();
+  int x = 12345, y = 12345;
+  CenteredOrigin(c.screenWidth, c.screenHeight, c.width, c.height, &x, &y);
+  EXPECT_EQ(c.x, x);
+  EXPECT_EQ(c.y, y);
+}
+
+const CenterCase kCenterCases[] = {
+    {800, 600, 400, 200, 200, 200},
+    {800, 600, 851, 200, -25, 200},  // truncated toward zero, not -26
+    {800, 600, 800, 601, 0, 0},
+    {1024, 768, 387, 157, 318, 305},
+};
+
+INSTANTIATE_TEST_SUITE_P(Screens, CenterTable, ::testing::ValuesIn(kCenterCases));
+
+} // namespace
