@@ -1,0 +1,55 @@
+// Start-up, the message loop and the single clean-up.
+#include "app.h"
+#include "qif_document.h"
+#include "resource.h"
+
+HINSTANCE g_appInstance;
+HICON g_appIcon;
+HWND g_mainDialog;
+
+namespace {
+
+void SetWindowIcons(HWND window) {
+  SendMessageA(window, WM_SETICON, ICON_BIG, LPARAM(g_appIcon));
+  SendMessageA(window, WM_SETICON, ICON_SMALL, LPARAM(g_appIcon));
+}
+
+// IsDialogMessageA gives the modeless dialog its keyboard: Tab, Enter for
+// the default button and Esc for Cancel. GetMessageA's -1 only means a bad
+// argument; it ends the loop rather than spinning on it.
+void RunMessageLoop() {
+  MSG message;
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    if (!IsDialogMessageA(g_mainDialog, &message)) {
+      TranslateMessage(&message);
+      DispatchMessageA(&message);
+    }
+  }
+}
+
+void ReleaseDocument() {
+  if (QifDocument.data)
+    GlobalFree(QifDocument.data);
+  QifDocument.data = nullptr;
+  QifDocument.size = 0;
+}
+
+} // namespace
+
+// The Open dialog runs inside CreateDialogParamA (from WM_INITDIALOG), while
+// the main dialog is still hidden; a failed open has already posted Cancel,
+// which the loop delivers.
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  g_appInstance = instance;
+  g_appIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_APPICON));
+  g_mainDialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_MAIN),
+                                    nullptr, MainDialogProc, 0);
+  if (!g_mainDialog)
+    return 0;
+  SetWindowIcons(g_mainDialog);
+  ShowWindow(g_mainDialog, SW_SHOW);
+  RunMessageLoop();
+  DestroyWindow(g_mainDialog);
+  ReleaseDocument();
+  return 0;
+}

@@ -1,0 +1,15 @@
+// Resource and control identifiers, shared by the resource script and the
+// dialog code.
+#ifndef KESTROM_RES_RESOURCE_H
+#define KESTROM_RES_RESOURCE_H
+
+#define IDI_APPICON 101
+#define IDD_MAIN 102
+#define IDC_FILENAME 1001
+#define IDC_SAVE 1002
+#define IDC_SAVEAS 1003
+
+#define KESTROM_VERSION_BINARY 1, 0, 0, 4
+#define KESTROM_VERSION_TEXT "1, 0, 0, 4"
+
+#endif
