@@ -1,0 +1,180 @@
+// Throughput of the conversion pass and the undo walk against the floor: one
+// memchr call from each line start to the next LF, which is the least any
+// walk that visits every line start must do. Baselines show what the pass
+// would cost written byte by byte or with a memchr call per line.
+//
+// Every walk timed here is its own inverse over the whole content, so each
+// iteration works on the same bytes: odd iterations convert the content as
+// exported, even ones convert it back. A pass over the as-exported content
+// asks nothing; a pass back over converted content sees day-first dates and
+// asks once (answered yes). Before timing, each walk's output is checked
+// against the plain walk; after it, the content is checked to be back where
+// it started.
+#include <benchmark/benchmark.h>
+
+#include <string.h>
+
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "qif_convert.h"
+#include "qif_generator.h"
+#include "qif_reference.h"
+
+namespace {
+
+typedef std::vector<unsigned char> Bytes;
+
+// Generated once per size and line end, outside any timing.
+const Bytes &Content(size_t size, QifLineEnd lineEnd) {
+  static std::map<std::pair<size_t, int>, Bytes> cache;
+  Bytes &content = cache[std::make_pair(size, static_cast<int>(lineEnd))];
+  if (content.size() != size) {
+    content.resize(size);
+    FillQifContent(content.data(), size, lineEnd, 1);
+  }
+  return content;
+}
+
+int AnswerYes(void *) { return 1; }
+
+void ConvertAnsweringYes(unsigned char *data, int size) {
+  ConvertQifBytes(data, size, AnswerYes, nullptr);
+}
+
+void UndoWholeContent(unsigned char *data, int size) {
+  ExchangeQifBytes(data, size, size);
+}
+
+// Baseline: the rules tested at every position, as the plain walk does.
+void ByteAtATime(unsigned char *data, int size) {
+  ReferenceConvert(data, size, AnswerYes, nullptr);
+}
+
+// Baseline: one memchr call per line, the rules applied at each line start
+// by the core's own walk limited to that one position.
+void PerLineMemchr(unsigned char *data, int size) {
+  int i = 0;
+  while (i < size) {
+    ExchangeQifBytes(data + i, size - i, 1);
+    const void *lf = memchr(data + i, '\n', size - i);
+    if (!lf)
+      break;
+    i = static_cast<int>(static_cast<const unsigned char *>(lf) - data) + 1;
+  }
+}
+
+// The floor: every line found with one memchr call from its start.
+size_t CountLines(const unsigned char *data, size_t size) {
+  const unsigned char *p = data, *end = data + size;
+  size_t lines = 0;
+  while (p < end) {
+    ++lines;
+    const void *lf = memchr(p, '\n', end - p);
+    if (!lf)
+      break;
+    p = static_cast<const unsigned char *>(lf) + 1;
+  }
+  return lines;
+}
+
+// Bytes per second from the iterations; lines per iteration as a counter,
+// so every row says how many line starts the walk visited.
+void ReportThroughput(benchmark::State &state, const Bytes &input) {
+  state.SetBytesProcessed(state.iterations() *
+                          static_cast<int64_t>(input.size()));
+  state.counters["lines"] =
+      static_cast<double>(CountLines(input.data(), input.size()));
+}
+
+typedef void (*WholeWalk)(unsigned char *data, int size);
+
+// What every walk timed here must make of the content as generated: it has
+// no month over 12, so no question changes the outcome.
+const Bytes &Converted(size_t size, QifLineEnd lineEnd) {
+  static std::map<std::pair<size_t, int>, Bytes> cache;
+  Bytes &converted = cache[std::make_pair(size, static_cast<int>(lineEnd))];
+  if (converted.size() != size) {
+    converted = Content(size, lineEnd);
+    ByteAtATime(converted.data(), static_cast<int>(size));
+  }
+  return converted;
+}
+
+void BenchWalk(benchmark::State &state, size_t size, QifLineEnd lineEnd,
+               WholeWalk walk) {
+  const Bytes &input = Content(size, lineEnd);
+  Bytes data = input;
+  int n = static_cast<int>(size);
+  walk(data.data(), n);
+  if (data != Converted(size, lineEnd)) {
+    ReportThroughput(state, input); // the CSV report wants every counter
+    state.SkipWithError("the walk disagrees with the plain walk");
+    return;
+  }
+  walk(data.data(), n);
+  for (auto _ : state) {
+    walk(data.data(), n);
+    benchmark::ClobberMemory();
+  }
+  if (state.iterations() % 2)
+    walk(data.data(), n);
+  if (data != input)
+    state.SkipWithError("the walk did not give back the content");
+  ReportThroughput(state, input);
+}
+
+void BenchFloor(benchmark::State &state, size_t size, QifLineEnd lineEnd) {
+  const Bytes &input = Content(size, lineEnd);
+  for (auto _ : state) {
+    size_t lines = CountLines(input.data(), size);
+    benchmark::DoNotOptimize(lines);
+  }
+  ReportThroughput(state, input);
+}
+
+struct SizeCase {
+  const char *label;
+  size_t bytes;
+};
+
+struct WalkCase {
+  const char *label;
+  WholeWalk walk;
+};
+
+void RegisterAll() {
+  static const SizeCase kSizes[] = {
+      {"4KiB", 4u << 10}, {"1MiB", 1u << 20}, {"64MiB", 64u << 20}};
+  static const WalkCase kWalks[] = {{"Convert", ConvertAnsweringYes},
+                                    {"Undo", UndoWholeContent},
+                                    {"Baseline_ByteAtATime", ByteAtATime},
+                                    {"Baseline_PerLineMemchr", PerLineMemchr}};
+  static const QifLineEnd kLineEnds[] = {kQifLf, kQifCrLf};
+  for (const SizeCase &s : kSizes) {
+    for (QifLineEnd lineEnd : kLineEnds) {
+      std::string suffix =
+          std::string("_") + s.label + (lineEnd == kQifCrLf ? "_CRLF" : "_LF");
+      for (const WalkCase &w : kWalks)
+        benchmark::RegisterBenchmark(
+            ("BM_" + std::string(w.label) + suffix).c_str(), BenchWalk, s.bytes,
+            lineEnd, w.walk);
+      benchmark::RegisterBenchmark(("BM_Floor" + suffix).c_str(), BenchFloor,
+                                   s.bytes, lineEnd);
+    }
+  }
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+  RegisterAll();
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv))
+    return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
