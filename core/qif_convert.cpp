@@ -61,11 +61,28 @@ inline int ApplyRulesAt(Walk *walk, int i) {
   return 1;
 }
 
+#if defined(__SSE2__)
+// One bit for each of the 64 bytes at data, set where the byte is an LF.
+inline unsigned long long LineFeedBits(const unsigned char *data) {
+  const __m128i lf = _mm_set1_epi8('\n');
+  unsigned long long bits = 0;
+  for (int k = 0; k < 4; ++k) {
+    __m128i block =
+        _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + 16 * k));
+    unsigned found =
+        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, lf)));
+    bits |= static_cast<unsigned long long>(found) << (16 * k);
+  }
+  return bits;
+}
+#endif
+
 // Visits every line start below end in order: position 0 and each byte
 // after an LF. Returns -1 when all were visited, else the line start where
-// the user declined. Line starts are found sixteen bytes at a time where the
-// CPU allows it: QIF lines are short, so a call per line costs more than the
-// rules themselves.
+// the user declined. QIF lines are about ten bytes long, so a call per line
+// costs more than the rules themselves: where the CPU allows it, LFs are
+// found 64 bytes at a time, which also leaves the inner loop (a branch the
+// CPU cannot foresee) once per six lines or so rather than once per line.
 int WalkLineStarts(Walk *walk, int end) {
   const unsigned char *data = walk->data;
   if (end <= 0)
@@ -74,17 +91,13 @@ int WalkLineStarts(Walk *walk, int end) {
     return 0;
   int pos = 0;
 #if defined(__SSE2__)
-  const __m128i lf = _mm_set1_epi8('\n');
   // The last byte of end - 1 cannot start a line below end, so only bytes
   // below end - 1 are searched for LFs.
-  for (; pos + 16 <= end - 1; pos += 16) {
-    __m128i block =
-        _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + pos));
-    unsigned mask =
-        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, lf)));
-    while (mask) {
-      int start = pos + __builtin_ctz(mask) + 1;
-      mask &= mask - 1;
+  for (; pos + 64 <= end - 1; pos += 64) {
+    unsigned long long lineFeeds = LineFeedBits(data + pos);
+    while (lineFeeds) {
+      int start = pos + __builtin_ctzll(lineFeeds) + 1;
+      lineFeeds &= lineFeeds - 1;
       if (!ApplyRulesAt(walk, start))
         return start;
     }
