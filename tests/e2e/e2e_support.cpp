@@ -1,0 +1,249 @@
+#include "e2e_support.h"
+
+#include <stdarg.h>
+#include <stdio.h>
+#include <string.h>
+
+namespace {
+
+int g_failures;
+
+// The common file dialogs' file-name box; its text lives in an inner edit.
+const int kFileNameBox = 1148;
+
+} // namespace
+
+HWND FileNameEdit(HWND fileDialog) {
+  HWND box = GetDlgItem(fileDialog, kFileNameBox);
+  if (!box)
+    return nullptr;
+  HWND inner = FindWindowExA(box, nullptr, "Edit", nullptr);
+  return inner ? inner : box;
+}
+
+std::string TextOf(HWND window) {
+  char text[1024];
+  ReadText(window, text, sizeof text);
+  return text;
+}
+
+int WaitForText(HWND window, const std::string &text, DWORD timeoutMs) {
+  DWORD start = GetTickCount();
+  while (TextOf(window) != text) {
+    if (GetTickCount() - start >= timeoutMs)
+      return 0;
+    Sleep(20);
+  }
+  return 1;
+}
+
+int Check(int ok, const char *format, ...) {
+  if (ok)
+    return 1;
+  ++g_failures;
+  va_list args;
+  va_start(args, format);
+  printf("FAILED: ");
+  vprintf(format, args);
+  printf("\n");
+  va_end(args);
+  fflush(stdout);
+  return 0;
+}
+
+int FailureCount() { return g_failures; }
+
+std::string WindowsPath(const char *path) {
+  std::string result = path;
+  if (result.empty() || result[0] != '/')
+    return result;
+  for (char &c : result)
+    if (c == '/')
+      c = '\\';
+  return "Z:" + result;
+}
+
+std::string JoinPath(const std::string &folder, const char *name) {
+  return folder + "\\" + name;
+}
+
+int MakeFolders(const std::string &path) {
+  for (size_t i = 3; i <= path.size(); ++i)
+    if (i == path.size() || path[i] == '\\')
+      CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES &&
+         (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Removes what an earlier run left, so every run starts from known files.
+int EmptyFolder(const std::string &path) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(JoinPath(path, "*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE)
+    return 1;
+  int ok = 1;
+  do {
+    if (!strcmp(found.cFileName, ".") || !strcmp(found.cFileName, ".."))
+      continue;
+    std::string inner = JoinPath(path, found.cFileName);
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+      ok = EmptyFolder(inner) && RemoveDirectoryA(inner.c_str()) && ok;
+    else
+      ok = DeleteFileA(inner.c_str()) && ok;
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return ok;
+}
+
+int WriteBytes(const std::string &path, const std::string &bytes) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr,
+                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    return Check(0, "cannot create %s", path.c_str());
+  DWORD written = 0;
+  BOOL ok =
+      WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr);
+  CloseHandle(file);
+  return Check(ok && written == bytes.size(), "cannot write %s", path.c_str());
+}
+
+int ReadBytes(const std::string &path, std::string *bytes) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ,
+                            nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    return 0;
+  DWORD size = GetFileSize(file, nullptr), got = 0;
+  bytes->assign(size, '\0');
+  BOOL ok = size == 0 || ReadFile(file, &(*bytes)[0], size, &got, nullptr);
+  CloseHandle(file);
+  return ok && got == size;
+}
+
+int FileExists(const std::string &path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+int CheckFileBytes(const std::string &path, const std::string &bytes) {
+  std::string actual;
+  if (!Check(ReadBytes(path, &actual), "cannot read %s", path.c_str()))
+    return 0;
+  size_t i = 0;
+  while (i < actual.size() && i < bytes.size() && actual[i] == bytes[i])
+    ++i;
+  return Check(actual == bytes,
+               "%s: %u bytes, expected %u; first difference at offset %u",
+               path.c_str(), unsigned(actual.size()), unsigned(bytes.size()),
+               unsigned(i));
+}
+
+int CheckFileSame(const std::string &path, const std::string &expectedPath) {
+  std::string expected;
+  if (!Check(ReadBytes(expectedPath, &expected), "cannot read %s",
+             expectedPath.c_str()))
+    return 0;
+  return CheckFileBytes(path, expected);
+}
+
+int StartKestrom(const E2eSetup &setup, Session *session) {
+  session->main = nullptr;
+  session->program.process = nullptr;
+  return Check(StartProgram(setup.kestrom.c_str(), &session->program),
+               "kestrom.exe did not start");
+}
+
+int ChooseFile(HWND fileDialog, const std::string &path) {
+  HWND edit = FileNameEdit(fileDialog);
+  HWND ok = GetDlgItem(fileDialog, IDOK);
+  if (!Check(edit && ok, "the file dialog has no file-name box or OK"))
+    return 0;
+  if (!Check(WriteText(edit, path.c_str()), "cannot fill the file name"))
+    return 0;
+  PostClick(ok);
+  return 1;
+}
+
+int PickAtStart(const E2eSetup &setup, const std::string &path,
+                Session *session) {
+  if (!StartKestrom(setup, session))
+    return 0;
+  HWND open = WaitForProgramWindow(&session->program, {"Open", nullptr, 0, 0},
+                                   kWindowTimeout);
+  if (!Check(open != nullptr, "no Open dialog at start-up"))
+    return 0;
+  // The Open dialog runs inside the main dialog's creation: its owner is the
+  // main dialog, still hidden.
+  session->main = GetWindow(open, GW_OWNER);
+  Check(TextOf(session->main) == MAIN_TITLE,
+        "the Open dialog's owner is \"%s\", not the main dialog",
+        TextOf(session->main).c_str());
+  return ChooseFile(open, path);
+}
+
+int OpenInKestrom(const E2eSetup &setup, const std::string &path,
+                  Session *session) {
+  if (!PickAtStart(setup, path, session))
+    return 0;
+  HWND shown = WaitForProgramWindow(
+      &session->program, {MAIN_TITLE, nullptr, 0, 0}, kWindowTimeout);
+  return Check(shown != nullptr && shown == session->main,
+               "the main dialog did not appear after opening %s", path.c_str());
+}
+
+int AnswerMessage(const Session &session, const char *text, const char *caption,
+                  int button) {
+  HWND box = WaitForProgramWindow(&session.program,
+                                  {nullptr, session.main, kMessageText, 0},
+                                  kReactionTimeout);
+  if (!Check(box != nullptr, "no message box \"%s\" appeared", text))
+    return 0;
+  std::string shownCaption = TextOf(box);
+  std::string shownText = TextOf(GetDlgItem(box, kMessageText));
+  Check(shownCaption == caption, "message box caption \"%s\", expected \"%s\"",
+        shownCaption.c_str(), caption);
+  Check(shownText == text, "message box text \"%s\", expected \"%s\"",
+        shownText.c_str(), text);
+  HWND answer = GetDlgItem(box, button);
+  if (!Check(answer != nullptr, "message box \"%s\" has no button %d", text,
+             button))
+    return 0;
+  PostClick(answer);
+  return Check(WaitForWindowGone(box, kReactionTimeout),
+               "message box \"%s\" stayed after its button", text);
+}
+
+HWND OpenSaveAs(const Session &session) {
+  PostClick(GetDlgItem(session.main, 1003));
+  HWND saveAs = WaitForProgramWindow(
+      &session.program, {"Save As", session.main, 0, 0}, kWindowTimeout);
+  Check(saveAs != nullptr, "Save As did not show its dialog");
+  return saveAs;
+}
+
+int SaveAsTo(const Session &session, const std::string &path) {
+  HWND saveAs = OpenSaveAs(session);
+  return saveAs && ChooseFile(saveAs, path);
+}
+
+std::string ShownName(const Session &session) {
+  return TextOf(GetDlgItem(session.main, 1001));
+}
+
+int CheckEndsWithCode0(Session *session, const char *what) {
+  DWORD code = 0;
+  if (!Check(WaitForExit(&session->program, kReactionTimeout, &code),
+             "%s: the program did not end", what))
+    return 0;
+  return Check(code == 0, "%s: exit code %lu, expected 0", what, code);
+}
+
+int CheckStillOpen(const Session &session, const char *what) {
+  return Check(IsRunning(&session.program) && IsWindowVisible(session.main),
+               "%s: the program should still be running with its dialog", what);
+}
+
+void FinishSession(Session *session) {
+  Check(!IsRunning(&session->program),
+        "the scenario left the program running; ending it");
+  EndProgram(&session->program);
+}

@@ -1,0 +1,74 @@
+// What every scenario needs: checks that count failures, scratch files, and
+// the steps a user takes with Kestrom (pick a file, answer a box, Save As).
+#ifndef KESTROM_TESTS_E2E_E2E_SUPPORT_H
+#define KESTROM_TESTS_E2E_E2E_SUPPORT_H
+
+#include <string>
+
+#include "win_automation.h"
+
+#define MAIN_TITLE "Validate ZARN QIF Export File Dates"
+// A message box's text is a static control with this id.
+const int kMessageText = 0xFFFF;
+
+// Set by main from the command line, in Windows form.
+struct E2eSetup {
+  std::string kestrom;  // the program under test
+  std::string work;     // this scenario's scratch folder, emptied at start
+  std::string fixtures; // the shared hand-written QIF fixtures
+  std::string extra;    // a scenario's own folder argument (the full disk)
+};
+
+// Prints the failure and counts it; returns ok so callers can stop early.
+int Check(int ok, const char *format, ...);
+int FailureCount();
+
+// "/a/b" as Wine sees it from Windows: "Z:\a\b". Other paths pass as given.
+std::string WindowsPath(const char *path);
+std::string JoinPath(const std::string &folder, const char *name);
+int MakeFolders(const std::string &path);
+int EmptyFolder(const std::string &path);
+int WriteBytes(const std::string &path, const std::string &bytes);
+int ReadBytes(const std::string &path, std::string *bytes);
+int FileExists(const std::string &path);
+// Fails with the first differing offset when the file is not exactly bytes.
+int CheckFileBytes(const std::string &path, const std::string &bytes);
+int CheckFileSame(const std::string &path, const std::string &expectedPath);
+
+std::string TextOf(HWND window);
+int WaitForText(HWND window, const std::string &text, DWORD timeoutMs);
+// The edit inside a common file dialog's file-name box.
+HWND FileNameEdit(HWND fileDialog);
+
+// Kestrom's steps. Each returns 1 when it got as far as it says, and has
+// already reported a failure through Check when it did not.
+struct Session {
+  Program program;
+  HWND main;
+};
+
+int StartKestrom(const E2eSetup &setup, Session *session);
+// Puts the path in a file dialog's name box and presses its OK button.
+int ChooseFile(HWND fileDialog, const std::string &path);
+// Starts Kestrom and picks the path in its Open dialog; session->main is
+// the main dialog, still hidden.
+int PickAtStart(const E2eSetup &setup, const std::string &path,
+                Session *session);
+// The same, then 1 when the main dialog is visible.
+int OpenInKestrom(const E2eSetup &setup, const std::string &path,
+                  Session *session);
+// Waits for a message box owned by the main dialog, checks its words and
+// presses the button with the given id.
+int AnswerMessage(const Session &session, const char *text, const char *caption,
+                  int button);
+// Presses Save As and waits for its dialog.
+HWND OpenSaveAs(const Session &session);
+int SaveAsTo(const Session &session, const std::string &path);
+// The main dialog's file-name box as shown.
+std::string ShownName(const Session &session);
+int CheckEndsWithCode0(Session *session, const char *what);
+int CheckStillOpen(const Session &session, const char *what);
+// Sees that the program is gone, ending it if a scenario left it running.
+void FinishSession(Session *session);
+
+#endif

@@ -1,0 +1,264 @@
+#include "win_automation.h"
+
+#include <stdio.h>
+#include <string.h>
+
+namespace {
+
+const DWORD kPollInterval = 20;
+const DWORD kMessageTimeout = 5000;
+
+int StartCommandLine(const char *application, char *commandLine,
+                     PROCESS_INFORMATION *info) {
+  STARTUPINFOA startup;
+  memset(&startup, 0, sizeof startup);
+  startup.cb = sizeof startup;
+  memset(info, 0, sizeof *info);
+  return CreateProcessA(application, commandLine, nullptr, nullptr, FALSE, 0,
+                        nullptr, nullptr, &startup, info) != 0;
+}
+
+struct WindowSearch {
+  DWORD processId;
+  const WindowQuery *query;
+  HWND found;
+};
+
+int TitleMatches(HWND window, const char *title) {
+  if (!title)
+    return 1;
+  char text[512];
+  return ReadText(window, text, sizeof text) && strcmp(text, title) == 0;
+}
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM context) {
+  WindowSearch *search = reinterpret_cast<WindowSearch *>(context);
+  DWORD processId = 0;
+  GetWindowThreadProcessId(window, &processId);
+  const WindowQuery *query = search->query;
+  if (processId != search->processId ||
+      (!query->evenHidden && !IsWindowVisible(window)))
+    return TRUE;
+  if (query->owner && GetWindow(window, GW_OWNER) != query->owner)
+    return TRUE;
+  if (query->childId && !GetDlgItem(window, query->childId))
+    return TRUE;
+  if (!TitleMatches(window, query->title))
+    return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+// Wine's own export: where a Windows path lives on the Unix side.
+int UnixPath(const char *windowsPath, char *unixPath, size_t size) {
+  typedef char *(CDECL * ToUnix)(LPCWSTR);
+  FARPROC proc = GetProcAddress(GetModuleHandleA("kernel32.dll"),
+                                "wine_get_unix_file_name");
+  ToUnix toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void *>(proc));
+  WCHAR wide[MAX_PATH];
+  if (!toUnix ||
+      !MultiByteToWideChar(CP_ACP, 0, windowsPath, -1, wide, MAX_PATH))
+    return 0;
+  char *converted = toUnix(wide);
+  if (!converted)
+    return 0;
+  snprintf(unixPath, size, "%s", converted);
+  HeapFree(GetProcessHeap(), 0, converted);
+  return 1;
+}
+
+// A file that a shell creates once xdotool has finished.
+int PrepareMarker(char *marker, char *unixMarker, size_t size) {
+  char folder[MAX_PATH];
+  if (!GetTempPathA(sizeof folder, folder))
+    return 0;
+  snprintf(marker, MAX_PATH, "%skestrom_e2e_input_%lu.done", folder,
+           GetCurrentProcessId());
+  DeleteFileA(marker);
+  return UnixPath(marker, unixMarker, size);
+}
+
+int WaitForFile(const char *path, DWORD timeoutMs) {
+  DWORD start = GetTickCount();
+  while (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) {
+    if (GetTickCount() - start >= timeoutMs)
+      return 0;
+    Sleep(kPollInterval);
+  }
+  DeleteFileA(path);
+  return 1;
+}
+
+// xdotool is a native program: Wine starts it from its Unix path but hands
+// back no process handle, so a marker file tells when it has finished; a
+// second run overlapping the first would mix their modifier keys. Screen
+// coordinates are the X server's: Wine's screen starts at the root's origin.
+int RunXdotool(int x, int y, const char *actions) {
+  char marker[MAX_PATH], unixMarker[MAX_PATH];
+  if (!PrepareMarker(marker, unixMarker, sizeof unixMarker)) {
+    printf("cannot place the input marker file\n");
+    return 0;
+  }
+  char commandLine[1024];
+  snprintf(commandLine, sizeof commandLine,
+           "/bin/sh -c \"/usr/bin/xdotool mousemove %d %d %s && : > '%s'\"", x,
+           y, actions, unixMarker);
+  PROCESS_INFORMATION info;
+  if (!StartCommandLine(nullptr, commandLine, &info)) {
+    printf("cannot start xdotool (error %lu)\n", GetLastError());
+    return 0;
+  }
+  if (info.hProcess)
+    CloseHandle(info.hProcess);
+  if (info.hThread)
+    CloseHandle(info.hThread);
+  if (WaitForFile(marker, kReactionTimeout))
+    return 1;
+  printf("xdotool did not finish: %s\n", actions);
+  return 0;
+}
+
+// Keyboard input goes to the X window under the pointer: there is no window
+// manager to give focus otherwise.
+int RunXdotoolOver(HWND window, const char *actions) {
+  RECT rect;
+  if (!GetWindowRect(window, &rect))
+    return 0;
+  return RunXdotool((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2,
+                    actions);
+}
+
+} // namespace
+
+int StartProgram(const char *exePath, Program *program) {
+  char commandLine[MAX_PATH + 2];
+  snprintf(commandLine, sizeof commandLine, "\"%s\"", exePath);
+  PROCESS_INFORMATION info;
+  if (!StartCommandLine(exePath, commandLine, &info)) {
+    printf("cannot start %s (error %lu)\n", exePath, GetLastError());
+    program->process = nullptr;
+    program->id = 0;
+    return 0;
+  }
+  CloseHandle(info.hThread);
+  program->process = info.hProcess;
+  program->id = info.dwProcessId;
+  return 1;
+}
+
+int IsRunning(const Program *program) {
+  return program->process &&
+         WaitForSingleObject(program->process, 0) == WAIT_TIMEOUT;
+}
+
+int WaitForExit(const Program *program, DWORD timeoutMs, DWORD *exitCode) {
+  if (!program->process ||
+      WaitForSingleObject(program->process, timeoutMs) != WAIT_OBJECT_0)
+    return 0;
+  return GetExitCodeProcess(program->process, exitCode) != 0;
+}
+
+void EndProgram(Program *program) {
+  if (!program->process)
+    return;
+  if (IsRunning(program)) {
+    TerminateProcess(program->process, 1);
+    WaitForSingleObject(program->process, kReactionTimeout);
+  }
+  CloseHandle(program->process);
+  program->process = nullptr;
+}
+
+HWND FindProgramWindow(const Program *program, const WindowQuery &query) {
+  WindowSearch search = {program->id, &query, nullptr};
+  EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND WaitForProgramWindow(const Program *program, const WindowQuery &query,
+                          DWORD timeoutMs) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    HWND window = FindProgramWindow(program, query);
+    if (window || !IsRunning(program))
+      return window;
+    if (GetTickCount() - start >= timeoutMs)
+      return nullptr;
+    Sleep(kPollInterval);
+  }
+}
+
+int WaitForWindowGone(HWND window, DWORD timeoutMs) {
+  DWORD start = GetTickCount();
+  while (IsWindow(window) && IsWindowVisible(window)) {
+    if (GetTickCount() - start >= timeoutMs)
+      return 0;
+    Sleep(kPollInterval);
+  }
+  return 1;
+}
+
+int ReadText(HWND window, char *text, int size) {
+  DWORD_PTR length = 0;
+  text[0] = '\0';
+  if (!SendMessageTimeoutA(window, WM_GETTEXT, WPARAM(size),
+                           reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                           kMessageTimeout, &length))
+    return 0;
+  text[length < DWORD_PTR(size) ? length : DWORD_PTR(size) - 1] = '\0';
+  return 1;
+}
+
+int WriteText(HWND window, const char *text) {
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutA(window, WM_SETTEXT, 0,
+                             reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                             kMessageTimeout, &result) &&
+         result;
+}
+
+void PostClick(HWND button) { PostMessageA(button, BM_CLICK, 0, 0); }
+
+void PostCommand(HWND window, WPARAM command) {
+  PostMessageA(window, WM_COMMAND, command, 0);
+}
+
+void PostSysCommand(HWND window, WPARAM command) {
+  PostMessageA(window, WM_SYSCOMMAND, command, 0);
+}
+
+HWND FocusOf(HWND window) {
+  GUITHREADINFO info;
+  memset(&info, 0, sizeof info);
+  info.cbSize = sizeof info;
+  DWORD thread = GetWindowThreadProcessId(window, nullptr);
+  if (!thread || !GetGUIThreadInfo(thread, &info))
+    return nullptr;
+  return info.hwndFocus;
+}
+
+int WaitForFocus(HWND window, HWND expected, DWORD timeoutMs) {
+  DWORD start = GetTickCount();
+  while (FocusOf(window) != expected) {
+    if (GetTickCount() - start >= timeoutMs)
+      return 0;
+    Sleep(kPollInterval);
+  }
+  return 1;
+}
+
+int PressKeys(HWND window, const char *keys) {
+  char actions[256];
+  snprintf(actions, sizeof actions, "key --delay 30 %s", keys);
+  return RunXdotoolOver(window, actions);
+}
+
+// The text is one single-quoted shell word: paths hold no quotes, and Wine
+// passes backslashes through to a native program untouched.
+int TypeText(HWND window, const char *text) {
+  char actions[MAX_PATH + 64];
+  snprintf(actions, sizeof actions, "type --delay 5 '%s'", text);
+  return RunXdotoolOver(window, actions);
+}
+
+int ClickAt(int x, int y) { return RunXdotool(x, y, "click 1"); }

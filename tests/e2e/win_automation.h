@@ -1,0 +1,65 @@
+// Driving another process's windows from outside, as a person at the screen
+// would: find what is visible, read what it says, press its buttons, type.
+// Every wait is a bounded poll, never a fixed sleep.
+#ifndef KESTROM_TESTS_E2E_WIN_AUTOMATION_H
+#define KESTROM_TESTS_E2E_WIN_AUTOMATION_H
+
+#include <windows.h>
+
+struct Program {
+  HANDLE process;
+  DWORD id;
+};
+
+// Generous: a cold Wine prefix takes seconds to show a first window.
+const DWORD kWindowTimeout = 30000;
+// What a running program needs to react to a click or a key.
+const DWORD kReactionTimeout = 10000;
+
+int StartProgram(const char *exePath, Program *program);
+int IsRunning(const Program *program);
+// 1 when the program ended within timeoutMs; its exit code goes to exitCode.
+int WaitForExit(const Program *program, DWORD timeoutMs, DWORD *exitCode);
+// Leaves no process behind, so the next scenario finds no stale window.
+void EndProgram(Program *program);
+
+// Which top-level window of a program to look for. The title is matched
+// exactly; a null title, a null owner or a child id of 0 match any. Hidden
+// windows count only when asked for: a dialog exists, hidden, while it
+// initialises.
+struct WindowQuery {
+  const char *title;
+  HWND owner;
+  int childId;
+  int evenHidden;
+};
+
+HWND FindProgramWindow(const Program *program, const WindowQuery &query);
+// Gives up when the program ends: nothing more will appear.
+HWND WaitForProgramWindow(const Program *program, const WindowQuery &query,
+                          DWORD timeoutMs);
+// 1 when the window is gone or hidden within timeoutMs.
+int WaitForWindowGone(HWND window, DWORD timeoutMs);
+
+// Text through WM_GETTEXT: another process's edit keeps its text where
+// GetWindowTextA cannot see it.
+int ReadText(HWND window, char *text, int size);
+int WriteText(HWND window, const char *text);
+// Posted, never sent: the handler may run a modal box that would block us.
+void PostClick(HWND button);
+void PostCommand(HWND window, WPARAM command);
+void PostSysCommand(HWND window, WPARAM command);
+
+// The window with the keyboard focus in the thread that owns window.
+HWND FocusOf(HWND window);
+int WaitForFocus(HWND window, HWND expected, DWORD timeoutMs);
+
+// Real keystrokes through the X server (xdotool key syntax, e.g. "Tab",
+// "shift+Tab", "Return"), with the pointer moved over window first.
+int PressKeys(HWND window, const char *keys);
+// Types text as keystrokes into the window under the pointer.
+int TypeText(HWND window, const char *text);
+// A real left click at a point of the screen.
+int ClickAt(int x, int y);
+
+#endif
