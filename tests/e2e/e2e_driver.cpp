@@ -1,0 +1,56 @@
+// Drives the real kestrom.exe through one group of scenarios, as a person
+// at the screen would, and checks the files it leaves behind.
+// Usage: e2e_driver GROUP KESTROM_EXE WORK_FOLDER FIXTURES_FOLDER [FOLDER]
+// Exit code 0 when every check passed, 1 otherwise.
+#include <stdio.h>
+#include <string.h>
+
+#include "e2e_scenarios.h"
+
+namespace {
+
+struct Group {
+  const char *name;
+  void (*run)(const E2eSetup &setup);
+};
+
+const Group kGroups[] = {
+    {"road", RunRoadScenarios},
+    {"fixtures", RunFixtureScenarios},
+    {"question", RunQuestionScenarios},
+    {"close", RunCloseScenarios},
+    {"keyboard", RunKeyboardScenarios},
+    {"load_failures", RunLoadFailureScenarios},
+    {"save_failures", RunSaveFailureScenarios},
+    {"full_disk", RunFullDiskScenario},
+    {"layout", RunLayoutScenarios},
+};
+
+const Group *FindGroup(const char *name) {
+  for (const Group &group : kGroups)
+    if (strcmp(group.name, name) == 0)
+      return &group;
+  return nullptr;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+  const Group *group = argc >= 5 ? FindGroup(argv[1]) : nullptr;
+  if (!group) {
+    fprintf(stderr, "usage: e2e_driver GROUP KESTROM_EXE WORK_FOLDER "
+                    "FIXTURES_FOLDER [FOLDER]\n");
+    return 2;
+  }
+  E2eSetup setup;
+  setup.kestrom = WindowsPath(argv[2]);
+  setup.work = JoinPath(WindowsPath(argv[3]), group->name);
+  setup.fixtures = WindowsPath(argv[4]);
+  setup.extra = argc > 5 ? WindowsPath(argv[5]) : "";
+  if (!Check(MakeFolders(setup.work) && EmptyFolder(setup.work),
+             "cannot prepare the folder %s", setup.work.c_str()))
+    return 1;
+  group->run(setup);
+  printf("%s: %d failed check(s)\n", group->name, FailureCount());
+  return FailureCount() ? 1 : 0;
+}

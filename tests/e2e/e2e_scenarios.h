@@ -1,0 +1,26 @@
+// The scenario groups the driver runs, one CTest test each. Every group
+// returns after its program is gone; failures are counted by Check.
+#ifndef KESTROM_TESTS_E2E_E2E_SCENARIOS_H
+#define KESTROM_TESTS_E2E_E2E_SCENARIOS_H
+
+#include "e2e_support.h"
+
+// Hand-written QIF content and its conversion, shared by the groups.
+extern const char kMonthFirst[];
+extern const char kMonthFirstConverted[];
+extern const char kDayFirst[];
+extern const char kDayFirstConverted[];
+extern const char kQuestionText[];
+std::string Bytes(const char *text);
+
+void RunRoadScenarios(const E2eSetup &setup);
+void RunFixtureScenarios(const E2eSetup &setup);
+void RunQuestionScenarios(const E2eSetup &setup);
+void RunCloseScenarios(const E2eSetup &setup);
+void RunKeyboardScenarios(const E2eSetup &setup);
+void RunLoadFailureScenarios(const E2eSetup &setup);
+void RunSaveFailureScenarios(const E2eSetup &setup);
+void RunFullDiskScenario(const E2eSetup &setup);
+void RunLayoutScenarios(const E2eSetup &setup);
+
+#endif

@@ -1,0 +1,127 @@
+// Files the program cannot read or write: an empty file, a file another
+// program holds open, a full disk. Loads end the program; saves keep it
+// open for another try.
+#include <stdio.h>
+
+#include "e2e_scenarios.h"
+
+namespace {
+
+// How another program holds a file: open, sharing nothing.
+HANDLE HoldUnshared(const std::string &path) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  Check(file != INVALID_HANDLE_VALUE, "cannot hold %s open", path.c_str());
+  return file;
+}
+
+void Release(HANDLE file) {
+  if (file != INVALID_HANDLE_VALUE)
+    CloseHandle(file);
+}
+
+void RefusedLoad(const E2eSetup &setup, const char *name,
+                 const std::string &bytes, int hold, const char *message) {
+  printf("-- %s: \"%s\", then the program ends\n", name, message);
+  std::string path = JoinPath(setup.work, name);
+  if (!WriteBytes(path, bytes))
+    return;
+  HANDLE held = hold ? HoldUnshared(path) : INVALID_HANDLE_VALUE;
+  Session session;
+  if (PickAtStart(setup, path, &session) &&
+      AnswerMessage(session, message, "Kestrom", IDOK))
+    CheckEndsWithCode0(&session, message);
+  Release(held);
+  CheckFileBytes(path, bytes);
+  FinishSession(&session);
+}
+
+// After the failed write the content must be as loaded again: the Save As
+// converts it once more, and only a clean restore gives the first-save bytes.
+void SaveOntoHeldFile(const E2eSetup &setup) {
+  printf("-- Save onto a held file fails and stays; Save As elsewhere\n");
+  std::string path = JoinPath(setup.work, "held.qif");
+  std::string elsewhere = JoinPath(setup.work, "elsewhere.qif");
+  if (!WriteBytes(path, Bytes(kMonthFirst)))
+    return;
+  Session session;
+  if (OpenInKestrom(setup, path, &session)) {
+    HANDLE held = HoldUnshared(path);
+    PostClick(GetDlgItem(session.main, 1002));
+    int warned = AnswerMessage(session, "Unable to Save file", "Save", IDOK);
+    Release(held);
+    if (warned && CheckStillOpen(session, "after the failed Save") &&
+        SaveAsTo(session, elsewhere))
+      CheckEndsWithCode0(&session, "after Save As");
+  }
+  CheckFileBytes(path, Bytes(kMonthFirst));
+  CheckFileBytes(elsewhere, Bytes(kMonthFirstConverted));
+  FinishSession(&session);
+}
+
+// The same with the question: a failed write after yes restores the
+// content, and the next Save asks again.
+void SaveAfterYesOntoHeldFile(const E2eSetup &setup) {
+  printf("-- a failed Save after yes; the next Save asks again\n");
+  std::string path = JoinPath(setup.work, "held_dayfirst.qif");
+  if (!WriteBytes(path, Bytes(kDayFirst)))
+    return;
+  Session session;
+  if (OpenInKestrom(setup, path, &session)) {
+    HANDLE held = HoldUnshared(path);
+    PostClick(GetDlgItem(session.main, 1002));
+    int warned = AnswerMessage(session, kQuestionText, "Save", IDYES) &&
+                 AnswerMessage(session, "Unable to Save file", "Save", IDOK);
+    Release(held);
+    if (warned && CheckStillOpen(session, "after the failed Save")) {
+      CheckFileBytes(path, Bytes(kDayFirst));
+      PostClick(GetDlgItem(session.main, 1002));
+      if (AnswerMessage(session, kQuestionText, "Save", IDYES))
+        CheckEndsWithCode0(&session, "after the second Save");
+    }
+  }
+  CheckFileBytes(path, Bytes(kDayFirstConverted));
+  FinishSession(&session);
+}
+
+} // namespace
+
+void RunLoadFailureScenarios(const E2eSetup &setup) {
+  RefusedLoad(setup, "empty.qif", "", 0, "The file is empty");
+  RefusedLoad(setup, "held.qif", Bytes(kMonthFirst), 1, "Unable to open file");
+}
+
+void RunSaveFailureScenarios(const E2eSetup &setup) {
+  SaveOntoHeldFile(setup);
+  SaveAfterYesOntoHeldFile(setup);
+}
+
+// The folder given is a small file system the test script mounted: the
+// create succeeds there and the write runs out of room.
+void RunFullDiskScenario(const E2eSetup &setup) {
+  printf("-- Save As onto a full disk fails and stays; Save As elsewhere\n");
+  if (!Check(!setup.extra.empty(), "no full-disk folder given"))
+    return;
+  std::string input, expected;
+  while (input.size() < 64 * 1024) {
+    input += "D12/25/99\r\nT-1.00\r\nPCorner Store\r\nMGroceries\r\n^\r\n";
+    expected += "D25/12/99\r\nT-1.00\r\nMCorner Store\r\nPGroceries\r\n^\r\n";
+  }
+  std::string path = JoinPath(setup.work, "large.qif");
+  std::string full = JoinPath(setup.extra, "full.qif");
+  std::string saved = JoinPath(setup.work, "saved.qif");
+  if (!WriteBytes(path, input))
+    return;
+  Session session;
+  if (OpenInKestrom(setup, path, &session) && SaveAsTo(session, full) &&
+      AnswerMessage(session, "Unable to Save file", "Save", IDOK) &&
+      CheckStillOpen(session, "after the failed Save As")) {
+    Check(ShownName(session) == "full.qif", "the dialog shows \"%s\"",
+          ShownName(session).c_str());
+    if (SaveAsTo(session, saved))
+      CheckEndsWithCode0(&session, "after Save As");
+  }
+  CheckFileBytes(path, input);
+  CheckFileBytes(saved, expected);
+  FinishSession(&session);
+}

@@ -1,0 +1,43 @@
+// The shared hand-written fixtures saved through the dialog: what the
+// dialog writes must equal what every other front end is checked against.
+#include <stdio.h>
+
+#include "e2e_scenarios.h"
+
+namespace {
+
+struct Fixture {
+  const char *input;
+  const char *expected;
+  int asks; // the question comes and is answered yes
+};
+
+const Fixture kFixtures[] = {
+    {"bank_mdy_crlf.qif", "bank_mdy_crlf.expected.qif", 0},
+    {"bank_dayfirst.qif", "bank_dayfirst.yes.qif", 1},
+    {"accounts_lf_noeol.qif", "accounts_lf_noeol.expected.qif", 0},
+};
+
+void SaveCopyOf(const E2eSetup &setup, const Fixture &fixture) {
+  printf("-- %s saved as a copy through the dialog\n", fixture.input);
+  std::string source = JoinPath(setup.fixtures, fixture.input);
+  std::string path = JoinPath(setup.work, fixture.input);
+  std::string copy = path + ".out.qif";
+  if (!Check(CopyFileA(source.c_str(), path.c_str(), FALSE), "cannot copy %s",
+             source.c_str()))
+    return;
+  Session session;
+  if (OpenInKestrom(setup, path, &session) && SaveAsTo(session, copy) &&
+      (!fixture.asks || AnswerMessage(session, kQuestionText, "Save", IDYES)))
+    CheckEndsWithCode0(&session, "after Save As");
+  CheckFileSame(path, source);
+  CheckFileSame(copy, JoinPath(setup.fixtures, fixture.expected));
+  FinishSession(&session);
+}
+
+} // namespace
+
+void RunFixtureScenarios(const E2eSetup &setup) {
+  for (const Fixture &fixture : kFixtures)
+    SaveCopyOf(setup, fixture);
+}
