@@ -1,6 +1,6 @@
 # Sourced by the scripts that need an X display for Wine.
 # ensure_display: keeps $DISPLAY when there is one, else starts a private
-# Xvfb that is stopped when the calling script exits.
+# Xvfb; stop_display stops it again.
 ensure_display() {
   if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
     return 0
@@ -15,9 +15,28 @@ ensure_display() {
       xdpyinfo >/dev/null 2>&1 && break
       sleep 0.1
     done
-    trap 'kill $KESTROM_XVFB_PID 2>/dev/null || true' EXIT
     return 0
   done
   echo "no free X display number" >&2
   return 1
+}
+
+stop_display() {
+  if [ -n "${KESTROM_XVFB_PID:-}" ]; then
+    kill "$KESTROM_XVFB_PID" 2>/dev/null || true
+  fi
+}
+
+# start_wine_session: one persistent wineserver for the build's test prefix,
+# with Wine's own background services already running. Started here, with
+# their output sent nowhere, they never hold a test's output pipe open.
+start_wine_session() {
+  export WINEPREFIX="$1" WINEDEBUG=-all
+  "$2" >/dev/null 2>&1 </dev/null  # creates the prefix on first use
+  wineserver -p >/dev/null 2>&1 </dev/null
+  "$2" cmd /c exit >/dev/null 2>&1 </dev/null
+}
+
+stop_wine_session() {
+  [ -n "${WINEPREFIX:-}" ] && wineserver -k >/dev/null 2>&1 || true
 }

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Shows kestrom.exe with a sample export loaded on a Wine virtual desktop
+# (so the title bar is drawn), saves a picture of it and closes it again.
+# Needs a working $DISPLAY. Usage: scripts/screenshot.sh EXE OUTPUT.png
+set -euo pipefail
+exe=$(realpath "$1")
+output=$2
+cd "$(dirname "$0")/.."
+wine_run=build/win32/wine-run.sh
+"$wine_run" >/dev/null
+export WINEPREFIX=$PWD/build/win32/wineprefix WINEDEBUG=-all
+
+sample_dir=$(mktemp -d /tmp/kestrom-sample-XXXXXX)
+trap 'rm -rf "$sample_dir"' EXIT
+printf '!Type:Bank\r\nD12/25/99\r\nT-42.00\r\nPCorner Store\r\nMGroceries\r\n^\r\n' \
+  >"$sample_dir/export.qif"
+
+desktop_name=kestrom-shot
+wine explorer /desktop=$desktop_name,480x220 "$exe" >/dev/null 2>&1 &
+launcher=$!
+
+# Polls until a window titled $1 is visible; Wine may take seconds to start.
+wait_for_window() {
+  for _ in $(seq 150); do
+    xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1 && return 0
+    sleep 0.2
+  done
+  echo "no window '$1' appeared" >&2
+  return 1
+}
+
+desktop=$(wait_for_window "$desktop_name")
+# The Open dialog lives inside the desktop window, out of xdotool's sight.
+sleep 4
+eval "$(xdotool getwindowgeometry --shell "$desktop")"
+xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2))
+xdotool type --delay 10 "Z:${sample_dir//\//\\}\\export.qif"
+xdotool key Return
+sleep 2
+import -window "$desktop" "$output"
+xdotool key Escape
+wait "$launcher" 2>/dev/null || true
+wineserver -k 2>/dev/null || true
+echo "screenshot saved: $output"
