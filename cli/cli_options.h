@@ -1,0 +1,21 @@
+// The command line, read without touching any file.
+#ifndef KESTROM_CLI_CLI_OPTIONS_H
+#define KESTROM_CLI_CLI_OPTIONS_H
+
+struct CliOptions {
+  int yes;            // convert files that look day-first too
+  int check;          // report only, write nothing
+  int help;           // --help wins over everything else
+  int version;        // --version
+  const char *output; // -o OUT, or null for in place
+  const char **files; // the FILE arguments, in order
+  int fileCount;
+};
+
+// Reads argv[1..argc-1]. files must have room for argc entries. Options
+// and files may come in any order; "--" ends the options. Returns 1, or 0
+// with a one-line reason in error for bad usage.
+int ParseCliOptions(int argc, char **argv, const char **files,
+                    CliOptions *options, char *error, int errorSize);
+
+#endif

@@ -1,0 +1,35 @@
+// What converting a file would do, counted without changing a byte. The
+// counts follow the conversion's own rules, so --check never promises what
+// the conversion will not do.
+#ifndef KESTROM_CLI_QIF_CHECK_H
+#define KESTROM_CLI_QIF_CHECK_H
+
+struct QifCheckCounts {
+  int datesExchanged;     // line-start D with digits at +1, +2, +4 and +5
+  int lettersExchanged;   // line-start M and P
+  int datesLeftAlone;     // line-start D and a digit or space, yet no exchange
+  int dayFirstLine;       // line of the first date with a month pair over 12
+  int dayFirstMonth;      // that month pair, 13 to 99; 0 when there is none
+  int firstLeftAloneLine; // line of the first date left alone, or 0
+  int lineFeeds;          // LFs counted so far: numbers the next piece's lines
+};
+
+// Told of each date line the rule leaves alone: its 1-based line number
+// (lines end at LF) and the offset of its D in the piece.
+typedef void (*QifLeftAloneFn)(void *context, int line, int offset);
+
+// Adds to counts (zeroed before a file's first piece) what converting the
+// piece would do. A file may be counted whole, or piece by piece as cut by
+// FindQifPieceEnd, with the same result. leftAlone may be null.
+void CountQifPiece(const unsigned char *data, int size,
+                   QifLeftAloneFn leftAlone, void *context,
+                   QifCheckCounts *counts);
+
+// Adds the counts of a later part of a file, counted on its own from a
+// line start, to those of the part just before it.
+void AddQifCounts(QifCheckCounts *total, const QifCheckCounts *later);
+
+// Bytes of the line starting at offset, without its CR LF or LF.
+int QifLineLength(const unsigned char *data, int size, int offset);
+
+#endif

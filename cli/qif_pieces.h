@@ -1,0 +1,20 @@
+// Cutting a file into pieces that the conversion can take one at a time,
+// so a file of any size streams through a small buffer that stays in the
+// CPU's cache.
+#ifndef KESTROM_CLI_QIF_PIECES_H
+#define KESTROM_CLI_QIF_PIECES_H
+
+// The largest end, at most size, at which data (which begins at a line
+// start) can be cut: right after an LF, and with no date window of six
+// bytes from a line-start D reaching past it. Converting the pieces one by
+// one then gives the same bytes as converting the whole. Returns 0 when
+// data holds no such place.
+int FindQifPieceEnd(const unsigned char *data, int size);
+
+// The first place in data, which may begin in the middle of a line, where
+// a file can be cut as above: right after an LF that ends a line of five
+// bytes or more lying wholly in data. Returns 0 when there is none. This
+// is where a large file is split into two halves converted side by side.
+int FindQifSplit(const unsigned char *data, int size);
+
+#endif

@@ -1,0 +1,83 @@
+// The shared fixtures' expected files, written by hand, against the core's
+// conversion: the dialog's Save and kestrom-cli are both compared with the
+// same expected files, so all three must agree.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "cli_test_files.h"
+#include "confirm_script.h"
+#include "qif_check.h"
+#include "qif_convert.h"
+
+namespace {
+
+struct FixtureCase {
+  const char *input;
+  const char *expected;
+  const char *answers; // scripted replies to the question
+  int questions;
+  int result;
+};
+
+class FixtureTable : public ::testing::TestWithParam<FixtureCase> {};
+
+TEST_P(FixtureTable, CoreConversionEqualsExpectedFile) {
+  const FixtureCase &c = GetParam();
+  std::string before = ReadBytes(FixturePath(c.input));
+  std::string expected = ReadBytes(FixturePath(c.expected));
+  ASSERT_NE("<missing>", before);
+  ASSERT_NE("<missing>", expected);
+  std::vector<unsigned char> data(before.begin(), before.end());
+  ConfirmScript script = {c.answers, 0};
+  int result = ConvertQifBytes(data.data(), static_cast<int>(data.size()),
+                               ScriptedConfirm, &script);
+  EXPECT_EQ(c.result, result);
+  EXPECT_EQ(c.questions, script.asked);
+  EXPECT_EQ(expected, std::string(data.begin(), data.end()));
+}
+
+const FixtureCase kFixtureCases[] = {
+    {"bank_mdy_crlf.qif", "bank_mdy_crlf.expected.qif", "", 0, 1},
+    {"accounts_lf_noeol.qif", "accounts_lf_noeol.expected.qif", "", 0, 1},
+    {"bank_dayfirst.qif", "bank_dayfirst.yes.qif", "y", 1, 1},
+    {"bank_dayfirst.qif", "bank_dayfirst.qif", "n", 1, 0},
+};
+
+INSTANTIATE_TEST_SUITE_P(Fixtures, FixtureTable,
+                         ::testing::ValuesIn(kFixtureCases));
+
+void CollectLine(void *context, int line, int) {
+  static_cast<std::vector<int> *>(context)->push_back(line);
+}
+
+TEST(FixtureCounts, MixedDatesFixtureReportsWhatTheConversionDoes) {
+  std::string bytes = ReadBytes(FixturePath("bank_mdy_crlf.qif"));
+  ASSERT_NE("<missing>", bytes);
+  std::vector<int> lines;
+  QifCheckCounts counts = {};
+  CountQifPiece(reinterpret_cast<const unsigned char *>(bytes.data()),
+                static_cast<int>(bytes.size()), CollectLine, &lines, &counts);
+  EXPECT_EQ(4, counts.datesExchanged);
+  EXPECT_EQ(11, counts.lettersExchanged);
+  EXPECT_EQ(2, counts.datesLeftAlone);
+  EXPECT_EQ((std::vector<int>{14, 32}), lines);
+  EXPECT_EQ(14, counts.firstLeftAloneLine);
+  EXPECT_EQ(0, counts.dayFirstMonth);
+  EXPECT_EQ(40, counts.lineFeeds);
+}
+
+TEST(FixtureCounts, DayFirstFixtureNamesTheLineTheQuestionComesAt) {
+  std::string bytes = ReadBytes(FixturePath("bank_dayfirst.qif"));
+  ASSERT_NE("<missing>", bytes);
+  QifCheckCounts counts = {};
+  CountQifPiece(reinterpret_cast<const unsigned char *>(bytes.data()),
+                static_cast<int>(bytes.size()), nullptr, nullptr, &counts);
+  EXPECT_EQ(3, counts.datesExchanged);
+  EXPECT_EQ(5, counts.lettersExchanged);
+  EXPECT_EQ(7, counts.dayFirstLine);
+  EXPECT_EQ(25, counts.dayFirstMonth);
+}
+
+} // namespace

@@ -1,0 +1,224 @@
+// The --check counts: the rule's edge cases, and agreement with what the
+// core's conversion actually changes on random content.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "qif_check.h"
+#include "qif_convert.h"
+
+namespace {
+
+struct LeftAlone {
+  int line;
+  int offset;
+  bool operator==(const LeftAlone &o) const {
+    return line == o.line && offset == o.offset;
+  }
+};
+
+void CollectLeftAlone(void *context, int line, int offset) {
+  static_cast<std::vector<LeftAlone> *>(context)->push_back({line, offset});
+}
+
+QifCheckCounts Count(const std::string &s, std::vector<LeftAlone> *found) {
+  QifCheckCounts counts = {};
+  CountQifPiece(reinterpret_cast<const unsigned char *>(s.data()),
+                static_cast<int>(s.size()), CollectLeftAlone, found, &counts);
+  return counts;
+}
+
+struct CheckCase {
+  const char *name;
+  std::string content;
+  int dates;
+  int letters;
+  std::vector<int> leftAloneLines;
+  int dayFirstLine;
+  int dayFirstMonth;
+};
+
+class CheckTable : public ::testing::TestWithParam<CheckCase> {};
+
+TEST_P(CheckTable, CountsAsTheConversionRulesSay) {
+  const CheckCase &c = GetParam();
+  std::vector<LeftAlone> found;
+  QifCheckCounts counts = Count(c.content, &found);
+  EXPECT_EQ(c.dates, counts.datesExchanged);
+  EXPECT_EQ(c.letters, counts.lettersExchanged);
+  std::vector<int> lines;
+  for (const LeftAlone &f : found)
+    lines.push_back(f.line);
+  EXPECT_EQ(c.leftAloneLines, lines);
+  EXPECT_EQ(static_cast<int>(lines.size()), counts.datesLeftAlone);
+  EXPECT_EQ(lines.empty() ? 0 : lines[0], counts.firstLeftAloneLine);
+  EXPECT_EQ(c.dayFirstLine, counts.dayFirstLine);
+  EXPECT_EQ(c.dayFirstMonth, counts.dayFirstMonth);
+}
+
+// Longer than one sixteen-byte block, so the block walk meets each rule.
+const std::string kLongMixed = "!Type:Bank\nD12/25/99\nPJohn Smith\nMRent\n"
+                               "D6/1/94\nD1/ 5/99\nd10/10/10\nxM\n^\n"
+                               "D25/12/99\nD13/01/00\nPx";
+
+const CheckCase kCheckCases[] = {
+    {"MonthFirstDate", "D12/25/99\n", 1, 0, {}, 0, 0},
+    {"PayeeAndMemo", "PJohn Smith\nMRent\n", 0, 2, {}, 0, 0},
+    {"UnpaddedDatesLeftAlone",
+     "D1/5/99\nD 1/ 5/99\nD12/3/99\n",
+     0,
+     0,
+     {1, 2, 3},
+     0,
+     0},
+    {"DescriptionIsNoDate", "!Account\nDEveryday account\n^\n", 0, 0, {}, 0, 0},
+    {"DigitSeparator", "D12345", 1, 0, {}, 0, 0},
+    {"LineFeedSeparator", "D12\n34", 1, 0, {}, 0, 0},
+    {"LastLineExactlySixBytes", "x\nD12/31", 1, 0, {}, 0, 0},
+    {"LastLineFiveBytes", "x\nD12/3", 0, 0, {2}, 0, 0},
+    {"LoneD", "D", 0, 0, {}, 0, 0},
+    {"EmptyDateLine", "D\r\nPx", 0, 1, {}, 0, 0},
+    {"CarriageReturnOnlyIsNoLineStart", "xM\rMabc", 0, 0, {}, 0, 0},
+    {"CrLfLinesLikeLf", "D01/31/10\r\nPShop\r\nMNote\r\n", 1, 2, {}, 0, 0},
+    {"HighByteStopsDate", "D1\xb2/25/99\n", 0, 0, {1}, 0, 0},
+    {"LowerCaseIgnored", "d12/25/99\nmtext\nptext\n", 0, 0, {}, 0, 0},
+    {"FirstDayFirstDateNamed",
+     "D01/02/00\nPx\nD13/01/00\nD25/01/00\n",
+     3,
+     1,
+     {},
+     3,
+     13},
+    {"MonthTwelveIsMonthFirst", "D12/31/99\nD00/13/00\n", 2, 0, {}, 0, 0},
+    {"LetterAtFirstByte", "Mfirst", 0, 1, {}, 0, 0},
+    {"LetterNotAtLineStart", "xP\nyM\n", 0, 0, {}, 0, 0},
+    {"Empty", "", 0, 0, {}, 0, 0},
+    {"LongMixed", kLongMixed, 3, 3, {5, 6}, 10, 25},
+};
+
+INSTANTIATE_TEST_SUITE_P(Rules, CheckTable, ::testing::ValuesIn(kCheckCases),
+                         [](const ::testing::TestParamInfo<CheckCase> &info) {
+                           return std::string(info.param.name);
+                         });
+
+TEST(CheckLineNumbers, CountOnAcrossPieces) {
+  QifCheckCounts counts = {};
+  std::vector<LeftAlone> found;
+  const std::string first = "Px\nQy\n";
+  const std::string second = "D1/5/99\nD6/1/94";
+  CountQifPiece(reinterpret_cast<const unsigned char *>(first.data()),
+                static_cast<int>(first.size()), CollectLeftAlone, &found,
+                &counts);
+  CountQifPiece(reinterpret_cast<const unsigned char *>(second.data()),
+                static_cast<int>(second.size()), CollectLeftAlone, &found,
+                &counts);
+  EXPECT_EQ((std::vector<LeftAlone>{{3, 0}, {4, 8}}), found);
+  EXPECT_EQ(3, counts.lineFeeds);
+}
+
+TEST(CheckLineNumbers, AddedCountsNumberTheLaterPartAfterTheEarlier) {
+  QifCheckCounts total = {};
+  total.lineFeeds = 10;
+  total.datesExchanged = 2;
+  QifCheckCounts later = {};
+  later.datesExchanged = 1;
+  later.datesLeftAlone = 2;
+  later.firstLeftAloneLine = 3;
+  later.dayFirstLine = 4;
+  later.dayFirstMonth = 31;
+  later.lineFeeds = 5;
+  AddQifCounts(&total, &later);
+  EXPECT_EQ(3, total.datesExchanged);
+  EXPECT_EQ(2, total.datesLeftAlone);
+  EXPECT_EQ(13, total.firstLeftAloneLine);
+  EXPECT_EQ(14, total.dayFirstLine);
+  EXPECT_EQ(31, total.dayFirstMonth);
+  EXPECT_EQ(15, total.lineFeeds);
+  // What the earlier part found first stays first.
+  QifCheckCounts again = later;
+  AddQifCounts(&total, &again);
+  EXPECT_EQ(13, total.firstLeftAloneLine);
+  EXPECT_EQ(14, total.dayFirstLine);
+}
+
+TEST(CheckLineLength, StopsBeforeCrLfOrTheEnd) {
+  const unsigned char text[] = "D6/1/94\r\nD1/5/99\nD12";
+  EXPECT_EQ(7, QifLineLength(text, 20, 0));
+  EXPECT_EQ(7, QifLineLength(text, 20, 9));
+  EXPECT_EQ(3, QifLineLength(text, 20, 17));
+}
+
+// Random content rich in line starts, D, M, P and digits. No digit equals
+// the digit three places before it, so every date exchange changes the
+// byte after its D and the core's output shows exactly where it worked.
+std::string RandomContent(std::mt19937 *rng, int size) {
+  static const char kBytes[] = "DDDMP\n\n\n\r/ x\xb2";
+  std::string s;
+  for (int i = 0; i < size; ++i) {
+    int pick = static_cast<int>((*rng)() % 24);
+    if (pick < 13) {
+      s += kBytes[pick];
+      continue;
+    }
+    char digit = static_cast<char>('0' + (*rng)() % 10);
+    if (i >= 3 && s[i - 3] == digit)
+      digit = digit == '9' ? '0' : static_cast<char>(digit + 1);
+    s += digit;
+  }
+  return s;
+}
+
+int IsLineStart(const std::string &s, size_t i) {
+  return i == 0 || s[i - 1] == '\n';
+}
+
+int IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+int AskedByCore(const std::string &s) {
+  std::vector<unsigned char> data(s.begin(), s.end());
+  int asked = 0;
+  ConvertQifBytes(
+      data.data(), static_cast<int>(data.size()),
+      [](void *context) {
+        ++*static_cast<int *>(context);
+        return 0;
+      },
+      &asked);
+  return asked;
+}
+
+TEST(CheckAgreesWithConversion, OnRandomContent) {
+  std::mt19937 rng(20240501);
+  for (int round = 0; round < 3000; ++round) {
+    std::string in = RandomContent(&rng, static_cast<int>(rng() % 200));
+    std::string out = in;
+    ExchangeQifBytes(reinterpret_cast<unsigned char *>(&out[0]),
+                     static_cast<int>(out.size()),
+                     static_cast<int>(out.size()));
+    int dates = 0, letters = 0, lineFeeds = 0;
+    std::vector<LeftAlone> expectedLeftAlone;
+    for (size_t i = 0; i < in.size(); ++i) {
+      if (in[i] == '\n')
+        ++lineFeeds;
+      if ((in[i] == 'M' || in[i] == 'P') && out[i] != in[i])
+        ++letters;
+      if (in[i] != 'D' || !IsLineStart(in, i))
+        continue;
+      if (i + 1 < in.size() && out[i + 1] != in[i + 1])
+        ++dates;
+      else if (i + 1 < in.size() && (IsDigit(in[i + 1]) || in[i + 1] == ' '))
+        expectedLeftAlone.push_back({lineFeeds + 1, static_cast<int>(i)});
+    }
+    std::vector<LeftAlone> found;
+    QifCheckCounts counts = Count(in, &found);
+    ASSERT_EQ(letters, counts.lettersExchanged) << round;
+    ASSERT_EQ(dates, counts.datesExchanged) << round;
+    ASSERT_EQ(expectedLeftAlone, found) << round;
+    ASSERT_EQ(lineFeeds, counts.lineFeeds) << round;
+    ASSERT_EQ(AskedByCore(in), counts.dayFirstMonth != 0) << round;
+  }
+}
+
+} // namespace
