@@ -11,6 +11,7 @@
 
 #include "qif_convert.h"
 #include "qif_reference.h"
+#include "qif_rule_places.h"
 #include "split_path.h"
 
 namespace {
@@ -41,16 +42,7 @@ int Size(const Bytes &b) { return static_cast<int>(b.size()); }
 // The only bytes a pass may change: a line-start M or P, and the four digit
 // places of a line-start D with six bytes from it to the end.
 void RequireOnlyAllowedChanges(const Bytes &before, const Bytes &after) {
-  std::vector<bool> allowed(before.size(), false);
-  for (size_t i = 0; i < before.size(); ++i) {
-    if (i != 0 && before[i - 1] != '\n')
-      continue;
-    if (before[i] == 'M' || before[i] == 'P')
-      allowed[i] = true;
-    if (before[i] == 'D' && before.size() - i >= 6)
-      for (size_t k : {1, 2, 4, 5})
-        allowed[i + k] = true;
-  }
+  std::vector<bool> allowed = RulePlaces(before);
   for (size_t i = 0; i < before.size(); ++i)
     Require(allowed[i] || before[i] == after[i],
             "a pass changed a byte outside the rules' places");

@@ -9,6 +9,7 @@
 #include "confirm_script.h"
 #include "qif_convert.h"
 #include "qif_reference.h"
+#include "qif_rule_places.h"
 
 namespace {
 
@@ -18,28 +19,13 @@ Bytes RandomContent(std::mt19937 &rng) {
   static const unsigned char kAlphabet[] = {
       'D', 'D', 'M', 'P', '0', '1', '2', '3', '9', '\n', '\n',
       '\r', '/', '-', 'x', 0x00, 0xB2, 0xFF};
-  std::uniform_int_distribution<int> length(0, 64);
+  // Up to a few hundred bytes: past the line finder's block size.
+  std::uniform_int_distribution<int> length(0, 300);
   std::uniform_int_distribution<int> pick(0, sizeof kAlphabet - 1);
   Bytes content(length(rng));
   for (unsigned char &c : content)
     c = kAlphabet[pick(rng)];
   return content;
-}
-
-// Which positions the rules may touch: a line-start letter, and the four
-// digit places of a line-start date.
-std::vector<bool> MayChange(const Bytes &b) {
-  std::vector<bool> allowed(b.size(), false);
-  for (size_t i = 0; i < b.size(); ++i) {
-    if (i != 0 && b[i - 1] != '\n')
-      continue;
-    if (b[i] == 'M' || b[i] == 'P')
-      allowed[i] = true;
-    if (b[i] == 'D' && b.size() - i >= 6)
-      for (size_t k : {1, 2, 4, 5})
-        allowed[i + k] = true;
-  }
-  return allowed;
 }
 
 int Size(const Bytes &b) { return static_cast<int>(b.size()); }
@@ -60,7 +46,7 @@ TEST_F(ConvertProperties, MatchesPlainWalkAndChangesOnlyAllowedBytes) {
     ASSERT_EQ(plain, fast) << "round " << round;
     ASSERT_EQ(a.asked, b.asked);
     ASSERT_LE(a.asked, 1);
-    std::vector<bool> allowed = MayChange(input);
+    std::vector<bool> allowed = RulePlaces(input);
     for (size_t i = 0; i < input.size(); ++i) {
       if (!allowed[i]) {
         ASSERT_EQ(input[i], fast[i]) << "round " << round << " at " << i;
