@@ -1,0 +1,192 @@
+// The file layer on Windows, with ANSI paths as everywhere in the program.
+#include "cli_file.h"
+
+#include <windows.h>
+
+#include <limits.h>
+#include <stdio.h>
+#include <string.h>
+
+#include "qif_messages.h"
+
+namespace {
+
+// what, then the system's words without their closing full stop.
+int Fail(char *reason, const char *what, DWORD error) {
+  char text[256];
+  DWORD length =
+      FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                     nullptr, error, 0, text, sizeof text, nullptr);
+  while (length > 0 && strchr("\r\n .", text[length - 1]))
+    --length;
+  if (length == 0)
+    snprintf(reason, kReasonSize, "%s: error %lu", what, error);
+  else
+    snprintf(reason, kReasonSize, "%s: %.*s", what, static_cast<int>(length),
+             text);
+  return 0;
+}
+
+int FailWith(char *reason, const char *what, const char *why) {
+  snprintf(reason, kReasonSize, "%s: %s", what, why);
+  return 0;
+}
+
+HANDLE HandleOf(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
+
+OVERLAPPED At(long long offset) {
+  OVERLAPPED at;
+  memset(&at, 0, sizeof at);
+  at.Offset = static_cast<DWORD>(offset);
+  at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+  return at;
+}
+
+int CheckReadable(HANDLE file, LARGE_INTEGER *size, char *reason) {
+  if (GetFileType(file) != FILE_TYPE_DISK)
+    return FailWith(reason, MSG_UNABLE_TO_OPEN, "not a regular file");
+  if (!GetFileSizeEx(file, size))
+    return Fail(reason, MSG_UNABLE_TO_OPEN, GetLastError());
+  if (size->QuadPart == 0) {
+    snprintf(reason, kReasonSize, "%s", MSG_FILE_EMPTY);
+    return 0;
+  }
+  // Counts and line numbers are ints, as in the dialog.
+  if (size->QuadPart >= INT_MAX)
+    return Fail(reason, MSG_UNABLE_TO_LOAD, ERROR_FILE_TOO_LARGE);
+  return 1;
+}
+
+// The folder part of path, "." when it has none, for the temporary file:
+// MoveFileExA replaces a file atomically only within one volume.
+void FolderOf(const char *path, char *folder) {
+  size_t length = 0;
+  for (size_t i = 0; path[i]; ++i)
+    if (path[i] == '\\' || path[i] == '/' || path[i] == ':')
+      length = i + 1;
+  if (length == 0) {
+    strcpy(folder, ".");
+    return;
+  }
+  memcpy(folder, path, length);
+  folder[length] = '\0';
+}
+
+struct ThreadStart {
+  void (*job)(void *);
+  void *argument;
+};
+
+DWORD WINAPI RunThreadStart(LPVOID context) {
+  ThreadStart *start = static_cast<ThreadStart *>(context);
+  start->job(start->argument);
+  return 0;
+}
+
+} // namespace
+
+int OpenInputFile(const char *path, InputFile *file, char *reason) {
+  DWORD attributes = GetFileAttributesA(path);
+  if (attributes != INVALID_FILE_ATTRIBUTES &&
+      (attributes & FILE_ATTRIBUTE_DIRECTORY))
+    return FailWith(reason, MSG_UNABLE_TO_OPEN, "it is a folder");
+  HANDLE handle =
+      CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                  nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (handle == INVALID_HANDLE_VALUE)
+    return Fail(reason, MSG_UNABLE_TO_OPEN, GetLastError());
+  LARGE_INTEGER size;
+  if (!CheckReadable(handle, &size, reason)) {
+    CloseHandle(handle);
+    return 0;
+  }
+  file->handle = reinterpret_cast<intptr_t>(handle);
+  file->size = size.QuadPart;
+  return 1;
+}
+
+int ReadInputFile(InputFile *file, long long offset, unsigned char *buffer,
+                  int capacity, int *got, char *reason) {
+  int done = 0;
+  while (done < capacity) {
+    OVERLAPPED at = At(offset + done);
+    DWORD read = 0;
+    if (!ReadFile(HandleOf(file->handle), buffer + done,
+                  static_cast<DWORD>(capacity - done), &read, &at)) {
+      DWORD error = GetLastError();
+      if (error == ERROR_HANDLE_EOF)
+        break;
+      return Fail(reason, MSG_UNABLE_TO_LOAD, error);
+    }
+    if (read == 0)
+      break;
+    done += static_cast<int>(read);
+  }
+  *got = done;
+  return 1;
+}
+
+void CloseInputFile(InputFile *file) { CloseHandle(HandleOf(file->handle)); }
+
+int CreateOutputFile(const char *path, OutputFile *file, char *reason) {
+  if (strlen(path) >= MAX_PATH)
+    return Fail(reason, MSG_UNABLE_TO_SAVE, ERROR_FILENAME_EXCED_RANGE);
+  strcpy(file->target, path);
+  char folder[MAX_PATH];
+  FolderOf(path, folder);
+  // Creates the file, empty, under a name no other file has.
+  if (!GetTempFileNameA(folder, "kst", 0, file->temp))
+    return Fail(reason, MSG_UNABLE_TO_SAVE, GetLastError());
+  HANDLE handle =
+      CreateFileA(file->temp, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    DWORD error = GetLastError();
+    DeleteFileA(file->temp);
+    return Fail(reason, MSG_UNABLE_TO_SAVE, error);
+  }
+  file->handle = reinterpret_cast<intptr_t>(handle);
+  return 1;
+}
+
+int WriteOutputFile(OutputFile *file, long long offset,
+                    const unsigned char *data, int size, char *reason) {
+  int done = 0;
+  while (done < size) {
+    OVERLAPPED at = At(offset + done);
+    DWORD written = 0;
+    if (!WriteFile(HandleOf(file->handle), data + done,
+                   static_cast<DWORD>(size - done), &written, &at))
+      return Fail(reason, MSG_UNABLE_TO_SAVE, GetLastError());
+    done += static_cast<int>(written);
+  }
+  return 1;
+}
+
+int CommitOutputFile(OutputFile *file, char *reason) {
+  int ok = 1;
+  if (!CloseHandle(HandleOf(file->handle)))
+    ok = Fail(reason, MSG_UNABLE_TO_SAVE, GetLastError());
+  if (ok && !MoveFileExA(file->temp, file->target, MOVEFILE_REPLACE_EXISTING))
+    ok = Fail(reason, MSG_UNABLE_TO_SAVE, GetLastError());
+  if (!ok)
+    DeleteFileA(file->temp);
+  return ok;
+}
+
+void DiscardOutputFile(OutputFile *file) {
+  CloseHandle(HandleOf(file->handle));
+  DeleteFileA(file->temp);
+}
+
+void RunSideBySide(void (*job)(void *), void *first, void *second) {
+  ThreadStart start = {job, second};
+  HANDLE thread = CreateThread(nullptr, 0, RunThreadStart, &start, 0, nullptr);
+  job(first);
+  if (!thread) {
+    job(second);
+    return;
+  }
+  WaitForSingleObject(thread, INFINITE);
+  CloseHandle(thread);
+}

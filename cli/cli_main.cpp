@@ -1,0 +1,73 @@
+// kestrom-cli: the dialog's conversion for batches and scripts.
+#include <stdio.h>
+#include <stdlib.h>
+
+#include "cli_options.h"
+#include "cli_run.h"
+
+namespace {
+
+const char kUsage[] =
+    "Usage: kestrom-cli [OPTION]... FILE...\n"
+    "Converts bank QIF exports: every date MM/DD/YY becomes DD/MM/YY, and\n"
+    "payee (P) and memo (M) lines exchange their letters. Each FILE is\n"
+    "rewritten in place with exactly the bytes the Kestrom dialog's Save\n"
+    "writes.\n"
+    "\n"
+    "  -o, --output OUT  write the result to OUT instead (one FILE only)\n"
+    "  -y, --yes         also convert a file whose dates already look\n"
+    "                    day-first (a month over 12); without it such a\n"
+    "                    file is refused and left as it is\n"
+    "      --check       write nothing; report per file the dates and\n"
+    "                    letters that would change and the dates that\n"
+    "                    would stay, with their line numbers\n"
+    "  -h, --help        show this help and exit\n"
+    "      --version     show the version and exit\n"
+    "\n"
+    "Dates whose month or day is not two digits (D6/1/94, D1/ 5/99) stay\n"
+    "as they are, as in the dialog: kestrom-cli warns about them, and\n"
+    "--check lists them. A file is replaced only once its new content is\n"
+    "complete: on any failure the original stays untouched.\n"
+    "\n"
+    "Exit status:\n"
+    "  0  every FILE converted (with --check: every FILE would convert)\n"
+    "  1  some FILE was refused or failed; the others were still done\n"
+    "  2  bad usage\n"
+    "\n"
+    "Example: kestrom-cli export-*.qif\n"
+    "         kestrom-cli --yes -o fixed.qif export.qif\n";
+
+int BadUsage(const char *error) {
+  fprintf(stderr,
+          "kestrom-cli: %s\nTry 'kestrom-cli --help' for more information.\n",
+          error);
+  return 2;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+  const char **files =
+      static_cast<const char **>(malloc(sizeof(const char *) * (argc + 1)));
+  if (!files)
+    return 2;
+  CliOptions options;
+  char error[256];
+  int status = 0;
+  if (!ParseCliOptions(argc, argv, files, &options, error, sizeof error)) {
+    status = BadUsage(error);
+  } else if (options.help) {
+    fputs(kUsage, stdout);
+  } else if (options.version) {
+    puts("kestrom-cli " KESTROM_VERSION);
+  } else {
+    for (int i = 0; i < options.fileCount; ++i) {
+      int ok = options.check ? CheckOneFile(files[i], &options)
+                             : ConvertOneFile(files[i], &options);
+      if (!ok)
+        status = 1;
+    }
+  }
+  free(files);
+  return status;
+}

@@ -1,0 +1,322 @@
+#include "cli_run.h"
+
+#include <errno.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "cli_file.h"
+#include "qif_check.h"
+#include "qif_convert.h"
+#include "qif_messages.h"
+#include "qif_pieces.h"
+
+namespace {
+
+const char kProgram[] = "kestrom-cli";
+
+// Files stream through a buffer this size: small enough to stay in the
+// CPU's cache between the read, the conversion and the write, and to spare
+// the page faults a whole-file buffer costs.
+const int kPieceBufferSize = 1 << 20;
+
+// A file this large is converted as two halves side by side, one per CPU
+// core; the split is looked for in this many bytes from its middle.
+const long long kSplitFileSize = 8 << 20;
+const int kSplitWindow = 64 << 10;
+
+int ReportFailure(const char *path, const char *reason) {
+  fprintf(stderr, "%s: %s: %s\n", kProgram, path, reason);
+  return 0;
+}
+
+const char *Plural(int count) { return count == 1 ? "" : "s"; }
+
+// The dialog's question, answered from the command line instead.
+struct ConfirmAnswer {
+  int yes;
+  int asked;
+};
+
+int AnswerFromOptions(void *context) {
+  ConfirmAnswer *answer = static_cast<ConfirmAnswer *>(context);
+  answer->asked = 1;
+  return answer->yes;
+}
+
+// One walk over the bytes from..to of a file: all of it, or one half.
+struct FileJob {
+  const char *path;
+  const CliOptions *options;
+  InputFile *in;
+  OutputFile *out; // null under --check
+  long long from;
+  long long to;
+  const unsigned char *piece; // the piece being counted
+  int pieceLength;
+  QifCheckCounts counts;
+  ConfirmAnswer answer;
+  int ok;
+  int refused;            // stopped at the question, answered no
+  const char *failedPath; // the file a failure is about
+  char reason[kReasonSize];
+};
+
+struct PieceBuffer {
+  unsigned char *data;
+  int capacity;
+  int filled;
+  int ended;
+  long long offset; // where data[0] stands in the file
+};
+
+int FailForMemory(char *reason) {
+  snprintf(reason, kReasonSize, "%s: %s", MSG_UNABLE_TO_LOAD, strerror(ENOMEM));
+  return 0;
+}
+
+int AllocateBuffer(PieceBuffer *buffer, const FileJob *job, char *reason) {
+  long long length = job->to - job->from;
+  buffer->capacity =
+      length < kPieceBufferSize ? static_cast<int>(length) : kPieceBufferSize;
+  buffer->data = static_cast<unsigned char *>(malloc(buffer->capacity));
+  buffer->filled = 0;
+  buffer->ended = 0;
+  buffer->offset = job->from;
+  return buffer->data ? 1 : FailForMemory(reason);
+}
+
+// Only a file without a place to cut (no LF after a line of five bytes or
+// more) needs more than the first buffer.
+int GrowBuffer(PieceBuffer *buffer, char *reason) {
+  if (buffer->capacity > (1 << 29))
+    return FailForMemory(reason);
+  void *grown = realloc(buffer->data, buffer->capacity * 2);
+  if (!grown)
+    return FailForMemory(reason);
+  buffer->data = static_cast<unsigned char *>(grown);
+  buffer->capacity *= 2;
+  return 1;
+}
+
+int FillBuffer(FileJob *job, PieceBuffer *buffer) {
+  long long at = buffer->offset + buffer->filled;
+  int wanted = buffer->capacity - buffer->filled;
+  if (job->to - at < wanted)
+    wanted = static_cast<int>(job->to - at);
+  int got = 0;
+  if (!ReadInputFile(job->in, at, buffer->data + buffer->filled, wanted, &got,
+                     job->reason))
+    return 0;
+  buffer->filled += got;
+  buffer->ended = got < wanted || at + got == job->to;
+  return 1;
+}
+
+// The length of the next piece at the front of the buffer, reading and
+// growing as needed. At the end of the job's bytes the rest is the last
+// piece.
+int NextPiece(FileJob *job, PieceBuffer *buffer, int *length) {
+  for (;;) {
+    if (!buffer->ended && buffer->filled < buffer->capacity &&
+        !FillBuffer(job, buffer))
+      return 0;
+    *length = buffer->ended ? buffer->filled
+                            : FindQifPieceEnd(buffer->data, buffer->filled);
+    if (*length > 0 || buffer->ended)
+      return 1;
+    if (!GrowBuffer(buffer, job->reason))
+      return 0;
+  }
+}
+
+void PrintLeftAlone(void *context, int line, int offset) {
+  const FileJob *job = static_cast<const FileJob *>(context);
+  int length = QifLineLength(job->piece, job->pieceLength, offset);
+  printf("%s:%d: date left alone, month or day not two digits: %.*s\n",
+         job->path, line, length > 40 ? 40 : length,
+         reinterpret_cast<const char *>(job->piece + offset));
+}
+
+// Counts the piece, converts it and writes it out; stops at a refusal.
+int ConvertPiece(FileJob *job, unsigned char *piece, int length,
+                 long long offset) {
+  CountQifPiece(piece, length, nullptr, nullptr, &job->counts);
+  if (!ConvertQifBytes(piece, length, AnswerFromOptions, &job->answer)) {
+    job->refused = 1;
+    return 0;
+  }
+  job->failedPath = job->out->target;
+  return WriteOutputFile(job->out, offset, piece, length, job->reason);
+}
+
+int CheckPiece(FileJob *job, unsigned char *piece, int length) {
+  job->piece = piece;
+  job->pieceLength = length;
+  CountQifPiece(piece, length, PrintLeftAlone, job, &job->counts);
+  return 1;
+}
+
+// Streams the job's bytes through a piece buffer; sets job->ok. Runs on a
+// thread of its own when a file is split.
+void WalkPieces(void *context) {
+  FileJob *job = static_cast<FileJob *>(context);
+  PieceBuffer buffer;
+  job->ok = AllocateBuffer(&buffer, job, job->reason);
+  while (job->ok) {
+    int length = 0;
+    job->failedPath = job->path;
+    job->ok = NextPiece(job, &buffer, &length);
+    if (!job->ok || length == 0)
+      break;
+    job->ok = job->out ? ConvertPiece(job, buffer.data, length, buffer.offset)
+                       : CheckPiece(job, buffer.data, length);
+    buffer.filled -= length;
+    buffer.offset += length;
+    memmove(buffer.data, buffer.data + length, buffer.filled);
+  }
+  free(buffer.data);
+}
+
+void StartJob(FileJob *job, const char *path, const CliOptions *options,
+              InputFile *in, OutputFile *out) {
+  memset(job, 0, sizeof *job);
+  job->path = path;
+  job->options = options;
+  job->in = in;
+  job->out = out;
+  job->to = in->size;
+  job->answer.yes = options->yes;
+}
+
+// Cuts a large file's job in two near the middle, at a place where the
+// halves convert exactly as the whole would. Returns the number of jobs.
+int SplitJob(FileJob *first, FileJob *second) {
+  if (first->to < kSplitFileSize)
+    return 1;
+  unsigned char *window = static_cast<unsigned char *>(malloc(kSplitWindow));
+  long long middle = first->to / 2;
+  int got = 0;
+  int cut = window && ReadInputFile(first->in, middle, window, kSplitWindow,
+                                    &got, first->reason)
+                ? FindQifSplit(window, got)
+                : 0;
+  free(window);
+  if (cut == 0)
+    return 1;
+  *second = *first;
+  first->to = middle + cut;
+  second->from = middle + cut;
+  return 2;
+}
+
+// The counts of the whole file, once every job has gone to its end.
+void MergeCounts(FileJob *jobs, int count) {
+  for (int i = 1; i < count; ++i)
+    AddQifCounts(&jobs[0].counts, &jobs[i].counts);
+}
+
+int ReportRefusal(const FileJob *job) {
+  fprintf(stderr,
+          "%s: %s:%d: %s Not converted (month %02d); --yes converts it "
+          "anyway.\n",
+          kProgram, job->path, job->counts.dayFirstLine, MSG_ALREADY_DAY_FIRST,
+          job->counts.dayFirstMonth);
+  return 0;
+}
+
+void NoteAnsweredYes(const FileJob *job) {
+  fprintf(stderr,
+          "%s: %s:%d: note: dates looked day-first already (month %02d); "
+          "converted as --yes was given\n",
+          kProgram, job->path, job->counts.dayFirstLine,
+          job->counts.dayFirstMonth);
+}
+
+// A file with both kinds of date comes out half converted: say so.
+void WarnLeftAlone(const FileJob *job) {
+  int count = job->counts.datesLeftAlone;
+  fprintf(stderr,
+          "%s: %s:%d: warning: %d date%s left as they were, month or day "
+          "not two digits; --check lists them\n",
+          kProgram, job->path, job->counts.firstLeftAloneLine, count,
+          Plural(count));
+}
+
+// Reports the first job that failed or was refused. A refusal in the
+// second half is numbered after the whole first half.
+int ReportStop(FileJob *jobs) {
+  int stopped = jobs[0].ok ? 1 : 0;
+  if (!jobs[stopped].refused)
+    return ReportFailure(jobs[stopped].failedPath, jobs[stopped].reason);
+  MergeCounts(jobs, stopped + 1);
+  return ReportRefusal(&jobs[0]);
+}
+
+// Returns 0 when a conversion would be refused.
+int PrintCheckSummary(const FileJob *job) {
+  const QifCheckCounts *counts = &job->counts;
+  printf("%s: %d date%s and %d payee/memo letter%s to exchange\n", job->path,
+         counts->datesExchanged, Plural(counts->datesExchanged),
+         counts->lettersExchanged, Plural(counts->lettersExchanged));
+  if (counts->datesLeftAlone)
+    printf("%s: warning: %d date%s would stay as they are: the file would "
+           "be half converted\n",
+           job->path, counts->datesLeftAlone, Plural(counts->datesLeftAlone));
+  if (!counts->dayFirstMonth)
+    return 1;
+  printf("%s:%d: %s (month %02d) %s\n", job->path, counts->dayFirstLine,
+         MSG_ALREADY_DAY_FIRST, counts->dayFirstMonth,
+         job->options->yes ? "Converted anyway, as --yes was given."
+                           : "Refused without --yes.");
+  return job->options->yes;
+}
+
+} // namespace
+
+int ConvertOneFile(const char *path, const CliOptions *options) {
+  InputFile in;
+  char reason[kReasonSize];
+  if (!OpenInputFile(path, &in, reason))
+    return ReportFailure(path, reason);
+  const char *target = options->output ? options->output : path;
+  OutputFile out;
+  if (!CreateOutputFile(target, &out, reason)) {
+    CloseInputFile(&in);
+    return ReportFailure(target, reason);
+  }
+  FileJob jobs[2];
+  StartJob(&jobs[0], path, options, &in, &out);
+  int count = SplitJob(&jobs[0], &jobs[1]);
+  if (count == 2)
+    RunSideBySide(WalkPieces, &jobs[0], &jobs[1]);
+  else
+    WalkPieces(&jobs[0]);
+  CloseInputFile(&in);
+  if (!jobs[0].ok || !jobs[count - 1].ok) {
+    DiscardOutputFile(&out);
+    return ReportStop(jobs);
+  }
+  if (!CommitOutputFile(&out, reason))
+    return ReportFailure(target, reason);
+  MergeCounts(jobs, count);
+  if (jobs[0].answer.asked || jobs[count - 1].answer.asked)
+    NoteAnsweredYes(&jobs[0]);
+  if (jobs[0].counts.datesLeftAlone)
+    WarnLeftAlone(&jobs[0]);
+  return 1;
+}
+
+int CheckOneFile(const char *path, const CliOptions *options) {
+  InputFile in;
+  char reason[kReasonSize];
+  if (!OpenInputFile(path, &in, reason))
+    return ReportFailure(path, reason);
+  FileJob job;
+  StartJob(&job, path, options, &in, nullptr);
+  WalkPieces(&job);
+  CloseInputFile(&in);
+  if (!job.ok)
+    return ReportFailure(job.failedPath, job.reason);
+  return PrintCheckSummary(&job);
+}

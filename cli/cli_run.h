@@ -1,0 +1,15 @@
+// The work on one FILE argument and what the user is told about it.
+#ifndef KESTROM_CLI_CLI_RUN_H
+#define KESTROM_CLI_CLI_RUN_H
+
+#include "cli_options.h"
+
+// Converts path and writes the result to options->output, or over path.
+// Returns 1 when written, 0 when refused or failed (reported on stderr).
+int ConvertOneFile(const char *path, const CliOptions *options);
+
+// Reports on stdout what converting path would do. Returns 1 when it
+// would be converted, 0 when it would be refused or cannot be read.
+int CheckOneFile(const char *path, const CliOptions *options);
+
+#endif

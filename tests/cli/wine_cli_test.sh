@@ -1,0 +1,115 @@
+#!/usr/bin/env bash
+# Runs kestrom-cli.exe under Wine on copies of the shared fixtures, in a
+# folder of its own, and checks the exit status, the bytes written and
+# that no temporary file is left behind.
+# Usage: wine_cli_test.sh WINE_RUN EXE FIXTURES CASE
+set -uo pipefail
+wine_run=$(realpath "$1") exe=$(realpath "$2") fixtures=$(realpath "$3")
+case=$4
+
+work=$(mktemp -d /tmp/kestrom-cli-wine-XXXXXX)
+trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 1
+
+fail() { echo "FAIL ($case): $*" >&2; exit 1; }
+
+# Runs the program with relative paths; its exit status lands in $status.
+cli() {
+  "$wine_run" "$exe" "$@" >stdout.txt 2>stderr.txt
+  status=$?
+  tr -d '\r' <stdout.txt >out.txt
+  tr -d '\r' <stderr.txt >err.txt
+  rm -f stdout.txt stderr.txt
+}
+
+copy() { cp "$fixtures/$1" "$2"; }
+same() { cmp -s "$1" "$2" || fail "$1 differs from $2"; }
+expect_status() { [ "$status" -eq "$1" ] || fail "exit $status, expected $1: $(cat err.txt)"; }
+expect_err() { grep -qF -- "$1" err.txt || fail "stderr lacks '$1': $(cat err.txt)"; }
+# Only the named files (and the captured output) may remain.
+expect_files() {
+  local listing
+  listing=$(ls -A | grep -vx -e out.txt -e err.txt | sort | tr '\n' ' ')
+  [ "$listing" = "$* " ] || fail "folder holds '$listing', expected '$* '"
+}
+
+case $case in
+convert)
+  copy bank_mdy_crlf.qif bank.qif
+  copy accounts_lf_noeol.qif accounts.qif
+  cli bank.qif accounts.qif
+  expect_status 0
+  same bank.qif "$fixtures/bank_mdy_crlf.expected.qif"
+  same accounts.qif "$fixtures/accounts_lf_noeol.expected.qif"
+  expect_err "bank.qif:14: warning: 2 dates left as they were"
+  expect_files accounts.qif bank.qif
+  ;;
+yes)
+  copy bank_dayfirst.qif dayfirst.qif
+  cli --yes -o out.qif dayfirst.qif
+  expect_status 0
+  same out.qif "$fixtures/bank_dayfirst.yes.qif"
+  same dayfirst.qif "$fixtures/bank_dayfirst.qif"
+  expect_files dayfirst.qif out.qif
+  ;;
+refuse)
+  copy bank_dayfirst.qif dayfirst.qif
+  cli dayfirst.qif
+  expect_status 1
+  expect_err "dayfirst.qif:7: This file looks like it already has dates in normal order."
+  same dayfirst.qif "$fixtures/bank_dayfirst.qif"
+  expect_files dayfirst.qif
+  ;;
+check)
+  copy bank_mdy_crlf.qif bank.qif
+  cli --check bank.qif
+  expect_status 0
+  grep -qxF "bank.qif: 4 dates and 11 payee/memo letters to exchange" out.txt ||
+    fail "no counts in: $(cat out.txt)"
+  grep -qxF "bank.qif:32: date left alone, month or day not two digits: D12/ 3/99" out.txt ||
+    fail "no line 32 in: $(cat out.txt)"
+  same bank.qif "$fixtures/bank_mdy_crlf.qif"
+  expect_files bank.qif
+  ;;
+output_missing_folder)
+  copy bank_mdy_crlf.qif in.qif
+  cli -o no-such-folder/out.qif in.qif
+  expect_status 1
+  expect_err "no-such-folder/out.qif: Unable to Save file: "
+  same in.qif "$fixtures/bank_mdy_crlf.qif"
+  expect_files in.qif
+  ;;
+output_onto_folder)
+  copy bank_mdy_crlf.qif in.qif
+  mkdir taken
+  cli -o taken in.qif
+  expect_status 1
+  expect_err "taken: Unable to Save file: "
+  [ -d taken ] && [ -z "$(ls -A taken)" ] || fail "the folder was touched"
+  same in.qif "$fixtures/bank_mdy_crlf.qif"
+  expect_files in.qif taken
+  ;;
+bad_input)
+  : >empty.qif
+  mkdir folder.qif
+  cli --yes missing.qif empty.qif folder.qif
+  expect_status 1
+  expect_err "missing.qif: Unable to open file: "
+  expect_err "empty.qif: The file is empty"
+  expect_err "folder.qif: Unable to open file: it is a folder"
+  [ "$(wc -l <err.txt)" -eq 3 ] || fail "not one line each: $(cat err.txt)"
+  expect_files empty.qif folder.qif
+  ;;
+usage)
+  cli
+  expect_status 2
+  expect_err "kestrom-cli: no input files"
+  cli --help
+  expect_status 0
+  grep -qF "  2  bad usage" out.txt || fail "help lacks the exit codes"
+  ;;
+*)
+  fail "unknown case"
+  ;;
+esac
+echo "ok ($case)"
