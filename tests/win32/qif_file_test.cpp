@@ -111,6 +111,45 @@ TEST_F(QifFileTest, EmptyFileIsRefusedWithoutAllocating) {
   ExpectNothingLoaded();
 }
 
+// A file that says it is longer than what a read gives: the kernel's own
+// status files report a whole page and deliver a few bytes. A short read must
+// never pass for the whole file, or a Save would cut the user's file short.
+TEST_F(QifFileTest, ShortReadIsNotALoad) {
+  const char kStatusFile[] = "Z:\\sys\\devices\\system\\cpu\\online";
+  WIN32_FILE_ATTRIBUTE_DATA info;
+  if (!GetFileAttributesExA(kStatusFile, GetFileExInfoStandard, &info) ||
+      info.nFileSizeLow <= ReadBytes(kStatusFile).size())
+    GTEST_SKIP() << "no status file here that reads shorter than its size";
+  SetPath(kStatusFile);
+  EXPECT_EQ(0, LoadQifFile(kOwner));
+  ExpectOneWarning("Unable to load file", "Kestrom");
+  ExpectNothingLoaded();
+}
+
+// 2 GiB and more does not fit the document's size: refused, and not
+// mistaken for an empty file. Just over 4 GiB is the dangerous one: a
+// 32-bit length would wrap to a few bytes and load a truncated file. The
+// files are sparse, so they cost no disk space.
+TEST_F(QifFileTest, FilesOf2GiBOrMoreAreRefused) {
+  for (LONGLONG size : {0x80000000LL, 0x10000000aLL}) {
+    ResetRecorder();
+    HANDLE file = CreateFileA((dir + "huge.qif").c_str(), GENERIC_WRITE, 0,
+                              nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    LARGE_INTEGER length;
+    length.QuadPart = size;
+    ASSERT_TRUE(SetFilePointerEx(file, length, nullptr, FILE_BEGIN));
+    ASSERT_TRUE(SetEndOfFile(file));
+    CloseHandle(file);
+    SetPath(dir + "huge.qif");
+    EXPECT_EQ(0, LoadQifFile(kOwner)) << size;
+    DeleteFileA((dir + "huge.qif").c_str());
+    ExpectOneWarning("Unable to load file", "Kestrom");
+    ExpectNothingLoaded();
+  }
+}
+
 // The file is closed again after a load, whatever its outcome: another
 // program may open it unshared straight away.
 TEST_F(QifFileTest, LoadLeavesNoHandleOpen) {
