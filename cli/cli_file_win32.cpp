@@ -163,9 +163,14 @@ int WriteOutputFile(OutputFile *file, long long offset,
   return 1;
 }
 
+// Flushed before the move, so that after a crash the target holds either
+// its old content or the whole new one.
 int CommitOutputFile(OutputFile *file, char *reason) {
-  int ok = 1;
-  if (!CloseHandle(HandleOf(file->handle)))
+  HANDLE handle = HandleOf(file->handle);
+  int ok = FlushFileBuffers(handle)
+               ? 1
+               : Fail(reason, MSG_UNABLE_TO_SAVE, GetLastError());
+  if (!CloseHandle(handle) && ok)
     ok = Fail(reason, MSG_UNABLE_TO_SAVE, GetLastError());
   if (ok && !MoveFileExA(file->temp, file->target, MOVEFILE_REPLACE_EXISTING))
     ok = Fail(reason, MSG_UNABLE_TO_SAVE, GetLastError());
