@@ -9,6 +9,7 @@ packages=(
   wine wine32:i386 xvfb x11-utils xdotool imagemagick
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang-14 libclang-rt-14-dev fonts-wine
+  hyperfine
 )
 
 missing=()
