@@ -8,9 +8,11 @@
 
 namespace {
 
+// What was read, copied out of argv, which lives only inside Parse.
 struct Parsed {
   int ok;
   CliOptions options;
+  std::string output; // "<none>" without -o
   std::vector<std::string> files;
   std::string error;
 };
@@ -28,11 +30,16 @@ Parsed Parse(std::vector<std::string> args) {
                       &parsed.options, error, sizeof error);
   for (int i = 0; parsed.ok && i < parsed.options.fileCount; ++i)
     parsed.files.push_back(parsed.options.files[i]);
+  parsed.output =
+      parsed.ok && parsed.options.output ? parsed.options.output : "<none>";
+  parsed.options.output = nullptr;
+  parsed.options.files = nullptr;
   parsed.error = error;
   return parsed;
 }
 
 struct GoodCase {
+  const char *name;
   std::vector<std::string> args;
   int yes, check, help, version;
   const char *output; // null for none
@@ -49,53 +56,73 @@ TEST_P(GoodUsage, IsRead) {
   EXPECT_EQ(c.check, p.options.check);
   EXPECT_EQ(c.help, p.options.help);
   EXPECT_EQ(c.version, p.options.version);
-  EXPECT_EQ(std::string(c.output ? c.output : "<none>"),
-            std::string(p.options.output ? p.options.output : "<none>"));
+  EXPECT_EQ(std::string(c.output ? c.output : "<none>"), p.output);
   EXPECT_EQ(c.files, p.files);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cli, GoodUsage,
-    ::testing::Values(
-        GoodCase{{"a.qif"}, 0, 0, 0, 0, nullptr, {"a.qif"}},
-        GoodCase{{"--yes", "a.qif", "b.qif"},
-                 1,
-                 0,
-                 0,
-                 0,
-                 nullptr,
-                 {"a.qif", "b.qif"}},
-        GoodCase{{"a.qif", "-y"}, 1, 0, 0, 0, nullptr, {"a.qif"}},
-        GoodCase{{"a.qif", "--check", "b.qif"},
-                 0,
-                 1,
-                 0,
-                 0,
-                 nullptr,
-                 {"a.qif", "b.qif"}},
-        GoodCase{
-            {"-o", "out.qif", "in.qif"}, 0, 0, 0, 0, "out.qif", {"in.qif"}},
-        GoodCase{{"in.qif", "--output", "out.qif", "--yes"},
-                 1,
-                 0,
-                 0,
-                 0,
-                 "out.qif",
-                 {"in.qif"}},
-        GoodCase{{"--", "-odd.qif", "--yes"},
-                 0,
-                 0,
-                 0,
-                 0,
-                 nullptr,
-                 {"-odd.qif", "--yes"}},
-        GoodCase{{"-"}, 0, 0, 0, 0, nullptr, {"-"}},
-        GoodCase{{"--help"}, 0, 0, 1, 0, nullptr, {}},
-        GoodCase{{"--version"}, 0, 0, 0, 1, nullptr, {}},
-        GoodCase{
-            {"--check", "--yes", "x.qif"}, 1, 1, 0, 0, nullptr, {"x.qif"}}));
+const GoodCase kGoodCases[] = {
+    {"OneFile", {"a.qif"}, 0, 0, 0, 0, nullptr, {"a.qif"}},
+    {"YesBeforeFiles",
+     {"--yes", "a.qif", "b.qif"},
+     1,
+     0,
+     0,
+     0,
+     nullptr,
+     {"a.qif", "b.qif"}},
+    {"ShortYesAfterFile", {"a.qif", "-y"}, 1, 0, 0, 0, nullptr, {"a.qif"}},
+    {"CheckBetweenFiles",
+     {"a.qif", "--check", "b.qif"},
+     0,
+     1,
+     0,
+     0,
+     nullptr,
+     {"a.qif", "b.qif"}},
+    {"OutputShort",
+     {"-o", "out.qif", "in.qif"},
+     0,
+     0,
+     0,
+     0,
+     "out.qif",
+     {"in.qif"}},
+    {"OutputLongAmongOthers",
+     {"in.qif", "--output", "out.qif", "--yes"},
+     1,
+     0,
+     0,
+     0,
+     "out.qif",
+     {"in.qif"}},
+    {"DoubleDashEndsOptions",
+     {"--", "-odd.qif", "--yes"},
+     0,
+     0,
+     0,
+     0,
+     nullptr,
+     {"-odd.qif", "--yes"}},
+    {"LoneDashIsAFile", {"-"}, 0, 0, 0, 0, nullptr, {"-"}},
+    {"Help", {"--help"}, 0, 0, 1, 0, nullptr, {}},
+    {"Version", {"--version"}, 0, 0, 0, 1, nullptr, {}},
+    {"CheckWithYes",
+     {"--check", "--yes", "x.qif"},
+     1,
+     1,
+     0,
+     0,
+     nullptr,
+     {"x.qif"}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cli, GoodUsage, ::testing::ValuesIn(kGoodCases),
+                         [](const ::testing::TestParamInfo<GoodCase> &info) {
+                           return std::string(info.param.name);
+                         });
 
 struct BadCase {
+  const char *name;
   std::vector<std::string> args;
   const char *error;
 };
@@ -109,18 +136,25 @@ TEST_P(BadUsage, IsRefusedWithItsReason) {
   EXPECT_EQ(std::string(c.error), p.error);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cli, BadUsage,
-    ::testing::Values(
-        BadCase{{}, "no input files"}, BadCase{{"--yes"}, "no input files"},
-        BadCase{{"--bogus", "a.qif"}, "unknown option '--bogus'"},
-        BadCase{{"-yes", "a.qif"}, "unknown option '-yes'"},
-        BadCase{{"--help", "--bogus"}, "unknown option '--bogus'"},
-        BadCase{{"a.qif", "-o"}, "-o needs a file name"},
-        BadCase{{"-o", "x", "-o", "y", "a.qif"}, "-o given twice"},
-        BadCase{{"-o", "x", "a.qif", "b.qif"},
-                "-o takes exactly one input file"},
-        BadCase{{"--check", "-o", "x", "a.qif"},
-                "-o cannot be used with --check"}));
+const BadCase kBadCases[] = {
+    {"Nothing", {}, "no input files"},
+    {"OptionsOnly", {"--yes"}, "no input files"},
+    {"UnknownLong", {"--bogus", "a.qif"}, "unknown option '--bogus'"},
+    {"SingleDashYes", {"-yes", "a.qif"}, "unknown option '-yes'"},
+    {"UnknownAfterHelp", {"--help", "--bogus"}, "unknown option '--bogus'"},
+    {"OutputWithoutName", {"a.qif", "-o"}, "-o needs a file name"},
+    {"OutputTwice", {"-o", "x", "-o", "y", "a.qif"}, "-o given twice"},
+    {"OutputWithTwoFiles",
+     {"-o", "x", "a.qif", "b.qif"},
+     "-o takes exactly one input file"},
+    {"OutputWithCheck",
+     {"--check", "-o", "x", "a.qif"},
+     "-o cannot be used with --check"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cli, BadUsage, ::testing::ValuesIn(kBadCases),
+                         [](const ::testing::TestParamInfo<BadCase> &info) {
+                           return std::string(info.param.name);
+                         });
 
 } // namespace

@@ -14,6 +14,7 @@
 namespace {
 
 struct FixtureCase {
+  const char *name;
   const char *input;
   const char *expected;
   const char *answers; // scripted replies to the question
@@ -39,14 +40,20 @@ TEST_P(FixtureTable, CoreConversionEqualsExpectedFile) {
 }
 
 const FixtureCase kFixtureCases[] = {
-    {"bank_mdy_crlf.qif", "bank_mdy_crlf.expected.qif", "", 0, 1},
-    {"accounts_lf_noeol.qif", "accounts_lf_noeol.expected.qif", "", 0, 1},
-    {"bank_dayfirst.qif", "bank_dayfirst.yes.qif", "y", 1, 1},
-    {"bank_dayfirst.qif", "bank_dayfirst.qif", "n", 1, 0},
+    {"MonthFirstCrLf", "bank_mdy_crlf.qif", "bank_mdy_crlf.expected.qif", "", 0,
+     1},
+    {"AccountsNoFinalLineEnd", "accounts_lf_noeol.qif",
+     "accounts_lf_noeol.expected.qif", "", 0, 1},
+    {"DayFirstAnsweredYes", "bank_dayfirst.qif", "bank_dayfirst.yes.qif", "y",
+     1, 1},
+    {"DayFirstAnsweredNo", "bank_dayfirst.qif", "bank_dayfirst.qif", "n", 1, 0},
 };
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, FixtureTable,
-                         ::testing::ValuesIn(kFixtureCases));
+                         ::testing::ValuesIn(kFixtureCases),
+                         [](const ::testing::TestParamInfo<FixtureCase> &info) {
+                           return std::string(info.param.name);
+                         });
 
 void CollectLine(void *context, int line, int) {
   static_cast<std::vector<int> *>(context)->push_back(line);
