@@ -27,15 +27,17 @@ const char kUsage[] =
     "Dates whose month or day is not two digits (D6/1/94, D1/ 5/99) stay\n"
     "as they are, as in the dialog: kestrom-cli warns about them, and\n"
     "--check lists them. A file is replaced only once its new content is\n"
-    "complete: on any failure the original stays untouched.\n"
+    "complete: on any failure the original stays untouched. Convert each\n"
+    "file once: a second run would swap its dates back (it is usually\n"
+    "refused, as the dates then look day-first).\n"
     "\n"
     "Exit status:\n"
     "  0  every FILE converted (with --check: every FILE would convert)\n"
     "  1  some FILE was refused or failed; the others were still done\n"
     "  2  bad usage\n"
     "\n"
-    "Example: kestrom-cli export-*.qif\n"
-    "         kestrom-cli --yes -o fixed.qif export.qif\n";
+    "Examples: kestrom-cli --check export-*.qif && kestrom-cli export-*.qif\n"
+    "          kestrom-cli --yes -o fixed.qif export.qif\n";
 
 int BadUsage(const char *error) {
   fprintf(stderr,
@@ -49,8 +51,10 @@ int BadUsage(const char *error) {
 int main(int argc, char **argv) {
   const char **files =
       static_cast<const char **>(malloc(sizeof(const char *) * (argc + 1)));
-  if (!files)
-    return 2;
+  if (!files) {
+    fputs("kestrom-cli: out of memory\n", stderr);
+    return 1;
+  }
   CliOptions options;
   char error[256];
   int status = 0;
