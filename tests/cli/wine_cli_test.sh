@@ -100,6 +100,20 @@ bad_input)
   [ "$(wc -l <err.txt)" -eq 3 ] || fail "not one line each: $(cat err.txt)"
   expect_files empty.qif folder.qif
   ;;
+large)
+  # 2^15 copies, 13 MB: converted as two halves on two threads.
+  copy bank_mdy_crlf.qif large.qif
+  copy bank_mdy_crlf.expected.qif expected.qif
+  for _ in $(seq 15); do
+    cat large.qif large.qif >twice && mv twice large.qif
+    cat expected.qif expected.qif >twice && mv twice expected.qif
+  done
+  cli large.qif
+  expect_status 0
+  same large.qif expected.qif
+  expect_err "large.qif:14: warning: 65536 dates left as they were"
+  expect_files expected.qif large.qif
+  ;;
 usage)
   cli
   expect_status 2
