@@ -8,25 +8,6 @@ namespace {
 
 const char kUntouched[] = "D12/25/99\r\nPCorner Store\r\n^\r\n";
 
-// Looks for the close box along the caption, asking the window itself what
-// each point is, so no frame metrics are guessed.
-int FindCloseBox(HWND window, POINT *point) {
-  RECT rect;
-  GetWindowRect(window, &rect);
-  for (int y = rect.top + 2; y < rect.top + 40; y += 2)
-    for (int x = rect.right - 2; x > rect.right - 60; x -= 2) {
-      DWORD_PTR hit = 0;
-      if (SendMessageTimeoutA(window, WM_NCHITTEST, 0, MAKELPARAM(x, y),
-                              SMTO_ABORTIFHUNG, 5000, &hit) &&
-          hit == HTCLOSE) {
-        point->x = x;
-        point->y = y;
-        return 1;
-      }
-    }
-  return 0;
-}
-
 int PressCancelButton(const Session &session) {
   PostClick(GetDlgItem(session.main, IDCANCEL));
   return 1;
@@ -34,11 +15,8 @@ int PressCancelButton(const Session &session) {
 
 // A real click, so the system turns it into SC_CLOSE as it does for a
 // person's mouse.
-int ClickCloseBox(const Session &session) {
-  POINT point = {0, 0};
-  if (!Check(FindCloseBox(session.main, &point), "the dialog has no close box"))
-    return 0;
-  return ClickAt(point.x, point.y);
+int ClickOnCloseBox(const Session &session) {
+  return Check(ClickCloseBox(session.main), "cannot click the close box");
 }
 
 int PressAltF4(const Session &session) {
@@ -52,7 +30,7 @@ struct WayOut {
 
 const WayOut kWaysOut[] = {
     {"the Cancel button", PressCancelButton},
-    {"the close box", ClickCloseBox},
+    {"the close box", ClickOnCloseBox},
     {"Alt+F4", PressAltF4},
 };
 

@@ -67,7 +67,7 @@ void TabVisitsTheButtons(const E2eSetup &setup) {
   FinishSession(&session);
 }
 
-// Typed path, Alt+A for Save As, Esc to leave it, Enter to save: no mouse.
+// Typed path, Alt+A for Save As, Esc to leave it, Alt+S to save: no mouse.
 void KeyboardOnlyRun(const E2eSetup &setup) {
   printf("-- a whole run from the keyboard\n");
   std::string path = JoinPath(setup.work, "typed.qif");
@@ -94,8 +94,8 @@ void KeyboardOnlyRun(const E2eSetup &setup) {
           Check(WaitForWindowGone(saveAs, kReactionTimeout),
                 "Esc did not close Save As") &&
           CheckStillOpen(session, "after leaving Save As") &&
-          PressKeys(session.main, "Return"))
-        CheckEndsWithCode0(&session, "after Enter");
+          PressKeys(session.main, "alt+s"))
+        CheckEndsWithCode0(&session, "after Alt+S");
     }
   }
   CheckFileBytes(path, Bytes(kMonthFirstConverted));

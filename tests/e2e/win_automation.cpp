@@ -49,6 +49,26 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM context) {
   return FALSE;
 }
 
+// Scans the top of the window, asking the window itself what each point is,
+// so no frame metrics are guessed.
+int FindHitPoint(HWND window, int hit, POINT *point) {
+  RECT rect;
+  if (!GetWindowRect(window, &rect))
+    return 0;
+  for (int y = rect.top + 2; y < rect.top + 40; y += 2)
+    for (int x = rect.right - 2; x > rect.left; x -= 2) {
+      DWORD_PTR answer = 0;
+      if (SendMessageTimeoutA(window, WM_NCHITTEST, 0, MAKELPARAM(x, y),
+                              SMTO_ABORTIFHUNG, kMessageTimeout, &answer) &&
+          int(answer) == hit) {
+        point->x = x;
+        point->y = y;
+        return 1;
+      }
+    }
+  return 0;
+}
+
 // Wine's own export: where a Windows path lives on the Unix side.
 int UnixPath(const char *windowsPath, char *unixPath, size_t size) {
   typedef char *(CDECL * ToUnix)(LPCWSTR);
@@ -118,14 +138,46 @@ int RunXdotool(int x, int y, const char *actions) {
   return 0;
 }
 
+int WaitForForeground(HWND window, DWORD timeoutMs) {
+  DWORD start = GetTickCount();
+  while (GetForegroundWindow() != window) {
+    if (GetTickCount() - start >= timeoutMs)
+      return 0;
+    Sleep(kPollInterval);
+  }
+  return 1;
+}
+
+// Without a window manager, closing a modal dialog does not always hand
+// activation back to its owner; a person would click the owner's caption,
+// and so do we before typing into a window that is not active.
+int ActivateForInput(HWND window) {
+  if (WaitForForeground(window, 500))
+    return 1;
+  POINT caption;
+  if (!FindHitPoint(window, HTCAPTION, &caption) ||
+      !RunXdotool(caption.x, caption.y, "click 1") ||
+      !WaitForForeground(window, kReactionTimeout)) {
+    printf("cannot make the window active for typing\n");
+    return 0;
+  }
+  return 1;
+}
+
 // Keyboard input goes to the X window under the pointer: there is no window
 // manager to give focus otherwise.
 int RunXdotoolOver(HWND window, const char *actions) {
   RECT rect;
-  if (!GetWindowRect(window, &rect))
+  if (!ActivateForInput(window) || !GetWindowRect(window, &rect))
     return 0;
   return RunXdotool((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2,
                     actions);
+}
+
+HWND FindProgramWindow(const Program *program, const WindowQuery &query) {
+  WindowSearch search = {program->id, &query, nullptr};
+  EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
 }
 
 } // namespace
@@ -167,12 +219,6 @@ void EndProgram(Program *program) {
   }
   CloseHandle(program->process);
   program->process = nullptr;
-}
-
-HWND FindProgramWindow(const Program *program, const WindowQuery &query) {
-  WindowSearch search = {program->id, &query, nullptr};
-  EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
-  return search.found;
 }
 
 HWND WaitForProgramWindow(const Program *program, const WindowQuery &query,
@@ -219,14 +265,6 @@ int WriteText(HWND window, const char *text) {
 
 void PostClick(HWND button) { PostMessageA(button, BM_CLICK, 0, 0); }
 
-void PostCommand(HWND window, WPARAM command) {
-  PostMessageA(window, WM_COMMAND, command, 0);
-}
-
-void PostSysCommand(HWND window, WPARAM command) {
-  PostMessageA(window, WM_SYSCOMMAND, command, 0);
-}
-
 HWND FocusOf(HWND window) {
   GUITHREADINFO info;
   memset(&info, 0, sizeof info);
@@ -261,4 +299,8 @@ int TypeText(HWND window, const char *text) {
   return RunXdotoolOver(window, actions);
 }
 
-int ClickAt(int x, int y) { return RunXdotool(x, y, "click 1"); }
+int ClickCloseBox(HWND window) {
+  POINT point = {0, 0};
+  return FindHitPoint(window, HTCLOSE, &point) &&
+         RunXdotool(point.x, point.y, "click 1");
+}

@@ -34,7 +34,6 @@ struct WindowQuery {
   int evenHidden;
 };
 
-HWND FindProgramWindow(const Program *program, const WindowQuery &query);
 // Gives up when the program ends: nothing more will appear.
 HWND WaitForProgramWindow(const Program *program, const WindowQuery &query,
                           DWORD timeoutMs);
@@ -47,19 +46,18 @@ int ReadText(HWND window, char *text, int size);
 int WriteText(HWND window, const char *text);
 // Posted, never sent: the handler may run a modal box that would block us.
 void PostClick(HWND button);
-void PostCommand(HWND window, WPARAM command);
-void PostSysCommand(HWND window, WPARAM command);
 
 // The window with the keyboard focus in the thread that owns window.
 HWND FocusOf(HWND window);
 int WaitForFocus(HWND window, HWND expected, DWORD timeoutMs);
 
 // Real keystrokes through the X server (xdotool key syntax, e.g. "Tab",
-// "shift+Tab", "Return"), with the pointer moved over window first.
+// "shift+Tab", "Return"), with the pointer moved over window first; a
+// window that is not active is clicked on its caption first.
 int PressKeys(HWND window, const char *keys);
 // Types text as keystrokes into the window under the pointer.
 int TypeText(HWND window, const char *text);
-// A real left click at a point of the screen.
-int ClickAt(int x, int y);
+// A real left click on the window's close box.
+int ClickCloseBox(HWND window);
 
 #endif
