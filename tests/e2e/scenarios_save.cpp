@@ -25,6 +25,8 @@ void RoadOfOneFile(const E2eSetup &setup) {
   FinishSession(&session);
 }
 
+// Save As starts in the file's own folder with its name: a bare name typed
+// there lands next to the original, not in the current directory.
 void SaveAsNewPath(const E2eSetup &setup) {
   printf("-- Save As writes the new file, leaves the original, closes\n");
   std::string path = JoinPath(setup.work, "original.qif");
@@ -38,7 +40,7 @@ void SaveAsNewPath(const E2eSetup &setup) {
       std::string offered = TextOf(FileNameEdit(saveAs));
       Check(offered == "original.qif", "Save As offers the name \"%s\"",
             offered.c_str());
-      if (ChooseFile(saveAs, copy))
+      if (ChooseFile(saveAs, "copy.qif"))
         CheckEndsWithCode0(&session, "after Save As");
     }
   }
