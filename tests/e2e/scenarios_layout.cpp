@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "e2e_scenarios.h"
+#include "screen_pixels.h"
 
 namespace {
 
@@ -100,6 +101,80 @@ void DialogAsDrawn(const E2eSetup &setup) {
   FinishSession(&session);
 }
 
+// The icon as the program's own resource draws it here, at one size.
+struct IconImage {
+  int side;
+  Pixels colour;
+  Pixels mask;
+};
+
+int LoadProgramIcon(const E2eSetup &setup, IconImage *image) {
+  HMODULE module =
+      LoadLibraryExA(setup.kestrom.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  if (!Check(module != nullptr, "cannot read the resources of kestrom.exe"))
+    return 0;
+  HICON icon = static_cast<HICON>(
+      LoadImageA(module, MAKEINTRESOURCEA(101), IMAGE_ICON, 32, 32, 0));
+  int drawn =
+      icon && RenderIcon(icon, image->side, &image->colour, &image->mask);
+  if (icon)
+    DestroyIcon(icon);
+  FreeLibrary(module);
+  int opaque = 0;
+  for (DWORD pixel : image->mask.rgb)
+    opaque += pixel == 0;
+  // A blank image would be found anywhere.
+  return Check(drawn && opaque > image->side * image->side / 4,
+               "icon 101 does not draw at %d pixels", image->side);
+}
+
+// Painting follows the show a little later: look until it is there.
+int WaitForIcon(const RECT &area, const IconImage &image) {
+  DWORD start = GetTickCount();
+  Pixels screen;
+  do {
+    if (CaptureScreen(area, &screen) &&
+        ContainsIcon(screen, image.colour, image.mask))
+      return 1;
+    Sleep(50);
+  } while (GetTickCount() - start < kReactionTimeout);
+  return 0;
+}
+
+// The icon control shows icon 101, drawn here to fill its client area
+// inside the sunken edge; the caption shows it small, as the window's small
+// icon.
+void IconsAsDrawn(const E2eSetup &setup) {
+  printf("-- the icon in the dialog and in its caption\n");
+  std::string path = JoinPath(setup.work, "icons.qif");
+  if (!WriteBytes(path, Bytes(kMonthFirst)))
+    return;
+  Session session;
+  if (OpenInKestrom(setup, path, &session)) {
+    HWND iconControl = GetWindow(session.main, GW_CHILD);
+    RECT client, caption;
+    GetClientRect(iconControl, &client);
+    MapWindowPoints(iconControl, nullptr, reinterpret_cast<POINT *>(&client),
+                    2);
+    GetWindowRect(session.main, &caption);
+    caption.bottom = caption.top + GetSystemMetrics(SM_CYCAPTION) +
+                     2 * GetSystemMetrics(SM_CYDLGFRAME);
+    IconImage large = {client.right - client.left, {}, {}};
+    IconImage small = {GetSystemMetrics(SM_CXSMICON), {}, {}};
+    if (LoadProgramIcon(setup, &large))
+      Check(WaitForIcon(client, large),
+            "the icon control does not show icon 101");
+    if (LoadProgramIcon(setup, &small))
+      Check(WaitForIcon(caption, small), "the caption does not show icon 101");
+    PostClick(GetDlgItem(session.main, IDCANCEL));
+    CheckEndsWithCode0(&session, "after Cancel");
+  }
+  FinishSession(&session);
+}
+
 } // namespace
 
-void RunLayoutScenarios(const E2eSetup &setup) { DialogAsDrawn(setup); }
+void RunLayoutScenarios(const E2eSetup &setup) {
+  DialogAsDrawn(setup);
+  IconsAsDrawn(setup);
+}
