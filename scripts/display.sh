@@ -33,6 +33,7 @@ stop_display() {
 start_wine_session() {
   export WINEPREFIX="$1" WINEDEBUG=-all
   "$2" >/dev/null 2>&1 </dev/null  # creates the prefix on first use
+  wineserver -w  # a server left by that start cannot be made persistent
   wineserver -p >/dev/null 2>&1 </dev/null
   "$2" cmd /c exit >/dev/null 2>&1 </dev/null
 }
