@@ -42,6 +42,12 @@ void SetPath(const std::string &path) {
   lstrcpynA(QifDocument.path, path.c_str(), MAX_PATH);
 }
 
+// Another program's handle on path that shares nothing.
+HANDLE HoldUnshared(const std::string &path) {
+  return CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
+                     nullptr);
+}
+
 class QifFileTest : public ::testing::Test {
 protected:
   void SetUp() override {
@@ -66,6 +72,13 @@ protected:
     EXPECT_EQ(nullptr, QifDocument.data);
     EXPECT_EQ(0, QifDocument.size);
   }
+  // A load of path fails with this one warning and leaves nothing loaded.
+  void ExpectLoadRefused(const std::string &path, const char *text) {
+    SetPath(path);
+    EXPECT_EQ(0, LoadQifFile(kOwner)) << path;
+    ExpectOneWarning(text, "Kestrom");
+    ExpectNothingLoaded();
+  }
   std::string dir;
 };
 
@@ -85,30 +98,20 @@ TEST_F(QifFileTest, LoadKeepsEveryByteAndTwoZerosAfter) {
 }
 
 TEST_F(QifFileTest, MissingFileCannotBeOpened) {
-  SetPath(dir + "no-such-file.qif");
-  EXPECT_EQ(0, LoadQifFile(kOwner));
-  ExpectOneWarning("Unable to open file", "Kestrom");
-  ExpectNothingLoaded();
+  ExpectLoadRefused(dir + "no-such-file.qif", "Unable to open file");
 }
 
 TEST_F(QifFileTest, FileHeldUnsharedCannotBeOpened) {
   WriteBytes(dir + "held.qif", "D01/02/03\n");
-  HANDLE holder = CreateFileA((dir + "held.qif").c_str(), GENERIC_READ, 0,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE holder = HoldUnshared(dir + "held.qif");
   ASSERT_NE(INVALID_HANDLE_VALUE, holder);
-  SetPath(dir + "held.qif");
-  EXPECT_EQ(0, LoadQifFile(kOwner));
+  ExpectLoadRefused(dir + "held.qif", "Unable to open file");
   CloseHandle(holder);
-  ExpectOneWarning("Unable to open file", "Kestrom");
-  ExpectNothingLoaded();
 }
 
 TEST_F(QifFileTest, EmptyFileIsRefusedWithoutAllocating) {
   WriteBytes(dir + "empty.qif", "");
-  SetPath(dir + "empty.qif");
-  EXPECT_EQ(0, LoadQifFile(kOwner));
-  ExpectOneWarning("The file is empty", "Kestrom");
-  ExpectNothingLoaded();
+  ExpectLoadRefused(dir + "empty.qif", "The file is empty");
 }
 
 // A file that says it is longer than what a read gives: the kernel's own
@@ -120,10 +123,7 @@ TEST_F(QifFileTest, ShortReadIsNotALoad) {
   if (!GetFileAttributesExA(kStatusFile, GetFileExInfoStandard, &info) ||
       info.nFileSizeLow <= ReadBytes(kStatusFile).size())
     GTEST_SKIP() << "no status file here that reads shorter than its size";
-  SetPath(kStatusFile);
-  EXPECT_EQ(0, LoadQifFile(kOwner));
-  ExpectOneWarning("Unable to load file", "Kestrom");
-  ExpectNothingLoaded();
+  ExpectLoadRefused(kStatusFile, "Unable to load file");
 }
 
 // 2 GiB and more does not fit the document's size: refused, and not
@@ -142,11 +142,8 @@ TEST_F(QifFileTest, FilesOf2GiBOrMoreAreRefused) {
     ASSERT_TRUE(SetFilePointerEx(file, length, nullptr, FILE_BEGIN));
     ASSERT_TRUE(SetEndOfFile(file));
     CloseHandle(file);
-    SetPath(dir + "huge.qif");
-    EXPECT_EQ(0, LoadQifFile(kOwner)) << size;
+    ExpectLoadRefused(dir + "huge.qif", "Unable to load file");
     DeleteFileA((dir + "huge.qif").c_str());
-    ExpectOneWarning("Unable to load file", "Kestrom");
-    ExpectNothingLoaded();
   }
 }
 
@@ -209,8 +206,7 @@ TEST_F(QifFileTest, OutputHeldUnsharedIsNotWritten) {
   WriteBytes(dir + "target.qif", "original");
   SetPath(dir + "src.qif");
   ASSERT_EQ(1, LoadQifFile(kOwner));
-  HANDLE holder = CreateFileA((dir + "target.qif").c_str(), GENERIC_READ, 0,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE holder = HoldUnshared(dir + "target.qif");
   ASSERT_NE(INVALID_HANDLE_VALUE, holder);
   SetPath(dir + "target.qif");
   EXPECT_EQ(0, WriteQifFile(kOwner));
