@@ -10,7 +10,6 @@ extern const char kMonthFirst[];
 extern const char kMonthFirstConverted[];
 extern const char kDayFirst[];
 extern const char kDayFirstConverted[];
-extern const char kQuestionText[];
 std::string Bytes(const char *text);
 
 void RunRoadScenarios(const E2eSetup &setup);

@@ -145,6 +145,22 @@ int CheckFileSame(const std::string &path, const std::string &expectedPath) {
   return CheckFileBytes(path, expected);
 }
 
+int PlaceFile(const E2eSetup &setup, const char *name, const std::string &bytes,
+              Session *session) {
+  session->program.process = nullptr;
+  session->main = nullptr;
+  session->path = JoinPath(setup.work, name);
+  std::string folder = session->path.substr(0, session->path.rfind('\\'));
+  return Check(MakeFolders(folder), "cannot make %s", folder.c_str()) &&
+         WriteBytes(session->path, bytes);
+}
+
+int OpenNewFile(const E2eSetup &setup, const char *name,
+                const std::string &bytes, Session *session) {
+  return PlaceFile(setup, name, bytes, session) &&
+         OpenInKestrom(setup, session->path, session);
+}
+
 int StartKestrom(const E2eSetup &setup, Session *session) {
   session->main = nullptr;
   session->program.process = nullptr;
@@ -163,32 +179,56 @@ int ChooseFile(HWND fileDialog, const std::string &path) {
   return 1;
 }
 
-int PickAtStart(const E2eSetup &setup, const std::string &path,
-                Session *session) {
+HWND StartAtOpenDialog(const E2eSetup &setup, Session *session) {
   if (!StartKestrom(setup, session))
-    return 0;
+    return nullptr;
   HWND open = WaitForProgramWindow(&session->program, {"Open", nullptr, 0, 0},
                                    kWindowTimeout);
   if (!Check(open != nullptr, "no Open dialog at start-up"))
-    return 0;
+    return nullptr;
   // The Open dialog runs inside the main dialog's creation: its owner is the
   // main dialog, still hidden.
   session->main = GetWindow(open, GW_OWNER);
-  Check(TextOf(session->main) == MAIN_TITLE,
+  Check(TextOf(session->main) == kMainTitle,
         "the Open dialog's owner is \"%s\", not the main dialog",
         TextOf(session->main).c_str());
-  return ChooseFile(open, path);
+  return open;
+}
+
+int PickAtStart(const E2eSetup &setup, const std::string &path,
+                Session *session) {
+  HWND open = StartAtOpenDialog(setup, session);
+  return open && ChooseFile(open, path);
+}
+
+int WaitForMainDialog(const Session &session) {
+  HWND shown = WaitForProgramWindow(
+      &session.program, {kMainTitle, nullptr, 0, 0}, kWindowTimeout);
+  return Check(shown != nullptr && shown == session.main,
+               "the main dialog did not appear after the Open dialog");
 }
 
 int OpenInKestrom(const E2eSetup &setup, const std::string &path,
                   Session *session) {
-  if (!PickAtStart(setup, path, session))
-    return 0;
-  HWND shown = WaitForProgramWindow(
-      &session->program, {MAIN_TITLE, nullptr, 0, 0}, kWindowTimeout);
-  return Check(shown != nullptr && shown == session->main,
-               "the main dialog did not appear after opening %s", path.c_str());
+  return PickAtStart(setup, path, session) && WaitForMainDialog(*session);
 }
+
+namespace {
+
+int Offers(HWND box, int button) {
+  HWND control = GetDlgItem(box, button);
+  return control && IsWindowVisible(control);
+}
+
+// A warning offers OK alone; the question Yes and No alone.
+void CheckButtons(HWND box, int button, const char *text) {
+  int question = button == IDYES || button == IDNO;
+  Check(Offers(box, IDOK) == !question && Offers(box, IDYES) == question &&
+            Offers(box, IDNO) == question && !Offers(box, IDCANCEL),
+        "message box \"%s\" offers the wrong buttons", text);
+}
+
+} // namespace
 
 int AnswerMessage(const Session &session, const char *text, const char *caption,
                   int button) {
@@ -203,6 +243,7 @@ int AnswerMessage(const Session &session, const char *text, const char *caption,
         shownCaption.c_str(), caption);
   Check(shownText == text, "message box text \"%s\", expected \"%s\"",
         shownText.c_str(), text);
+  CheckButtons(box, button, text);
   HWND answer = GetDlgItem(box, button);
   if (!Check(answer != nullptr, "message box \"%s\" has no button %d", text,
              button))
@@ -212,8 +253,17 @@ int AnswerMessage(const Session &session, const char *text, const char *caption,
                "message box \"%s\" stayed after its button", text);
 }
 
+void PressButton(const Session &session, int id) {
+  PostClick(GetDlgItem(session.main, id));
+}
+
+int SaveAnswering(const Session &session, int answer) {
+  PressButton(session, kSaveId);
+  return AnswerMessage(session, kQuestionText, "Save", answer);
+}
+
 HWND OpenSaveAs(const Session &session) {
-  PostClick(GetDlgItem(session.main, 1003));
+  PressButton(session, kSaveAsId);
   HWND saveAs = WaitForProgramWindow(
       &session.program, {"Save As", session.main, 0, 0}, kWindowTimeout);
   Check(saveAs != nullptr, "Save As did not show its dialog");
@@ -225,8 +275,10 @@ int SaveAsTo(const Session &session, const std::string &path) {
   return saveAs && ChooseFile(saveAs, path);
 }
 
-std::string ShownName(const Session &session) {
-  return TextOf(GetDlgItem(session.main, 1001));
+int CheckShownName(const Session &session, const char *name) {
+  std::string shown = TextOf(GetDlgItem(session.main, kFileNameId));
+  return Check(shown == name, "the dialog shows \"%s\", expected \"%s\"",
+               shown.c_str(), name);
 }
 
 int CheckEndsWithCode0(Session *session, const char *what) {

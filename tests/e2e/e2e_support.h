@@ -7,7 +7,9 @@
 
 #include "win_automation.h"
 
-#define MAIN_TITLE "Validate ZARN QIF Export File Dates"
+const char kMainTitle[] = "Validate ZARN QIF Export File Dates";
+// The question before converting a file whose dates look day-first.
+extern const char kQuestionText[];
 // A message box's text is a static control with this id.
 const int kMessageText = 0xFFFF;
 
@@ -42,30 +44,51 @@ HWND FileNameEdit(HWND fileDialog);
 
 // Kestrom's steps. Each returns 1 when it got as far as it says, and has
 // already reported a failure through Check when it did not.
+const int kFileNameId = 1001;
+const int kSaveId = 1002;
+const int kSaveAsId = 1003;
+
 struct Session {
   Program program;
   HWND main;
+  std::string path; // the file the run started with
 };
+
+// Writes bytes to name (folders included) in the scratch folder; the
+// session, not started yet, remembers the path.
+int PlaceFile(const E2eSetup &setup, const char *name, const std::string &bytes,
+              Session *session);
+// The same, then opened in Kestrom with its dialog visible.
+int OpenNewFile(const E2eSetup &setup, const char *name,
+                const std::string &bytes, Session *session);
 
 int StartKestrom(const E2eSetup &setup, Session *session);
 // Puts the path in a file dialog's name box and presses its OK button.
 int ChooseFile(HWND fileDialog, const std::string &path);
-// Starts Kestrom and picks the path in its Open dialog; session->main is
-// the main dialog, still hidden.
+// Starts Kestrom and waits for its Open dialog; session->main is the main
+// dialog, still hidden.
+HWND StartAtOpenDialog(const E2eSetup &setup, Session *session);
+// The same, then picks the path there.
 int PickAtStart(const E2eSetup &setup, const std::string &path,
                 Session *session);
-// The same, then 1 when the main dialog is visible.
+// 1 when the main dialog has become visible.
+int WaitForMainDialog(const Session &session);
+// PickAtStart, then 1 when the main dialog is visible.
 int OpenInKestrom(const E2eSetup &setup, const std::string &path,
                   Session *session);
 // Waits for a message box owned by the main dialog, checks its words and
 // presses the button with the given id.
 int AnswerMessage(const Session &session, const char *text, const char *caption,
                   int button);
+void PressButton(const Session &session, int id);
+// Presses Save and answers the question that must come with IDYES or IDNO.
+int SaveAnswering(const Session &session, int answer);
 // Presses Save As and waits for its dialog.
 HWND OpenSaveAs(const Session &session);
 int SaveAsTo(const Session &session, const std::string &path);
-// The main dialog's file-name box as shown.
-std::string ShownName(const Session &session);
+// The main dialog's file-name box shows name.
+int CheckShownName(const Session &session, const char *name);
+// The program ends, by itself, with exit code 0.
 int CheckEndsWithCode0(Session *session, const char *what);
 int CheckStillOpen(const Session &session, const char *what);
 // Sees that the program is gone, ending it if a scenario left it running.

@@ -9,7 +9,7 @@ namespace {
 const char kUntouched[] = "D12/25/99\r\nPCorner Store\r\n^\r\n";
 
 int PressCancelButton(const Session &session) {
-  PostClick(GetDlgItem(session.main, IDCANCEL));
+  PressButton(session, IDCANCEL);
   return 1;
 }
 
@@ -36,13 +36,10 @@ const WayOut kWaysOut[] = {
 
 void EndsWithoutWriting(const E2eSetup &setup, const WayOut &way) {
   printf("-- %s ends the program and writes nothing\n", way.what);
-  std::string path = JoinPath(setup.work, "keep.qif");
-  if (!WriteBytes(path, kUntouched))
-    return;
   Session session;
-  if (OpenInKestrom(setup, path, &session) && way.take(session))
+  if (OpenNewFile(setup, "keep.qif", kUntouched, &session) && way.take(session))
     CheckEndsWithCode0(&session, way.what);
-  CheckFileBytes(path, kUntouched);
+  CheckFileBytes(session.path, kUntouched);
   FinishSession(&session);
 }
 
@@ -50,15 +47,12 @@ void EndsWithoutWriting(const E2eSetup &setup, const WayOut &way) {
 void CancelledOpen(const E2eSetup &setup) {
   printf("-- cancelling the Open dialog ends the program silently\n");
   Session session;
-  if (!StartKestrom(setup, &session))
-    return;
-  HWND open = WaitForProgramWindow(&session.program, {"Open", nullptr, 0, 0},
-                                   kWindowTimeout);
-  if (Check(open != nullptr, "no Open dialog at start-up")) {
-    HWND main = GetWindow(open, GW_OWNER);
+  HWND open = StartAtOpenDialog(setup, &session);
+  if (open) {
     PostClick(GetDlgItem(open, IDCANCEL));
-    HWND box = WaitForProgramWindow(
-        &session.program, {nullptr, main, kMessageText, 0}, kReactionTimeout);
+    HWND box = WaitForProgramWindow(&session.program,
+                                    {nullptr, session.main, kMessageText, 0},
+                                    kReactionTimeout);
     Check(box == nullptr, "a message box appeared after the cancelled Open");
     CheckEndsWithCode0(&session, "after the cancelled Open");
   }

@@ -7,6 +7,8 @@
 
 namespace {
 
+const char kUnableToSave[] = "Unable to Save file";
+
 // How another program holds a file: open, sharing nothing.
 HANDLE HoldUnshared(const std::string &path) {
   HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr,
@@ -23,16 +25,15 @@ void Release(HANDLE file) {
 void RefusedLoad(const E2eSetup &setup, const char *name,
                  const std::string &bytes, int hold, const char *message) {
   printf("-- %s: \"%s\", then the program ends\n", name, message);
-  std::string path = JoinPath(setup.work, name);
-  if (!WriteBytes(path, bytes))
-    return;
-  HANDLE held = hold ? HoldUnshared(path) : INVALID_HANDLE_VALUE;
   Session session;
-  if (PickAtStart(setup, path, &session) &&
+  if (!PlaceFile(setup, name, bytes, &session))
+    return;
+  HANDLE held = hold ? HoldUnshared(session.path) : INVALID_HANDLE_VALUE;
+  if (PickAtStart(setup, session.path, &session) &&
       AnswerMessage(session, message, "Kestrom", IDOK))
     CheckEndsWithCode0(&session, message);
   Release(held);
-  CheckFileBytes(path, bytes);
+  CheckFileBytes(session.path, bytes);
   FinishSession(&session);
 }
 
@@ -40,21 +41,18 @@ void RefusedLoad(const E2eSetup &setup, const char *name,
 // converts it once more, and only a clean restore gives the first-save bytes.
 void SaveOntoHeldFile(const E2eSetup &setup) {
   printf("-- Save onto a held file fails and stays; Save As elsewhere\n");
-  std::string path = JoinPath(setup.work, "held.qif");
   std::string elsewhere = JoinPath(setup.work, "elsewhere.qif");
-  if (!WriteBytes(path, Bytes(kMonthFirst)))
-    return;
   Session session;
-  if (OpenInKestrom(setup, path, &session)) {
-    HANDLE held = HoldUnshared(path);
-    PostClick(GetDlgItem(session.main, 1002));
-    int warned = AnswerMessage(session, "Unable to Save file", "Save", IDOK);
+  if (OpenNewFile(setup, "held.qif", Bytes(kMonthFirst), &session)) {
+    HANDLE held = HoldUnshared(session.path);
+    PressButton(session, kSaveId);
+    int warned = AnswerMessage(session, kUnableToSave, "Save", IDOK);
     Release(held);
     if (warned && CheckStillOpen(session, "after the failed Save") &&
         SaveAsTo(session, elsewhere))
       CheckEndsWithCode0(&session, "after Save As");
   }
-  CheckFileBytes(path, Bytes(kMonthFirst));
+  CheckFileBytes(session.path, Bytes(kMonthFirst));
   CheckFileBytes(elsewhere, Bytes(kMonthFirstConverted));
   FinishSession(&session);
 }
@@ -63,24 +61,19 @@ void SaveOntoHeldFile(const E2eSetup &setup) {
 // content, and the next Save asks again.
 void SaveAfterYesOntoHeldFile(const E2eSetup &setup) {
   printf("-- a failed Save after yes; the next Save asks again\n");
-  std::string path = JoinPath(setup.work, "held_dayfirst.qif");
-  if (!WriteBytes(path, Bytes(kDayFirst)))
-    return;
   Session session;
-  if (OpenInKestrom(setup, path, &session)) {
-    HANDLE held = HoldUnshared(path);
-    PostClick(GetDlgItem(session.main, 1002));
-    int warned = AnswerMessage(session, kQuestionText, "Save", IDYES) &&
-                 AnswerMessage(session, "Unable to Save file", "Save", IDOK);
+  if (OpenNewFile(setup, "held_dayfirst.qif", Bytes(kDayFirst), &session)) {
+    HANDLE held = HoldUnshared(session.path);
+    int warned = SaveAnswering(session, IDYES) &&
+                 AnswerMessage(session, kUnableToSave, "Save", IDOK);
     Release(held);
     if (warned && CheckStillOpen(session, "after the failed Save")) {
-      CheckFileBytes(path, Bytes(kDayFirst));
-      PostClick(GetDlgItem(session.main, 1002));
-      if (AnswerMessage(session, kQuestionText, "Save", IDYES))
+      CheckFileBytes(session.path, Bytes(kDayFirst));
+      if (SaveAnswering(session, IDYES))
         CheckEndsWithCode0(&session, "after the second Save");
     }
   }
-  CheckFileBytes(path, Bytes(kDayFirstConverted));
+  CheckFileBytes(session.path, Bytes(kDayFirstConverted));
   FinishSession(&session);
 }
 
@@ -107,21 +100,18 @@ void RunFullDiskScenario(const E2eSetup &setup) {
     input += "D12/25/99\r\nT-1.00\r\nPCorner Store\r\nMGroceries\r\n^\r\n";
     expected += "D25/12/99\r\nT-1.00\r\nMCorner Store\r\nPGroceries\r\n^\r\n";
   }
-  std::string path = JoinPath(setup.work, "large.qif");
   std::string full = JoinPath(setup.extra, "full.qif");
   std::string saved = JoinPath(setup.work, "saved.qif");
-  if (!WriteBytes(path, input))
-    return;
   Session session;
-  if (OpenInKestrom(setup, path, &session) && SaveAsTo(session, full) &&
-      AnswerMessage(session, "Unable to Save file", "Save", IDOK) &&
+  if (OpenNewFile(setup, "large.qif", input, &session) &&
+      SaveAsTo(session, full) &&
+      AnswerMessage(session, kUnableToSave, "Save", IDOK) &&
       CheckStillOpen(session, "after the failed Save As")) {
-    Check(ShownName(session) == "full.qif", "the dialog shows \"%s\"",
-          ShownName(session).c_str());
+    CheckShownName(session, "full.qif");
     if (SaveAsTo(session, saved))
       CheckEndsWithCode0(&session, "after Save As");
   }
-  CheckFileBytes(path, input);
+  CheckFileBytes(session.path, input);
   CheckFileBytes(saved, expected);
   FinishSession(&session);
 }

@@ -18,27 +18,25 @@ int KeyMovesFocus(const Session &session, const char *keys, int id) {
                focus ? GetDlgCtrlID(focus) : 0, id);
 }
 
-void EnterPressesSave(const E2eSetup &setup) {
-  printf("-- Enter presses Save\n");
-  std::string path = JoinPath(setup.work, "enter.qif");
-  if (!WriteBytes(path, Bytes(kMonthFirst)))
-    return;
-  Session session;
-  if (OpenInKestrom(setup, path, &session) && PressKeys(session.main, "Return"))
-    CheckEndsWithCode0(&session, "after Enter");
-  CheckFileBytes(path, Bytes(kMonthFirstConverted));
-  FinishSession(&session);
-}
+// A key that ends the run, and the file it leaves.
+struct EndingKey {
+  const char *keys;
+  const char *what;
+  const char *leaves;
+};
 
-void EscapeCancels(const E2eSetup &setup) {
-  printf("-- Esc ends the program and writes nothing\n");
-  std::string path = JoinPath(setup.work, "escape.qif");
-  if (!WriteBytes(path, Bytes(kMonthFirst)))
-    return;
+const EndingKey kEndingKeys[] = {
+    {"Return", "Enter presses Save", kMonthFirstConverted},
+    {"Escape", "Esc ends the program and writes nothing", kMonthFirst},
+};
+
+void KeyEndsTheRun(const E2eSetup &setup, const EndingKey &key) {
+  printf("-- %s\n", key.what);
   Session session;
-  if (OpenInKestrom(setup, path, &session) && PressKeys(session.main, "Escape"))
-    CheckEndsWithCode0(&session, "after Esc");
-  CheckFileBytes(path, Bytes(kMonthFirst));
+  if (OpenNewFile(setup, "key.qif", Bytes(kMonthFirst), &session) &&
+      PressKeys(session.main, key.keys))
+    CheckEndsWithCode0(&session, key.keys);
+  CheckFileBytes(session.path, Bytes(key.leaves));
   FinishSession(&session);
 }
 
@@ -46,47 +44,37 @@ void EscapeCancels(const E2eSetup &setup) {
 // the three buttons only, in both directions.
 void TabVisitsTheButtons(const E2eSetup &setup) {
   printf("-- Tab visits Save, Save As and Cancel only\n");
-  std::string path = JoinPath(setup.work, "tab.qif");
-  if (!WriteBytes(path, Bytes(kMonthFirst)))
-    return;
   Session session;
-  if (OpenInKestrom(setup, path, &session)) {
+  if (OpenNewFile(setup, "tab.qif", Bytes(kMonthFirst), &session)) {
     HWND focus = FocusOf(session.main);
-    Check(focus == GetDlgItem(session.main, 1002),
+    Check(focus == GetDlgItem(session.main, kSaveId),
           "the focus starts on id %d, not on Save",
           focus ? GetDlgCtrlID(focus) : 0);
-    if (KeyMovesFocus(session, "Tab", 1003) &&
+    if (KeyMovesFocus(session, "Tab", kSaveAsId) &&
         KeyMovesFocus(session, "Tab", IDCANCEL) &&
-        KeyMovesFocus(session, "Tab", 1002) &&
+        KeyMovesFocus(session, "Tab", kSaveId) &&
         KeyMovesFocus(session, "shift+Tab", IDCANCEL) &&
-        KeyMovesFocus(session, "shift+Tab", 1003) &&
+        KeyMovesFocus(session, "shift+Tab", kSaveAsId) &&
         PressKeys(session.main, "Escape"))
       CheckEndsWithCode0(&session, "after Esc");
   }
-  CheckFileBytes(path, Bytes(kMonthFirst));
+  CheckFileBytes(session.path, Bytes(kMonthFirst));
   FinishSession(&session);
 }
 
 // Typed path, Alt+A for Save As, Esc to leave it, Alt+S to save: no mouse.
 void KeyboardOnlyRun(const E2eSetup &setup) {
   printf("-- a whole run from the keyboard\n");
-  std::string path = JoinPath(setup.work, "typed.qif");
-  if (!WriteBytes(path, Bytes(kMonthFirst)))
-    return;
   Session session;
-  if (!StartKestrom(setup, &session))
+  if (!PlaceFile(setup, "typed.qif", Bytes(kMonthFirst), &session))
     return;
-  HWND open = WaitForProgramWindow(&session.program, {"Open", nullptr, 0, 0},
-                                   kWindowTimeout);
-  if (Check(open != nullptr, "no Open dialog at start-up") &&
-      TypeText(open, path.c_str()) &&
+  const std::string &path = session.path;
+  HWND open = StartAtOpenDialog(setup, &session);
+  if (open && TypeText(open, path.c_str()) &&
       Check(WaitForText(FileNameEdit(open), path, kReactionTimeout),
             "the typed path did not arrive in the Open dialog") &&
       PressKeys(open, "Return")) {
-    session.main = WaitForProgramWindow(
-        &session.program, {MAIN_TITLE, nullptr, 0, 0}, kWindowTimeout);
-    if (Check(session.main != nullptr, "no main dialog after Enter") &&
-        PressKeys(session.main, "alt+a")) {
+    if (WaitForMainDialog(session) && PressKeys(session.main, "alt+a")) {
       HWND saveAs = WaitForProgramWindow(
           &session.program, {"Save As", session.main, 0, 0}, kReactionTimeout);
       if (Check(saveAs != nullptr, "Alt+A did not open Save As") &&
@@ -105,8 +93,8 @@ void KeyboardOnlyRun(const E2eSetup &setup) {
 } // namespace
 
 void RunKeyboardScenarios(const E2eSetup &setup) {
-  EnterPressesSave(setup);
-  EscapeCancels(setup);
+  for (const EndingKey &key : kEndingKeys)
+    KeyEndsTheRun(setup, key);
   TabVisitsTheButtons(setup);
   KeyboardOnlyRun(setup);
 }

@@ -25,9 +25,9 @@ const char kDescription[] =
 const ControlLook kControls[] = {
     {"Static", 0xFFFF, 0x50800803, nullptr},
     {"Static", 0xFFFF, 0x50020000, kDescription},
-    {"Edit", 1001, 0x58810001, "layout.qif"},
-    {"Button", 1002, 0x50010001, "&Save"},
-    {"Button", 1003, 0x50010000, "Save &As..."},
+    {"Edit", kFileNameId, 0x58810001, "layout.qif"},
+    {"Button", kSaveId, 0x50010001, "&Save"},
+    {"Button", kSaveAsId, 0x50010000, "Save &As..."},
     {"Button", IDCANCEL, 0x50010000, "Cancel"},
 };
 
@@ -77,11 +77,8 @@ void CheckCentred(HWND dialog) {
 
 void DialogAsDrawn(const E2eSetup &setup) {
   printf("-- the dialog: centred, caption, style, six controls\n");
-  std::string path = JoinPath(setup.work, "layout.qif");
-  if (!WriteBytes(path, Bytes(kMonthFirst)))
-    return;
   Session session;
-  if (OpenInKestrom(setup, path, &session)) {
+  if (OpenNewFile(setup, "layout.qif", Bytes(kMonthFirst), &session)) {
     CheckCentred(session.main);
     // The template's style plus what the system adds to every shown
     // top-level window; the extended bits are those a modal frame and a
@@ -94,10 +91,10 @@ void DialogAsDrawn(const E2eSetup &setup) {
               (WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE | WS_EX_CONTROLPARENT),
           "the dialog's extended style is 0x%08lX", extended);
     CheckControls(session.main);
-    PostClick(GetDlgItem(session.main, IDCANCEL));
+    PressButton(session, IDCANCEL);
     CheckEndsWithCode0(&session, "after Cancel");
   }
-  CheckFileBytes(path, Bytes(kMonthFirst));
+  CheckFileBytes(session.path, Bytes(kMonthFirst));
   FinishSession(&session);
 }
 
@@ -146,11 +143,8 @@ int WaitForIcon(const RECT &area, const IconImage &image) {
 // icon.
 void IconsAsDrawn(const E2eSetup &setup) {
   printf("-- the icon in the dialog and in its caption\n");
-  std::string path = JoinPath(setup.work, "icons.qif");
-  if (!WriteBytes(path, Bytes(kMonthFirst)))
-    return;
   Session session;
-  if (OpenInKestrom(setup, path, &session)) {
+  if (OpenNewFile(setup, "icons.qif", Bytes(kMonthFirst), &session)) {
     HWND iconControl = GetWindow(session.main, GW_CHILD);
     RECT client, caption;
     GetClientRect(iconControl, &client);
@@ -166,7 +160,7 @@ void IconsAsDrawn(const E2eSetup &setup) {
             "the icon control does not show icon 101");
     if (LoadProgramIcon(setup, &small))
       Check(WaitForIcon(caption, small), "the caption does not show icon 101");
-    PostClick(GetDlgItem(session.main, IDCANCEL));
+    PressButton(session, IDCANCEL);
     CheckEndsWithCode0(&session, "after Cancel");
   }
   FinishSession(&session);

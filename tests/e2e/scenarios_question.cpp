@@ -7,16 +7,11 @@ namespace {
 
 void AnsweredYes(const E2eSetup &setup) {
   printf("-- the question answered yes converts every date\n");
-  std::string path = JoinPath(setup.work, "yes.qif");
-  if (!WriteBytes(path, Bytes(kDayFirst)))
-    return;
   Session session;
-  if (OpenInKestrom(setup, path, &session)) {
-    PostClick(GetDlgItem(session.main, 1002));
-    if (AnswerMessage(session, kQuestionText, "Save", IDYES))
-      CheckEndsWithCode0(&session, "after yes");
-  }
-  CheckFileBytes(path, Bytes(kDayFirstConverted));
+  if (OpenNewFile(setup, "yes.qif", Bytes(kDayFirst), &session) &&
+      SaveAnswering(session, IDYES))
+    CheckEndsWithCode0(&session, "after yes");
+  CheckFileBytes(session.path, Bytes(kDayFirstConverted));
   FinishSession(&session);
 }
 
@@ -24,42 +19,31 @@ void AnsweredYes(const E2eSetup &setup) {
 // start, so any half-converted remnant would show in the bytes written.
 void AnsweredNoThenAskedAgain(const E2eSetup &setup) {
   printf("-- no writes nothing and keeps the dialog; Save asks again\n");
-  std::string path = JoinPath(setup.work, "no.qif");
-  if (!WriteBytes(path, Bytes(kDayFirst)))
-    return;
   Session session;
-  if (OpenInKestrom(setup, path, &session)) {
-    PostClick(GetDlgItem(session.main, 1002));
-    if (AnswerMessage(session, kQuestionText, "Save", IDNO) &&
-        CheckStillOpen(session, "after no")) {
-      CheckFileBytes(path, Bytes(kDayFirst));
-      PostClick(GetDlgItem(session.main, 1002));
-      if (AnswerMessage(session, kQuestionText, "Save", IDYES))
-        CheckEndsWithCode0(&session, "after the second Save");
-    }
+  if (OpenNewFile(setup, "no.qif", Bytes(kDayFirst), &session) &&
+      SaveAnswering(session, IDNO) && CheckStillOpen(session, "after no")) {
+    CheckFileBytes(session.path, Bytes(kDayFirst));
+    if (SaveAnswering(session, IDYES))
+      CheckEndsWithCode0(&session, "after the second Save");
   }
-  CheckFileBytes(path, Bytes(kDayFirstConverted));
+  CheckFileBytes(session.path, Bytes(kDayFirstConverted));
   FinishSession(&session);
 }
 
 void DeclinedSaveAsKeepsNewName(const E2eSetup &setup) {
   printf("-- a declined Save As keeps the new name; Save writes there\n");
-  std::string path = JoinPath(setup.work, "first.qif");
   std::string second = JoinPath(setup.work, "second.qif");
-  if (!WriteBytes(path, Bytes(kDayFirst)))
-    return;
   Session session;
-  if (OpenInKestrom(setup, path, &session) && SaveAsTo(session, second) &&
+  if (OpenNewFile(setup, "first.qif", Bytes(kDayFirst), &session) &&
+      SaveAsTo(session, second) &&
       AnswerMessage(session, kQuestionText, "Save", IDNO) &&
       CheckStillOpen(session, "after no")) {
-    Check(ShownName(session) == "second.qif", "the dialog shows \"%s\"",
-          ShownName(session).c_str());
+    CheckShownName(session, "second.qif");
     Check(!FileExists(second), "a declined Save As created the file");
-    PostClick(GetDlgItem(session.main, 1002));
-    if (AnswerMessage(session, kQuestionText, "Save", IDYES))
+    if (SaveAnswering(session, IDYES))
       CheckEndsWithCode0(&session, "after Save");
   }
-  CheckFileBytes(path, Bytes(kDayFirst));
+  CheckFileBytes(session.path, Bytes(kDayFirst));
   CheckFileBytes(second, Bytes(kDayFirstConverted));
   FinishSession(&session);
 }

@@ -1,5 +1,5 @@
-// Saving: the road of one file, Save As to a new or an existing file, a
-// deep folder, and the shared fixtures through the dialog.
+// Saving: the road of one file, Save As to a new or an existing file, and
+// a deep folder.
 #include <stdio.h>
 #include <string.h>
 
@@ -9,19 +9,26 @@ namespace {
 
 const char kOverwriteText[] = "already exists";
 
-void RoadOfOneFile(const E2eSetup &setup) {
-  printf("-- Save converts the file in place and closes\n");
-  std::string path = JoinPath(setup.work, "export.qif");
-  if (!WriteBytes(path, Bytes(kMonthFirst)))
-    return;
+// The program's path buffers hold 260 bytes: a folder of more than 150
+// characters still leaves room for a name.
+std::string DeepName(const E2eSetup &setup) {
+  std::string folders;
+  while (setup.work.size() + 1 + folders.size() <= 150)
+    folders += "a folder with a long name\\";
+  return folders + "deep.qif";
+}
+
+// Save in place, for a file in the scratch folder or far below it.
+void SaveInPlace(const E2eSetup &setup, const std::string &name) {
+  std::string shown = name.substr(name.rfind('\\') + 1);
+  printf("-- Save converts %s in place and closes\n", name.c_str());
   Session session;
-  if (OpenInKestrom(setup, path, &session)) {
-    Check(ShownName(session) == "export.qif", "the dialog shows \"%s\"",
-          ShownName(session).c_str());
-    PostClick(GetDlgItem(session.main, 1002));
+  if (OpenNewFile(setup, name.c_str(), Bytes(kMonthFirst), &session) &&
+      CheckShownName(session, shown.c_str())) {
+    PressButton(session, kSaveId);
     CheckEndsWithCode0(&session, "after Save");
   }
-  CheckFileBytes(path, Bytes(kMonthFirstConverted));
+  CheckFileBytes(session.path, Bytes(kMonthFirstConverted));
   FinishSession(&session);
 }
 
@@ -29,12 +36,9 @@ void RoadOfOneFile(const E2eSetup &setup) {
 // there lands next to the original, not in the current directory.
 void SaveAsNewPath(const E2eSetup &setup) {
   printf("-- Save As writes the new file, leaves the original, closes\n");
-  std::string path = JoinPath(setup.work, "original.qif");
   std::string copy = JoinPath(setup.work, "copy.qif");
-  if (!WriteBytes(path, Bytes(kMonthFirst)))
-    return;
   Session session;
-  if (OpenInKestrom(setup, path, &session)) {
+  if (OpenNewFile(setup, "original.qif", Bytes(kMonthFirst), &session)) {
     HWND saveAs = OpenSaveAs(session);
     if (saveAs) {
       std::string offered = TextOf(FileNameEdit(saveAs));
@@ -44,7 +48,7 @@ void SaveAsNewPath(const E2eSetup &setup) {
         CheckEndsWithCode0(&session, "after Save As");
     }
   }
-  CheckFileBytes(path, Bytes(kMonthFirst));
+  CheckFileBytes(session.path, Bytes(kMonthFirst));
   CheckFileBytes(copy, Bytes(kMonthFirstConverted));
   FinishSession(&session);
 }
@@ -52,15 +56,12 @@ void SaveAsNewPath(const E2eSetup &setup) {
 // The overwrite prompt is the file dialog's own; it belongs to the Save As
 // dialog, not to ours.
 void SaveAsOverExistingFile(const E2eSetup &setup) {
-  printf("-- Save As over an existing file asks first\n");
-  std::string path = JoinPath(setup.work, "source.qif");
+  printf("-- Save As over an existing, longer file asks first\n");
   std::string target = JoinPath(setup.work, "target.qif");
-  if (!WriteBytes(path, Bytes(kMonthFirst)) ||
-      !WriteBytes(target, "an older, longer file at the chosen path\r\n"
-                          "that the conversion must fully replace\r\n"))
+  if (!WriteBytes(target, std::string(300, 'x')))
     return;
   Session session;
-  if (OpenInKestrom(setup, path, &session)) {
+  if (OpenNewFile(setup, "source.qif", Bytes(kMonthFirst), &session)) {
     HWND saveAs = OpenSaveAs(session);
     if (saveAs && ChooseFile(saveAs, target)) {
       HWND prompt = WaitForProgramWindow(
@@ -74,39 +75,16 @@ void SaveAsOverExistingFile(const E2eSetup &setup) {
       }
     }
   }
-  CheckFileBytes(path, Bytes(kMonthFirst));
+  CheckFileBytes(session.path, Bytes(kMonthFirst));
   CheckFileBytes(target, Bytes(kMonthFirstConverted));
-  FinishSession(&session);
-}
-
-// The program's path buffers hold 260 bytes; a folder of more than 150
-// characters leaves a short name room in them.
-void LongFolderPath(const E2eSetup &setup) {
-  printf("-- a file in a folder whose path is over 150 characters\n");
-  std::string folder = setup.work;
-  while (folder.size() <= 150)
-    folder = JoinPath(folder, "a folder with a long name");
-  Check(folder.size() > 150 && folder.size() + 12 < MAX_PATH,
-        "the folder path has %u characters", unsigned(folder.size()));
-  std::string path = JoinPath(folder, "deep.qif");
-  if (!MakeFolders(folder) || !WriteBytes(path, Bytes(kMonthFirst)))
-    return;
-  Session session;
-  if (OpenInKestrom(setup, path, &session)) {
-    Check(ShownName(session) == "deep.qif", "the dialog shows \"%s\"",
-          ShownName(session).c_str());
-    PostClick(GetDlgItem(session.main, 1002));
-    CheckEndsWithCode0(&session, "after Save");
-  }
-  CheckFileBytes(path, Bytes(kMonthFirstConverted));
   FinishSession(&session);
 }
 
 } // namespace
 
 void RunRoadScenarios(const E2eSetup &setup) {
-  RoadOfOneFile(setup);
+  SaveInPlace(setup, "export.qif");
   SaveAsNewPath(setup);
   SaveAsOverExistingFile(setup);
-  LongFolderPath(setup);
+  SaveInPlace(setup, DeepName(setup));
 }
