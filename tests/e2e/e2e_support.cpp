@@ -184,6 +184,14 @@ HWND StartAtOpenDialog(const E2eSetup &setup, Session *session) {
     return nullptr;
   HWND open = WaitForProgramWindow(&session->program, {"Open", nullptr, 0, 0},
                                    kWindowTimeout);
+  DWORD code = 0;
+  if (!open && WaitForExit(&session->program, 0, &code)) {
+    Check(0,
+          "kestrom.exe ended with code %lu before its Open dialog showed "
+          "(no X display?)",
+          code);
+    return nullptr;
+  }
   if (!Check(open != nullptr, "no Open dialog at start-up"))
     return nullptr;
   // The Open dialog runs inside the main dialog's creation: its owner is the
