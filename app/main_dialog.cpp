@@ -1,7 +1,7 @@
 // The main dialog's procedure and its three commands.
 #include <string.h>
 
-#include "app.h"  // windows.h first: commdlg.h builds on it
+#include "app.h" // windows.h first: commdlg.h builds on it
 #include <commdlg.h>
 
 #include "qif_document.h"
@@ -55,9 +55,7 @@ void SetCurrentPath(HWND dialog, const char *path) {
   SetDlgItemTextA(dialog, IDC_FILENAME, name);
 }
 
-void PostCancel(HWND dialog) {
-  PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-}
+void PostCancel(HWND dialog) { PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0); }
 
 INT_PTR OnInitDialog(HWND dialog) {
   CenterWindow(dialog);
@@ -112,8 +110,7 @@ int OpenCommand(HWND dialog) {
   char initialDir[MAX_PATH] = "";
   OPENFILENAMEA ofn;
   BuildFilterList(filter);
-  PrepareFileDialog(&ofn, dialog, filter, file, initialDir, "Open",
-                    kOpenFlags);
+  PrepareFileDialog(&ofn, dialog, filter, file, initialDir, "Open", kOpenFlags);
   if (!GetOpenFileNameA(&ofn))
     return 0;
   SetCurrentPath(dialog, file);

@@ -107,9 +107,8 @@ int WalkLineStarts(Walk *walk, int end) {
     const void *lfByte = memchr(data + pos, '\n', end - 1 - pos);
     if (!lfByte)
       return -1;
-    int start = static_cast<int>(static_cast<const unsigned char *>(lfByte) -
-                                 data) +
-                1;
+    int start =
+        static_cast<int>(static_cast<const unsigned char *>(lfByte) - data) + 1;
     if (!ApplyRulesAt(walk, start))
       return start;
     pos = start;

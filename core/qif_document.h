@@ -5,9 +5,9 @@
 #include <windows.h>
 
 struct QifDocumentState {
-  char path[MAX_PATH];  // full path of the current file, ANSI
-  unsigned char *data;  // size content bytes, then two zero bytes
-  int size;             // content bytes; 0 until a load succeeds
+  char path[MAX_PATH]; // full path of the current file, ANSI
+  unsigned char *data; // size content bytes, then two zero bytes
+  int size;            // content bytes; 0 until a load succeeds
 };
 
 // Application-wide: loaded once at start-up, released once by WinMain.

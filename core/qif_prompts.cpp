@@ -7,6 +7,5 @@ void ShowWarning(HWND owner, const char *text, const char *caption) {
 
 // Only an explicit Yes counts: a box closed any other way means no.
 int AskYesNo(HWND owner, const char *text, const char *caption) {
-  return MessageBoxA(owner, text, caption, MB_YESNO | MB_ICONQUESTION) ==
-         IDYES;
+  return MessageBoxA(owner, text, caption, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }

@@ -14,16 +14,22 @@ const int kTransparent = -1;
 
 // The standard 16-colour palette, as blue, green, red, reserved.
 const unsigned char kPalette[16][4] = {
-    {0, 0, 0, 0},       {0, 0, 128, 0},     {0, 128, 0, 0},
-    {0, 128, 128, 0},   {128, 0, 0, 0},     {128, 0, 128, 0},
-    {128, 128, 0, 0},   {192, 192, 192, 0}, {128, 128, 128, 0},
-    {0, 0, 255, 0},     {0, 255, 0, 0},     {0, 255, 255, 0},
-    {255, 0, 0, 0},     {255, 0, 255, 0},   {255, 255, 0, 0},
-    {255, 255, 255, 0}};
-enum { kBlack = 0, kDarkRed = 1, kNavy = 4, kSilver = 7, kGrey = 8,
-       kRed = 9, kBlue = 12, kWhite = 15 };
+    {0, 0, 0, 0},       {0, 0, 128, 0},   {0, 128, 0, 0},   {0, 128, 128, 0},
+    {128, 0, 0, 0},     {128, 0, 128, 0}, {128, 128, 0, 0}, {192, 192, 192, 0},
+    {128, 128, 128, 0}, {0, 0, 255, 0},   {0, 255, 0, 0},   {0, 255, 255, 0},
+    {255, 0, 0, 0},     {255, 0, 255, 0}, {255, 255, 0, 0}, {255, 255, 255, 0}};
+enum {
+  kBlack = 0,
+  kDarkRed = 1,
+  kNavy = 4,
+  kSilver = 7,
+  kGrey = 8,
+  kRed = 9,
+  kBlue = 12,
+  kWhite = 15
+};
 
-int pixels[kSide][kSide];  // [y][x], top row first
+int pixels[kSide][kSide]; // [y][x], top row first
 
 void Fill(int x0, int y0, int x1, int y1, int colour) {
   for (int y = y0; y <= y1; ++y)
@@ -40,11 +46,11 @@ void Frame(int x0, int y0, int x1, int y1, int colour) {
 
 // Digits in a 3 x 5 font, drawn twice the size.
 void Digit(int x, int y, int digit, int colour) {
-  static const char *const kFont[10] = {
-      "111101101101111", "010110010010111", "111001111100111",
-      "111001111001111", "101101111001001", "111100111001111",
-      "111100111101111", "111001001001001", "111101111101111",
-      "111101111001111"};
+  static const char *const kFont[10] = {"111101101101111", "010110010010111",
+                                        "111001111100111", "111001111001111",
+                                        "101101111001001", "111100111001111",
+                                        "111100111101111", "111001001001001",
+                                        "111101111101111", "111101111001111"};
   for (int row = 0; row < 5; ++row)
     for (int col = 0; col < 3; ++col)
       if (kFont[digit][row * 3 + col] == '1')
@@ -92,10 +98,10 @@ int Encode(unsigned char *out) {
   const int xorBytes = kSide * kSide / 2, andBytes = kSide * kSide / 8;
   const int imageBytes = 40 + 64 + xorBytes + andBytes;
   unsigned char *p = out;
-  Put16(p, 0), Put16(p, 1), Put16(p, 1);  // icon directory, one image
+  Put16(p, 0), Put16(p, 1), Put16(p, 1); // icon directory, one image
   *p++ = kSide, *p++ = kSide, *p++ = 16, *p++ = 0;
   Put16(p, 1), Put16(p, 4), Put32(p, imageBytes), Put32(p, 22);
-  Put32(p, 40), Put32(p, kSide), Put32(p, kSide * 2);  // colour + mask
+  Put32(p, 40), Put32(p, kSide), Put32(p, kSide * 2); // colour + mask
   Put16(p, 1), Put16(p, 4), Put32(p, 0), Put32(p, xorBytes + andBytes);
   Put32(p, 0), Put32(p, 0), Put32(p, 16), Put32(p, 0);
   memcpy(p, kPalette, sizeof kPalette);

@@ -16,9 +16,9 @@ namespace {
 typedef std::vector<unsigned char> Bytes;
 
 Bytes RandomContent(std::mt19937 &rng) {
-  static const unsigned char kAlphabet[] = {
-      'D', 'D', 'M', 'P', '0', '1', '2', '3', '9', '\n', '\n',
-      '\r', '/', '-', 'x', 0x00, 0xB2, 0xFF};
+  static const unsigned char kAlphabet[] = {'D', 'D', 'M', 'P',  '0',  '1',
+                                            '2', '3', '9', '\n', '\n', '\r',
+                                            '/', '-', 'x', 0x00, 0xB2, 0xFF};
   // Up to a few hundred bytes: past the line finder's block size.
   std::uniform_int_distribution<int> length(0, 300);
   std::uniform_int_distribution<int> pick(0, sizeof kAlphabet - 1);
@@ -42,7 +42,8 @@ TEST_F(ConvertProperties, MatchesPlainWalkAndChangesOnlyAllowedBytes) {
     Bytes fast = input, plain = input;
     ConfirmScript a = {"y", 0}, b = {"y", 0};
     ASSERT_EQ(1, ConvertQifBytes(fast.data(), Size(fast), ScriptedConfirm, &a));
-    ASSERT_EQ(1, ReferenceConvert(plain.data(), Size(plain), ScriptedConfirm, &b));
+    ASSERT_EQ(1,
+              ReferenceConvert(plain.data(), Size(plain), ScriptedConfirm, &b));
     ASSERT_EQ(plain, fast) << "round " << round;
     ASSERT_EQ(a.asked, b.asked);
     ASSERT_LE(a.asked, 1);
@@ -82,7 +83,8 @@ TEST_F(ConvertProperties, DeclineLeavesContentAsLoaded) {
     const Bytes input = RandomContent(rng);
     Bytes data = input;
     ConfirmScript script = {"n", 0};
-    int result = ConvertQifBytes(data.data(), Size(data), ScriptedConfirm, &script);
+    int result =
+        ConvertQifBytes(data.data(), Size(data), ScriptedConfirm, &script);
     if (script.asked == 0) {
       ASSERT_EQ(1, result);
       continue;

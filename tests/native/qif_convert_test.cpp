@@ -20,8 +20,8 @@ struct ConvertCase {
   const char *name;
   std::string before;
   std::string after;
-  const char *answers;  // scripted replies to the question
-  int questions;        // how many times it must be asked
+  const char *answers; // scripted replies to the question
+  int questions;       // how many times it must be asked
   int result;
 };
 
@@ -49,8 +49,8 @@ const ConvertCase kConvertCases[] = {
      "D13/12/00\nD13/00/00\n", "", 0, 1},
     {"UnpaddedDatesLeftAlone", "D1/5/99\nD 1/ 5/99\nD12/3/99\n",
      "D1/5/99\nD 1/ 5/99\nD12/3/99\n", "", 0, 1},
-    {"AnySeparator", "D12-25-99\nD12.25'99\n", "D25-12-99\nD25.12'99\n", "",
-     0, 1},
+    {"AnySeparator", "D12-25-99\nD12.25'99\n", "D25-12-99\nD25.12'99\n", "", 0,
+     1},
     {"DigitSeparator", "D12345", "D45312", "", 0, 1},
     {"LineFeedSeparator", "D12\n34", "D34\n12", "", 0, 1},
     {"PayeeAndMemoExchanged", "PJohn Smith\nMRent\n", "MJohn Smith\nPRent\n",
@@ -73,11 +73,11 @@ const ConvertCase kConvertCases[] = {
      "D01/13/00\nD02/01/00\nD12/31/00\n", "y", 1, 1},
 };
 
-INSTANTIATE_TEST_SUITE_P(
-    Rules, ConvertTable, ::testing::ValuesIn(kConvertCases),
-    [](const ::testing::TestParamInfo<ConvertCase> &info) {
-      return std::string(info.param.name);
-    });
+INSTANTIATE_TEST_SUITE_P(Rules, ConvertTable,
+                         ::testing::ValuesIn(kConvertCases),
+                         [](const ::testing::TestParamInfo<ConvertCase> &info) {
+                           return std::string(info.param.name);
+                         });
 
 TEST(ConvertQifBytes, EmptyContentIsConverted) {
   ConfirmScript script = {"", 0};

@@ -50,7 +50,7 @@ TEST(SplitPath, LongestNameFitsWithItsTerminator) {
   std::string longName(kPathBufferSize - 1, 'n');
   char path[kPathBufferSize];
   char name[kPathBufferSize + 1];
-  name[kPathBufferSize] = '#';  // a guard the split must not reach
+  name[kPathBufferSize] = '#'; // a guard the split must not reach
   strcpy(path, longName.c_str());
   SplitPath(path, name);
   EXPECT_EQ(longName, std::string(name));
@@ -62,7 +62,7 @@ TEST(SplitPath, UnterminatedBufferIsNotReadPastItsEnd) {
   char path[kPathBufferSize + 1];
   memset(path, 'a', kPathBufferSize);
   path[3] = '\\';
-  path[kPathBufferSize] = '\\';  // beyond the buffer: must not count
+  path[kPathBufferSize] = '\\'; // beyond the buffer: must not count
   char name[kPathBufferSize];
   SplitPath(path, name);
   EXPECT_STREQ("aaa", path);

@@ -21,11 +21,12 @@ TEST_P(CenterTable, CentresOnTheScreen) {
 
 const CenterCase kCenterCases[] = {
     {800, 600, 400, 200, 200, 200},
-    {800, 600, 851, 200, -25, 200},  // truncated toward zero, not -26
+    {800, 600, 851, 200, -25, 200}, // truncated toward zero, not -26
     {800, 600, 800, 601, 0, 0},
     {1024, 768, 387, 157, 318, 305},
 };
 
-INSTANTIATE_TEST_SUITE_P(Screens, CenterTable, ::testing::ValuesIn(kCenterCases));
+INSTANTIATE_TEST_SUITE_P(Screens, CenterTable,
+                         ::testing::ValuesIn(kCenterCases));
 
 } // namespace

@@ -9,8 +9,8 @@ size_t nextResult;
 
 int WINAPI RecordingMessageBox(HWND owner, LPCSTR text, LPCSTR caption,
                                UINT flags) {
-  g_recordedBoxes.push_back({owner, text ? text : "", caption ? caption : "",
-                             flags});
+  g_recordedBoxes.push_back(
+      {owner, text ? text : "", caption ? caption : "", flags});
   return nextResult < scriptedResults.size() ? scriptedResults[nextResult++]
                                              : IDOK;
 }
@@ -23,8 +23,8 @@ int WINAPI RecordingMessageBox(HWND owner, LPCSTR text, LPCSTR caption,
 // ShowWarning and AskYesNo untouched.
 typedef int(WINAPI *MessageBoxFn)(HWND, LPCSTR, LPCSTR, UINT);
 extern "C" {
-MessageBoxFn g_messageBoxImport __asm__("__imp__MessageBoxA@16") =
-    RecordingMessageBox;
+MessageBoxFn
+    g_messageBoxImport __asm__("__imp__MessageBoxA@16") = RecordingMessageBox;
 }
 
 void ScriptBoxResults(const std::vector<int> &results) {

@@ -21,8 +21,8 @@ void WriteBytes(const std::string &path, const std::string &bytes) {
                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(INVALID_HANDLE_VALUE, file) << path;
   DWORD written = 0;
-  ASSERT_TRUE(WriteFile(file, bytes.data(), DWORD(bytes.size()), &written,
-                        nullptr));
+  ASSERT_TRUE(
+      WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr));
   CloseHandle(file);
 }
 
@@ -133,9 +133,9 @@ TEST_F(QifFileTest, ShortReadIsNotALoad) {
 TEST_F(QifFileTest, FilesOf2GiBOrMoreAreRefused) {
   for (LONGLONG size : {0x80000000LL, 0x10000000aLL}) {
     ResetRecorder();
-    HANDLE file = CreateFileA((dir + "huge.qif").c_str(), GENERIC_WRITE, 0,
-                              nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                              nullptr);
+    HANDLE file =
+        CreateFileA((dir + "huge.qif").c_str(), GENERIC_WRITE, 0, nullptr,
+                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, file);
     LARGE_INTEGER length;
     length.QuadPart = size;
@@ -243,7 +243,7 @@ TEST_F(QifFileTest, WriteOntoAFullDiskIsAFailure) {
   EXPECT_EQ(0, WriteQifFile(kOwner));
   ExpectOneWarning("Unable to Save file", "Save");
   EXPECT_NE(content, ReadBytes(target));
-  EXPECT_EQ(int(content.size()), QifDocument.size);  // content kept for a retry
+  EXPECT_EQ(int(content.size()), QifDocument.size); // content kept for a retry
 }
 
 } // namespace

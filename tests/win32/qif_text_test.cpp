@@ -13,8 +13,9 @@ namespace {
 
 HWND const kOwner = reinterpret_cast<HWND>(0x5678);
 
-const char kQuestion[] = "This file looks like it already has dates in "
-                         "normal order.\n\nAre you sure you want to convert it?";
+const char kQuestion[] =
+    "This file looks like it already has dates in "
+    "normal order.\n\nAre you sure you want to convert it?";
 
 void LoadContent(const std::string &bytes) {
   QifDocument.data = static_cast<unsigned char *>(

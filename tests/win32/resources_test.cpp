@@ -19,8 +19,8 @@ std::string ExePath() {
 // Copies one resource of the exe, in U.S. English, or nothing.
 std::vector<BYTE> ResourceBytes(LPCSTR type, int id) {
   std::vector<BYTE> bytes;
-  HMODULE exe = LoadLibraryExA(ExePath().c_str(), nullptr,
-                               LOAD_LIBRARY_AS_DATAFILE);
+  HMODULE exe =
+      LoadLibraryExA(ExePath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   if (!exe)
     return bytes;
   HRSRC found = FindResourceExA(exe, type, MAKEINTRESOURCEA(id), kEnglishUs);
@@ -111,7 +111,7 @@ Template ParseDialog(const std::vector<BYTE> &bytes) {
     item.id = Word(&c);
     item.className = NameOrOrdinal(&c);
     item.text = NameOrOrdinal(&c);
-    c.p += Word(&c);  // creation data
+    c.p += Word(&c); // creation data
     t.items.push_back(item);
   }
   return t;
@@ -169,15 +169,15 @@ TEST(Resources, IconIsOneImage32By32In16Colours) {
   std::vector<BYTE> group = ResourceBytes(RT_GROUP_ICON, 101);
   ASSERT_GE(group.size(), 6u + 14u);
   Cursor c = {group.data()};
-  EXPECT_EQ(0, Word(&c));  // reserved
-  EXPECT_EQ(1, Word(&c));  // icon, not cursor
-  ASSERT_EQ(1, Word(&c));  // one image
+  EXPECT_EQ(0, Word(&c)); // reserved
+  EXPECT_EQ(1, Word(&c)); // icon, not cursor
+  ASSERT_EQ(1, Word(&c)); // one image
   EXPECT_EQ(32, c.p[0]);
   EXPECT_EQ(32, c.p[1]);
   EXPECT_EQ(16, c.p[2]);
   c.p += 4;
-  EXPECT_EQ(1, Word(&c));  // planes
-  EXPECT_EQ(4, Word(&c));  // bits per pixel
+  EXPECT_EQ(1, Word(&c)); // planes
+  EXPECT_EQ(4, Word(&c)); // bits per pixel
 }
 
 std::string VersionString(const std::vector<BYTE> &info, const char *name) {
@@ -227,8 +227,7 @@ TEST(Resources, VersionBlockIsAsPublished) {
 
   WORD *translation = nullptr;
   ASSERT_TRUE(VerQueryValueA(info.data(), "\\VarFileInfo\\Translation",
-                             reinterpret_cast<void **>(&translation),
-                             &length));
+                             reinterpret_cast<void **>(&translation), &length));
   ASSERT_EQ(4u, length);
   EXPECT_EQ(0x0409, translation[0]);
   EXPECT_EQ(1200, translation[1]);
