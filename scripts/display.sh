@@ -5,6 +5,12 @@ ensure_display() {
   if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
     return 0
   fi
+  start_private_display
+}
+
+# start_private_display: a fresh Xvfb of our own, whatever $DISPLAY says, so
+# no other window can sit over the dialog a test is driving.
+start_private_display() {
   local n
   for n in $(seq 91 120); do
     [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] && continue

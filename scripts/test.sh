@@ -25,14 +25,14 @@ build_and_test native
 build_and_test native-asan
 build_and_test fuzz
 
-# Windows tests need an X display; without one, a private Xvfb stands in.
+# Windows tests run on a private Xvfb, never on the user's own screen.
 stage "win32: configure and build"
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 -j "$jobs" >build/win32.build.log 2>&1 ||
   { tail -50 build/win32.build.log; exit 1; }
 source scripts/display.sh
 trap 'stop_wine_session; stop_display' EXIT
-ensure_display
+start_private_display
 start_wine_session "$PWD/build/win32/wineprefix" build/win32/wine-run.sh
 stage "win32: tests under Wine"
 ctest --preset win32
