@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake make g++ ninja-build
+  cmake make g++
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   wine wine32:i386 xvfb x11-utils xdotool imagemagick
   googletest libgtest-dev libgmock-dev libbenchmark-dev
