@@ -1,23 +1,17 @@
 #include "qif_check.h"
 
+#include "qif_rules.h"
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
 namespace {
 
-int IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
-
-// The same test the conversion makes before it exchanges a date.
-int HasDateDigits(const unsigned char *data, int size, int i) {
-  return size - i >= 6 && IsDigit(data[i + 1]) && IsDigit(data[i + 2]) &&
-         IsDigit(data[i + 4]) && IsDigit(data[i + 5]);
-}
-
 // A D line that is meant as a date but that the rule passes over: D6/1/94,
 // D 1/ 5/99. An account's description (DEveryday account) is not one.
 int LooksLikeDate(const unsigned char *data, int size, int i) {
-  return size - i >= 2 && (IsDigit(data[i + 1]) || data[i + 1] == ' ');
+  return size - i >= 2 && (IsQifDigit(data[i + 1]) || data[i + 1] == ' ');
 }
 
 #if defined(__SSE2__)
@@ -75,13 +69,13 @@ int LineAt(Counting *c, int offset) {
   return c->counts->lineFeeds + 1;
 }
 
-// The first date whose month pair suggests the file is day-first already:
-// rare, so kept out of the loop that counts the common dates.
+// A date whose month pair suggests the file is day-first already; only the
+// first is kept. Rare, so kept out of the loop that counts the common dates.
 void NoteDayFirst(Counting *c, int i) {
   QifCheckCounts *counts = c->counts;
-  int month = (c->data[i + 1] - '0') * 10 + (c->data[i + 2] - '0');
-  if (month > 12 && counts->dayFirstMonth == 0) {
-    counts->dayFirstMonth = month;
+  if (counts->dayFirstMonth == 0) {
+    counts->dayFirstMonth =
+        (c->data[i + 1] - '0') * 10 + (c->data[i + 2] - '0');
     counts->dayFirstLine = LineAt(c, i);
   }
 }
@@ -97,12 +91,12 @@ void NoteLeftAlone(Counting *c, int i) {
 }
 
 inline void CountDateLine(Counting *c, int i) {
-  if (!HasDateDigits(c->data, c->size, i)) {
+  if (!HasQifDateDigits(c->data, c->size, i)) {
     NoteLeftAlone(c, i);
     return;
   }
   ++c->counts->datesExchanged;
-  if (c->data[i + 1] >= '2' || (c->data[i + 1] == '1' && c->data[i + 2] >= '3'))
+  if (QifMonthLooksLikeDay(c->data, i))
     NoteDayFirst(c, i);
 }
 

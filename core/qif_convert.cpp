@@ -2,24 +2,13 @@
 
 #include <string.h>
 
+#include "qif_rules.h"
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
 namespace {
-
-inline int IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
-
-// True when a date line at i has the four digits the exchange needs.
-inline int HasDateDigits(const unsigned char *data, int size, int i) {
-  return size - i >= 6 && IsDigit(data[i + 1]) && IsDigit(data[i + 2]) &&
-         IsDigit(data[i + 4]) && IsDigit(data[i + 5]);
-}
-
-// A month pair of 13 to 99 suggests the dates are already day-first.
-inline int MonthLooksLikeDay(const unsigned char *data, int i) {
-  return data[i + 1] >= '2' || (data[i + 1] == '1' && data[i + 2] >= '3');
-}
 
 inline void SwapDatePairs(unsigned char *data, int i) {
   unsigned char m1 = data[i + 1], m2 = data[i + 2];
@@ -47,9 +36,9 @@ inline int ApplyRulesAt(Walk *walk, int i) {
   unsigned char *data = walk->data;
   unsigned char c = data[i];
   if (c == 'D') {
-    if (!HasDateDigits(data, walk->size, i))
+    if (!HasQifDateDigits(data, walk->size, i))
       return 1;
-    if (walk->confirm && !walk->asked && MonthLooksLikeDay(data, i)) {
+    if (walk->confirm && !walk->asked && QifMonthLooksLikeDay(data, i)) {
       if (!walk->confirm(walk->context))
         return 0;
       walk->asked = 1;
