@@ -27,13 +27,6 @@ void RunMessageLoop() {
   }
 }
 
-void ReleaseDocument() {
-  if (QifDocument.data)
-    GlobalFree(QifDocument.data);
-  QifDocument.data = nullptr;
-  QifDocument.size = 0;
-}
-
 } // namespace
 
 // The Open dialog runs inside CreateDialogParamA (from WM_INITDIALOG), while
@@ -50,6 +43,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   ShowWindow(g_mainDialog, SW_SHOW);
   RunMessageLoop();
   DestroyWindow(g_mainDialog);
-  ReleaseDocument();
+  ReleaseQifDocument();
   return 0;
 }

@@ -10,13 +10,6 @@ namespace {
 // the two zero bytes after the content, are refused before any allocation.
 const LONGLONG kLargestContent = 0x7FFFFFFF - 2;
 
-void ForgetContent() {
-  if (QifDocument.data)
-    GlobalFree(QifDocument.data);
-  QifDocument.data = nullptr;
-  QifDocument.size = 0;
-}
-
 // Reads exactly length bytes, or fails: a short read must never pass for a
 // whole file, or a later Save would cut the user's file short.
 int ReadWhole(HANDLE file, unsigned char *block, DWORD length) {
@@ -42,7 +35,7 @@ int LoadOpenFile(HWND owner, HANDLE file) {
   }
   QifDocument.data = static_cast<unsigned char *>(block);
   if (!ReadWhole(file, QifDocument.data, size)) {
-    ForgetContent();
+    ReleaseQifDocument();
     ShowWarning(owner, MSG_UNABLE_TO_LOAD, KESTROM_CAPTION);
     return 0;
   }
@@ -51,6 +44,13 @@ int LoadOpenFile(HWND owner, HANDLE file) {
 }
 
 } // namespace
+
+void ReleaseQifDocument() {
+  if (QifDocument.data)
+    GlobalFree(QifDocument.data);
+  QifDocument.data = nullptr;
+  QifDocument.size = 0;
+}
 
 // Opened with CreateFileA rather than OpenFile: OpenFile's OFSTRUCT holds
 // only 128 bytes, and a deep folder's perfectly good export would fail to

@@ -22,6 +22,9 @@ int AskYesNo(HWND owner, const char *text, const char *caption);
 // Returns 1 on a complete load; on failure it has warned the user.
 int LoadQifFile(HWND owner);
 
+// Frees the content block, if any, and leaves the document unloaded.
+void ReleaseQifDocument();
+
 // Replaces the file at QifDocument.path with the content, in one write.
 // Returns 1 when every byte reached the file; on failure it has warned.
 int WriteQifFile(HWND owner);

@@ -54,12 +54,7 @@ protected:
     ResetRecorder();
     dir = ScratchDir();
   }
-  void TearDown() override {
-    if (QifDocument.data)
-      GlobalFree(QifDocument.data);
-    QifDocument.data = nullptr;
-    QifDocument.size = 0;
-  }
+  void TearDown() override { ReleaseQifDocument(); }
   // Exactly one warning, with this text and caption, owned by the dialog.
   void ExpectOneWarning(const char *text, const char *caption) {
     ASSERT_EQ(1u, g_recordedBoxes.size());

@@ -32,11 +32,7 @@ std::string Content() {
 class QifTextTest : public ::testing::Test {
 protected:
   void SetUp() override { ResetRecorder(); }
-  void TearDown() override {
-    GlobalFree(QifDocument.data);
-    QifDocument.data = nullptr;
-    QifDocument.size = 0;
-  }
+  void TearDown() override { ReleaseQifDocument(); }
 };
 
 TEST_F(QifTextTest, QuestionIsAskedOnceWithItsWordsAndFlags) {
@@ -61,9 +57,8 @@ TEST_F(QifTextTest, AnythingButYesLeavesContentAsLoaded) {
     EXPECT_EQ(0, ConvertQifText(kOwner)) << "result " << result;
     EXPECT_EQ("PA\nD01/02/00\nD13/01/00\n", Content()) << "result " << result;
     EXPECT_EQ(1u, g_recordedBoxes.size());
-    GlobalFree(QifDocument.data);
+    ReleaseQifDocument();
   }
-  QifDocument.data = nullptr;
 }
 
 TEST_F(QifTextTest, ExchangeOverWholeContentRestoresAsLoaded) {
