@@ -1,8 +1,10 @@
 // Drives the real kestrom.exe through one group of scenarios, as a person
 // at the screen would, and checks the files it leaves behind.
-// Usage: e2e_driver GROUP KESTROM_EXE WORK_FOLDER FIXTURES_FOLDER [FOLDER]
+// Usage: e2e_driver GROUP KESTROM_EXE WORK_FOLDER FIXTURES_FOLDER
+// The full-disk group finds its small file system in KESTROM_FULL_DISK_DIR.
 // Exit code 0 when every check passed, 1 otherwise.
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include "e2e_scenarios.h"
@@ -39,14 +41,15 @@ int main(int argc, char **argv) {
   const Group *group = argc >= 5 ? FindGroup(argv[1]) : nullptr;
   if (!group) {
     fprintf(stderr, "usage: e2e_driver GROUP KESTROM_EXE WORK_FOLDER "
-                    "FIXTURES_FOLDER [FOLDER]\n");
+                    "FIXTURES_FOLDER\n");
     return 2;
   }
   E2eSetup setup;
   setup.kestrom = WindowsPath(argv[2]);
   setup.work = JoinPath(WindowsPath(argv[3]), group->name);
   setup.fixtures = WindowsPath(argv[4]);
-  setup.extra = argc > 5 ? WindowsPath(argv[5]) : "";
+  const char *fullDisk = getenv("KESTROM_FULL_DISK_DIR");
+  setup.fullDisk = fullDisk ? fullDisk : "";
   if (!Check(MakeFolders(setup.work) && EmptyFolder(setup.work),
              "cannot prepare the folder %s", setup.work.c_str()))
     return 1;

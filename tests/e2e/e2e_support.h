@@ -13,12 +13,12 @@ extern const char kQuestionText[];
 // A message box's text is a static control with this id.
 const int kMessageText = 0xFFFF;
 
-// Set by main from the command line, in Windows form.
+// Set by main from the command line and the environment, in Windows form.
 struct E2eSetup {
   std::string kestrom;  // the program under test
   std::string work;     // this scenario's scratch folder, emptied at start
   std::string fixtures; // the shared hand-written QIF fixtures
-  std::string extra;    // a scenario's own folder argument (the full disk)
+  std::string fullDisk; // a small tmpfs, for the full-disk scenario
 };
 
 // Prints the failure and counts it; returns ok so callers can stop early.

@@ -93,14 +93,14 @@ void RunSaveFailureScenarios(const E2eSetup &setup) {
 // create succeeds there and the write runs out of room.
 void RunFullDiskScenario(const E2eSetup &setup) {
   printf("-- Save As onto a full disk fails and stays; Save As elsewhere\n");
-  if (!Check(!setup.extra.empty(), "no full-disk folder given"))
+  if (!Check(!setup.fullDisk.empty(), "no full-disk folder given"))
     return;
   std::string input, expected;
   while (input.size() < 64 * 1024) {
     input += "D12/25/99\r\nT-1.00\r\nPCorner Store\r\nMGroceries\r\n^\r\n";
     expected += "D25/12/99\r\nT-1.00\r\nMCorner Store\r\nPGroceries\r\n^\r\n";
   }
-  std::string full = JoinPath(setup.extra, "full.qif");
+  std::string full = JoinPath(setup.fullDisk, "full.qif");
   std::string saved = JoinPath(setup.work, "saved.qif");
   Session session;
   if (OpenNewFile(setup, "large.qif", input, &session) &&
