@@ -10,14 +10,19 @@ scripts/bootstrap.sh
 jobs=$(nproc)
 stage() { echo; echo "=== $* ==="; }
 
-build_and_test() {
+# The build's output goes to a log, shown only when the build fails.
+build() {
   local preset=$1
   stage "$preset: configure and build"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$jobs" >build/"$preset".build.log 2>&1 ||
     { tail -50 build/"$preset".build.log; exit 1; }
-  stage "$preset: tests"
-  ctest --preset "$preset" -j "$jobs"
+}
+
+build_and_test() {
+  build "$1"
+  stage "$1: tests"
+  ctest --preset "$1" -j "$jobs"
 }
 
 mkdir -p build
@@ -26,13 +31,10 @@ build_and_test native-asan
 build_and_test fuzz
 
 # Windows tests run on a private Xvfb, never on the user's own screen.
-stage "win32: configure and build"
-cmake --preset win32 >/dev/null
-cmake --build --preset win32 -j "$jobs" >build/win32.build.log 2>&1 ||
-  { tail -50 build/win32.build.log; exit 1; }
+build win32
 source scripts/display.sh
 trap 'stop_wine_session; stop_display' EXIT
 start_private_display
 start_wine_session "$PWD/build/win32/wineprefix" build/win32/wine-run.sh
 stage "win32: tests under Wine"
-ctest --preset win32
+ctest --preset win32  # one at a time: the end-to-end tests share the screen
