@@ -4,6 +4,7 @@
 
 #include "cli_options.h"
 #include "cli_run.h"
+#include "kestrom_version.h"
 
 namespace {
 

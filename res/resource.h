@@ -9,7 +9,4 @@
 #define IDC_SAVE 1002
 #define IDC_SAVEAS 1003
 
-#define KESTROM_VERSION_BINARY 1, 0, 0, 4
-#define KESTROM_VERSION_TEXT "1, 0, 0, 4"
-
 #endif

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "cli_test_files.h"
+#include "kestrom_version.h"
 #include "qif_messages.h"
 
 extern char **environ;
@@ -361,7 +362,7 @@ TEST_F(CliProgram, UsageHelpAndVersion) {
     EXPECT_NE(std::string::npos, help.out.find(line)) << line;
   CliRun version = RunCli({"--version"});
   EXPECT_EQ(0, version.status);
-  EXPECT_EQ("kestrom-cli 1.0.0.4\n", version.out);
+  EXPECT_EQ("kestrom-cli " KESTROM_VERSION "\n", version.out);
   EXPECT_EQ(1, CountLines(version.out));
 }
 

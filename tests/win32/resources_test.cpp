@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "kestrom_version.h"
+
 #include <string>
 #include <vector>
 
@@ -202,8 +204,9 @@ TEST(Resources, VersionBlockIsAsPublished) {
   UINT length = 0;
   ASSERT_TRUE(VerQueryValueA(info.data(), "\\",
                              reinterpret_cast<void **>(&fixed), &length));
-  EXPECT_EQ(MAKELONG(0, 1), fixed->dwFileVersionMS);
-  EXPECT_EQ(MAKELONG(4, 0), fixed->dwFileVersionLS);
+  const WORD version[] = {KESTROM_VERSION_BINARY};
+  EXPECT_EQ(MAKELONG(version[1], version[0]), fixed->dwFileVersionMS);
+  EXPECT_EQ(MAKELONG(version[3], version[2]), fixed->dwFileVersionLS);
   EXPECT_EQ(fixed->dwFileVersionMS, fixed->dwProductVersionMS);
   EXPECT_EQ(fixed->dwFileVersionLS, fixed->dwProductVersionLS);
   EXPECT_EQ(0x3Fu, fixed->dwFileFlagsMask);
@@ -217,8 +220,8 @@ TEST(Resources, VersionBlockIsAsPublished) {
   EXPECT_EQ("kestrom", VersionString(info, "FileDescription"));
   EXPECT_EQ("kestrom", VersionString(info, "InternalName"));
   EXPECT_EQ("kestrom.exe", VersionString(info, "OriginalFilename"));
-  EXPECT_EQ("1, 0, 0, 4", VersionString(info, "FileVersion"));
-  EXPECT_EQ("1, 0, 0, 4", VersionString(info, "ProductVersion"));
+  EXPECT_EQ(KESTROM_VERSION_TEXT, VersionString(info, "FileVersion"));
+  EXPECT_EQ(KESTROM_VERSION_TEXT, VersionString(info, "ProductVersion"));
   for (const char *empty :
        {"Comments", "LegalTrademarks", "PrivateBuild", "SpecialBuild"})
     EXPECT_EQ("", VersionString(info, empty)) << empty;
