@@ -7,18 +7,20 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/bootstrap.sh
-cmake --preset win32 >/dev/null
-cmake --build --preset win32 -j "$(nproc)" --target kestrom >build/run.build.log 2>&1 ||
+source scripts/display.sh
+preset=$(windows_preset)
+mkdir -p build
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset" -j "$(nproc)" --target kestrom >build/run.build.log 2>&1 ||
   { tail -50 build/run.build.log; exit 1; }
-exe=build/win32/app/kestrom.exe
-wine_run=build/win32/wine-run.sh
+exe=build/$preset/app/kestrom.exe
+wine_run=build/$preset/wine-run.sh
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   "$wine_run" >/dev/null  # first use creates the prefix
   exec "$wine_run" "$exe"
 fi
 
-source scripts/display.sh
 trap stop_display EXIT
 ensure_display
 scripts/screenshot.sh "$exe" build/kestrom.png

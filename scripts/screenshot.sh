@@ -6,9 +6,10 @@ set -euo pipefail
 exe=$(realpath "$1")
 output=$2
 cd "$(dirname "$0")/.."
-wine_run=build/win32/wine-run.sh
+build_dir=$(dirname "$(dirname "$exe")")  # the exe is BUILD/app/kestrom.exe
+wine_run=$build_dir/wine-run.sh
 "$wine_run" >/dev/null
-export WINEPREFIX=$PWD/build/win32/wineprefix WINEDEBUG=-all
+export WINEPREFIX=$build_dir/wineprefix WINEDEBUG=-all
 
 sample_dir=$(mktemp -d /tmp/kestrom-sample-XXXXXX)
 trap 'rm -rf "$sample_dir"' EXIT
@@ -16,7 +17,7 @@ printf '!Type:Bank\r\nD12/25/99\r\nT-42.00\r\nPCorner Store\r\nMGroceries\r\n^\r
   >"$sample_dir/export.qif"
 
 desktop_name=kestrom-shot
-wine explorer /desktop=$desktop_name,480x220 "$exe" >/dev/null 2>&1 &
+"$wine_run" explorer /desktop=$desktop_name,480x220 "$exe" >/dev/null 2>&1 &
 launcher=$!
 
 # Polls until a window titled $1 is visible; Wine may take seconds to start.

@@ -22,9 +22,14 @@ int WINAPI RecordingMessageBox(HWND owner, LPCSTR text, LPCSTR caption,
 // the import library: a link-time replacement that leaves the program's own
 // ShowWarning and AskYesNo untouched.
 typedef int(WINAPI *MessageBoxFn)(HWND, LPCSTR, LPCSTR, UINT);
+#ifdef _WIN64
+#define MESSAGE_BOX_IMPORT "__imp_MessageBoxA"
+#else
+#define MESSAGE_BOX_IMPORT "__imp__MessageBoxA@16" // stdcall's decoration
+#endif
 extern "C" {
-MessageBoxFn
-    g_messageBoxImport __asm__("__imp__MessageBoxA@16") = RecordingMessageBox;
+MessageBoxFn g_messageBoxImport __asm__(MESSAGE_BOX_IMPORT) =
+    RecordingMessageBox;
 }
 
 void ScriptBoxResults(const std::vector<int> &results) {
