@@ -2,7 +2,7 @@
 # script, the module and the icon inside, and a Content-Security-Policy that
 # allows exactly that style and that script (by their SHA-256). Only text
 # substitution and hashing, so the same inputs always give the same bytes.
-# cmake -DTEMPLATE= -DSTYLE= -DSCRIPT= -DMODULE= -DICON= -DRC= -DOUT= -P embed_page.cmake
+# cmake -DTEMPLATE= -DSTYLE= -DSCRIPT= -DWORKER= -DMODULE= -DICON= -DRC= -DOUT= -P embed_page.cmake
 cmake_minimum_required(VERSION 3.25)
 
 set(kBase64Alphabet
@@ -70,21 +70,24 @@ endfunction()
 file(READ "${TEMPLATE}" page)
 file(READ "${STYLE}" style)
 file(READ "${SCRIPT}" script)
+file(READ "${WORKER}" worker)
 file_base64("${MODULE}" module64)
 file_base64("${ICON}" icon64)
 dialog_texts("${RC}" caption description)
 
-string(REPLACE "@WASM@" "${module64}" script "${script}")
+string(REPLACE "@WASM@" "${module64}" worker "${worker}")
 csp_hash("${style}" styleHash)
 csp_hash("${script}" scriptHash)
-# Compiling the embedded module needs 'wasm-unsafe-eval'; the icon is a
+# The worker starts from a blob: URL made of the page's own text, and
+# compiling the embedded module needs 'wasm-unsafe-eval'; the icon is a
 # data: image; nothing else may load, connect, frame or submit.
-set(csp "default-src 'none'; script-src ${scriptHash} 'wasm-unsafe-eval'; style-src ${styleHash}; img-src data:; base-uri 'none'; form-action 'none'")
+set(csp "default-src 'none'; script-src ${scriptHash} 'wasm-unsafe-eval'; worker-src blob:; style-src ${styleHash}; img-src data:; base-uri 'none'; form-action 'none'")
 
 string(REPLACE "@CSP@" "${csp}" page "${page}")
 string(REPLACE "@CAPTION@" "${caption}" page "${page}")
 string(REPLACE "@DESCRIPTION@" "${description}" page "${page}")
 string(REPLACE "@ICON@" "${icon64}" page "${page}")
 string(REPLACE "@STYLE@" "${style}" page "${page}")
+string(REPLACE "@WORKER@" "${worker}" page "${page}")
 string(REPLACE "@SCRIPT@" "${script}" page "${page}")
 file(WRITE "${OUT}" "${page}")

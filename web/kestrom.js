@@ -1,47 +1,41 @@
 'use strict';
-// The page around the conversion module: pick or drop a file, Save converts
-// the bytes as loaded and downloads them under the file's own name. Nothing
-// leaves the computer: the module is inside this page and the page asks
-// for nothing over the network.
+// The page: pick or drop a file, Save converts the bytes as loaded and
+// downloads them under the file's own name. The conversion runs in a worker
+// (web/kestrom_worker.js, inside this page) with the program's own pass
+// compiled to WebAssembly. Nothing leaves the computer: the page asks for
+// nothing over the network.
 
-// The page holds a file up to three times while saving (as loaded, in the
-// module's memory, and the download), so it takes files of at most 256 MiB;
-// bank exports are a few hundred kilobytes.
+// The worker holds a file up to three times while saving (as loaded, in the
+// module's memory, and the download), so the page takes files of at most
+// 256 MiB; bank exports are a few hundred kilobytes.
 const MAX_FILE_BYTES = 256 * 1024 * 1024;
-const WASM_PAGE_BYTES = 65536;
-const MODULE_BASE64 = '@WASM@';
 
 const byId = (id) => document.getElementById(id);
-let core = null;
+let worker = null;
+let replyTo = null;
 let texts = null;
-let loaded = null; // { name, bytes } of the file as loaded
-let saving = false;
+let loadedName = null;
+let busy = false;
 let lastDownload = '';
 
-function decodeBase64(text) {
-  const raw = atob(text);
-  const bytes = new Uint8Array(raw.length);
-  for (let i = 0; i < raw.length; i++) bytes[i] = raw.charCodeAt(i);
-  return bytes;
+// The worker's first message gives the program's texts; after that it
+// answers each request in turn, and the page has at most one outstanding.
+function startWorker() {
+  const source = new Blob([byId('worker-source').textContent], { type: 'text/javascript' });
+  worker = new Worker(URL.createObjectURL(source));
+  return new Promise((resolve) => {
+    worker.onmessage = ({ data }) => (replyTo ? replyTo(data) : resolve(data.texts));
+  });
 }
 
-// The module's texts are NUL-terminated ASCII in its memory.
-function moduleText(which) {
-  const memory = new Uint8Array(core.memory.buffer);
-  const start = core.KestromText(which);
-  return String.fromCharCode(...memory.subarray(start, memory.indexOf(0, start)));
-}
-
-async function startCore() {
-  const { instance } = await WebAssembly.instantiate(decodeBase64(MODULE_BASE64));
-  core = instance.exports;
-  texts = {
-    kestrom: moduleText(0),
-    save: moduleText(1),
-    empty: moduleText(2),
-    unableToLoad: moduleText(3),
-    confirm: moduleText(4),
-  };
+function request(message) {
+  return new Promise((resolve) => {
+    replyTo = (data) => {
+      replyTo = null;
+      resolve(data);
+    };
+    worker.postMessage(message);
+  });
 }
 
 // Shows a modal dialog and resolves with the value of the button pressed;
@@ -59,53 +53,34 @@ function warn(text) {
   return showDialog(byId('warning'), texts.kestrom, text);
 }
 
-// The module's memory must hold the content above its own data; a file it
-// cannot hold is refused when loaded, not when saved.
-function makeRoom(size) {
-  const needed = core.KestromContent() + size;
-  const have = core.memory.buffer.byteLength;
-  if (needed <= have) return true;
-  try {
-    core.memory.grow(Math.ceil((needed - have) / WASM_PAGE_BYTES));
-    return true;
-  } catch {
-    return false;
-  }
-}
-
-function showLoaded(file) {
-  byId('file-name').value = file ? file.name : '';
-  byId('save').disabled = !file;
+function showLoaded(name) {
+  loadedName = name;
+  byId('file-name').value = name || '';
+  byId('save').disabled = !name;
 }
 
 async function loadFile(file) {
-  loaded = null;
+  if (!file || busy) return;
   showLoaded(null);
-  if (!file) return;
-  if (file.size > MAX_FILE_BYTES || !makeRoom(file.size)) return warn(texts.unableToLoad);
+  if (file.size > MAX_FILE_BYTES) return warn(texts.unableToLoad);
   if (file.size === 0) return warn(texts.empty);
-  let bytes;
-  try {
-    bytes = new Uint8Array(await file.arrayBuffer());
-  } catch {
-    return warn(texts.unableToLoad);
-  }
-  loaded = { name: file.name, bytes };
-  showLoaded(file);
+  busy = true;
+  const reply = await request({ file });
+  busy = false;
+  if (!reply.loaded) return warn(texts.unableToLoad);
+  showLoaded(file.name);
   byId('save').focus();
 }
 
-// One pass over the content in the module's memory, timed for the benchmark.
-function convert(size, answerYes) {
-  const started = performance.now();
-  const done = core.KestromConvert(size, answerYes);
-  performance.measure('kestrom-pass', { start: started, end: performance.now() });
-  return done;
+// The pass's own time, for the benchmark.
+function recordPass(ms) {
+  const now = performance.now();
+  performance.measure('kestrom-pass', { start: now - ms, end: now });
 }
 
-function download(name, bytes) {
+function download(name, blob) {
   if (lastDownload) URL.revokeObjectURL(lastDownload);
-  lastDownload = URL.createObjectURL(new Blob([bytes], { type: 'application/octet-stream' }));
+  lastDownload = URL.createObjectURL(blob);
   const link = document.createElement('a');
   link.href = lastDownload;
   link.download = name;
@@ -116,21 +91,20 @@ function download(name, bytes) {
 // first run answers no, which leaves the content exactly as it was; if the
 // question came up, it is put to the user and a Yes runs the pass again.
 async function save() {
-  if (!loaded || saving) return;
-  saving = true;
+  if (!loadedName || busy) return;
+  busy = true;
   try {
     const started = performance.now();
-    const size = loaded.bytes.length;
-    const content = new Uint8Array(core.memory.buffer, core.KestromContent(), size);
-    content.set(loaded.bytes);
-    if (!convert(size, 0)) {
+    let reply = await request({ answerYes: 0 });
+    if (!reply.done) {
       if ((await showDialog(byId('question'), texts.save, texts.confirm)) !== 'yes') return;
-      convert(size, 1);
+      reply = await request({ answerYes: 1 });
     }
-    download(loaded.name, content);
+    recordPass(reply.passMs);
+    download(loadedName, reply.blob);
     performance.measure('kestrom-save', { start: started, end: performance.now() });
   } finally {
-    saving = false;
+    busy = false;
   }
 }
 
@@ -155,7 +129,8 @@ function wireDrop() {
   });
 }
 
-startCore().then(() => {
+startWorker().then(([kestrom, save_, empty, unableToLoad, confirm]) => {
+  texts = { kestrom, save: save_, empty, unableToLoad, confirm };
   const input = byId('open-file');
   byId('open').addEventListener('click', () => input.click());
   input.addEventListener('change', () => {
