@@ -6,6 +6,10 @@
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#define KESTROM_LF_BLOCKS 1
+#elif defined(__wasm_simd128__)
+#include <wasm_simd128.h>
+#define KESTROM_LF_BLOCKS 1
 #endif
 
 namespace {
@@ -64,6 +68,18 @@ inline unsigned long long LineFeedBits(const unsigned char *data) {
   }
   return bits;
 }
+#elif defined(__wasm_simd128__)
+// The same 64-bit LF mask from WebAssembly's 128-bit lanes, for the page.
+inline unsigned long long LineFeedBits(const unsigned char *data) {
+  const v128_t lf = wasm_i8x16_splat('\n');
+  unsigned long long bits = 0;
+  for (int k = 0; k < 4; ++k) {
+    v128_t block = wasm_v128_load(data + 16 * k);
+    unsigned found = wasm_i8x16_bitmask(wasm_i8x16_eq(block, lf));
+    bits |= static_cast<unsigned long long>(found) << (16 * k);
+  }
+  return bits;
+}
 #endif
 
 // Visits every line start below end in order: position 0 and each byte
@@ -79,7 +95,7 @@ int WalkLineStarts(Walk *walk, int end) {
   if (!ApplyRulesAt(walk, 0))
     return 0;
   int pos = 0;
-#if defined(__SSE2__)
+#if defined(KESTROM_LF_BLOCKS)
   // The last byte of end - 1 cannot start a line below end, so only bytes
   // below end - 1 are searched for LFs.
   for (; pos + 64 <= end - 1; pos += 64) {

@@ -1,6 +1,7 @@
 // The conversion rules over a bare byte buffer. Nothing here knows about
 // windows, files or the document: the dialog, the command-line tool, the
-// benchmarks and the fuzzer all share these two walks.
+// browser page (as WebAssembly), the benchmarks and the fuzzer all share
+// these two walks.
 #ifndef KESTROM_CORE_QIF_CONVERT_H
 #define KESTROM_CORE_QIF_CONVERT_H
 

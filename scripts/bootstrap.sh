@@ -11,7 +11,11 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang-14 libclang-rt-14-dev fonts-wine
   hyperfine
+  chromium lld-14
 )
+# The browser tests need node 18 or later and npm; a machine that has them
+# from elsewhere keeps its own.
+command -v node >/dev/null && command -v npm >/dev/null || packages+=(nodejs npm)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -19,7 +23,17 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+# The browser tests' npm packages, exactly as locked; installed again only
+# when the lockfile changes.
+npm_packages() {
+  local lock=tests/web/package-lock.json stamp=tests/web/node_modules/.kestrom-lock
+  cmp -s "$lock" "$stamp" && return 0
+  echo "bootstrap: npm ci in tests/web"
+  (cd tests/web && npm ci --no-audit --no-fund --loglevel=error >/dev/null)
+  cp "$lock" "$stamp"
+}
+cd "$(dirname "$0")/.."
+[ ${#missing[@]} -eq 0 ] && { npm_packages; exit 0; }
 
 echo "bootstrap: installing ${missing[*]}"
 sudo_cmd=()
@@ -34,3 +48,4 @@ export DEBIAN_FRONTEND=noninteractive
 # The posix threading model gives std::thread and matches GoogleTest's needs.
 "${sudo_cmd[@]}" update-alternatives --set i686-w64-mingw32-g++ /usr/bin/i686-w64-mingw32-g++-posix >/dev/null 2>&1 || true
 "${sudo_cmd[@]}" update-alternatives --set i686-w64-mingw32-gcc /usr/bin/i686-w64-mingw32-gcc-posix >/dev/null 2>&1 || true
+npm_packages

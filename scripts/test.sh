@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds every preset and runs every test: native unit tests, the same under
-# AddressSanitizer/UBSan, the bounded fuzz run, and the Windows build's tests
+# AddressSanitizer/UBSan, the bounded fuzz run, the browser page in headless
+# Chromium, and the Windows build's tests
 # under Wine (file I/O, end-to-end dialog scenarios, binary checks).
 # Usage: scripts/test.sh        (from anywhere; installs what is missing)
 set -euo pipefail
@@ -29,6 +30,13 @@ mkdir -p build
 build_and_test native
 build_and_test native-asan
 build_and_test fuzz
+
+# The browser page: built and checked against its committed copy, then used
+# in headless Chromium (the 64 MiB scenario takes its generator and
+# kestrom-cli from the native build above).
+build_and_test web
+stage "web: the page in Chromium"
+(cd tests/web && node --test page.test.mjs)
 
 # Windows tests run on a private Xvfb, never on the user's own screen. The
 # 32-bit build is the one we ship; where this machine cannot run 32-bit

@@ -1,0 +1,84 @@
+'use strict';
+// The conversion's own thread. It holds the file as loaded and the module;
+// copying 64 MiB, converting it and making the download's Blob take long
+// enough that on the page's thread they would freeze the page.
+const MODULE_BASE64 = '@WASM@';
+const WASM_PAGE_BYTES = 65536;
+let core = null;
+let loaded = null; // the file's bytes as loaded
+
+function decodeBase64(text) {
+  const raw = atob(text);
+  const bytes = new Uint8Array(raw.length);
+  for (let i = 0; i < raw.length; i++) bytes[i] = raw.charCodeAt(i);
+  return bytes;
+}
+
+// The module's texts are NUL-terminated ASCII in its memory.
+function moduleText(which) {
+  const memory = new Uint8Array(core.memory.buffer);
+  const start = core.KestromText(which);
+  return String.fromCharCode(...memory.subarray(start, memory.indexOf(0, start)));
+}
+
+// The module's memory must hold the content above its own data; a file it
+// cannot hold is refused when loaded, not when saved.
+function makeRoom(size) {
+  const needed = core.KestromContent() + size;
+  const have = core.memory.buffer.byteLength;
+  if (needed <= have) return true;
+  try {
+    core.memory.grow(Math.ceil((needed - have) / WASM_PAGE_BYTES));
+    return true;
+  } catch {
+    return false;
+  }
+}
+
+async function load(file) {
+  loaded = null;
+  if (!makeRoom(file.size)) return { loaded: false };
+  try {
+    loaded = new Uint8Array(await file.arrayBuffer());
+  } catch {
+    return { loaded: false };
+  }
+  return { loaded: true };
+}
+
+// Every Save starts from the bytes as loaded. A declined pass leaves the
+// content as it was and makes no download.
+function save(answerYes) {
+  const size = loaded.length;
+  const content = new Uint8Array(core.memory.buffer, core.KestromContent(), size);
+  content.set(loaded);
+  const started = performance.now();
+  const done = core.KestromConvert(size, answerYes);
+  const passMs = performance.now() - started;
+  const blob = done ? new Blob([content], { type: 'application/octet-stream' }) : null;
+  return { done, passMs, blob };
+}
+
+// The browser first runs a module through a quick compiler and swaps in
+// optimised code only for later calls, never during a long one: a few
+// short passes now, while the user picks a file, make the first Save as
+// fast as the next.
+function warmUp() {
+  const line = [...'D01/02/03\nPpayee\nMmemo\n'].map((c) => c.charCodeAt(0));
+  const size = 1 << 20;
+  makeRoom(size);
+  const content = new Uint8Array(core.memory.buffer, core.KestromContent(), size);
+  for (let i = 0; i < size; i++) content[i] = line[i % line.length];
+  for (let pass = 0; pass < 8; pass++) core.KestromConvert(size, 1);
+}
+
+const ready = WebAssembly.instantiate(decodeBase64(MODULE_BASE64)).then(({ instance }) => {
+  core = instance.exports;
+  warmUp();
+  postMessage({ texts: [0, 1, 2, 3, 4].map(moduleText) });
+});
+
+onmessage = async ({ data }) => {
+  await ready;
+  postMessage(data.file ? await load(data.file) : save(data.answerYes));
+};
