@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
 # Installs what building and testing Kestrom needs on a Debian 12 machine.
 # Idempotent and quiet: it asks apt only for what is missing.
+# Usage: scripts/bootstrap.sh [--build-only]  (--build-only: without the
+#        browser tests' npm packages, which only the tests need)
 set -euo pipefail
+build_only=0
+[ "${1:-}" = --build-only ] && build_only=1
 
 packages=(
   cmake make g++
@@ -10,7 +14,7 @@ packages=(
   wine wine64 wine32:i386 xvfb x11-utils xdotool imagemagick
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang-14 libclang-rt-14-dev fonts-wine
-  hyperfine
+  hyperfine zip unzip
   chromium lld-14
 )
 # The browser tests need node 18 or later and npm; a machine that has them
@@ -26,6 +30,7 @@ done
 # The browser tests' npm packages, exactly as locked; installed again only
 # when the lockfile changes.
 npm_packages() {
+  [ "$build_only" = 1 ] && return 0
   local lock=tests/web/package-lock.json stamp=tests/web/node_modules/.kestrom-lock
   cmp -s "$lock" "$stamp" && return 0
   echo "bootstrap: npm ci in tests/web"
