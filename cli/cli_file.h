@@ -45,6 +45,21 @@ int CommitOutputFile(OutputFile *file, char *reason);
 // Closes and removes the temporary file; the target is never touched.
 void DiscardOutputFile(OutputFile *file);
 
+// What tells one file from another, whichever path names it: device and
+// inode, or volume serial number and file index.
+struct FileIdentity {
+  unsigned long long volume;
+  unsigned long long index;
+};
+
+// The identity of the file path names now, a link followed. Returns 0,
+// saying nothing, when there is none to be had (no such file).
+int GetFileIdentity(const char *path, FileIdentity *identity);
+
+// When stdout or stderr is a console, has it show UTF-8 until the program
+// exits, so that names in any script print legibly. Elsewhere a no-op.
+void UseUtf8Console();
+
 // Runs job(second) on a new thread and job(first) on this one, and returns
 // when both are done; without a thread, one after the other.
 void RunSideBySide(void (*job)(void *), void *first, void *second);

@@ -182,6 +182,18 @@ void DiscardOutputFile(OutputFile *file) {
   unlink(file->temp);
 }
 
+int GetFileIdentity(const char *path, FileIdentity *identity) {
+  struct stat st;
+  if (stat(path, &st) != 0)
+    return 0;
+  identity->volume = static_cast<unsigned long long>(st.st_dev);
+  identity->index = static_cast<unsigned long long>(st.st_ino);
+  return 1;
+}
+
+// Terminals here take the bytes as they come.
+void UseUtf8Console() {}
+
 namespace {
 
 struct ThreadStart {

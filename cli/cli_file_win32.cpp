@@ -5,6 +5,7 @@
 
 #include <limits.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include "qif_messages.h"
@@ -81,6 +82,15 @@ DWORD WINAPI RunThreadStart(LPVOID context) {
   ThreadStart *start = static_cast<ThreadStart *>(context);
   start->job(start->argument);
   return 0;
+}
+
+UINT consoleCodePage; // the console's own, given back at exit
+
+void RestoreConsoleCodePage() { SetConsoleOutputCP(consoleCodePage); }
+
+int IsConsole(DWORD which) {
+  DWORD mode;
+  return GetConsoleMode(GetStdHandle(which), &mode) != 0;
 }
 
 } // namespace
@@ -182,6 +192,37 @@ int CommitOutputFile(OutputFile *file, char *reason) {
 void DiscardOutputFile(OutputFile *file) {
   CloseHandle(HandleOf(file->handle));
   DeleteFileA(file->temp);
+}
+
+int GetFileIdentity(const char *path, FileIdentity *identity) {
+  // No access asked for, so a file held open by others still answers;
+  // backup semantics let a folder answer too.
+  HANDLE handle = CreateFileA(
+      path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE)
+    return 0;
+  BY_HANDLE_FILE_INFORMATION info;
+  int ok = GetFileInformationByHandle(handle, &info) != 0;
+  CloseHandle(handle);
+  if (!ok)
+    return 0;
+  identity->volume = info.dwVolumeSerialNumber;
+  identity->index = static_cast<unsigned long long>(info.nFileIndexHigh) << 32 |
+                    info.nFileIndexLow;
+  return 1;
+}
+
+// The console belongs to the shell that started us too: its code page is
+// put back at exit, so later programs print as before.
+void UseUtf8Console() {
+  if (!IsConsole(STD_OUTPUT_HANDLE) && !IsConsole(STD_ERROR_HANDLE))
+    return;
+  UINT was = GetConsoleOutputCP();
+  if (was == CP_UTF8 || !SetConsoleOutputCP(CP_UTF8))
+    return;
+  consoleCodePage = was;
+  atexit(RestoreConsoleCodePage);
 }
 
 void RunSideBySide(void (*job)(void *), void *first, void *second) {

@@ -2,6 +2,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 
+#include "cli_file.h"
 #include "cli_options.h"
 #include "cli_run.h"
 
@@ -49,6 +50,7 @@ int BadUsage(const char *error) {
 } // namespace
 
 int main(int argc, char **argv) {
+  UseUtf8Console();
   const char **files =
       static_cast<const char **>(malloc(sizeof(const char *) * (argc + 1)));
   if (!files) {
@@ -65,12 +67,7 @@ int main(int argc, char **argv) {
   } else if (options.version) {
     puts("kestrom-cli " KESTROM_VERSION);
   } else {
-    for (int i = 0; i < options.fileCount; ++i) {
-      int ok = options.check ? CheckOneFile(files[i], &options)
-                             : ConvertOneFile(files[i], &options);
-      if (!ok)
-        status = 1;
-    }
+    status = RunEachFileOnce(&options);
   }
   free(files);
   return status;

@@ -272,6 +272,21 @@ int PrintCheckSummary(const FileJob *job) {
   return job->options->yes;
 }
 
+// A FILE done, and the file it names now.
+struct DoneFile {
+  const char *path;
+  FileIdentity identity;
+};
+
+const DoneFile *FindDone(const DoneFile *done, int count,
+                         const FileIdentity *identity) {
+  for (int i = 0; i < count; ++i)
+    if (done[i].identity.volume == identity->volume &&
+        done[i].identity.index == identity->index)
+      return &done[i];
+  return nullptr;
+}
+
 } // namespace
 
 int ConvertOneFile(const char *path, const CliOptions *options) {
@@ -319,4 +334,39 @@ int CheckOneFile(const char *path, const CliOptions *options) {
   if (!job.ok)
     return ReportFailure(job.failedPath, job.reason);
   return PrintCheckSummary(&job);
+}
+
+// Identities are taken after each FILE is done, not all at the start: an
+// in-place conversion renames a new file over the path, so the same path
+// named again has a new identity by then, while a hard link to the old
+// file still holds the old content and is converted on its own.
+int RunEachFileOnce(const CliOptions *options) {
+  DoneFile *done =
+      static_cast<DoneFile *>(malloc(sizeof(DoneFile) * options->fileCount));
+  if (!done) {
+    fprintf(stderr, "%s: %s\n", kProgram, strerror(ENOMEM));
+    return 1;
+  }
+  int status = 0;
+  int doneCount = 0;
+  for (int i = 0; i < options->fileCount; ++i) {
+    const char *path = options->files[i];
+    FileIdentity identity;
+    const DoneFile *earlier = GetFileIdentity(path, &identity)
+                                  ? FindDone(done, doneCount, &identity)
+                                  : nullptr;
+    if (earlier) {
+      fprintf(stderr, "%s: %s: note: skipped, the same file as %s\n", kProgram,
+              path, earlier->path);
+      continue;
+    }
+    int ok = options->check ? CheckOneFile(path, options)
+                            : ConvertOneFile(path, options);
+    if (!ok)
+      status = 1;
+    if (GetFileIdentity(path, &done[doneCount].identity))
+      done[doneCount++].path = path;
+  }
+  free(done);
+  return status;
 }
