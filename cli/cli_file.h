@@ -7,6 +7,7 @@
 #define KESTROM_CLI_CLI_FILE_H
 
 #include <stdint.h>
+#include <stdio.h>
 
 enum { kReasonSize = 512, kCliPathSize = 4096 };
 
@@ -56,9 +57,11 @@ struct FileIdentity {
 // saying nothing, when there is none to be had (no such file).
 int GetFileIdentity(const char *path, FileIdentity *identity);
 
-// When stdout or stderr is a console, has it show UTF-8 until the program
-// exits, so that names in any script print legibly. Elsewhere a no-op.
-void UseUtf8Console();
+// fprintf to stdout or stderr. A Windows console is written in UTF-16, so
+// that names in any script show whole whatever its code page; elsewhere
+// the bytes go out as they are.
+void PrintCli(FILE *stream, const char *format, ...)
+    __attribute__((format(printf, 2, 3)));
 
 // Runs job(second) on a new thread and job(first) on this one, and returns
 // when both are done; without a thread, one after the other.

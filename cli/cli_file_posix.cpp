@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <limits.h>
 #include <pthread.h>
+#include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -192,7 +193,12 @@ int GetFileIdentity(const char *path, FileIdentity *identity) {
 }
 
 // Terminals here take the bytes as they come.
-void UseUtf8Console() {}
+void PrintCli(FILE *stream, const char *format, ...) {
+  va_list args;
+  va_start(args, format);
+  vfprintf(stream, format, args);
+  va_end(args);
+}
 
 namespace {
 

@@ -3,9 +3,10 @@
 
 #include <windows.h>
 
+#include <io.h>
 #include <limits.h>
+#include <stdarg.h>
 #include <stdio.h>
-#include <stdlib.h>
 #include <string.h>
 
 #include "qif_messages.h"
@@ -84,13 +85,11 @@ DWORD WINAPI RunThreadStart(LPVOID context) {
   return 0;
 }
 
-UINT consoleCodePage; // the console's own, given back at exit
-
-void RestoreConsoleCodePage() { SetConsoleOutputCP(consoleCodePage); }
-
-int IsConsole(DWORD which) {
+// The console behind stream, or null when it goes to a file or a pipe.
+HANDLE ConsoleOf(FILE *stream) {
+  HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
   DWORD mode;
-  return GetConsoleMode(GetStdHandle(which), &mode) != 0;
+  return GetConsoleMode(handle, &mode) ? handle : nullptr;
 }
 
 } // namespace
@@ -139,10 +138,12 @@ int ReadInputFile(InputFile *file, long long offset, unsigned char *buffer,
 void CloseInputFile(InputFile *file) { CloseHandle(HandleOf(file->handle)); }
 
 int CreateOutputFile(const char *path, OutputFile *file, char *reason) {
-  if (strlen(path) >= MAX_PATH)
+  // The system judges the length itself: in UTF-8 a character of a name
+  // takes up to four bytes, so MAX_PATH bytes would be too few.
+  if (strlen(path) >= kCliPathSize)
     return Fail(reason, MSG_UNABLE_TO_SAVE, ERROR_FILENAME_EXCED_RANGE);
   strcpy(file->target, path);
-  char folder[MAX_PATH];
+  char folder[kCliPathSize];
   FolderOf(path, folder);
   // Creates the file, empty, under a name no other file has.
   if (!GetTempFileNameA(folder, "kst", 0, file->temp))
@@ -213,16 +214,32 @@ int GetFileIdentity(const char *path, FileIdentity *identity) {
   return 1;
 }
 
-// The console belongs to the shell that started us too: its code page is
-// put back at exit, so later programs print as before.
-void UseUtf8Console() {
-  if (!IsConsole(STD_OUTPUT_HANDLE) && !IsConsole(STD_ERROR_HANDLE))
+// Names and the system's words are in the ANSI code page (UTF-8 with the
+// manifest). A console shows them whole only as UTF-16: bytes would be
+// read in its own code page, and the C runtime may pass them on one at
+// a time.
+void PrintCli(FILE *stream, const char *format, ...) {
+  va_list args;
+  va_start(args, format);
+  HANDLE console = ConsoleOf(stream);
+  if (!console) {
+    vfprintf(stream, format, args);
+    va_end(args);
     return;
-  UINT was = GetConsoleOutputCP();
-  if (was == CP_UTF8 || !SetConsoleOutputCP(CP_UTF8))
+  }
+  char text[2 * kCliPathSize];
+  int length = vsnprintf(text, sizeof text, format, args);
+  va_end(args);
+  if (length < 0)
     return;
-  consoleCodePage = was;
-  atexit(RestoreConsoleCodePage);
+  if (length >= static_cast<int>(sizeof text))
+    length = sizeof text - 1;
+  WCHAR wide[2 * kCliPathSize];
+  int count =
+      MultiByteToWideChar(CP_ACP, 0, text, length, wide, 2 * kCliPathSize);
+  DWORD written;
+  fflush(stream);
+  WriteConsoleW(console, wide, static_cast<DWORD>(count), &written, nullptr);
 }
 
 void RunSideBySide(void (*job)(void *), void *first, void *second) {

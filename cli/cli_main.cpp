@@ -2,7 +2,6 @@
 #include <stdio.h>
 #include <stdlib.h>
 
-#include "cli_file.h"
 #include "cli_options.h"
 #include "cli_run.h"
 
@@ -50,7 +49,6 @@ int BadUsage(const char *error) {
 } // namespace
 
 int main(int argc, char **argv) {
-  UseUtf8Console();
   const char **files =
       static_cast<const char **>(malloc(sizeof(const char *) * (argc + 1)));
   if (!files) {

@@ -26,7 +26,7 @@ const long long kSplitFileSize = 8 << 20;
 const int kSplitWindow = 64 << 10;
 
 int ReportFailure(const char *path, const char *reason) {
-  fprintf(stderr, "%s: %s: %s\n", kProgram, path, reason);
+  PrintCli(stderr, "%s: %s: %s\n", kProgram, path, reason);
   return 0;
 }
 
@@ -133,9 +133,10 @@ int NextPiece(FileJob *job, PieceBuffer *buffer, int *length) {
 void PrintLeftAlone(void *context, int line, int offset) {
   const FileJob *job = static_cast<const FileJob *>(context);
   int length = QifLineLength(job->piece, job->pieceLength, offset);
-  printf("%s:%d: date left alone, month or day not two digits: %.*s\n",
-         job->path, line, length > 40 ? 40 : length,
-         reinterpret_cast<const char *>(job->piece + offset));
+  PrintCli(stdout,
+           "%s:%d: date left alone, month or day not two digits: %.*s\n",
+           job->path, line, length > 40 ? 40 : length,
+           reinterpret_cast<const char *>(job->piece + offset));
 }
 
 // Counts the piece, converts it and writes it out; stops at a refusal.
@@ -217,30 +218,30 @@ void MergeCounts(FileJob *jobs, int count) {
 }
 
 int ReportRefusal(const FileJob *job) {
-  fprintf(stderr,
-          "%s: %s:%d: %s Not converted (month %02d); --yes converts it "
-          "anyway.\n",
-          kProgram, job->path, job->counts.dayFirstLine, MSG_ALREADY_DAY_FIRST,
-          job->counts.dayFirstMonth);
+  PrintCli(stderr,
+           "%s: %s:%d: %s Not converted (month %02d); --yes converts it "
+           "anyway.\n",
+           kProgram, job->path, job->counts.dayFirstLine, MSG_ALREADY_DAY_FIRST,
+           job->counts.dayFirstMonth);
   return 0;
 }
 
 void NoteAnsweredYes(const FileJob *job) {
-  fprintf(stderr,
-          "%s: %s:%d: note: dates looked day-first already (month %02d); "
-          "converted as --yes was given\n",
-          kProgram, job->path, job->counts.dayFirstLine,
-          job->counts.dayFirstMonth);
+  PrintCli(stderr,
+           "%s: %s:%d: note: dates looked day-first already (month %02d); "
+           "converted as --yes was given\n",
+           kProgram, job->path, job->counts.dayFirstLine,
+           job->counts.dayFirstMonth);
 }
 
 // A file with both kinds of date comes out half converted: say so.
 void WarnLeftAlone(const FileJob *job) {
   int count = job->counts.datesLeftAlone;
-  fprintf(stderr,
-          "%s: %s:%d: warning: %d date%s left as they were, month or day "
-          "not two digits; --check lists them\n",
-          kProgram, job->path, job->counts.firstLeftAloneLine, count,
-          Plural(count));
+  PrintCli(stderr,
+           "%s: %s:%d: warning: %d date%s left as they were, month or day "
+           "not two digits; --check lists them\n",
+           kProgram, job->path, job->counts.firstLeftAloneLine, count,
+           Plural(count));
 }
 
 // Reports the first job that failed or was refused. A refusal in the
@@ -256,19 +257,20 @@ int ReportStop(FileJob *jobs) {
 // Returns 0 when a conversion would be refused.
 int PrintCheckSummary(const FileJob *job) {
   const QifCheckCounts *counts = &job->counts;
-  printf("%s: %d date%s and %d payee/memo letter%s to exchange\n", job->path,
-         counts->datesExchanged, Plural(counts->datesExchanged),
-         counts->lettersExchanged, Plural(counts->lettersExchanged));
+  PrintCli(stdout, "%s: %d date%s and %d payee/memo letter%s to exchange\n",
+           job->path, counts->datesExchanged, Plural(counts->datesExchanged),
+           counts->lettersExchanged, Plural(counts->lettersExchanged));
   if (counts->datesLeftAlone)
-    printf("%s: warning: %d date%s would stay as they are: the file would "
-           "be half converted\n",
-           job->path, counts->datesLeftAlone, Plural(counts->datesLeftAlone));
+    PrintCli(stdout,
+             "%s: warning: %d date%s would stay as they are: the file would "
+             "be half converted\n",
+             job->path, counts->datesLeftAlone, Plural(counts->datesLeftAlone));
   if (!counts->dayFirstMonth)
     return 1;
-  printf("%s:%d: %s (month %02d) %s\n", job->path, counts->dayFirstLine,
-         MSG_ALREADY_DAY_FIRST, counts->dayFirstMonth,
-         job->options->yes ? "Converted anyway, as --yes was given."
-                           : "Refused without --yes.");
+  PrintCli(stdout, "%s:%d: %s (month %02d) %s\n", job->path,
+           counts->dayFirstLine, MSG_ALREADY_DAY_FIRST, counts->dayFirstMonth,
+           job->options->yes ? "Converted anyway, as --yes was given."
+                             : "Refused without --yes.");
   return job->options->yes;
 }
 
@@ -344,7 +346,7 @@ int RunEachFileOnce(const CliOptions *options) {
   DoneFile *done =
       static_cast<DoneFile *>(malloc(sizeof(DoneFile) * options->fileCount));
   if (!done) {
-    fprintf(stderr, "%s: %s\n", kProgram, strerror(ENOMEM));
+    PrintCli(stderr, "%s: %s\n", kProgram, strerror(ENOMEM));
     return 1;
   }
   int status = 0;
@@ -356,8 +358,8 @@ int RunEachFileOnce(const CliOptions *options) {
                                   ? FindDone(done, doneCount, &identity)
                                   : nullptr;
     if (earlier) {
-      fprintf(stderr, "%s: %s: note: skipped, the same file as %s\n", kProgram,
-              path, earlier->path);
+      PrintCli(stderr, "%s: %s: note: skipped, the same file as %s\n", kProgram,
+               path, earlier->path);
       continue;
     }
     int ok = options->check ? CheckOneFile(path, options)
