@@ -276,17 +276,37 @@ int PrintCheckSummary(const FileJob *job) {
 
 // A FILE done, and the file it names now.
 struct DoneFile {
-  const char *path;
+  const char *path; // null in an empty slot
   FileIdentity identity;
 };
 
-const DoneFile *FindDone(const DoneFile *done, int count,
-                         const FileIdentity *identity) {
-  for (int i = 0; i < count; ++i)
-    if (done[i].identity.volume == identity->volume &&
-        done[i].identity.index == identity->index)
-      return &done[i];
-  return nullptr;
+// The FILEs done so far, found by identity in a hash table with at least
+// twice as many slots as there are FILEs, so that a batch of thousands
+// costs no more per file than a few.
+struct DoneTable {
+  DoneFile *slots;
+  unsigned mask; // slots - 1, a power of two less one
+};
+
+int AllocateDoneTable(DoneTable *table, int fileCount) {
+  unsigned size = 2;
+  while (size < 2u * static_cast<unsigned>(fileCount))
+    size *= 2;
+  table->slots = static_cast<DoneFile *>(calloc(size, sizeof(DoneFile)));
+  table->mask = size - 1;
+  return table->slots != nullptr;
+}
+
+// The slot holding identity, or the empty one where it would go.
+DoneFile *FindSlot(const DoneTable *table, const FileIdentity *identity) {
+  unsigned long long hash =
+      (identity->index ^ identity->volume << 17) * 0x9E3779B97F4A7C15ull;
+  for (unsigned i = static_cast<unsigned>(hash >> 32);; ++i) {
+    DoneFile *slot = &table->slots[i & table->mask];
+    if (!slot->path || (slot->identity.volume == identity->volume &&
+                        slot->identity.index == identity->index))
+      return slot;
+  }
 }
 
 } // namespace
@@ -343,21 +363,18 @@ int CheckOneFile(const char *path, const CliOptions *options) {
 // named again has a new identity by then, while a hard link to the old
 // file still holds the old content and is converted on its own.
 int RunEachFileOnce(const CliOptions *options) {
-  DoneFile *done =
-      static_cast<DoneFile *>(malloc(sizeof(DoneFile) * options->fileCount));
-  if (!done) {
+  DoneTable done;
+  if (!AllocateDoneTable(&done, options->fileCount)) {
     PrintCli(stderr, "%s: %s\n", kProgram, strerror(ENOMEM));
     return 1;
   }
   int status = 0;
-  int doneCount = 0;
   for (int i = 0; i < options->fileCount; ++i) {
     const char *path = options->files[i];
     FileIdentity identity;
-    const DoneFile *earlier = GetFileIdentity(path, &identity)
-                                  ? FindDone(done, doneCount, &identity)
-                                  : nullptr;
-    if (earlier) {
+    const DoneFile *earlier =
+        GetFileIdentity(path, &identity) ? FindSlot(&done, &identity) : nullptr;
+    if (earlier && earlier->path) {
       PrintCli(stderr, "%s: %s: note: skipped, the same file as %s\n", kProgram,
                path, earlier->path);
       continue;
@@ -366,9 +383,12 @@ int RunEachFileOnce(const CliOptions *options) {
                             : ConvertOneFile(path, options);
     if (!ok)
       status = 1;
-    if (GetFileIdentity(path, &done[doneCount].identity))
-      done[doneCount++].path = path;
+    if (!GetFileIdentity(path, &identity))
+      continue;
+    DoneFile *slot = FindSlot(&done, &identity);
+    if (!slot->path)
+      *slot = DoneFile{path, identity};
   }
-  free(done);
+  free(done.slots);
   return status;
 }
