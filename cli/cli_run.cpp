@@ -358,10 +358,11 @@ int CheckOneFile(const char *path, const CliOptions *options) {
   return PrintCheckSummary(&job);
 }
 
-// Identities are taken after each FILE is done, not all at the start: an
-// in-place conversion renames a new file over the path, so the same path
-// named again has a new identity by then, while a hard link to the old
-// file still holds the old content and is converted on its own.
+// A FILE is known by the identity it has once done, not by one taken at
+// the start: an in-place conversion renames a new file over the path, so
+// the same path named again has a new identity by then, while a hard
+// link to the old file still holds the old content and is converted on
+// its own.
 int RunEachFileOnce(const CliOptions *options) {
   DoneTable done;
   if (!AllocateDoneTable(&done, options->fileCount)) {
@@ -372,8 +373,8 @@ int RunEachFileOnce(const CliOptions *options) {
   for (int i = 0; i < options->fileCount; ++i) {
     const char *path = options->files[i];
     FileIdentity identity;
-    const DoneFile *earlier =
-        GetFileIdentity(path, &identity) ? FindSlot(&done, &identity) : nullptr;
+    int known = GetFileIdentity(path, &identity);
+    const DoneFile *earlier = known ? FindSlot(&done, &identity) : nullptr;
     if (earlier && earlier->path) {
       PrintCli(stderr, "%s: %s: note: skipped, the same file as %s\n", kProgram,
                path, earlier->path);
@@ -383,10 +384,10 @@ int RunEachFileOnce(const CliOptions *options) {
                             : ConvertOneFile(path, options);
     if (!ok)
       status = 1;
-    if (!GetFileIdentity(path, &identity))
-      continue;
-    DoneFile *slot = FindSlot(&done, &identity);
-    if (!slot->path)
+    if (ok && !options->check && !options->output)
+      known = GetFileIdentity(path, &identity); // a new file is there now
+    DoneFile *slot = known ? FindSlot(&done, &identity) : nullptr;
+    if (slot && !slot->path)
       *slot = DoneFile{path, identity};
   }
   free(done.slots);
