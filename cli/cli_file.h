@@ -7,6 +7,7 @@
 #define KESTROM_CLI_CLI_FILE_H
 
 #include <stdint.h>
+#include <stdio.h>
 
 enum { kReasonSize = 512, kCliPathSize = 4096 };
 
@@ -44,6 +45,23 @@ int CommitOutputFile(OutputFile *file, char *reason);
 
 // Closes and removes the temporary file; the target is never touched.
 void DiscardOutputFile(OutputFile *file);
+
+// What tells one file from another, whichever path names it: device and
+// inode, or volume serial number and file index.
+struct FileIdentity {
+  unsigned long long volume;
+  unsigned long long index;
+};
+
+// The identity of the file path names now, a link followed. Returns 0,
+// saying nothing, when there is none to be had (no such file).
+int GetFileIdentity(const char *path, FileIdentity *identity);
+
+// fprintf to stdout or stderr. A Windows console is written in UTF-16, so
+// that names in any script show whole whatever its code page; elsewhere
+// the bytes go out as they are.
+void PrintCli(FILE *stream, const char *format, ...)
+    __attribute__((format(printf, 2, 3)));
 
 // Runs job(second) on a new thread and job(first) on this one, and returns
 // when both are done; without a thread, one after the other.

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <limits.h>
 #include <pthread.h>
+#include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -180,6 +181,23 @@ int CommitOutputFile(OutputFile *file, char *reason) {
 void DiscardOutputFile(OutputFile *file) {
   close(static_cast<int>(file->handle));
   unlink(file->temp);
+}
+
+int GetFileIdentity(const char *path, FileIdentity *identity) {
+  struct stat st;
+  if (stat(path, &st) != 0)
+    return 0;
+  identity->volume = static_cast<unsigned long long>(st.st_dev);
+  identity->index = static_cast<unsigned long long>(st.st_ino);
+  return 1;
+}
+
+// Terminals here take the bytes as they come.
+void PrintCli(FILE *stream, const char *format, ...) {
+  va_list args;
+  va_start(args, format);
+  vfprintf(stream, format, args);
+  va_end(args);
 }
 
 namespace {

@@ -3,7 +3,9 @@
 
 #include <windows.h>
 
+#include <io.h>
 #include <limits.h>
+#include <stdarg.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -83,6 +85,13 @@ DWORD WINAPI RunThreadStart(LPVOID context) {
   return 0;
 }
 
+// The console behind stream, or null when it goes to a file or a pipe.
+HANDLE ConsoleOf(FILE *stream) {
+  HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+  DWORD mode;
+  return GetConsoleMode(handle, &mode) ? handle : nullptr;
+}
+
 } // namespace
 
 int OpenInputFile(const char *path, InputFile *file, char *reason) {
@@ -129,10 +138,12 @@ int ReadInputFile(InputFile *file, long long offset, unsigned char *buffer,
 void CloseInputFile(InputFile *file) { CloseHandle(HandleOf(file->handle)); }
 
 int CreateOutputFile(const char *path, OutputFile *file, char *reason) {
-  if (strlen(path) >= MAX_PATH)
+  // The system judges the length itself: in UTF-8 a character of a name
+  // takes up to four bytes, so MAX_PATH bytes would be too few.
+  if (strlen(path) >= kCliPathSize)
     return Fail(reason, MSG_UNABLE_TO_SAVE, ERROR_FILENAME_EXCED_RANGE);
   strcpy(file->target, path);
-  char folder[MAX_PATH];
+  char folder[kCliPathSize];
   FolderOf(path, folder);
   // Creates the file, empty, under a name no other file has.
   if (!GetTempFileNameA(folder, "kst", 0, file->temp))
@@ -182,6 +193,53 @@ int CommitOutputFile(OutputFile *file, char *reason) {
 void DiscardOutputFile(OutputFile *file) {
   CloseHandle(HandleOf(file->handle));
   DeleteFileA(file->temp);
+}
+
+int GetFileIdentity(const char *path, FileIdentity *identity) {
+  // No access asked for, so a file held open by others still answers;
+  // backup semantics let a folder answer too.
+  HANDLE handle = CreateFileA(
+      path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE)
+    return 0;
+  BY_HANDLE_FILE_INFORMATION info;
+  int ok = GetFileInformationByHandle(handle, &info) != 0;
+  CloseHandle(handle);
+  if (!ok)
+    return 0;
+  identity->volume = info.dwVolumeSerialNumber;
+  identity->index = static_cast<unsigned long long>(info.nFileIndexHigh) << 32 |
+                    info.nFileIndexLow;
+  return 1;
+}
+
+// Names and the system's words are in the ANSI code page (UTF-8 with the
+// manifest). A console shows them whole only as UTF-16: bytes would be
+// read in its own code page, and the C runtime may pass them on one at
+// a time.
+void PrintCli(FILE *stream, const char *format, ...) {
+  va_list args;
+  va_start(args, format);
+  HANDLE console = ConsoleOf(stream);
+  if (!console) {
+    vfprintf(stream, format, args);
+    va_end(args);
+    return;
+  }
+  char text[2 * kCliPathSize];
+  int length = vsnprintf(text, sizeof text, format, args);
+  va_end(args);
+  if (length < 0)
+    return;
+  if (length >= static_cast<int>(sizeof text))
+    length = sizeof text - 1;
+  WCHAR wide[2 * kCliPathSize];
+  int count =
+      MultiByteToWideChar(CP_ACP, 0, text, length, wide, 2 * kCliPathSize);
+  DWORD written;
+  fflush(stream);
+  WriteConsoleW(console, wide, static_cast<DWORD>(count), &written, nullptr);
 }
 
 void RunSideBySide(void (*job)(void *), void *first, void *second) {

@@ -66,12 +66,7 @@ int main(int argc, char **argv) {
   } else if (options.version) {
     puts("kestrom-cli " KESTROM_VERSION);
   } else {
-    for (int i = 0; i < options.fileCount; ++i) {
-      int ok = options.check ? CheckOneFile(files[i], &options)
-                             : ConvertOneFile(files[i], &options);
-      if (!ok)
-        status = 1;
-    }
+    status = RunEachFileOnce(&options);
   }
   free(files);
   return status;

@@ -26,7 +26,7 @@ const long long kSplitFileSize = 8 << 20;
 const int kSplitWindow = 64 << 10;
 
 int ReportFailure(const char *path, const char *reason) {
-  fprintf(stderr, "%s: %s: %s\n", kProgram, path, reason);
+  PrintCli(stderr, "%s: %s: %s\n", kProgram, path, reason);
   return 0;
 }
 
@@ -133,9 +133,10 @@ int NextPiece(FileJob *job, PieceBuffer *buffer, int *length) {
 void PrintLeftAlone(void *context, int line, int offset) {
   const FileJob *job = static_cast<const FileJob *>(context);
   int length = QifLineLength(job->piece, job->pieceLength, offset);
-  printf("%s:%d: date left alone, month or day not two digits: %.*s\n",
-         job->path, line, length > 40 ? 40 : length,
-         reinterpret_cast<const char *>(job->piece + offset));
+  PrintCli(stdout,
+           "%s:%d: date left alone, month or day not two digits: %.*s\n",
+           job->path, line, length > 40 ? 40 : length,
+           reinterpret_cast<const char *>(job->piece + offset));
 }
 
 // Counts the piece, converts it and writes it out; stops at a refusal.
@@ -217,30 +218,30 @@ void MergeCounts(FileJob *jobs, int count) {
 }
 
 int ReportRefusal(const FileJob *job) {
-  fprintf(stderr,
-          "%s: %s:%d: %s Not converted (month %02d); --yes converts it "
-          "anyway.\n",
-          kProgram, job->path, job->counts.dayFirstLine, MSG_ALREADY_DAY_FIRST,
-          job->counts.dayFirstMonth);
+  PrintCli(stderr,
+           "%s: %s:%d: %s Not converted (month %02d); --yes converts it "
+           "anyway.\n",
+           kProgram, job->path, job->counts.dayFirstLine, MSG_ALREADY_DAY_FIRST,
+           job->counts.dayFirstMonth);
   return 0;
 }
 
 void NoteAnsweredYes(const FileJob *job) {
-  fprintf(stderr,
-          "%s: %s:%d: note: dates looked day-first already (month %02d); "
-          "converted as --yes was given\n",
-          kProgram, job->path, job->counts.dayFirstLine,
-          job->counts.dayFirstMonth);
+  PrintCli(stderr,
+           "%s: %s:%d: note: dates looked day-first already (month %02d); "
+           "converted as --yes was given\n",
+           kProgram, job->path, job->counts.dayFirstLine,
+           job->counts.dayFirstMonth);
 }
 
 // A file with both kinds of date comes out half converted: say so.
 void WarnLeftAlone(const FileJob *job) {
   int count = job->counts.datesLeftAlone;
-  fprintf(stderr,
-          "%s: %s:%d: warning: %d date%s left as they were, month or day "
-          "not two digits; --check lists them\n",
-          kProgram, job->path, job->counts.firstLeftAloneLine, count,
-          Plural(count));
+  PrintCli(stderr,
+           "%s: %s:%d: warning: %d date%s left as they were, month or day "
+           "not two digits; --check lists them\n",
+           kProgram, job->path, job->counts.firstLeftAloneLine, count,
+           Plural(count));
 }
 
 // Reports the first job that failed or was refused. A refusal in the
@@ -256,20 +257,56 @@ int ReportStop(FileJob *jobs) {
 // Returns 0 when a conversion would be refused.
 int PrintCheckSummary(const FileJob *job) {
   const QifCheckCounts *counts = &job->counts;
-  printf("%s: %d date%s and %d payee/memo letter%s to exchange\n", job->path,
-         counts->datesExchanged, Plural(counts->datesExchanged),
-         counts->lettersExchanged, Plural(counts->lettersExchanged));
+  PrintCli(stdout, "%s: %d date%s and %d payee/memo letter%s to exchange\n",
+           job->path, counts->datesExchanged, Plural(counts->datesExchanged),
+           counts->lettersExchanged, Plural(counts->lettersExchanged));
   if (counts->datesLeftAlone)
-    printf("%s: warning: %d date%s would stay as they are: the file would "
-           "be half converted\n",
-           job->path, counts->datesLeftAlone, Plural(counts->datesLeftAlone));
+    PrintCli(stdout,
+             "%s: warning: %d date%s would stay as they are: the file would "
+             "be half converted\n",
+             job->path, counts->datesLeftAlone, Plural(counts->datesLeftAlone));
   if (!counts->dayFirstMonth)
     return 1;
-  printf("%s:%d: %s (month %02d) %s\n", job->path, counts->dayFirstLine,
-         MSG_ALREADY_DAY_FIRST, counts->dayFirstMonth,
-         job->options->yes ? "Converted anyway, as --yes was given."
-                           : "Refused without --yes.");
+  PrintCli(stdout, "%s:%d: %s (month %02d) %s\n", job->path,
+           counts->dayFirstLine, MSG_ALREADY_DAY_FIRST, counts->dayFirstMonth,
+           job->options->yes ? "Converted anyway, as --yes was given."
+                             : "Refused without --yes.");
   return job->options->yes;
+}
+
+// A FILE done, and the file it names now.
+struct DoneFile {
+  const char *path; // null in an empty slot
+  FileIdentity identity;
+};
+
+// The FILEs done so far, found by identity in a hash table with at least
+// twice as many slots as there are FILEs, so that a batch of thousands
+// costs no more per file than a few.
+struct DoneTable {
+  DoneFile *slots;
+  unsigned mask; // slots - 1, a power of two less one
+};
+
+int AllocateDoneTable(DoneTable *table, int fileCount) {
+  unsigned size = 2;
+  while (size < 2u * static_cast<unsigned>(fileCount))
+    size *= 2;
+  table->slots = static_cast<DoneFile *>(calloc(size, sizeof(DoneFile)));
+  table->mask = size - 1;
+  return table->slots != nullptr;
+}
+
+// The slot holding identity, or the empty one where it would go.
+DoneFile *FindSlot(const DoneTable *table, const FileIdentity *identity) {
+  unsigned long long hash =
+      (identity->index ^ identity->volume << 17) * 0x9E3779B97F4A7C15ull;
+  for (unsigned i = static_cast<unsigned>(hash >> 32);; ++i) {
+    DoneFile *slot = &table->slots[i & table->mask];
+    if (!slot->path || (slot->identity.volume == identity->volume &&
+                        slot->identity.index == identity->index))
+      return slot;
+  }
 }
 
 } // namespace
@@ -319,4 +356,40 @@ int CheckOneFile(const char *path, const CliOptions *options) {
   if (!job.ok)
     return ReportFailure(job.failedPath, job.reason);
   return PrintCheckSummary(&job);
+}
+
+// A FILE is known by the identity it has once done, not by one taken at
+// the start: an in-place conversion renames a new file over the path, so
+// the same path named again has a new identity by then, while a hard
+// link to the old file still holds the old content and is converted on
+// its own.
+int RunEachFileOnce(const CliOptions *options) {
+  DoneTable done;
+  if (!AllocateDoneTable(&done, options->fileCount)) {
+    PrintCli(stderr, "%s: %s\n", kProgram, strerror(ENOMEM));
+    return 1;
+  }
+  int status = 0;
+  for (int i = 0; i < options->fileCount; ++i) {
+    const char *path = options->files[i];
+    FileIdentity identity;
+    int known = GetFileIdentity(path, &identity);
+    const DoneFile *earlier = known ? FindSlot(&done, &identity) : nullptr;
+    if (earlier && earlier->path) {
+      PrintCli(stderr, "%s: %s: note: skipped, the same file as %s\n", kProgram,
+               path, earlier->path);
+      continue;
+    }
+    int ok = options->check ? CheckOneFile(path, options)
+                            : ConvertOneFile(path, options);
+    if (!ok)
+      status = 1;
+    if (ok && !options->check && !options->output)
+      known = GetFileIdentity(path, &identity); // a new file is there now
+    DoneFile *slot = known ? FindSlot(&done, &identity) : nullptr;
+    if (slot && !slot->path)
+      *slot = DoneFile{path, identity};
+  }
+  free(done.slots);
+  return status;
 }

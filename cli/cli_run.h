@@ -12,4 +12,10 @@ int ConvertOneFile(const char *path, const CliOptions *options);
 // would be converted, 0 when it would be refused or cannot be read.
 int CheckOneFile(const char *path, const CliOptions *options);
 
+// Converts, or with --check reports on, each FILE in options->files once:
+// a FILE that names the same file as an earlier one (the same path again,
+// a link, another spelling) is skipped with a note. Returns the exit
+// status: 0, or 1 when some FILE was refused or failed.
+int RunEachFileOnce(const CliOptions *options);
+
 #endif

@@ -304,6 +304,24 @@ TEST_F(CliProgram, KeepsPermissionsAndFollowsASymbolicLink) {
             Listing(folder_));
 }
 
+// The same path again, another spelling or a symbolic link: converted
+// once, not back again. A hard link keeps the old file, as the converted
+// one replaces only the name given, so it is converted in its own right.
+TEST_F(CliProgram, AFileNamedTwiceIsConvertedOnce) {
+  std::string file = Copy("bank_mdy_crlf.qif", "bank.qif");
+  fs::create_symlink("bank.qif", In("link.qif"));
+  fs::create_hard_link(file, In("hard.qif"));
+  CliRun run = RunCli({file, In("./bank.qif"), In("link.qif"), In("hard.qif")});
+  EXPECT_EQ(0, run.status) << run.err;
+  for (const char *name : {"bank.qif", "hard.qif"})
+    EXPECT_EQ(ReadBytes(FixturePath("bank_mdy_crlf.expected.qif")),
+              ReadBytes(In(name)));
+  EXPECT_NE(std::string::npos,
+            run.err.find(In("link.qif") + ": note: skipped, the same file as " +
+                         file + "\n"));
+  EXPECT_EQ(4, CountLines(run.err)) << run.err; // 2 notes, 2 warnings
+}
+
 // Large files are converted as two halves side by side; the result and the
 // line numbers must be those of one walk over the whole file.
 TEST_F(CliProgram, LargeFileConvertsAsOneWhole) {

@@ -7,6 +7,9 @@ set -uo pipefail
 wine_run=$(realpath "$1") exe=$(realpath "$2") fixtures=$(realpath "$3")
 case=$4
 
+# Wine reads Unix names in the locale's charset: fixed, not the host's.
+export LC_ALL=C.UTF-8
+
 work=$(mktemp -d /tmp/kestrom-cli-wine-XXXXXX)
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
@@ -113,6 +116,50 @@ large)
   same large.qif expected.qif
   expect_err "large.qif:14: warning: 65536 dates left as they were"
   expect_files expected.qif large.qif
+  ;;
+manifest)
+  # The only resource, id 1 (no default one from the toolchain), cut out.
+  objdump -p "$exe" >pe.txt
+  grep -q 'Entry: ID: 0x000018' pe.txt && grep -q 'Entry: ID: 0x000001,' pe.txt &&
+    [ "$(grep -c 'Leaf:' pe.txt)" -eq 1 ] || fail "not one manifest: $(grep -E 'Entry|Leaf' pe.txt)"
+  read -r addr size < <(sed -n 's/.*Leaf: Addr: 0x\([0-9a-f]*\), Size: 0x\([0-9a-f]*\).*/\1 \2/p' pe.txt)
+  read -r vma at < <(objdump -h "$exe" | awk '$2 == ".rsrc" { print $4, $6 }')
+  base=$(awk '$1 == "ImageBase" { print $2 }' pe.txt)
+  tail -c +$((16#$at + 16#$base + 16#$addr - 16#$vma + 1)) "$exe" | head -c $((16#$size)) >manifest.xml
+  for setting in 'level="asInvoker"' '>UTF-8</activeCodePage>' 35138b9a 4a2f28e3 1f676c76 8e0f7a12; do
+    grep -qF "$setting" manifest.xml || fail "the manifest lacks $setting"
+  done
+  ;;
+names)
+  # Outside any one ANSI code page; the last is 95 characters, 275 bytes.
+  folder=$(printf '明%.0s' $(seq 10)) && mkdir "$folder"
+  names=(выписка.qif wyciąg-źółć.qif 明細書.qif "$folder/$(printf '細%.0s' $(seq 80)).qif")
+  for name in "${names[@]}"; do copy bank_mdy_crlf.qif "$name"; done
+  cli "${names[@]}"
+  expect_status 0
+  for name in "${names[@]}"; do same "$name" "$fixtures/bank_mdy_crlf.expected.qif"; done
+  expect_err "kestrom-cli: выписка.qif:14: warning: 2 dates left as they were"
+  ;;
+console)
+  # On a terminal Wine gives the program a console (cursor moves = spaces).
+  copy bank_mdy_crlf.qif выписка.qif
+  script -qec "'$wine_run' '$exe' --check выписка.qif" /dev/null </dev/null |
+    perl -pe 's/\e\[(\d*)C/" " x ($1 || 1)/ge; s/\e\[[0-9;?]*[A-Za-z]//g; s/\r//g' >out.txt
+  grep -qxF "выписка.qif: 4 dates and 11 payee/memo letters to exchange" out.txt ||
+    fail "name not shown legibly on the console: $(cat out.txt)"
+  ;;
+repeat)
+  # The same file by the same path, its full path and another case.
+  copy bank_mdy_crlf.qif bank.qif
+  cli bank.qif bank.qif "Z:$work/bank.qif" BANK.QIF
+  expect_status 0
+  same bank.qif "$fixtures/bank_mdy_crlf.expected.qif"
+  expect_err "kestrom-cli: BANK.QIF: note: skipped, the same file as bank.qif"
+  [ "$(grep -c ': note: skipped, ' err.txt)" -eq 3 ] || fail "not three notes: $(cat err.txt)"
+  # Wine gives a hard link made on the Linux side the same file index.
+  copy bank_mdy_crlf.qif fresh.qif && ln fresh.qif hard.qif
+  cli --check fresh.qif hard.qif
+  expect_err "kestrom-cli: hard.qif: note: skipped, the same file as fresh.qif"
   ;;
 usage)
   cli
