@@ -5,6 +5,7 @@
 #include <commdlg.h>
 
 #include "qif_document.h"
+#include "qif_messages.h"
 #include "resource.h"
 #include "split_path.h"
 
@@ -57,12 +58,18 @@ void SetCurrentPath(HWND dialog, const char *path) {
 
 void PostCancel(HWND dialog) { PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0); }
 
-INT_PTR OnInitDialog(HWND dialog) {
+// given is the file named on the command line, or null to ask for one.
+INT_PTR OnInitDialog(HWND dialog, const char *given) {
   CenterWindow(dialog);
-  if (!OpenCommand(dialog))
+  if (!(given ? OpenGivenFile(dialog, given) : OpenCommand(dialog)))
     PostCancel(dialog);
   return TRUE;
 }
+
+// A file dialog that returns FALSE with an error code did not close by the
+// user's choice: a name longer than the buffer (UTF-8 takes up to four bytes
+// a character) must not pass silently for a cancel.
+int FileDialogFailed() { return CommDlgExtendedError() != 0; }
 
 INT_PTR OnCancel(HWND dialog) {
   EndDialog(dialog, 1);
@@ -92,10 +99,10 @@ INT_PTR OnCommand(HWND dialog, WORD id) {
 } // namespace
 
 INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam,
-                                LPARAM) {
+                                LPARAM lParam) {
   switch (message) {
   case WM_INITDIALOG:
-    return OnInitDialog(dialog);
+    return OnInitDialog(dialog, reinterpret_cast<const char *>(lParam));
   case WM_COMMAND:
     return OnCommand(dialog, LOWORD(wParam));
   }
@@ -103,7 +110,7 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam,
 }
 
 // Asks for the file at start-up and loads it; a cancelled dialog is no
-// failure worth a message.
+// failure worth a message, a failed one is.
 int OpenCommand(HWND dialog) {
   char filter[sizeof QIF_FILTER];
   char file[MAX_PATH] = "";
@@ -111,9 +118,25 @@ int OpenCommand(HWND dialog) {
   OPENFILENAMEA ofn;
   BuildFilterList(filter);
   PrepareFileDialog(&ofn, dialog, filter, file, initialDir, "Open", kOpenFlags);
-  if (!GetOpenFileNameA(&ofn))
+  if (!GetOpenFileNameA(&ofn)) {
+    if (FileDialogFailed())
+      ShowWarning(dialog, MSG_UNABLE_TO_OPEN, KESTROM_CAPTION);
     return 0;
+  }
   SetCurrentPath(dialog, file);
+  return LoadQifFile(dialog);
+}
+
+// The file named on the command line, relative to the current folder, loads
+// as if it had been picked in the Open dialog.
+int OpenGivenFile(HWND dialog, const char *given) {
+  char full[MAX_PATH];
+  DWORD length = GetFullPathNameA(given, MAX_PATH, full, nullptr);
+  if (length == 0 || length >= MAX_PATH) {
+    ShowWarning(dialog, MSG_UNABLE_TO_OPEN, KESTROM_CAPTION);
+    return 0;
+  }
+  SetCurrentPath(dialog, full);
   return LoadQifFile(dialog);
 }
 
@@ -141,8 +164,11 @@ int SaveAsCommand(HWND dialog) {
   SplitPath(initialDir, file);
   PrepareFileDialog(&ofn, dialog, filter, file, initialDir, "Save As",
                     kSaveAsFlags);
-  if (!GetSaveFileNameA(&ofn))
+  if (!GetSaveFileNameA(&ofn)) {
+    if (FileDialogFailed())
+      ShowWarning(dialog, MSG_UNABLE_TO_SAVE, SAVE_CAPTION);
     return 0;
+  }
   SetCurrentPath(dialog, file);
   return SaveCommand(dialog);
 }
