@@ -66,10 +66,25 @@ INT_PTR OnInitDialog(HWND dialog, const char *given) {
   return TRUE;
 }
 
-// A file dialog that returns FALSE with an error code did not close by the
-// user's choice: a name longer than the buffer (UTF-8 takes up to four bytes
-// a character) must not pass silently for a cancel.
-int FileDialogFailed() { return CommDlgExtendedError() != 0; }
+// How a file dialog ended. One that returns FALSE with an error code did not
+// close by the user's choice: a name longer than the buffer (UTF-8 takes up
+// to four bytes a character) must not pass for a cancel.
+enum DialogEnd { kChosen, kCancelled, kFailed };
+
+// Wine's ANSI dialogs hand such a name back cut at the buffer's end, without
+// its NUL, where Windows reports it as too long: a cut name could be another
+// file, even one in an existing folder. With the bytes after the initial
+// name set non-zero, a name without its NUL shows as one that did not fit.
+void MarkBufferEnd(char *file) {
+  size_t used = strlen(file) + 1;
+  memset(file + used, '?', MAX_PATH - used);
+}
+
+DialogEnd EndOf(BOOL chosen, const char *file) {
+  if (chosen)
+    return memchr(file, '\0', MAX_PATH) ? kChosen : kFailed;
+  return CommDlgExtendedError() ? kFailed : kCancelled;
+}
 
 INT_PTR OnCancel(HWND dialog) {
   EndDialog(dialog, 1);
@@ -117,9 +132,11 @@ int OpenCommand(HWND dialog) {
   char initialDir[MAX_PATH] = "";
   OPENFILENAMEA ofn;
   BuildFilterList(filter);
+  MarkBufferEnd(file);
   PrepareFileDialog(&ofn, dialog, filter, file, initialDir, "Open", kOpenFlags);
-  if (!GetOpenFileNameA(&ofn)) {
-    if (FileDialogFailed())
+  DialogEnd end = EndOf(GetOpenFileNameA(&ofn), file);
+  if (end != kChosen) {
+    if (end == kFailed)
       ShowWarning(dialog, MSG_UNABLE_TO_OPEN, KESTROM_CAPTION);
     return 0;
   }
@@ -162,10 +179,12 @@ int SaveAsCommand(HWND dialog) {
   BuildFilterList(filter);
   lstrcpynA(initialDir, QifDocument.path, MAX_PATH);
   SplitPath(initialDir, file);
+  MarkBufferEnd(file);
   PrepareFileDialog(&ofn, dialog, filter, file, initialDir, "Save As",
                     kSaveAsFlags);
-  if (!GetSaveFileNameA(&ofn)) {
-    if (FileDialogFailed())
+  DialogEnd end = EndOf(GetSaveFileNameA(&ofn), file);
+  if (end != kChosen) {
+    if (end == kFailed)
       ShowWarning(dialog, MSG_UNABLE_TO_SAVE, SAVE_CAPTION);
     return 0;
   }

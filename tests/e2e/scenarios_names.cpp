@@ -66,7 +66,7 @@ void OpenTooLongName(const E2eSetup &setup) {
 void SaveAsTooLongName(const E2eSetup &setup) {
   printf("-- Save As to a name too long: \"Unable to Save file\", stays\n");
   std::string folder = TooLongFolder(setup);
-  std::string tooLong = JoinPath(folder, "明細.qif");
+  std::string tooLong = JoinPath(folder, "新しい明細.qif");
   std::string shorter = JoinPath(setup.work, "shorter.qif");
   Session session;
   if (Check(MakeFolders(folder), "cannot make the long folder") &&
