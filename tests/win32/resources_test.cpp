@@ -269,19 +269,4 @@ TEST(Resources, ManifestAsksForWhatTheDialogNeeds) {
   EXPECT_EQ(Values{"UTF-8"}, ManifestValues(xml, "activeCodePage"));
 }
 
-// The loader reads the manifest as the process starts; one it cannot parse
-// stops the exe from starting at all.
-TEST(Resources, ManifestIsOneTheSystemAccepts) {
-  ACTCTXA context;
-  memset(&context, 0, sizeof context);
-  context.cbSize = sizeof context;
-  context.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
-  std::string exe = ExePath();
-  context.lpSource = exe.c_str();
-  context.lpResourceName = MAKEINTRESOURCEA(1);
-  HANDLE activation = CreateActCtxA(&context);
-  ASSERT_NE(INVALID_HANDLE_VALUE, activation) << "error " << GetLastError();
-  ReleaseActCtx(activation);
-}
-
 } // namespace
