@@ -60,14 +60,4 @@ TEST(CommandLine, AnArgumentThatDoesNotFitComesBackEmpty) {
   EXPECT_STREQ("x", arg);
 }
 
-TEST(CommandLine, FirstArgumentCountsUpToTwo) {
-  char first[32];
-  EXPECT_EQ(0, FirstArgument("  ", first, sizeof first));
-  EXPECT_STREQ("", first);
-  EXPECT_EQ(1, FirstArgument("\"my export.qif\" ", first, sizeof first));
-  EXPECT_STREQ("my export.qif", first);
-  EXPECT_EQ(2, FirstArgument("a.qif b.qif c.qif", first, sizeof first));
-  EXPECT_STREQ("a.qif", first);
-}
-
 } // namespace
