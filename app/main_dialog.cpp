@@ -5,6 +5,7 @@
 #include <commdlg.h>
 
 #include "qif_document.h"
+#include "qif_messages.h"
 #include "resource.h"
 #include "split_path.h"
 
@@ -57,11 +58,32 @@ void SetCurrentPath(HWND dialog, const char *path) {
 
 void PostCancel(HWND dialog) { PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0); }
 
-INT_PTR OnInitDialog(HWND dialog) {
+// given is the file named on the command line, or null to ask for one.
+INT_PTR OnInitDialog(HWND dialog, const char *given) {
   CenterWindow(dialog);
-  if (!OpenCommand(dialog))
+  if (!(given ? OpenGivenFile(dialog, given) : OpenCommand(dialog)))
     PostCancel(dialog);
   return TRUE;
+}
+
+// How a file dialog ended. One that returns FALSE with an error code did not
+// close by the user's choice: a name longer than the buffer (UTF-8 takes up
+// to four bytes a character) must not pass for a cancel.
+enum DialogEnd { kChosen, kCancelled, kFailed };
+
+// Wine's ANSI dialogs hand such a name back cut at the buffer's end, without
+// its NUL, where Windows reports it as too long: a cut name could be another
+// file, even one in an existing folder. With the bytes after the initial
+// name set non-zero, a name without its NUL shows as one that did not fit.
+void MarkBufferEnd(char *file) {
+  size_t used = strlen(file) + 1;
+  memset(file + used, '?', MAX_PATH - used);
+}
+
+DialogEnd EndOf(BOOL chosen, const char *file) {
+  if (chosen)
+    return memchr(file, '\0', MAX_PATH) ? kChosen : kFailed;
+  return CommDlgExtendedError() ? kFailed : kCancelled;
 }
 
 INT_PTR OnCancel(HWND dialog) {
@@ -92,10 +114,10 @@ INT_PTR OnCommand(HWND dialog, WORD id) {
 } // namespace
 
 INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam,
-                                LPARAM) {
+                                LPARAM lParam) {
   switch (message) {
   case WM_INITDIALOG:
-    return OnInitDialog(dialog);
+    return OnInitDialog(dialog, reinterpret_cast<const char *>(lParam));
   case WM_COMMAND:
     return OnCommand(dialog, LOWORD(wParam));
   }
@@ -103,17 +125,35 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam,
 }
 
 // Asks for the file at start-up and loads it; a cancelled dialog is no
-// failure worth a message.
+// failure worth a message, a failed one is.
 int OpenCommand(HWND dialog) {
   char filter[sizeof QIF_FILTER];
   char file[MAX_PATH] = "";
   char initialDir[MAX_PATH] = "";
   OPENFILENAMEA ofn;
   BuildFilterList(filter);
+  MarkBufferEnd(file);
   PrepareFileDialog(&ofn, dialog, filter, file, initialDir, "Open", kOpenFlags);
-  if (!GetOpenFileNameA(&ofn))
+  DialogEnd end = EndOf(GetOpenFileNameA(&ofn), file);
+  if (end != kChosen) {
+    if (end == kFailed)
+      ShowWarning(dialog, MSG_UNABLE_TO_OPEN, KESTROM_CAPTION);
     return 0;
+  }
   SetCurrentPath(dialog, file);
+  return LoadQifFile(dialog);
+}
+
+// The file named on the command line, relative to the current folder, loads
+// as if it had been picked in the Open dialog.
+int OpenGivenFile(HWND dialog, const char *given) {
+  char full[MAX_PATH];
+  DWORD length = GetFullPathNameA(given, MAX_PATH, full, nullptr);
+  if (length == 0 || length >= MAX_PATH) {
+    ShowWarning(dialog, MSG_UNABLE_TO_OPEN, KESTROM_CAPTION);
+    return 0;
+  }
+  SetCurrentPath(dialog, full);
   return LoadQifFile(dialog);
 }
 
@@ -139,10 +179,15 @@ int SaveAsCommand(HWND dialog) {
   BuildFilterList(filter);
   lstrcpynA(initialDir, QifDocument.path, MAX_PATH);
   SplitPath(initialDir, file);
+  MarkBufferEnd(file);
   PrepareFileDialog(&ofn, dialog, filter, file, initialDir, "Save As",
                     kSaveAsFlags);
-  if (!GetSaveFileNameA(&ofn))
+  DialogEnd end = EndOf(GetSaveFileNameA(&ofn), file);
+  if (end != kChosen) {
+    if (end == kFailed)
+      ShowWarning(dialog, MSG_UNABLE_TO_SAVE, SAVE_CAPTION);
     return 0;
+  }
   SetCurrentPath(dialog, file);
   return SaveCommand(dialog);
 }

@@ -1,6 +1,9 @@
 // Start-up, the message loop and the single clean-up.
 #include "app.h"
+#include "command_line.h"
+#include "dll_search.h"
 #include "qif_document.h"
+#include "qif_messages.h"
 #include "resource.h"
 
 HINSTANCE g_appInstance;
@@ -27,16 +30,29 @@ void RunMessageLoop() {
   }
 }
 
+const char kOneFileAtATime[] =
+    "Kestrom converts one file at a time: start it with a single file.\n\n"
+    "To convert several files at once, use kestrom-cli.";
+
 } // namespace
 
 // The Open dialog runs inside CreateDialogParamA (from WM_INITDIALOG), while
 // the main dialog is still hidden; a failed open has already posted Cancel,
-// which the loop delivers.
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+// which the loop delivers. A file given on the command line (dropped on the
+// exe, "Open with", "Send To") takes the Open dialog's place.
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+  LimitDllSearchToSystem32();
+  char given[MAX_PATH];
+  int files = FirstArgument(commandLine, given, MAX_PATH);
+  if (files > 1) {
+    ShowWarning(nullptr, kOneFileAtATime, KESTROM_CAPTION);
+    return 0;
+  }
   g_appInstance = instance;
   g_appIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_APPICON));
-  g_mainDialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_MAIN),
-                                    nullptr, MainDialogProc, 0);
+  g_mainDialog =
+      CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr,
+                         MainDialogProc, files ? LPARAM(given) : 0);
   if (!g_mainDialog)
     return 0;
   SetWindowIcons(g_mainDialog);

@@ -5,6 +5,9 @@
 #include "cli_options.h"
 #include "cli_run.h"
 #include "kestrom_version.h"
+#ifdef _WIN32
+#include "dll_search.h"
+#endif
 
 namespace {
 
@@ -50,6 +53,9 @@ int BadUsage(const char *error) {
 } // namespace
 
 int main(int argc, char **argv) {
+#ifdef _WIN32
+  LimitDllSearchToSystem32();
+#endif
   const char **files =
       static_cast<const char **>(malloc(sizeof(const char *) * (argc + 1)));
   if (!files) {

@@ -69,9 +69,11 @@ int LoadQifFile(HWND owner) {
   return loaded;
 }
 
-// A write or close that fails after the create (a full disk, a dropped
-// network share) is a failure like a failed create: the caller keeps the
-// dialog open so the user can save again somewhere else.
+// A write, flush or close that fails after the create (a full disk, a
+// dropped network share) is a failure like a failed create: the caller keeps
+// the dialog open so the user can save again somewhere else. The flush
+// makes "saved" mean on the disk, not in a cache that a failing device or a
+// power cut can still lose, since the program ends at once after a save.
 int WriteQifFile(HWND owner) {
   HANDLE file = CreateFileA(QifDocument.path, GENERIC_WRITE, 0, nullptr,
                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -82,8 +84,9 @@ int WriteQifFile(HWND owner) {
   DWORD written = 0;
   BOOL wrote = WriteFile(file, QifDocument.data, DWORD(QifDocument.size),
                          &written, nullptr);
+  BOOL flushed = wrote && FlushFileBuffers(file);
   BOOL closed = CloseHandle(file);
-  if (!wrote || written != DWORD(QifDocument.size) || !closed) {
+  if (!flushed || written != DWORD(QifDocument.size) || !closed) {
     ShowWarning(owner, MSG_UNABLE_TO_SAVE, SAVE_CAPTION);
     return 0;
   }

@@ -26,6 +26,8 @@ const Group kGroups[] = {
     {"save_failures", RunSaveFailureScenarios},
     {"full_disk", RunFullDiskScenario},
     {"layout", RunLayoutScenarios},
+    {"names", RunNameScenarios},
+    {"command_line", RunCommandLineScenarios},
 };
 
 const Group *FindGroup(const char *name) {

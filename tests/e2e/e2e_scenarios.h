@@ -21,5 +21,7 @@ void RunLoadFailureScenarios(const E2eSetup &setup);
 void RunSaveFailureScenarios(const E2eSetup &setup);
 void RunFullDiskScenario(const E2eSetup &setup);
 void RunLayoutScenarios(const E2eSetup &setup);
+void RunNameScenarios(const E2eSetup &setup);
+void RunCommandLineScenarios(const E2eSetup &setup);
 
 #endif

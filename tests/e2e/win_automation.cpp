@@ -9,13 +9,13 @@ const DWORD kPollInterval = 20;
 const DWORD kMessageTimeout = 5000;
 
 int StartCommandLine(const char *application, char *commandLine,
-                     PROCESS_INFORMATION *info) {
+                     const char *folder, PROCESS_INFORMATION *info) {
   STARTUPINFOA startup;
   memset(&startup, 0, sizeof startup);
   startup.cb = sizeof startup;
   memset(info, 0, sizeof *info);
   return CreateProcessA(application, commandLine, nullptr, nullptr, FALSE, 0,
-                        nullptr, nullptr, &startup, info) != 0;
+                        nullptr, folder, &startup, info) != 0;
 }
 
 struct WindowSearch {
@@ -124,7 +124,7 @@ int RunXdotool(int x, int y, const char *actions) {
            "/bin/sh -c \"/usr/bin/xdotool mousemove %d %d %s && : > '%s'\"", x,
            y, actions, unixMarker);
   PROCESS_INFORMATION info;
-  if (!StartCommandLine(nullptr, commandLine, &info)) {
+  if (!StartCommandLine(nullptr, commandLine, nullptr, &info)) {
     printf("cannot start xdotool (error %lu)\n", GetLastError());
     return 0;
   }
@@ -183,10 +183,16 @@ HWND FindProgramWindow(const Program *program, const WindowQuery &query) {
 } // namespace
 
 int StartProgram(const char *exePath, Program *program) {
-  char commandLine[MAX_PATH + 2];
-  snprintf(commandLine, sizeof commandLine, "\"%s\"", exePath);
+  return StartProgramWith(exePath, "", nullptr, program);
+}
+
+int StartProgramWith(const char *exePath, const char *arguments,
+                     const char *folder, Program *program) {
+  char commandLine[2048];
+  snprintf(commandLine, sizeof commandLine, "\"%s\"%s%s", exePath,
+           *arguments ? " " : "", arguments);
   PROCESS_INFORMATION info;
-  if (!StartCommandLine(exePath, commandLine, &info)) {
+  if (!StartCommandLine(exePath, commandLine, folder, &info)) {
     printf("cannot start %s (error %lu)\n", exePath, GetLastError());
     program->process = nullptr;
     program->id = 0;

@@ -17,6 +17,10 @@ const DWORD kWindowTimeout = 30000;
 const DWORD kReactionTimeout = 10000;
 
 int StartProgram(const char *exePath, Program *program);
+// The same with arguments (as a command line says them, quotes and all) and
+// a current folder (null: the driver's own).
+int StartProgramWith(const char *exePath, const char *arguments,
+                     const char *folder, Program *program);
 int IsRunning(const Program *program);
 // 1 when the program ended within timeoutMs; its exit code goes to exitCode.
 int WaitForExit(const Program *program, DWORD timeoutMs, DWORD *exitCode);

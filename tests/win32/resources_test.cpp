@@ -1,13 +1,16 @@
 // The resources of the built kestrom.exe, read back from the file itself:
-// the dialog template, the icon and the version block.
+// the dialog template, the icon, the version block and the manifest.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include "kestrom_version.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
+
+#include "exe_manifest.h"
 
 namespace {
 
@@ -234,6 +237,39 @@ TEST(Resources, VersionBlockIsAsPublished) {
   ASSERT_EQ(4u, length);
   EXPECT_EQ(0x0409, translation[0]);
   EXPECT_EQ(1200, translation[1]);
+}
+
+typedef std::vector<std::string> Values;
+
+// What the dialog needs from Windows: the user's own rights, the behaviour
+// of every Windows it runs on, visual styles, crisp text at any scale, and
+// UTF-8 for file names in any script.
+TEST(Resources, ManifestAsksForWhatTheDialogNeeds) {
+  Values manifests = ExeManifests(ExePath());
+  ASSERT_EQ(1u, manifests.size()) << "none, or the toolchain added its own";
+  ASSERT_FALSE(ResourceBytes(RT_MANIFEST, 1).empty()) << "not id 1";
+  const std::string &xml = manifests[0];
+
+  EXPECT_EQ(Values{"asInvoker"},
+            ManifestValues(xml, "requestedExecutionLevel", "level"));
+  Values systems = ManifestValues(xml, "supportedOS", "Id");
+  std::sort(systems.begin(), systems.end());
+  const Values expected = {
+      "{1f676c76-80e1-4239-95bb-83d0f6d0da78}", // 8.1
+      "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}", // 7
+      "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}", // 8
+      "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}", // 10 and 11
+  };
+  EXPECT_EQ(expected, systems);
+  EXPECT_EQ(Values{"Microsoft.Windows.Common-Controls"},
+            ManifestValues(xml, "assemblyIdentity", "name"));
+  EXPECT_EQ(Values{"6.0.0.0"},
+            ManifestValues(xml, "assemblyIdentity", "version"));
+  EXPECT_EQ(Values{"6595b64144ccf1df"},
+            ManifestValues(xml, "assemblyIdentity", "publicKeyToken"));
+  EXPECT_EQ(Values{"PerMonitorV2"}, ManifestValues(xml, "dpiAwareness"));
+  EXPECT_EQ(Values{"true/pm"}, ManifestValues(xml, "dpiAware"));
+  EXPECT_EQ(Values{"UTF-8"}, ManifestValues(xml, "activeCodePage"));
 }
 
 } // namespace

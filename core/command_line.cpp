@@ -1,0 +1,75 @@
+#include "command_line.h"
+
+namespace {
+
+struct Output {
+  char *arg;
+  int size;
+  int length;
+};
+
+void Put(Output *out, char c, int count) {
+  for (int i = 0; i < count; ++i, ++out->length)
+    if (out->arg && out->length < out->size - 1)
+      out->arg[out->length] = c;
+}
+
+int IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+void Finish(Output *out) {
+  if (!out->arg || out->size < 1)
+    return;
+  // A cut name could be another existing file: give none instead.
+  out->arg[out->length < out->size ? out->length : 0] = '\0';
+}
+
+} // namespace
+
+int NextArgument(const char **line, char *arg, int size) {
+  const char *p = *line;
+  while (IsBlank(*p))
+    ++p;
+  if (!*p) {
+    *line = p;
+    return -1;
+  }
+  Output out = {arg, size, 0};
+  int quoted = 0;
+  while (*p && (quoted || !IsBlank(*p))) {
+    if (*p == '\\') {
+      int backslashes = 0;
+      for (; *p == '\\'; ++p)
+        ++backslashes;
+      if (*p != '"') {
+        Put(&out, '\\', backslashes);
+        continue;
+      }
+      Put(&out, '\\', backslashes / 2);
+      if (backslashes % 2) {
+        Put(&out, '"', 1);
+        ++p;
+      }
+    } else if (*p == '"') {
+      if (quoted && p[1] == '"') {
+        Put(&out, '"', 1);
+        p += 2;
+      } else {
+        quoted = !quoted;
+        ++p;
+      }
+    } else {
+      Put(&out, *p++, 1);
+    }
+  }
+  Finish(&out);
+  *line = p;
+  return out.length;
+}
+
+int FirstArgument(const char *line, char *first, int size) {
+  if (size > 0)
+    first[0] = '\0';
+  if (NextArgument(&line, first, size) < 0)
+    return 0;
+  return NextArgument(&line, nullptr, 0) < 0 ? 1 : 2;
+}

@@ -1,0 +1,21 @@
+// Reading the arguments of a Windows command line, by the rules the
+// system's own splitter follows. Pure text work.
+#ifndef KESTROM_CORE_COMMAND_LINE_H
+#define KESTROM_CORE_COMMAND_LINE_H
+
+// Reads the argument at or after *line and moves *line past it. Spaces and
+// tabs separate arguments except inside double quotes; 2n backslashes
+// before a quote give n backslashes and the quote opens or closes quoting,
+// 2n+1 give n and a literal quote; "" inside quotes is a literal quote;
+// other backslashes are plain characters. The argument goes to arg with its
+// NUL when it fits in size bytes; one that does not fit comes back empty,
+// never cut short. arg may be null to skip. Returns the argument's length,
+// or -1 when the line holds no more arguments.
+int NextArgument(const char **line, char *arg, int size);
+
+// For a program that takes one file: copies the first argument to first as
+// NextArgument does and returns how many arguments there are, counting no
+// further than two.
+int FirstArgument(const char *line, char *first, int size);
+
+#endif
