@@ -16,6 +16,13 @@ let replyTo = null;
 let texts = null;
 let loadedName = null;
 let busy = false;
+
+// While a load or a Save runs, further presses are ignored; aria-busy tells
+// assistive technology (and the tests) when the page is ready again.
+function setBusy(value) {
+  busy = value;
+  document.querySelector('main').setAttribute('aria-busy', String(value));
+}
 let lastDownload = '';
 
 // The worker's first message gives the program's texts; after that it
@@ -64,9 +71,9 @@ async function loadFile(file) {
   showLoaded(null);
   if (file.size > MAX_FILE_BYTES) return warn(texts.unableToLoad);
   if (file.size === 0) return warn(texts.empty);
-  busy = true;
+  setBusy(true);
   const reply = await request({ file });
-  busy = false;
+  setBusy(false);
   if (!reply.loaded) return warn(texts.unableToLoad);
   showLoaded(file.name);
   byId('save').focus();
@@ -92,7 +99,7 @@ function download(name, blob) {
 // question came up, it is put to the user and a Yes runs the pass again.
 async function save() {
   if (!loadedName || busy) return;
-  busy = true;
+  setBusy(true);
   try {
     const started = performance.now();
     let reply = await request({ answerYes: 0 });
@@ -104,7 +111,7 @@ async function save() {
     download(loadedName, reply.blob);
     performance.measure('kestrom-save', { start: started, end: performance.now() });
   } finally {
-    busy = false;
+    setBusy(false);
   }
 }
 

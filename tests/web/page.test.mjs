@@ -46,6 +46,7 @@ test('the question: No and Esc save nothing, Yes converts the file as loaded eve
     await page.getByRole('button', { name: 'Save' }).click();
     assert.equal(await dialog.locator('p').innerText(), confirmText);
     await dialog.getByRole('button', { name: 'No' }).click();
+    await page.locator('main[aria-busy="false"]').waitFor();
     await page.keyboard.press('Enter'); // focus is back on Save
     await dialog.getByRole('button', { name: 'Yes' }).waitFor();
     await page.keyboard.press('Escape');
