@@ -1,23 +1,33 @@
 #!/usr/bin/env bash
 # Shows kestrom.exe with a sample export loaded on a Wine virtual desktop
 # (so the title bar is drawn), saves a picture of it and closes it again.
-# Needs a working $DISPLAY. Usage: scripts/screenshot.sh EXE OUTPUT.png
+# Needs a working $DISPLAY. Usage: scripts/screenshot.sh EXE OUTPUT.png [DPI]
+# DPI (default 96) is set in the build's Wine prefix for this picture only.
 set -euo pipefail
 exe=$(realpath "$1")
 output=$2
+dpi=${3:-96}
 cd "$(dirname "$0")/.."
 build_dir=$(dirname "$(dirname "$exe")")  # the exe is BUILD/app/kestrom.exe
 wine_run=$build_dir/wine-run.sh
 "$wine_run" >/dev/null
 export WINEPREFIX=$build_dir/wineprefix WINEDEBUG=-all
 
+# Wine reads the scaling from LogPixels when its first program starts.
+set_dpi() {
+  wineserver -w
+  "$wine_run" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD \
+    /d "$1" /f >/dev/null 2>&1
+  wineserver -w
+}
 sample_dir=$(mktemp -d /tmp/kestrom-sample-XXXXXX)
-trap 'rm -rf "$sample_dir"' EXIT
+trap 'rm -rf "$sample_dir"; [ "$dpi" = 96 ] || set_dpi 96' EXIT
+[ "$dpi" = 96 ] || set_dpi "$dpi"
 printf '!Type:Bank\r\nD12/25/99\r\nT-42.00\r\nPCorner Store\r\nMGroceries\r\n^\r\n' \
   >"$sample_dir/export.qif"
 
 desktop_name=kestrom-shot
-"$wine_run" explorer /desktop=$desktop_name,480x220 "$exe" >/dev/null 2>&1 &
+"$wine_run" explorer /desktop=$desktop_name,$((480 * dpi / 96))x$((220 * dpi / 96)) "$exe" >/dev/null 2>&1 &
 launcher=$!
 
 # Polls until a window titled $1 is visible; Wine may take seconds to start.
