@@ -309,6 +309,13 @@ DoneFile *FindSlot(const DoneTable *table, const FileIdentity *identity) {
   }
 }
 
+// The slot for the file path names now, or null when it has no identity
+// (no such file).
+DoneFile *SlotFor(const DoneTable *table, const char *path,
+                  FileIdentity *identity) {
+  return GetFileIdentity(path, identity) ? FindSlot(table, identity) : nullptr;
+}
+
 } // namespace
 
 int ConvertOneFile(const char *path, const CliOptions *options) {
@@ -373,11 +380,10 @@ int RunEachFileOnce(const CliOptions *options) {
   for (int i = 0; i < options->fileCount; ++i) {
     const char *path = options->files[i];
     FileIdentity identity;
-    int known = GetFileIdentity(path, &identity);
-    const DoneFile *earlier = known ? FindSlot(&done, &identity) : nullptr;
-    if (earlier && earlier->path) {
+    DoneFile *slot = SlotFor(&done, path, &identity);
+    if (slot && slot->path) {
       PrintCli(stderr, "%s: %s: note: skipped, the same file as %s\n", kProgram,
-               path, earlier->path);
+               path, slot->path);
       continue;
     }
     int ok = options->check ? CheckOneFile(path, options)
@@ -385,8 +391,7 @@ int RunEachFileOnce(const CliOptions *options) {
     if (!ok)
       status = 1;
     if (ok && !options->check && !options->output)
-      known = GetFileIdentity(path, &identity); // a new file is there now
-    DoneFile *slot = known ? FindSlot(&done, &identity) : nullptr;
+      slot = SlotFor(&done, path, &identity); // a new file is there now
     if (slot && !slot->path)
       *slot = DoneFile{path, identity};
   }
