@@ -51,6 +51,11 @@ int Check(int ok, const char *format, ...) {
   return 0;
 }
 
+int CheckDriverUsesUtf8() {
+  return Check(GetACP() == CP_UTF8, "the driver's code page is %u, not UTF-8",
+               GetACP());
+}
+
 int FailureCount() { return g_failures; }
 
 std::string WindowsPath(const char *path) {

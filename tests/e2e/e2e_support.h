@@ -24,6 +24,9 @@ struct E2eSetup {
 // Prints the failure and counts it; returns ok so callers can stop early.
 int Check(int ok, const char *format, ...);
 int FailureCount();
+// Names in any script reach kestrom.exe only through a driver whose code
+// page is UTF-8 (its manifest): checked before such scenarios run.
+int CheckDriverUsesUtf8();
 
 // "/a/b" as Wine sees it from Windows: "Z:\a\b". Other paths pass as given.
 std::string WindowsPath(const char *path);

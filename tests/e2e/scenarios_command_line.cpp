@@ -89,8 +89,7 @@ void TwoFiles(const E2eSetup &setup) {
 } // namespace
 
 void RunCommandLineScenarios(const E2eSetup &setup) {
-  if (!Check(GetACP() == CP_UTF8, "the driver's code page is %u, not UTF-8",
-             GetACP()))
+  if (!CheckDriverUsesUtf8())
     return;
   for (const Given &given : kGiven)
     LoadsGivenFile(setup, given);

@@ -85,8 +85,7 @@ void SaveAsTooLongName(const E2eSetup &setup) {
 } // namespace
 
 void RunNameScenarios(const E2eSetup &setup) {
-  if (!Check(GetACP() == CP_UTF8, "the driver's code page is %u, not UTF-8",
-             GetACP()))
+  if (!CheckDriverUsesUtf8())
     return;
   for (const char *name : kScriptNames)
     PickAndSave(setup, name);
