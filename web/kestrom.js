@@ -16,6 +16,7 @@ let replyTo = null;
 let texts = null;
 let loadedName = null;
 let busy = false;
+let lastDownload = '';
 
 // While a load or a Save runs, further presses are ignored; aria-busy tells
 // assistive technology (and the tests) when the page is ready again.
@@ -23,7 +24,6 @@ function setBusy(value) {
   busy = value;
   document.querySelector('main').setAttribute('aria-busy', String(value));
 }
-let lastDownload = '';
 
 // The worker's first message gives the program's texts; after that it
 // answers each request in turn, and the page has at most one outstanding.
