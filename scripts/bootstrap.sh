@@ -50,7 +50,4 @@ export DEBIAN_FRONTEND=noninteractive
 "${sudo_cmd[@]}" apt-get update -qq >/dev/null
 # With recommends: Wine draws its dialogs with the fonts they bring.
 "${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null
-# The posix threading model gives std::thread and matches GoogleTest's needs.
-"${sudo_cmd[@]}" update-alternatives --set i686-w64-mingw32-g++ /usr/bin/i686-w64-mingw32-g++-posix >/dev/null 2>&1 || true
-"${sudo_cmd[@]}" update-alternatives --set i686-w64-mingw32-gcc /usr/bin/i686-w64-mingw32-gcc-posix >/dev/null 2>&1 || true
 npm_packages

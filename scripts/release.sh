@@ -14,17 +14,10 @@ if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
 fi
 export SOURCE_DATE_EPOCH
 
-mkdir -p build dist
-build() {
-  local preset=$1
-  shift
-  cmake --preset "$preset" >build/release-"$preset".log 2>&1 &&
-    cmake --build --preset "$preset" -j "$(nproc)" "$@" \
-      >>build/release-"$preset".log 2>&1 ||
-    { tail -50 build/release-"$preset".log; exit 1; }
-}
-build win32 --target kestrom kestrom-cli
-build web
+source scripts/build.sh
+build_preset win32 --target kestrom kestrom-cli
+build_preset web
+mkdir -p dist
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/win32/CMakeCache.txt)
 name=kestrom-$version

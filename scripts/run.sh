@@ -8,11 +8,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/bootstrap.sh
 source scripts/display.sh
+source scripts/build.sh
 preset=$(windows_preset)
-mkdir -p build
-cmake --preset "$preset" >/dev/null
-cmake --build --preset "$preset" -j "$(nproc)" --target kestrom >build/run.build.log 2>&1 ||
-  { tail -50 build/run.build.log; exit 1; }
+build_preset "$preset" --target kestrom
 exe=build/$preset/app/kestrom.exe
 wine_run=build/$preset/wine-run.sh
 

@@ -8,25 +8,20 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/bootstrap.sh
 
-jobs=$(nproc)
+source scripts/build.sh
 stage() { echo; echo "=== $* ==="; }
 
-# The build's output goes to a log, shown only when the build fails.
 build() {
-  local preset=$1
-  stage "$preset: configure and build"
-  cmake --preset "$preset" >/dev/null
-  cmake --build --preset "$preset" -j "$jobs" >build/"$preset".build.log 2>&1 ||
-    { tail -50 build/"$preset".build.log; exit 1; }
+  stage "$1: configure and build"
+  build_preset "$1"
 }
 
 build_and_test() {
   build "$1"
   stage "$1: tests"
-  ctest --preset "$1" -j "$jobs"
+  ctest --preset "$1" -j "$(nproc)"
 }
 
-mkdir -p build
 build_and_test native
 build_and_test native-asan
 build_and_test fuzz
