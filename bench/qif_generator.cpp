@@ -31,6 +31,7 @@ struct Sink {
   size_t pos;
   QifLineEnd lineEnd;
   unsigned state; // xorshift32; never zero
+  unsigned shortFormPercent;
 };
 
 unsigned NextRandom(Sink *sink) {
@@ -78,11 +79,26 @@ void PutAmount(Sink *sink, char letter) {
   PutLine(sink, line);
 }
 
+// Fields below 10 written with one digit, or padded with a space.
+void PutShortDate(Sink *sink, int month, int day, int year) {
+  static const char *const kForms[] = {"D%d/%d/%02d", "D%2d/%2d/%02d",
+                                       "D%d/%d'%d", "D%d.%d.%02d"};
+  int form = Below(sink, Count(kForms));
+  char line[32];
+  snprintf(line, sizeof line, kForms[form], month, day,
+           form == 2 ? 1990 + year : (year + 90) % 100);
+  PutLine(sink, line);
+}
+
 // Month-first, as the bank writes it; the year in the forms exports use.
 void PutDate(Sink *sink) {
   int month = 1 + Below(sink, 12), day = 1 + Below(sink, 28);
   int year = Below(sink, 30);
   char line[32];
+  if (sink->shortFormPercent && Chance(sink, sink->shortFormPercent)) {
+    PutShortDate(sink, month, day, year);
+    return;
+  }
   if (Chance(sink, 3))
     snprintf(line, sizeof line, "D%d/%d/%02d", month, day, (year + 90) % 100);
   else if (Chance(sink, 20))
@@ -144,7 +160,14 @@ void PutAccountHeader(Sink *sink, int account) {
 
 void FillQifContent(unsigned char *out, size_t size, QifLineEnd lineEnd,
                     unsigned seed) {
-  Sink sink = {out, size, 0, lineEnd, seed * 2654435761u | 1u};
+  FillQifContentWithShortForms(out, size, lineEnd, seed, 0);
+}
+
+void FillQifContentWithShortForms(unsigned char *out, size_t size,
+                                  QifLineEnd lineEnd, unsigned seed,
+                                  unsigned shortFormPercent) {
+  Sink sink = {
+      out, size, 0, lineEnd, seed * 2654435761u | 1u, shortFormPercent};
   PutLine(&sink, "!Type:Bank");
   for (int record = 1; sink.pos < sink.size; ++record) {
     if (record % 400 == 0)

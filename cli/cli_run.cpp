@@ -32,6 +32,14 @@ int ReportFailure(const char *path, const char *reason) {
 
 const char *Plural(int count) { return count == 1 ? "" : "s"; }
 
+// kestrom-cli takes every date form real exports write, where the dialog
+// takes only the bank's own two-digit one.
+const int kRules = kQifBothRules;
+
+// How many dates no rule converts a refusal lists; --check lists them all.
+const int kListedLeftAlone = 10;
+const int kExcerptLength = 40;
+
 // The dialog's question, answered from the command line instead.
 struct ConfirmAnswer {
   int yes;
@@ -56,8 +64,10 @@ struct FileJob {
   int pieceLength;
   QifCheckCounts counts;
   ConfirmAnswer answer;
+  FILE *listTo; // where each date left alone is listed as it is found
+  int listed;   // how many have been
   int ok;
-  int refused;            // stopped at the question, answered no
+  int refused;            // stopped at the question or a date left alone
   const char *failedPath; // the file a failure is about
   char reason[kReasonSize];
 };
@@ -130,20 +140,30 @@ int NextPiece(FileJob *job, PieceBuffer *buffer, int *length) {
   }
 }
 
-void PrintLeftAlone(void *context, int line, int offset) {
-  const FileJob *job = static_cast<const FileJob *>(context);
+void ListLeftAlone(void *context, int line, int offset) {
+  FileJob *job = static_cast<FileJob *>(context);
+  if (job->listTo == stderr && job->listed == kListedLeftAlone)
+    return;
+  ++job->listed;
   int length = QifLineLength(job->piece, job->pieceLength, offset);
-  PrintCli(stdout,
-           "%s:%d: date left alone, month or day not two digits: %.*s\n",
-           job->path, line, length > 40 ? 40 : length,
+  PrintCli(job->listTo, "%s%s:%d: date that no rule converts: %.*s\n",
+           job->listTo == stderr ? "kestrom-cli: " : "", job->path, line,
+           length > kExcerptLength ? kExcerptLength : length,
            reinterpret_cast<const char *>(job->piece + offset));
 }
 
-// Counts the piece, converts it and writes it out; stops at a refusal.
+// Counts the piece, converts it and writes it out. Stops at a date no rule
+// converts, as a half-converted file imports wrong without a word, and at
+// the question answered no; --yes goes on past both.
 int ConvertPiece(FileJob *job, unsigned char *piece, int length,
                  long long offset) {
-  CountQifPiece(piece, length, nullptr, nullptr, &job->counts);
-  if (!ConvertQifBytes(piece, length, AnswerFromOptions, &job->answer)) {
+  CountQifPiece(piece, length, kRules, nullptr, nullptr, &job->counts);
+  if (job->counts.datesLeftAlone && !job->options->yes) {
+    job->refused = 1;
+    return 0;
+  }
+  if (!ConvertQifBytes(piece, length, kRules, AnswerFromOptions,
+                       &job->answer)) {
     job->refused = 1;
     return 0;
   }
@@ -154,7 +174,7 @@ int ConvertPiece(FileJob *job, unsigned char *piece, int length,
 int CheckPiece(FileJob *job, unsigned char *piece, int length) {
   job->piece = piece;
   job->pieceLength = length;
-  CountQifPiece(piece, length, PrintLeftAlone, job, &job->counts);
+  CountQifPiece(piece, length, kRules, ListLeftAlone, job, &job->counts);
   return 1;
 }
 
@@ -188,6 +208,7 @@ void StartJob(FileJob *job, const char *path, const CliOptions *options,
   job->out = out;
   job->to = in->size;
   job->answer.yes = options->yes;
+  job->listTo = stdout;
 }
 
 // Cuts a large file's job in two near the middle, at a place where the
@@ -217,12 +238,33 @@ void MergeCounts(FileJob *jobs, int count) {
     AddQifCounts(&jobs[0].counts, &jobs[i].counts);
 }
 
-int ReportRefusal(const FileJob *job) {
-  PrintCli(stderr,
-           "%s: %s:%d: %s Not converted (month %02d); --yes converts it "
-           "anyway.\n",
-           kProgram, job->path, job->counts.dayFirstLine, MSG_ALREADY_DAY_FIRST,
-           job->counts.dayFirstMonth);
+// A refused file is counted once more, whole and without writing, so that
+// the message gives everything that stopped it, with line numbers, however
+// the file was cut and wherever the conversion stopped.
+int ReportRefusal(const char *path, const CliOptions *options, InputFile *in) {
+  FileJob job;
+  StartJob(&job, path, options, in, nullptr);
+  job.listTo = stderr;
+  WalkPieces(&job);
+  if (!job.ok)
+    return ReportFailure(job.failedPath, job.reason);
+  const QifCheckCounts *counts = &job.counts;
+  if (counts->dayFirstMonth)
+    PrintCli(stderr,
+             "%s: %s:%d: %s Not converted (month %02d); --yes converts it "
+             "anyway.\n",
+             kProgram, path, counts->dayFirstLine, MSG_ALREADY_DAY_FIRST,
+             counts->dayFirstMonth);
+  int count = counts->datesLeftAlone;
+  if (count > kListedLeftAlone)
+    PrintCli(stderr, "%s: %s: and %d more; --check lists them all\n", kProgram,
+             path, count - kListedLeftAlone);
+  if (count)
+    PrintCli(stderr,
+             "%s: %s:%d: %d date%s that no rule converts: not converted, as "
+             "the file would be half converted; --yes converts the rest "
+             "anyway.\n",
+             kProgram, path, counts->firstLeftAloneLine, count, Plural(count));
   return 0;
 }
 
@@ -234,44 +276,48 @@ void NoteAnsweredYes(const FileJob *job) {
            job->counts.dayFirstMonth);
 }
 
-// A file with both kinds of date comes out half converted: say so.
+// Converted with --yes although some dates could not be: say so.
 void WarnLeftAlone(const FileJob *job) {
   int count = job->counts.datesLeftAlone;
   PrintCli(stderr,
-           "%s: %s:%d: warning: %d date%s left as they were, month or day "
-           "not two digits; --check lists them\n",
+           "%s: %s:%d: warning: %d date%s that no rule converts left as "
+           "they were, as --yes was given; --check lists them\n",
            kProgram, job->path, job->counts.firstLeftAloneLine, count,
            Plural(count));
 }
 
-// Reports the first job that failed or was refused. A refusal in the
-// second half is numbered after the whole first half.
-int ReportStop(FileJob *jobs) {
+// Reports the first job that failed or was refused.
+int ReportStop(FileJob *jobs, InputFile *in) {
   int stopped = jobs[0].ok ? 1 : 0;
   if (!jobs[stopped].refused)
     return ReportFailure(jobs[stopped].failedPath, jobs[stopped].reason);
-  MergeCounts(jobs, stopped + 1);
-  return ReportRefusal(&jobs[0]);
+  return ReportRefusal(jobs[0].path, jobs[0].options, in);
 }
 
 // Returns 0 when a conversion would be refused.
 int PrintCheckSummary(const FileJob *job) {
   const QifCheckCounts *counts = &job->counts;
-  PrintCli(stdout, "%s: %d date%s and %d payee/memo letter%s to exchange\n",
+  const char *verdict = job->options->yes
+                            ? "Converted anyway, as --yes was given."
+                            : "Refused without --yes.";
+  PrintCli(stdout,
+           "%s: %d date%s (%d in short form) and %d payee/memo letter%s to "
+           "exchange\n",
            job->path, counts->datesExchanged, Plural(counts->datesExchanged),
-           counts->lettersExchanged, Plural(counts->lettersExchanged));
+           counts->shortFormDates, counts->lettersExchanged,
+           Plural(counts->lettersExchanged));
   if (counts->datesLeftAlone)
     PrintCli(stdout,
-             "%s: warning: %d date%s would stay as they are: the file would "
-             "be half converted\n",
-             job->path, counts->datesLeftAlone, Plural(counts->datesLeftAlone));
-  if (!counts->dayFirstMonth)
-    return 1;
-  PrintCli(stdout, "%s:%d: %s (month %02d) %s\n", job->path,
-           counts->dayFirstLine, MSG_ALREADY_DAY_FIRST, counts->dayFirstMonth,
-           job->options->yes ? "Converted anyway, as --yes was given."
-                             : "Refused without --yes.");
-  return job->options->yes;
+             "%s: %d date%s that no rule converts: the file would be half "
+             "converted. %s\n",
+             job->path, counts->datesLeftAlone, Plural(counts->datesLeftAlone),
+             verdict);
+  if (counts->dayFirstMonth)
+    PrintCli(stdout, "%s:%d: %s (month %02d) %s\n", job->path,
+             counts->dayFirstLine, MSG_ALREADY_DAY_FIRST, counts->dayFirstMonth,
+             verdict);
+  return job->options->yes ||
+         (!counts->datesLeftAlone && !counts->dayFirstMonth);
 }
 
 // A FILE done, and the file it names now.
@@ -336,11 +382,13 @@ int ConvertOneFile(const char *path, const CliOptions *options) {
     RunSideBySide(WalkPieces, &jobs[0], &jobs[1]);
   else
     WalkPieces(&jobs[0]);
-  CloseInputFile(&in);
   if (!jobs[0].ok || !jobs[count - 1].ok) {
     DiscardOutputFile(&out);
-    return ReportStop(jobs);
+    int reported = ReportStop(jobs, &in);
+    CloseInputFile(&in);
+    return reported;
   }
+  CloseInputFile(&in);
   if (!CommitOutputFile(&out, reason))
     return ReportFailure(target, reason);
   MergeCounts(jobs, count);

@@ -2,8 +2,6 @@
 
 #include <string.h>
 
-#include "qif_rules.h"
-
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #define KESTROM_LF_BLOCKS 1
@@ -27,26 +25,46 @@ inline void SwapDatePairs(unsigned char *data, int i) {
 struct Walk {
   unsigned char *data;
   int size;
+  int rules;
   QifConfirmFn confirm;
   void *context;
   int asked;
 };
 
-// Both rules at one line start. The rules change only digits and the
-// letters M and P, never an LF, so the line starts a walk finds stay the
-// same however many bytes it has already changed. Returns 0 only when the
-// user declined the question at this line.
+// The question, at most once per pass, for a month over 12. Returns 0 when
+// the user declined.
+inline int ConfirmDayFirst(Walk *walk) {
+  if (!walk->confirm || walk->asked)
+    return 1;
+  if (!walk->confirm(walk->context))
+    return 0;
+  walk->asked = 1;
+  return 1;
+}
+
+// Kept out of line: in the bank's own exports no date needs it.
+__attribute__((noinline)) int ApplyShortFormAt(Walk *walk, int i) {
+  QifShortDate date;
+  if (!FindQifShortDate(walk->data, walk->size, i, &date))
+    return 1;
+  if (date.month > 12 && !ConfirmDayFirst(walk))
+    return 0;
+  SwapQifShortDate(walk->data, i, &date);
+  return 1;
+}
+
+// The rules at one line start. They change only digits, spaces, date
+// separators and the letters M and P, never an LF, so the line starts a
+// walk finds stay the same however many bytes it has already changed.
+// Returns 0 only when the user declined the question at this line.
 inline int ApplyRulesAt(Walk *walk, int i) {
   unsigned char *data = walk->data;
   unsigned char c = data[i];
   if (c == 'D') {
     if (!HasQifDateDigits(data, walk->size, i))
-      return 1;
-    if (walk->confirm && !walk->asked && QifMonthLooksLikeDay(data, i)) {
-      if (!walk->confirm(walk->context))
-        return 0;
-      walk->asked = 1;
-    }
+      return walk->rules & kQifShortFormRule ? ApplyShortFormAt(walk, i) : 1;
+    if (QifMonthLooksLikeDay(data, i) && !ConfirmDayFirst(walk))
+      return 0;
     SwapDatePairs(data, i);
   } else if (c == 'M' || c == 'P') {
     data[i] = c == 'M' ? 'P' : 'M';
@@ -122,17 +140,17 @@ int WalkLineStarts(Walk *walk, int end) {
 
 } // namespace
 
-int ConvertQifBytes(unsigned char *data, int size, QifConfirmFn confirm,
-                    void *context) {
-  Walk walk = {data, size, confirm, context, 0};
+int ConvertQifBytes(unsigned char *data, int size, int rules,
+                    QifConfirmFn confirm, void *context) {
+  Walk walk = {data, size, rules, confirm, context, 0};
   int declinedAt = WalkLineStarts(&walk, size);
   if (declinedAt < 0)
     return 1;
-  ExchangeQifBytes(data, size, declinedAt);
+  ExchangeQifBytes(data, size, declinedAt, rules);
   return 0;
 }
 
-void ExchangeQifBytes(unsigned char *data, int size, int end) {
-  Walk walk = {data, size, nullptr, nullptr, 0};
+void ExchangeQifBytes(unsigned char *data, int size, int end, int rules) {
+  Walk walk = {data, size, rules, nullptr, nullptr, 0};
   WalkLineStarts(&walk, end < size ? end : size);
 }

@@ -5,19 +5,23 @@
 #ifndef KESTROM_CORE_QIF_CONVERT_H
 #define KESTROM_CORE_QIF_CONVERT_H
 
+#include "qif_rules.h"
+
 // Asked at most once per pass, when a date's month pair is over 12.
 // Returns 1 to go on, 0 to stop and leave the content as it was.
 typedef int (*QifConfirmFn)(void *context);
 
-// Rewrites every line-start date MM?DD into DD?MM and exchanges the line
-// letters M and P, in place, in one forward walk. Returns 1 when the whole
-// content was converted, 0 when confirm declined; the content is then exactly
-// as before the call.
-int ConvertQifBytes(unsigned char *data, int size, QifConfirmFn confirm,
-                    void *context);
+// Rewrites every line-start date MM?DD into DD?MM (with kQifShortFormRule
+// in rules, the short forms M/D/Y too) and exchanges the line letters M and
+// P, in place, in one forward walk. Returns 1 when the whole content was
+// converted, 0 when confirm declined; the content is then exactly as before
+// the call.
+int ConvertQifBytes(unsigned char *data, int size, int rules,
+                    QifConfirmFn confirm, void *context);
 
-// The same two rules at every line start before end, with no question. Run
-// over what a pass converted, it gives back the bytes the pass started from.
-void ExchangeQifBytes(unsigned char *data, int size, int end);
+// The same rules at every line start before end, with no question. Run over
+// what a pass with the same rules converted, it gives back the bytes the
+// pass started from.
+void ExchangeQifBytes(unsigned char *data, int size, int end, int rules);
 
 #endif

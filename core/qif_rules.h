@@ -1,8 +1,19 @@
 // The tests the conversion makes at a line-start 'D', shared by everything
-// that must agree with it: the pass itself and the command-line tool's
-// --check counts.
+// that must agree with it: the pass itself and the counts that --check and
+// the page report.
 #ifndef KESTROM_CORE_QIF_RULES_H
 #define KESTROM_CORE_QIF_RULES_H
+
+// The date rules a pass applies; the two-digit rule always does. The bank's
+// own export always writes two digits, and the dialog takes only those
+// (MM?DD); exports from elsewhere also write one-digit and space-padded
+// fields (D6/ 3/17, D2/14'2020), which kestrom-cli and the page convert as
+// well.
+enum {
+  kQifTwoDigitRule = 1,
+  kQifShortFormRule = 2,
+  kQifBothRules = kQifTwoDigitRule | kQifShortFormRule
+};
 
 // Only the ASCII digits count; no byte above 0x7F does.
 inline int IsQifDigit(unsigned char c) { return c >= '0' && c <= '9'; }
@@ -19,6 +30,98 @@ inline int HasQifDateDigits(const unsigned char *data, int size, int i) {
 // meaningful where HasQifDateDigits holds.
 inline int QifMonthLooksLikeDay(const unsigned char *data, int i) {
   return data[i + 1] >= '2' || (data[i + 1] == '1' && data[i + 2] >= '3');
+}
+
+// A short-form date line: D F1 S1 F2 S2 Y and nothing more up to its CR or
+// LF. F1 and F2 are one digit, two digits, or a space and a digit; S1 is
+// '/', '-' or '.', S2 the same or '\''; Y is one to four digits, after at
+// most one space. Only lines the two-digit rule does not take are short
+// forms, so the two rules never see each other's output.
+struct QifShortDate {
+  int firstLength;  // bytes of F1, which starts at i + 1
+  int secondLength; // bytes of F2, which starts at i + firstLength + 2
+  int month;        // F1's value, a space ignored
+};
+
+// The length of the field at p, 1 or 2, or 0 when there is none before end.
+inline int QifShortField(const unsigned char *p, const unsigned char *end) {
+  if (p < end && *p == ' ')
+    return p + 1 < end && IsQifDigit(p[1]) ? 2 : 0;
+  if (p >= end || !IsQifDigit(*p))
+    return 0;
+  return p + 1 < end && IsQifDigit(p[1]) ? 2 : 1;
+}
+
+inline int IsQifFieldSeparator(unsigned char c) {
+  return c == '/' || c == '-' || c == '.';
+}
+
+// True when the line-start 'D' at i is a short-form date; fills date.
+inline int FindQifShortDate(const unsigned char *data, int size, int i,
+                            QifShortDate *date) {
+  if (HasQifDateDigits(data, size, i))
+    return 0;
+  const unsigned char *end = data + size;
+  const unsigned char *p = data + i + 1;
+  int first = QifShortField(p, end);
+  if (!first || p + first >= end || !IsQifFieldSeparator(p[first]))
+    return 0;
+  const unsigned char *q = p + first + 1;
+  int second = QifShortField(q, end);
+  if (!second || q + second >= end ||
+      !(IsQifFieldSeparator(q[second]) || q[second] == '\''))
+    return 0;
+  const unsigned char *year = q + second + 1;
+  if (year < end && *year == ' ')
+    ++year;
+  int digits = 0;
+  while (digits < 5 && year + digits < end && IsQifDigit(year[digits]))
+    ++digits;
+  const unsigned char *after = year + digits;
+  if (digits < 1 || digits > 4 ||
+      (after < end && *after != '\r' && *after != '\n'))
+    return 0;
+  date->firstLength = first;
+  date->secondLength = second;
+  date->month = first == 2 && p[0] != ' ' ? (p[0] - '0') * 10 + (p[1] - '0')
+                                          : p[first - 1] - '0';
+  return 1;
+}
+
+// The two fields trade places as text: D F2 S1 F1 S2 Y. Run twice, it gives
+// back the line it started from, since the result is again a short form
+// with the fields the other way round.
+inline void SwapQifShortDate(unsigned char *data, int i,
+                             const QifShortDate *date) {
+  unsigned char was[5];
+  int first = date->firstLength, second = date->secondLength;
+  for (int k = 0; k < first + 1 + second; ++k)
+    was[k] = data[i + 1 + k];
+  unsigned char *out = data + i + 1;
+  for (int k = 0; k < second; ++k)
+    *out++ = was[first + 1 + k];
+  *out++ = was[first];
+  for (int k = 0; k < first; ++k)
+    *out++ = was[k];
+}
+
+// True when the line-start 'D' at i reads as a date that none of the rules
+// given converts: an optional space, digits, then '/', '-', '.' or '\''
+// (D2014-12-31, D1/5). A description (D2 accounts) is not a date.
+inline int IsQifDateLeftAlone(const unsigned char *data, int size, int i,
+                              int rules) {
+  QifShortDate date;
+  if (HasQifDateDigits(data, size, i) ||
+      ((rules & kQifShortFormRule) && FindQifShortDate(data, size, i, &date)))
+    return 0;
+  int p = i + 1;
+  if (p < size && data[p] == ' ')
+    ++p;
+  int digitsFrom = p;
+  while (p < size && IsQifDigit(data[p]))
+    ++p;
+  return p > digitsFrom && p < size &&
+         (IsQifFieldSeparator(data[p]) || data[p] == '\'');
 }
 
 #endif

@@ -16,11 +16,13 @@ int ConfirmConversion(HWND owner) {
   return AskYesNo(owner, MSG_CONFIRM_CONVERSION, SAVE_CAPTION);
 }
 
+// The dialog converts the bank's own two-digit dates only, exactly as it
+// always has; the short forms are kestrom-cli's and the page's.
 int ConvertQifText(HWND owner) {
-  return ConvertQifBytes(QifDocument.data, QifDocument.size, ConfirmWithOwner,
-                         owner);
+  return ConvertQifBytes(QifDocument.data, QifDocument.size, kQifTwoDigitRule,
+                         ConfirmWithOwner, owner);
 }
 
 void ExchangeQifFields(int end) {
-  ExchangeQifBytes(QifDocument.data, QifDocument.size, end);
+  ExchangeQifBytes(QifDocument.data, QifDocument.size, end, kQifTwoDigitRule);
 }

@@ -26,7 +26,8 @@ KESTROM_EXPORT(KestromContent) unsigned char *KestromContent() {
 // 1 when the whole content was converted; 0 when the question came up and
 // answerYes was 0, the content then being exactly as before the call.
 KESTROM_EXPORT(KestromConvert) int KestromConvert(int size, int answerYes) {
-  return ConvertQifBytes(&__heap_base, size, AnswerGiven, &answerYes);
+  return ConvertQifBytes(&__heap_base, size, kQifTwoDigitRule, AnswerGiven,
+                         &answerYes);
 }
 
 // The program's own texts, so the page says exactly what the dialog says.

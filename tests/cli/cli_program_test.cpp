@@ -20,6 +20,7 @@
 #include "cli_test_files.h"
 #include "kestrom_version.h"
 #include "qif_messages.h"
+#include "qif_reference.h"
 
 extern char **environ;
 
@@ -116,22 +117,64 @@ protected:
   std::string mounted_;
 };
 
-TEST_F(CliProgram, ConvertsInPlaceToTheBytesTheDialogSaves) {
+TEST_F(CliProgram, ConvertsEveryDateFormInPlace) {
   std::string bank = Copy("bank_mdy_crlf.qif", "bank.qif");
   std::string accounts = Copy("accounts_lf_noeol.qif", "accounts.qif");
-  CliRun run = RunCli({bank, accounts});
+  std::string shortForms = Copy("short_forms.qif", "short.qif");
+  CliRun run = RunCli({bank, accounts, shortForms});
   EXPECT_EQ(0, run.status) << run.err;
-  EXPECT_EQ(ReadBytes(FixturePath("bank_mdy_crlf.expected.qif")),
+  EXPECT_EQ(ReadBytes(FixturePath("bank_mdy_crlf.every-date.qif")),
             ReadBytes(bank));
   EXPECT_EQ(ReadBytes(FixturePath("accounts_lf_noeol.expected.qif")),
             ReadBytes(accounts));
-  EXPECT_EQ((std::vector<std::string>{"accounts.qif", "bank.qif"}),
+  EXPECT_EQ(ReadBytes(FixturePath("short_forms.every-date.qif")),
+            ReadBytes(shortForms));
+  EXPECT_EQ((std::vector<std::string>{"accounts.qif", "bank.qif", "short.qif"}),
             Listing(folder_));
-  EXPECT_EQ("kestrom-cli: " + bank +
-                ":14: warning: 2 dates left as they were, month or day not "
-                "two digits; --check lists them\n",
-            run.err);
+  EXPECT_EQ("", run.err);
   EXPECT_EQ("", run.out);
+}
+
+// "--check *.qif && kestrom-cli *.qif" must never half convert: a date no
+// rule converts makes --check fail and the conversion refuse, listing it.
+TEST_F(CliProgram, NeverHalfConvertsWithoutYes) {
+  std::string content = ReadBytes(FixturePath("bank_mdy_crlf.qif")) +
+                        "D2014-12-31\r\nPx\r\n^\r\nD1/5\r\n";
+  std::string file = In("bank.qif");
+  WriteBytes(file, content);
+  CliRun check = RunCli({"--check", file});
+  EXPECT_EQ(1, check.status);
+  EXPECT_EQ(file + ":41: date that no rule converts: D2014-12-31\n" + file +
+                ":44: date that no rule converts: D1/5\n" + file +
+                ": 6 dates (2 in short form) and 12 payee/memo letters to "
+                "exchange\n" +
+                file +
+                ": 2 dates that no rule converts: the file would be half "
+                "converted. Refused without --yes.\n",
+            check.out);
+  CliRun refused = RunCli({file});
+  EXPECT_EQ(1, refused.status);
+  EXPECT_EQ("kestrom-cli: " + file +
+                ":41: date that no rule converts: D2014-12-31\n"
+                "kestrom-cli: " +
+                file +
+                ":44: date that no rule converts: D1/5\n"
+                "kestrom-cli: " +
+                file +
+                ":41: 2 dates that no rule converts: not converted, as the "
+                "file would be half converted; --yes converts the rest "
+                "anyway.\n",
+            refused.err);
+  EXPECT_EQ(content, ReadBytes(file));
+  EXPECT_EQ(std::vector<std::string>{"bank.qif"}, Listing(folder_));
+  CliRun yes = RunCli({"--yes", file});
+  EXPECT_EQ(0, yes.status) << yes.err;
+  EXPECT_EQ(ReadBytes(FixturePath("bank_mdy_crlf.every-date.qif")) +
+                "D2014-12-31\r\nMx\r\n^\r\nD1/5\r\n",
+            ReadBytes(file));
+  EXPECT_NE(std::string::npos,
+            yes.err.find(":41: warning: 2 dates that no rule converts left "
+                         "as they were, as --yes was given"));
 }
 
 TEST_F(CliProgram, YesConvertsAFileThatLooksDayFirst) {
@@ -162,7 +205,7 @@ TEST_F(CliProgram, OutputOptionWritesElsewhereAndLeavesTheInput) {
   std::string in = Copy("bank_mdy_crlf.qif", "in.qif");
   CliRun run = RunCli({"-o", In("out.qif"), in});
   EXPECT_EQ(0, run.status) << run.err;
-  EXPECT_EQ(ReadBytes(FixturePath("bank_mdy_crlf.expected.qif")),
+  EXPECT_EQ(ReadBytes(FixturePath("bank_mdy_crlf.every-date.qif")),
             ReadBytes(In("out.qif")));
   EXPECT_EQ(ReadBytes(FixturePath("bank_mdy_crlf.qif")), ReadBytes(in));
   EXPECT_EQ((std::vector<std::string>{"in.qif", "out.qif"}), Listing(folder_));
@@ -174,7 +217,7 @@ TEST_F(CliProgram, OneFailureDoesNotStopTheOthers) {
   std::string last = Copy("accounts_lf_noeol.qif", "c.qif");
   CliRun run = RunCli({first, In("missing.qif"), refused, last});
   EXPECT_EQ(1, run.status);
-  EXPECT_EQ(ReadBytes(FixturePath("bank_mdy_crlf.expected.qif")),
+  EXPECT_EQ(ReadBytes(FixturePath("bank_mdy_crlf.every-date.qif")),
             ReadBytes(first));
   EXPECT_EQ(ReadBytes(FixturePath("bank_dayfirst.qif")), ReadBytes(refused));
   EXPECT_EQ(ReadBytes(FixturePath("accounts_lf_noeol.expected.qif")),
@@ -186,20 +229,12 @@ TEST_F(CliProgram, OneFailureDoesNotStopTheOthers) {
             Listing(folder_));
 }
 
-TEST_F(CliProgram, CheckCountsAndListsLinesAndWritesNothing) {
+TEST_F(CliProgram, CheckCountsBothRulesAndWritesNothing) {
   std::string file = Copy("bank_mdy_crlf.qif", "bank.qif");
   CliRun run = RunCli({"--check", file});
   EXPECT_EQ(0, run.status) << run.err;
-  EXPECT_EQ(file +
-                ":14: date left alone, month or day not two digits: "
-                "D6/1/94\n" +
-                file +
-                ":32: date left alone, month or day not two digits: "
-                "D12/ 3/99\n" +
-                file + ": 4 dates and 11 payee/memo letters to exchange\n" +
-                file +
-                ": warning: 2 dates would stay as they are: the file "
-                "would be half converted\n",
+  EXPECT_EQ(file + ": 6 dates (2 in short form) and 11 payee/memo letters to "
+                   "exchange\n",
             run.out);
   EXPECT_EQ(ReadBytes(FixturePath("bank_mdy_crlf.qif")), ReadBytes(file));
   EXPECT_EQ(std::vector<std::string>{"bank.qif"}, Listing(folder_));
@@ -295,7 +330,7 @@ TEST_F(CliProgram, KeepsPermissionsAndFollowsASymbolicLink) {
   CliRun run = RunCli({In("link.qif")});
   EXPECT_EQ(0, run.status) << run.err;
   EXPECT_TRUE(fs::is_symlink(In("link.qif")));
-  EXPECT_EQ(ReadBytes(FixturePath("bank_mdy_crlf.expected.qif")),
+  EXPECT_EQ(ReadBytes(FixturePath("bank_mdy_crlf.every-date.qif")),
             ReadBytes(file));
   struct stat st;
   ASSERT_EQ(0, stat(file.c_str(), &st));
@@ -314,12 +349,12 @@ TEST_F(CliProgram, AFileNamedTwiceIsConvertedOnce) {
   CliRun run = RunCli({file, In("./bank.qif"), In("link.qif"), In("hard.qif")});
   EXPECT_EQ(0, run.status) << run.err;
   for (const char *name : {"bank.qif", "hard.qif"})
-    EXPECT_EQ(ReadBytes(FixturePath("bank_mdy_crlf.expected.qif")),
+    EXPECT_EQ(ReadBytes(FixturePath("bank_mdy_crlf.every-date.qif")),
               ReadBytes(In(name)));
   EXPECT_NE(std::string::npos,
             run.err.find(In("link.qif") + ": note: skipped, the same file as " +
                          file + "\n"));
-  EXPECT_EQ(4, CountLines(run.err)) << run.err; // 2 notes, 2 warnings
+  EXPECT_EQ(2, CountLines(run.err)) << run.err; // 2 notes
 }
 
 // Large files are converted as two halves side by side; the result and the
@@ -332,9 +367,46 @@ TEST_F(CliProgram, LargeFileConvertsAsOneWhole) {
   EXPECT_EQ(0, run.status) << run.err;
   EXPECT_TRUE(
       ReadBytes(In("out.qif")) ==
-      Repeat(ReadBytes(FixturePath("bank_mdy_crlf.expected.qif")), copies));
-  EXPECT_NE(std::string::npos,
-            run.err.find(":14: warning: 44000 dates left as they were"));
+      Repeat(ReadBytes(FixturePath("bank_mdy_crlf.every-date.qif")), copies));
+  EXPECT_EQ("", run.err);
+}
+
+// Random lines dense with short forms, dates split by an LF, CR-only line
+// ends and raw bytes, so that every place a large file is cut (each piece
+// and the two halves) falls near one: the result must be a plain walk's.
+TEST_F(CliProgram, LargeFileWithShortFormsEverywhereMatchesAPlainWalk) {
+  static const char *const kLines[] = {"D1/5/99\n",
+                                       "D 6/ 3/17\r\n",
+                                       "D5/23' 5\n",
+                                       "D12/3/99\n",
+                                       "D12\n",
+                                       "34\n",
+                                       "D1.5.99\n",
+                                       "D2014-12-31\n",
+                                       "PA\xe9\n",
+                                       "Mz\r",
+                                       "\xff\x80\n",
+                                       "D10-5-2\n",
+                                       "D1/2/3\n",
+                                       "T-1.00\n",
+                                       "^\n",
+                                       "D1/\xb2"
+                                       "5/9\n"};
+  std::string content;
+  unsigned state = 12345;
+  while (content.size() < (12u << 20)) {
+    state = state * 1103515245u + 12345u;
+    content += kLines[(state >> 16) % 16];
+  }
+  std::string in = In("large.qif");
+  WriteBytes(in, content);
+  CliRun run = RunCli({"--yes", "-o", In("out.qif"), in});
+  EXPECT_EQ(0, run.status) << run.err;
+  std::vector<unsigned char> plain(content.begin(), content.end());
+  ReferenceExchange(plain.data(), static_cast<int>(plain.size()),
+                    static_cast<int>(plain.size()), kQifBothRules);
+  EXPECT_TRUE(ReadBytes(In("out.qif")) ==
+              std::string(plain.begin(), plain.end()));
 }
 
 TEST_F(CliProgram, LargeFileRefusedForADateNearItsEnd) {

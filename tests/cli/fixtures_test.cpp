@@ -1,6 +1,7 @@
 // The shared fixtures' expected files, written by hand, against the core's
-// conversion: the dialog's Save and kestrom-cli are both compared with the
-// same expected files, so all three must agree.
+// conversion: the dialog's Save (the two-digit rule) and kestrom-cli and the
+// page (both rules) are compared with the same expected files, so all must
+// agree.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -14,6 +15,7 @@
 namespace {
 
 struct FixtureCase {
+  int rules;
   const char *name;
   const char *input;
   const char *expected;
@@ -33,20 +35,33 @@ TEST_P(FixtureTable, CoreConversionEqualsExpectedFile) {
   std::vector<unsigned char> data(before.begin(), before.end());
   ConfirmScript script = {c.answers, 0};
   int result = ConvertQifBytes(data.data(), static_cast<int>(data.size()),
-                               ScriptedConfirm, &script);
+                               c.rules, ScriptedConfirm, &script);
   EXPECT_EQ(c.result, result);
   EXPECT_EQ(c.questions, script.asked);
   EXPECT_EQ(expected, std::string(data.begin(), data.end()));
 }
 
+#define DIALOG kQifTwoDigitRule,
+#define BOTH kQifBothRules,
 const FixtureCase kFixtureCases[] = {
-    {"MonthFirstCrLf", "bank_mdy_crlf.qif", "bank_mdy_crlf.expected.qif", "", 0,
-     1},
-    {"AccountsNoFinalLineEnd", "accounts_lf_noeol.qif",
+    {DIALOG "MonthFirstCrLf", "bank_mdy_crlf.qif", "bank_mdy_crlf.expected.qif",
+     "", 0, 1},
+    {BOTH "MonthFirstCrLfEveryDate", "bank_mdy_crlf.qif",
+     "bank_mdy_crlf.every-date.qif", "", 0, 1},
+    {DIALOG "ShortFormsLeftToTheOthers", "short_forms.qif",
+     "short_forms.expected.qif", "", 0, 1},
+    {BOTH "ShortFormsEveryDate", "short_forms.qif",
+     "short_forms.every-date.qif", "", 0, 1},
+    {DIALOG "AccountsNoFinalLineEnd", "accounts_lf_noeol.qif",
      "accounts_lf_noeol.expected.qif", "", 0, 1},
-    {"DayFirstAnsweredYes", "bank_dayfirst.qif", "bank_dayfirst.yes.qif", "y",
-     1, 1},
-    {"DayFirstAnsweredNo", "bank_dayfirst.qif", "bank_dayfirst.qif", "n", 1, 0},
+    {BOTH "AccountsNoFinalLineEndEveryDate", "accounts_lf_noeol.qif",
+     "accounts_lf_noeol.expected.qif", "", 0, 1},
+    {DIALOG "DayFirstAnsweredYes", "bank_dayfirst.qif", "bank_dayfirst.yes.qif",
+     "y", 1, 1},
+    {BOTH "DayFirstAnsweredYesEveryDate", "bank_dayfirst.qif",
+     "bank_dayfirst.yes.qif", "y", 1, 1},
+    {DIALOG "DayFirstAnsweredNo", "bank_dayfirst.qif", "bank_dayfirst.qif", "n",
+     1, 0},
 };
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, FixtureTable,
@@ -65,12 +80,13 @@ TEST(FixtureCounts, MixedDatesFixtureReportsWhatTheConversionDoes) {
   std::vector<int> lines;
   QifCheckCounts counts = {};
   CountQifPiece(reinterpret_cast<const unsigned char *>(bytes.data()),
-                static_cast<int>(bytes.size()), CollectLine, &lines, &counts);
-  EXPECT_EQ(4, counts.datesExchanged);
+                static_cast<int>(bytes.size()), kQifBothRules, CollectLine,
+                &lines, &counts);
+  EXPECT_EQ(6, counts.datesExchanged);
+  EXPECT_EQ(2, counts.shortFormDates);
   EXPECT_EQ(11, counts.lettersExchanged);
-  EXPECT_EQ(2, counts.datesLeftAlone);
-  EXPECT_EQ((std::vector<int>{14, 32}), lines);
-  EXPECT_EQ(14, counts.firstLeftAloneLine);
+  EXPECT_EQ(0, counts.datesLeftAlone);
+  EXPECT_EQ(std::vector<int>{}, lines);
   EXPECT_EQ(0, counts.dayFirstMonth);
   EXPECT_EQ(40, counts.lineFeeds);
 }
@@ -80,7 +96,8 @@ TEST(FixtureCounts, DayFirstFixtureNamesTheLineTheQuestionComesAt) {
   ASSERT_NE("<missing>", bytes);
   QifCheckCounts counts = {};
   CountQifPiece(reinterpret_cast<const unsigned char *>(bytes.data()),
-                static_cast<int>(bytes.size()), nullptr, nullptr, &counts);
+                static_cast<int>(bytes.size()), kQifBothRules, nullptr, nullptr,
+                &counts);
   EXPECT_EQ(3, counts.datesExchanged);
   EXPECT_EQ(5, counts.lettersExchanged);
   EXPECT_EQ(7, counts.dayFirstLine);

@@ -1,6 +1,9 @@
-// The --check counts: the rule's edge cases, and agreement with what the
-// core's conversion actually changes on random content.
+// The counts kestrom-cli and the page report: the rules' edge cases, and
+// agreement with what the core's conversion with both rules actually
+// changes on random content.
 #include <gtest/gtest.h>
+
+#include <string.h>
 
 #include <random>
 #include <string>
@@ -26,7 +29,8 @@ void CollectLeftAlone(void *context, int line, int offset) {
 QifCheckCounts Count(const std::string &s, std::vector<LeftAlone> *found) {
   QifCheckCounts counts = {};
   CountQifPiece(reinterpret_cast<const unsigned char *>(s.data()),
-                static_cast<int>(s.size()), CollectLeftAlone, found, &counts);
+                static_cast<int>(s.size()), kQifBothRules, CollectLeftAlone,
+                found, &counts);
   return counts;
 }
 
@@ -34,6 +38,7 @@ struct CheckCase {
   const char *name;
   std::string content;
   int dates;
+  int shortForms;
   int letters;
   std::vector<int> leftAloneLines;
   int dayFirstLine;
@@ -47,6 +52,7 @@ TEST_P(CheckTable, CountsAsTheConversionRulesSay) {
   std::vector<LeftAlone> found;
   QifCheckCounts counts = Count(c.content, &found);
   EXPECT_EQ(c.dates, counts.datesExchanged);
+  EXPECT_EQ(c.shortForms, counts.shortFormDates);
   EXPECT_EQ(c.letters, counts.lettersExchanged);
   std::vector<int> lines;
   for (const LeftAlone &f : found)
@@ -61,41 +67,59 @@ TEST_P(CheckTable, CountsAsTheConversionRulesSay) {
 // Longer than one sixteen-byte block, so the block walk meets each rule.
 const std::string kLongMixed = "!Type:Bank\nD12/25/99\nPJohn Smith\nMRent\n"
                                "D6/1/94\nD1/ 5/99\nd10/10/10\nxM\n^\n"
-                               "D25/12/99\nD13/01/00\nPx";
+                               "D25/12/99\nD13/01/00\nD2014-12-31\nPx";
 
 const CheckCase kCheckCases[] = {
-    {"MonthFirstDate", "D12/25/99\n", 1, 0, {}, 0, 0},
-    {"PayeeAndMemo", "PJohn Smith\nMRent\n", 0, 2, {}, 0, 0},
-    {"UnpaddedDatesLeftAlone",
-     "D1/5/99\nD 1/ 5/99\nD12/3/99\n",
+    {"MonthFirstDate", "D12/25/99\n", 1, 0, 0, {}, 0, 0},
+    {"PayeeAndMemo", "PJohn Smith\nMRent\n", 0, 0, 2, {}, 0, 0},
+    {"ShortForms", "D1/5/99\nD 1/ 5/99\nD12/3/99\n", 3, 3, 0, {}, 0, 0},
+    {"DatesNoRuleConverts",
+     "D2014-12-31\nD1/5\nD1/5/99 x\n",
+     0,
      0,
      0,
      {1, 2, 3},
      0,
      0},
-    {"DescriptionIsNoDate", "!Account\nDEveryday account\n^\n", 0, 0, {}, 0, 0},
-    {"DigitSeparator", "D12345", 1, 0, {}, 0, 0},
-    {"LineFeedSeparator", "D12\n34", 1, 0, {}, 0, 0},
-    {"LastLineExactlySixBytes", "x\nD12/31", 1, 0, {}, 0, 0},
-    {"LastLineFiveBytes", "x\nD12/3", 0, 0, {2}, 0, 0},
-    {"LoneD", "D", 0, 0, {}, 0, 0},
-    {"EmptyDateLine", "D\r\nPx", 0, 1, {}, 0, 0},
-    {"CarriageReturnOnlyIsNoLineStart", "xM\rMabc", 0, 0, {}, 0, 0},
-    {"CrLfLinesLikeLf", "D01/31/10\r\nPShop\r\nMNote\r\n", 1, 2, {}, 0, 0},
-    {"HighByteStopsDate", "D1\xb2/25/99\n", 0, 0, {1}, 0, 0},
-    {"LowerCaseIgnored", "d12/25/99\nmtext\nptext\n", 0, 0, {}, 0, 0},
+    {"DescriptionIsNoDate",
+     "!Account\nDEveryday account\nD2 accounts\n^\n",
+     0,
+     0,
+     0,
+     {},
+     0,
+     0},
+    {"DigitSeparator", "D12345", 1, 0, 0, {}, 0, 0},
+    {"LineFeedSeparator", "D12\n34", 1, 0, 0, {}, 0, 0},
+    {"LastLineExactlySixBytes", "x\nD12/31", 1, 0, 0, {}, 0, 0},
+    {"LastLineFiveBytes", "x\nD12/3", 0, 0, 0, {2}, 0, 0},
+    {"LoneD", "D", 0, 0, 0, {}, 0, 0},
+    {"EmptyDateLine", "D\r\nPx", 0, 0, 1, {}, 0, 0},
+    {"CarriageReturnOnlyIsNoLineStart", "xM\rMabc", 0, 0, 0, {}, 0, 0},
+    {"CrLfLinesLikeLf",
+     "D01/31/10\r\nPShop\r\nD1/31/10\r\n",
+     2,
+     1,
+     1,
+     {},
+     0,
+     0},
+    {"HighByteIsNoDate", "D1\xb2/25/99\n", 0, 0, 0, {}, 0, 0},
+    {"LowerCaseIgnored", "d12/25/99\nmtext\nptext\n", 0, 0, 0, {}, 0, 0},
     {"FirstDayFirstDateNamed",
      "D01/02/00\nPx\nD13/01/00\nD25/01/00\n",
      3,
+     0,
      1,
      {},
      3,
      13},
-    {"MonthTwelveIsMonthFirst", "D12/31/99\nD00/13/00\n", 2, 0, {}, 0, 0},
-    {"LetterAtFirstByte", "Mfirst", 0, 1, {}, 0, 0},
-    {"LetterNotAtLineStart", "xP\nyM\n", 0, 0, {}, 0, 0},
-    {"Empty", "", 0, 0, {}, 0, 0},
-    {"LongMixed", kLongMixed, 3, 3, {5, 6}, 10, 25},
+    {"ShortMonthOverTwelveNamed", "D1/2/3\nD13/3/3\n", 2, 2, 0, {}, 2, 13},
+    {"MonthTwelveIsMonthFirst", "D12/31/99\nD00/13/00\n", 2, 0, 0, {}, 0, 0},
+    {"LetterAtFirstByte", "Mfirst", 0, 0, 1, {}, 0, 0},
+    {"LetterNotAtLineStart", "xP\nyM\n", 0, 0, 0, {}, 0, 0},
+    {"Empty", "", 0, 0, 0, {}, 0, 0},
+    {"LongMixed", kLongMixed, 5, 2, 3, {12}, 10, 25},
 };
 
 INSTANTIATE_TEST_SUITE_P(Rules, CheckTable, ::testing::ValuesIn(kCheckCases),
@@ -107,14 +131,14 @@ TEST(CheckLineNumbers, CountOnAcrossPieces) {
   QifCheckCounts counts = {};
   std::vector<LeftAlone> found;
   const std::string first = "Px\nQy\n";
-  const std::string second = "D1/5/99\nD6/1/94";
+  const std::string second = "D1/5\nD6-1";
   CountQifPiece(reinterpret_cast<const unsigned char *>(first.data()),
-                static_cast<int>(first.size()), CollectLeftAlone, &found,
-                &counts);
+                static_cast<int>(first.size()), kQifBothRules, CollectLeftAlone,
+                &found, &counts);
   CountQifPiece(reinterpret_cast<const unsigned char *>(second.data()),
-                static_cast<int>(second.size()), CollectLeftAlone, &found,
-                &counts);
-  EXPECT_EQ((std::vector<LeftAlone>{{3, 0}, {4, 8}}), found);
+                static_cast<int>(second.size()), kQifBothRules,
+                CollectLeftAlone, &found, &counts);
+  EXPECT_EQ((std::vector<LeftAlone>{{3, 0}, {4, 5}}), found);
   EXPECT_EQ(3, counts.lineFeeds);
 }
 
@@ -151,19 +175,19 @@ TEST(CheckLineLength, StopsBeforeCrLfOrTheEnd) {
 }
 
 // Random content rich in line starts, D, M, P and digits. No digit equals
-// the digit three places before it, so every date exchange changes the
-// byte after its D and the core's output shows exactly where it worked.
+// the digit two or three places before it, so every date exchange changes
+// a byte of its line and the core's output shows exactly where it worked.
 std::string RandomContent(std::mt19937 *rng, int size) {
-  static const char kBytes[] = "DDDMP\n\n\n\r/ x\xb2";
+  static const char kBytes[] = "DDDMP\n\n\n\r/ x\xb2/-.'";
   std::string s;
   for (int i = 0; i < size; ++i) {
-    int pick = static_cast<int>((*rng)() % 24);
-    if (pick < 13) {
+    int pick = static_cast<int>((*rng)() % 27);
+    if (pick < 17) {
       s += kBytes[pick];
       continue;
     }
     char digit = static_cast<char>('0' + (*rng)() % 10);
-    if (i >= 3 && s[i - 3] == digit)
+    while ((i >= 3 && s[i - 3] == digit) || (i >= 2 && s[i - 2] == digit))
       digit = digit == '9' ? '0' : static_cast<char>(digit + 1);
     s += digit;
   }
@@ -176,11 +200,28 @@ int IsLineStart(const std::string &s, size_t i) {
 
 int IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+// The test for a date no rule converts, read off the words that define it:
+// an optional space, digits, and a date separator.
+int ReadsAsDate(const std::string &s, size_t i) {
+  size_t p = i + 1;
+  if (p < s.size() && s[p] == ' ')
+    ++p;
+  size_t digits = p;
+  while (p < s.size() && IsDigit(s[p]))
+    ++p;
+  return p > digits && p < s.size() && strchr("/-.'", s[p]);
+}
+
+int TwoDigitPlaces(const std::string &s, size_t i) {
+  return s.size() - i >= 6 && IsDigit(s[i + 1]) && IsDigit(s[i + 2]) &&
+         IsDigit(s[i + 4]) && IsDigit(s[i + 5]);
+}
+
 int AskedByCore(const std::string &s) {
   std::vector<unsigned char> data(s.begin(), s.end());
   int asked = 0;
   ConvertQifBytes(
-      data.data(), static_cast<int>(data.size()),
+      data.data(), static_cast<int>(data.size()), kQifBothRules,
       [](void *context) {
         ++*static_cast<int *>(context);
         return 0;
@@ -195,9 +236,9 @@ TEST(CheckAgreesWithConversion, OnRandomContent) {
     std::string in = RandomContent(&rng, static_cast<int>(rng() % 200));
     std::string out = in;
     ExchangeQifBytes(reinterpret_cast<unsigned char *>(&out[0]),
-                     static_cast<int>(out.size()),
-                     static_cast<int>(out.size()));
-    int dates = 0, letters = 0, lineFeeds = 0;
+                     static_cast<int>(out.size()), static_cast<int>(out.size()),
+                     kQifBothRules);
+    int dates = 0, shortForms = 0, letters = 0, lineFeeds = 0;
     std::vector<LeftAlone> expectedLeftAlone;
     for (size_t i = 0; i < in.size(); ++i) {
       if (in[i] == '\n')
@@ -206,15 +247,22 @@ TEST(CheckAgreesWithConversion, OnRandomContent) {
         ++letters;
       if (in[i] != 'D' || !IsLineStart(in, i))
         continue;
-      if (i + 1 < in.size() && out[i + 1] != in[i + 1])
+      // A converted date changes some byte of its line: no digit equals
+      // the one three places before it.
+      size_t lineEnd = in.find('\n', i);
+      lineEnd = lineEnd == std::string::npos ? in.size() : lineEnd;
+      if (in.compare(i + 1, lineEnd - i - 1, out, i + 1, lineEnd - i - 1)) {
         ++dates;
-      else if (i + 1 < in.size() && (IsDigit(in[i + 1]) || in[i + 1] == ' '))
+        shortForms += !TwoDigitPlaces(in, i);
+      } else if (ReadsAsDate(in, i)) {
         expectedLeftAlone.push_back({lineFeeds + 1, static_cast<int>(i)});
+      }
     }
     std::vector<LeftAlone> found;
     QifCheckCounts counts = Count(in, &found);
     ASSERT_EQ(letters, counts.lettersExchanged) << round;
     ASSERT_EQ(dates, counts.datesExchanged) << round;
+    ASSERT_EQ(shortForms, counts.shortFormDates) << round;
     ASSERT_EQ(expectedLeftAlone, found) << round;
     ASSERT_EQ(lineFeeds, counts.lineFeeds) << round;
     ASSERT_EQ(AskedByCore(in), counts.dayFirstMonth != 0) << round;

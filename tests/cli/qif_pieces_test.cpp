@@ -42,7 +42,7 @@ TEST(Split, FirstCutAfterALineWhollyInTheWindow) {
 }
 
 std::string RandomContent(std::mt19937 *rng, int size) {
-  static const char kBytes[] = "DDMP\n\n\r/ x0123456789";
+  static const char kBytes[] = "DDMP\n\n\r/ x0123456789-.'";
   std::string s;
   for (int i = 0; i < size; ++i)
     s += kBytes[(*rng)() % (sizeof kBytes - 1)];
@@ -51,7 +51,8 @@ std::string RandomContent(std::mt19937 *rng, int size) {
 
 std::string ExchangeWhole(std::string s) {
   ExchangeQifBytes(reinterpret_cast<unsigned char *>(&s[0]),
-                   static_cast<int>(s.size()), static_cast<int>(s.size()));
+                   static_cast<int>(s.size()), static_cast<int>(s.size()),
+                   kQifBothRules);
   return s;
 }
 
@@ -82,7 +83,8 @@ Walked WalkInPieces(const std::string &s, size_t capacity) {
     }
     piece.resize(length);
     CountQifPiece(reinterpret_cast<const unsigned char *>(piece.data()), length,
-                  CollectLine, &walked.leftAloneLines, &walked.counts);
+                  kQifBothRules, CollectLine, &walked.leftAloneLines,
+                  &walked.counts);
     walked.converted += ExchangeWhole(piece);
     start += length;
   }
@@ -92,14 +94,15 @@ Walked WalkInPieces(const std::string &s, size_t capacity) {
 Walked WalkWhole(const std::string &s) {
   Walked walked = {ExchangeWhole(s), {}, {}};
   CountQifPiece(reinterpret_cast<const unsigned char *>(s.data()),
-                static_cast<int>(s.size()), CollectLine, &walked.leftAloneLines,
-                &walked.counts);
+                static_cast<int>(s.size()), kQifBothRules, CollectLine,
+                &walked.leftAloneLines, &walked.counts);
   return walked;
 }
 
 void ExpectSameCounts(const QifCheckCounts &a, const QifCheckCounts &b,
                       int round) {
   EXPECT_EQ(a.datesExchanged, b.datesExchanged) << round;
+  EXPECT_EQ(a.shortFormDates, b.shortFormDates) << round;
   EXPECT_EQ(a.lettersExchanged, b.lettersExchanged) << round;
   EXPECT_EQ(a.datesLeftAlone, b.datesLeftAlone) << round;
   EXPECT_EQ(a.firstLeftAloneLine, b.firstLeftAloneLine) << round;

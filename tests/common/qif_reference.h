@@ -5,8 +5,12 @@
 
 #include "qif_convert.h"
 
-int ReferenceConvert(unsigned char *data, int size, QifConfirmFn confirm,
-                     void *context);
-void ReferenceExchange(unsigned char *data, int size, int end);
+int ReferenceConvert(unsigned char *data, int size, int rules,
+                     QifConfirmFn confirm, void *context);
+void ReferenceExchange(unsigned char *data, int size, int end, int rules);
+
+// How many bytes after the line-start 'D' at i the short-form rule may
+// rewrite (F1 S1 F2), or 0 when the line is no short form.
+int ReferenceShortFormSpan(const unsigned char *data, int size, int i);
 
 #endif

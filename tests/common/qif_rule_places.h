@@ -1,20 +1,28 @@
 // Where the conversion rules may change a byte at all: the letter of a line
-// that starts with M or P, and the four digit places of a line-start date
-// with six bytes to spare. Tests hold every pass to this.
+// that starts with M or P, the four digit places of a line-start date with
+// six bytes to spare, and, for the short-form rule, the two fields and the
+// separator between them. Tests hold every pass to this.
 #ifndef KESTROM_TESTS_QIF_RULE_PLACES_H
 #define KESTROM_TESTS_QIF_RULE_PLACES_H
 
 #include <vector>
 
-inline std::vector<bool> RulePlaces(const std::vector<unsigned char> &b) {
+#include "qif_reference.h"
+
+inline std::vector<bool> RulePlaces(const std::vector<unsigned char> &b,
+                                    int rules) {
   std::vector<bool> allowed(b.size(), false);
-  for (size_t i = 0; i < b.size(); ++i) {
+  int size = static_cast<int>(b.size());
+  for (int i = 0; i < size; ++i) {
     if (i != 0 && b[i - 1] != '\n')
       continue;
     if (b[i] == 'M' || b[i] == 'P')
       allowed[i] = true;
-    if (b[i] == 'D' && b.size() - i >= 6)
-      for (size_t k : {1, 2, 4, 5})
+    if (b[i] == 'D' && size - i >= 6)
+      for (int k : {1, 2, 4, 5})
+        allowed[i + k] = true;
+    if (b[i] == 'D' && (rules & kQifShortFormRule))
+      for (int k = ReferenceShortFormSpan(b.data(), size, i); k > 0; --k)
         allowed[i + k] = true;
   }
   return allowed;

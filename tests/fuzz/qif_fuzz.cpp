@@ -1,6 +1,7 @@
 // Fuzzes the conversion pass, the undo walk and the path split. Each input
-// is used whole as file content and as a path; any broken invariant aborts,
-// so libFuzzer keeps the input that broke it.
+// is used whole as file content (with the dialog's two-digit rule alone and
+// with both rules) and as a path; any broken invariant aborts, so libFuzzer
+// keeps the input that broke it.
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -41,8 +42,9 @@ int Size(const Bytes &b) { return static_cast<int>(b.size()); }
 
 // The only bytes a pass may change: a line-start M or P, and the four digit
 // places of a line-start D with six bytes from it to the end.
-void RequireOnlyAllowedChanges(const Bytes &before, const Bytes &after) {
-  std::vector<bool> allowed = RulePlaces(before);
+void RequireOnlyAllowedChanges(const Bytes &before, const Bytes &after,
+                               int rules) {
+  std::vector<bool> allowed = RulePlaces(before, rules);
   for (size_t i = 0; i < before.size(); ++i)
     Require(allowed[i] || before[i] == after[i],
             "a pass changed a byte outside the rules' places");
@@ -50,27 +52,28 @@ void RequireOnlyAllowedChanges(const Bytes &before, const Bytes &after) {
 
 // Answered yes: agrees with the plain walk, and a second pass or the undo
 // walk gives the input back. Returns the converted bytes.
-Bytes CheckPassAnsweredYes(const Bytes &input, int *questions) {
+Bytes CheckPassAnsweredYes(const Bytes &input, int rules, int *questions) {
   Bytes fast = input, plain = input;
   Answer fastAnswer = {1, 0}, plainAnswer = {1, 0};
-  int fastResult = ConvertQifBytes(fast.data(), Size(fast), Reply, &fastAnswer);
+  int fastResult =
+      ConvertQifBytes(fast.data(), Size(fast), rules, Reply, &fastAnswer);
   int plainResult =
-      ReferenceConvert(plain.data(), Size(plain), Reply, &plainAnswer);
+      ReferenceConvert(plain.data(), Size(plain), rules, Reply, &plainAnswer);
   Require(fastResult == 1 && plainResult == 1, "a pass answered yes ends 1");
   Require(fast == plain, "the pass differs from the plain walk");
   Require(fastAnswer.asked == plainAnswer.asked,
           "the pass and the plain walk asked a different number of times");
   Require(fastAnswer.asked <= 1, "the pass asked more than once");
   Require(fast.size() == input.size(), "the pass changed the length");
-  RequireOnlyAllowedChanges(input, fast);
+  RequireOnlyAllowedChanges(input, fast, rules);
 
   Bytes twice = fast;
   Answer again = {1, 0};
-  ConvertQifBytes(twice.data(), Size(twice), Reply, &again);
+  ConvertQifBytes(twice.data(), Size(twice), rules, Reply, &again);
   Require(twice == input, "converting twice did not give back the input");
 
   Bytes undone = fast;
-  ExchangeQifBytes(undone.data(), Size(undone), Size(undone));
+  ExchangeQifBytes(undone.data(), Size(undone), Size(undone), rules);
   Require(undone == input, "the undo walk did not give back the input");
   *questions = fastAnswer.asked;
   return fast;
@@ -78,13 +81,14 @@ Bytes CheckPassAnsweredYes(const Bytes &input, int *questions) {
 
 // Declined at the one question: the content is as it was and the result 0;
 // with no question the pass goes through as if answered yes.
-void CheckPassDeclined(const Bytes &input, const Bytes &converted,
+void CheckPassDeclined(const Bytes &input, const Bytes &converted, int rules,
                        int questions) {
   Bytes fast = input, plain = input;
   Answer fastAnswer = {0, 0}, plainAnswer = {0, 0};
-  int fastResult = ConvertQifBytes(fast.data(), Size(fast), Reply, &fastAnswer);
+  int fastResult =
+      ConvertQifBytes(fast.data(), Size(fast), rules, Reply, &fastAnswer);
   int plainResult =
-      ReferenceConvert(plain.data(), Size(plain), Reply, &plainAnswer);
+      ReferenceConvert(plain.data(), Size(plain), rules, Reply, &plainAnswer);
   Require(fastAnswer.asked == questions && plainAnswer.asked == questions,
           "declining changed whether the question was asked");
   Require(fastResult == plainResult && fast == plain,
@@ -99,12 +103,12 @@ void CheckPassDeclined(const Bytes &input, const Bytes &converted,
 }
 
 // Any end, in range or not: as the plain walk does, and its own inverse.
-void CheckExchange(const Bytes &input, int end) {
+void CheckExchange(const Bytes &input, int end, int rules) {
   Bytes fast = input, plain = input;
-  ExchangeQifBytes(fast.data(), Size(fast), end);
-  ReferenceExchange(plain.data(), Size(plain), end);
+  ExchangeQifBytes(fast.data(), Size(fast), end, rules);
+  ReferenceExchange(plain.data(), Size(plain), end, rules);
   Require(fast == plain, "the undo walk differs from the plain walk");
-  ExchangeQifBytes(fast.data(), Size(fast), end);
+  ExchangeQifBytes(fast.data(), Size(fast), end, rules);
   Require(fast == input, "the undo walk twice did not give back the input");
 }
 
@@ -154,13 +158,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size) {
   // past its end.
   const Bytes input(bytes, bytes + size);
   int n = Size(input);
-  int questions = 0;
-  Bytes converted = CheckPassAnsweredYes(input, &questions);
-  CheckPassDeclined(input, converted, questions);
-
   int chosen = size >= 2 ? (bytes[0] | bytes[1] << 8) % (n + 2) : 0;
-  for (int end : {-1, 0, 1, n / 2, n - 1, n, n + 1, chosen})
-    CheckExchange(input, end);
+  for (int rules : {kQifTwoDigitRule, kQifBothRules}) {
+    int questions = 0;
+    Bytes converted = CheckPassAnsweredYes(input, rules, &questions);
+    CheckPassDeclined(input, converted, rules, questions);
+    for (int end : {-1, 0, 1, n / 2, n - 1, n, n + 1, chosen})
+      CheckExchange(input, end, rules);
+  }
+  // Both rules differ from the dialog's only inside short-form dates.
+  Bytes dialog = input, both = input;
+  ExchangeQifBytes(dialog.data(), n, n, kQifTwoDigitRule);
+  ExchangeQifBytes(both.data(), n, n, kQifBothRules);
+  std::vector<bool> shortForm(input.size(), false);
+  for (int i = 0; i < n; ++i)
+    if (i == 0 || input[i - 1] == '\n')
+      for (int k = ReferenceShortFormSpan(input.data(), n, i); k > 0; --k)
+        shortForm[i + k] = true;
+  for (int i = 0; i < n; ++i)
+    Require(dialog[i] == both[i] || shortForm[i],
+            "both rules changed a byte outside a short-form date");
   CheckSplit(bytes, size);
   return 0;
 }

@@ -1,9 +1,11 @@
 // Random contents biased toward the bytes the rules look at, checked against
 // the invariants that real faults break: length, the positions allowed to
-// change, undo, declines at every point, and agreement with the plain walk.
+// change, undo, declines at every point, and agreement with the plain walk,
+// for the dialog's two-digit rule alone and for both rules.
 #include <gtest/gtest.h>
 
 #include <random>
+#include <string>
 #include <vector>
 
 #include "confirm_script.h"
@@ -15,39 +17,69 @@ namespace {
 
 typedef std::vector<unsigned char> Bytes;
 
+// A date line built from parts, most of them valid short-form parts, so
+// that short forms, near misses and two-digit dates all turn up often.
+void AppendDateLine(std::mt19937 &rng, Bytes *content) {
+  static const char *const kFields[] = {"1", "12", " 3", "13", "123", "", " "};
+  static const char *const kSeparators[] = {"/", "-", ".", "'", " "};
+  static const char *const kYears[] = {"9", "99", " 5", "2020", "12345", ""};
+  static const char *const kEnds[] = {"\n", "\r\n", "\r", "", "x\n"};
+  auto pick = [&rng](auto &list) {
+    return list[rng() % (sizeof list / sizeof list[0])];
+  };
+  std::string line = std::string("D") + pick(kFields) + pick(kSeparators) +
+                     pick(kFields) + pick(kSeparators) + pick(kYears) +
+                     pick(kEnds);
+  content->insert(content->end(), line.begin(), line.end());
+}
+
 Bytes RandomContent(std::mt19937 &rng) {
-  static const unsigned char kAlphabet[] = {'D', 'D', 'M', 'P',  '0',  '1',
-                                            '2', '3', '9', '\n', '\n', '\r',
-                                            '/', '-', 'x', 0x00, 0xB2, 0xFF};
+  static const unsigned char kAlphabet[] = {
+      'D',  'D', 'M', 'P', '0',  '1', '2', '3',  '9',  '\n', '\n',
+      '\r', '/', '-', '.', '\'', ' ', 'x', 0x00, 0xB2, 0xFF};
   // Up to a few hundred bytes: past the line finder's block size.
   std::uniform_int_distribution<int> length(0, 300);
   std::uniform_int_distribution<int> pick(0, sizeof kAlphabet - 1);
-  Bytes content(length(rng));
-  for (unsigned char &c : content)
-    c = kAlphabet[pick(rng)];
+  Bytes content;
+  for (int n = length(rng); static_cast<int>(content.size()) < n;) {
+    if (rng() % 8 == 0)
+      AppendDateLine(rng, &content);
+    else
+      content.push_back(kAlphabet[pick(rng)]);
+  }
   return content;
 }
 
 int Size(const Bytes &b) { return static_cast<int>(b.size()); }
 
-class ConvertProperties : public ::testing::Test {
+class ConvertProperties : public ::testing::TestWithParam<int> {
 protected:
   std::mt19937 rng{20261208};
   static const int kRounds = 20000;
+  const int rules = GetParam();
 };
 
-TEST_F(ConvertProperties, MatchesPlainWalkAndChangesOnlyAllowedBytes) {
+INSTANTIATE_TEST_SUITE_P(Rules, ConvertProperties,
+                         ::testing::Values(kQifTwoDigitRule, kQifBothRules),
+                         [](const ::testing::TestParamInfo<int> &info) {
+                           return std::string(info.param == kQifBothRules
+                                                  ? "BothRules"
+                                                  : "TwoDigitRule");
+                         });
+
+TEST_P(ConvertProperties, MatchesPlainWalkAndChangesOnlyAllowedBytes) {
   for (int round = 0; round < kRounds; ++round) {
     const Bytes input = RandomContent(rng);
     Bytes fast = input, plain = input;
     ConfirmScript a = {"y", 0}, b = {"y", 0};
-    ASSERT_EQ(1, ConvertQifBytes(fast.data(), Size(fast), ScriptedConfirm, &a));
-    ASSERT_EQ(1,
-              ReferenceConvert(plain.data(), Size(plain), ScriptedConfirm, &b));
+    ASSERT_EQ(1, ConvertQifBytes(fast.data(), Size(fast), rules,
+                                 ScriptedConfirm, &a));
+    ASSERT_EQ(1, ReferenceConvert(plain.data(), Size(plain), rules,
+                                  ScriptedConfirm, &b));
     ASSERT_EQ(plain, fast) << "round " << round;
     ASSERT_EQ(a.asked, b.asked);
     ASSERT_LE(a.asked, 1);
-    std::vector<bool> allowed = RulePlaces(input);
+    std::vector<bool> allowed = RulePlaces(input, rules);
     for (size_t i = 0; i < input.size(); ++i) {
       if (!allowed[i]) {
         ASSERT_EQ(input[i], fast[i]) << "round " << round << " at " << i;
@@ -56,35 +88,35 @@ TEST_F(ConvertProperties, MatchesPlainWalkAndChangesOnlyAllowedBytes) {
   }
 }
 
-TEST_F(ConvertProperties, ConvertingTwiceGivesBackTheInput) {
+TEST_P(ConvertProperties, ConvertingTwiceGivesBackTheInput) {
   for (int round = 0; round < kRounds; ++round) {
     const Bytes input = RandomContent(rng);
     Bytes data = input;
     ConfirmScript first = {"y", 0}, second = {"y", 0};
-    ConvertQifBytes(data.data(), Size(data), ScriptedConfirm, &first);
-    ConvertQifBytes(data.data(), Size(data), ScriptedConfirm, &second);
+    ConvertQifBytes(data.data(), Size(data), rules, ScriptedConfirm, &first);
+    ConvertQifBytes(data.data(), Size(data), rules, ScriptedConfirm, &second);
     ASSERT_EQ(input, data) << "round " << round;
   }
 }
 
-TEST_F(ConvertProperties, ExchangeOverWholeContentUndoesConvert) {
+TEST_P(ConvertProperties, ExchangeOverWholeContentUndoesConvert) {
   for (int round = 0; round < kRounds; ++round) {
     const Bytes input = RandomContent(rng);
     Bytes data = input;
     ConfirmScript script = {"y", 0};
-    ConvertQifBytes(data.data(), Size(data), ScriptedConfirm, &script);
-    ExchangeQifBytes(data.data(), Size(data), Size(data));
+    ConvertQifBytes(data.data(), Size(data), rules, ScriptedConfirm, &script);
+    ExchangeQifBytes(data.data(), Size(data), Size(data), rules);
     ASSERT_EQ(input, data) << "round " << round;
   }
 }
 
-TEST_F(ConvertProperties, DeclineLeavesContentAsLoaded) {
+TEST_P(ConvertProperties, DeclineLeavesContentAsLoaded) {
   for (int round = 0; round < kRounds; ++round) {
     const Bytes input = RandomContent(rng);
     Bytes data = input;
     ConfirmScript script = {"n", 0};
-    int result =
-        ConvertQifBytes(data.data(), Size(data), ScriptedConfirm, &script);
+    int result = ConvertQifBytes(data.data(), Size(data), rules,
+                                 ScriptedConfirm, &script);
     if (script.asked == 0) {
       ASSERT_EQ(1, result);
       continue;
@@ -96,23 +128,23 @@ TEST_F(ConvertProperties, DeclineLeavesContentAsLoaded) {
 
 // Undoing a walk cut short at any line start gives back the input, which is
 // what a decline at that line relies on.
-TEST_F(ConvertProperties, PartialExchangeUndoesAtEveryEnd) {
+TEST_P(ConvertProperties, PartialExchangeUndoesAtEveryEnd) {
   for (int round = 0; round < kRounds / 10; ++round) {
     const Bytes input = RandomContent(rng);
     for (int end = 0; end <= Size(input); ++end) {
       Bytes data = input;
-      ExchangeQifBytes(data.data(), Size(data), end);
+      ExchangeQifBytes(data.data(), Size(data), end, rules);
       Bytes plain = input;
-      ReferenceExchange(plain.data(), Size(plain), end);
+      ReferenceExchange(plain.data(), Size(plain), end, rules);
       ASSERT_EQ(plain, data) << "round " << round << " end " << end;
-      ExchangeQifBytes(data.data(), Size(data), end);
+      ExchangeQifBytes(data.data(), Size(data), end, rules);
       ASSERT_EQ(input, data) << "round " << round << " end " << end;
     }
   }
 }
 
 // Long inputs reach the sixteen-byte line finder and its tail.
-TEST_F(ConvertProperties, LongContentMatchesPlainWalk) {
+TEST_P(ConvertProperties, LongContentMatchesPlainWalk) {
   for (int round = 0; round < 200; ++round) {
     Bytes input;
     std::uniform_int_distribution<int> pieces(1, 80);
@@ -122,8 +154,8 @@ TEST_F(ConvertProperties, LongContentMatchesPlainWalk) {
     }
     Bytes fast = input, plain = input;
     ConfirmScript a = {"y", 0}, b = {"y", 0};
-    ConvertQifBytes(fast.data(), Size(fast), ScriptedConfirm, &a);
-    ReferenceConvert(plain.data(), Size(plain), ScriptedConfirm, &b);
+    ConvertQifBytes(fast.data(), Size(fast), rules, ScriptedConfirm, &a);
+    ReferenceConvert(plain.data(), Size(plain), rules, ScriptedConfirm, &b);
     ASSERT_EQ(plain, fast) << "round " << round;
   }
 }

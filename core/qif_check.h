@@ -1,15 +1,16 @@
 // What converting a file would do, counted without changing a byte. The
-// counts follow the conversion's own rules, so --check never promises what
-// the conversion will not do.
-#ifndef KESTROM_CLI_QIF_CHECK_H
-#define KESTROM_CLI_QIF_CHECK_H
+// counts follow the conversion's own rules, so kestrom-cli's --check and the
+// page never promise what the conversion will not do.
+#ifndef KESTROM_CORE_QIF_CHECK_H
+#define KESTROM_CORE_QIF_CHECK_H
 
 struct QifCheckCounts {
-  int datesExchanged;     // line-start D with digits at +1, +2, +4 and +5
+  int datesExchanged;     // dates either rule converts
+  int shortFormDates;     // those of them the short-form rule converts
   int lettersExchanged;   // line-start M and P
-  int datesLeftAlone;     // line-start D and a digit or space, yet no exchange
+  int datesLeftAlone;     // dates that no rule converts (IsQifDateLeftAlone)
   int dayFirstLine;       // line of the first date with a month pair over 12
-  int dayFirstMonth;      // that month pair, 13 to 99; 0 when there is none
+  int dayFirstMonth;      // that month, 13 to 99; 0 when there is none
   int firstLeftAloneLine; // line of the first date left alone, or 0
   int lineFeeds;          // LFs counted so far: numbers the next piece's lines
 };
@@ -19,9 +20,10 @@ struct QifCheckCounts {
 typedef void (*QifLeftAloneFn)(void *context, int line, int offset);
 
 // Adds to counts (zeroed before a file's first piece) what converting the
-// piece would do. A file may be counted whole, or piece by piece as cut by
-// FindQifPieceEnd, with the same result. leftAlone may be null.
-void CountQifPiece(const unsigned char *data, int size,
+// piece with the given rules would do. A file may be counted whole, or
+// piece by piece as cut by FindQifPieceEnd, with the same result. leftAlone
+// may be null.
+void CountQifPiece(const unsigned char *data, int size, int rules,
                    QifLeftAloneFn leftAlone, void *context,
                    QifCheckCounts *counts);
 

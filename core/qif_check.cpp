@@ -8,12 +8,6 @@
 
 namespace {
 
-// A D line that is meant as a date but that the rule passes over: D6/1/94,
-// D 1/ 5/99. An account's description (DEveryday account) is not one.
-int LooksLikeDate(const unsigned char *data, int size, int i) {
-  return size - i >= 2 && (IsQifDigit(data[i + 1]) || data[i + 1] == ' ');
-}
-
 #if defined(__SSE2__)
 // Adds the sixteen byte counters, which must not have wrapped past 255.
 int SumByteCounters(__m128i counters) {
@@ -56,6 +50,7 @@ int CountLineFeeds(const unsigned char *data, int size) {
 struct Counting {
   const unsigned char *data;
   int size;
+  int rules;
   QifLeftAloneFn leftAlone;
   void *context;
   QifCheckCounts *counts;
@@ -69,19 +64,29 @@ int LineAt(Counting *c, int offset) {
   return c->counts->lineFeeds + 1;
 }
 
-// A date whose month pair suggests the file is day-first already; only the
+// A date whose month suggests the file is day-first already; only the
 // first is kept. Rare, so kept out of the loop that counts the common dates.
-void NoteDayFirst(Counting *c, int i) {
+void NoteDayFirst(Counting *c, int i, int month) {
   QifCheckCounts *counts = c->counts;
   if (counts->dayFirstMonth == 0) {
-    counts->dayFirstMonth =
-        (c->data[i + 1] - '0') * 10 + (c->data[i + 2] - '0');
+    counts->dayFirstMonth = month;
     counts->dayFirstLine = LineAt(c, i);
   }
 }
 
-void NoteLeftAlone(Counting *c, int i) {
-  if (!LooksLikeDate(c->data, c->size, i))
+// A date line the two-digit rule does not take: a short form, a date no
+// rule takes, or no date at all.
+void NoteOtherDate(Counting *c, int i) {
+  QifShortDate date;
+  if ((c->rules & kQifShortFormRule) &&
+      FindQifShortDate(c->data, c->size, i, &date)) {
+    ++c->counts->datesExchanged;
+    ++c->counts->shortFormDates;
+    if (date.month > 12)
+      NoteDayFirst(c, i, date.month);
+    return;
+  }
+  if (!IsQifDateLeftAlone(c->data, c->size, i, c->rules))
     return;
   int line = LineAt(c, i);
   if (++c->counts->datesLeftAlone == 1)
@@ -91,13 +96,14 @@ void NoteLeftAlone(Counting *c, int i) {
 }
 
 inline void CountDateLine(Counting *c, int i) {
-  if (!HasQifDateDigits(c->data, c->size, i)) {
-    NoteLeftAlone(c, i);
+  const unsigned char *data = c->data;
+  if (!HasQifDateDigits(data, c->size, i)) {
+    NoteOtherDate(c, i);
     return;
   }
   ++c->counts->datesExchanged;
-  if (QifMonthLooksLikeDay(c->data, i))
-    NoteDayFirst(c, i);
+  if (QifMonthLooksLikeDay(data, i))
+    NoteDayFirst(c, i, (data[i + 1] - '0') * 10 + (data[i + 2] - '0'));
 }
 
 void CountLineStart(Counting *c, int i) {
@@ -151,10 +157,10 @@ int CountBlocks(Counting *) { return 0; }
 
 } // namespace
 
-void CountQifPiece(const unsigned char *data, int size,
+void CountQifPiece(const unsigned char *data, int size, int rules,
                    QifLeftAloneFn leftAlone, void *context,
                    QifCheckCounts *counts) {
-  Counting c = {data, size, leftAlone, context, counts, 0};
+  Counting c = {data, size, rules, leftAlone, context, counts, 0};
   CountTail(&c, CountBlocks(&c));
   LineAt(&c, size); // the next piece's lines are numbered on from here
 }
@@ -167,6 +173,7 @@ void AddQifCounts(QifCheckCounts *total, const QifCheckCounts *later) {
   if (!total->datesLeftAlone && later->datesLeftAlone)
     total->firstLeftAloneLine = total->lineFeeds + later->firstLeftAloneLine;
   total->datesExchanged += later->datesExchanged;
+  total->shortFormDates += later->shortFormDates;
   total->lettersExchanged += later->lettersExchanged;
   total->datesLeftAlone += later->datesLeftAlone;
   total->lineFeeds += later->lineFeeds;
