@@ -141,30 +141,4 @@ TEST(ExchangeQifBytes, NeverAsksAndConvertsHighMonths) {
   EXPECT_EQ("D12/31/99\nPx\n", Text(data));
 }
 
-// The dates kestrom-cli refuses to leave half converted, and lines that only
-// look like them.
-TEST(IsQifDateLeftAlone, DatesNoRuleTakesButNotDescriptions) {
-  struct Row {
-    const char *line;
-    int bothRules, twoDigitRule;
-  } rows[] = {
-      {"D2014-12-31", 1, 1}, {"D1/5", 1, 1},
-      {"D1/5/99 x", 1, 1},   {"D 1/", 1, 1},
-      {"D1/5/99", 0, 1},     {"D12/25/99", 0, 0},
-      {"D2 accounts", 0, 0}, {"DState Withholding", 0, 0},
-      {"D", 0, 0},           {"D123", 0, 0},
-      {"D20141231", 0, 0},
-  };
-  for (const Row &row : rows) {
-    std::vector<unsigned char> b = Bytes(row.line);
-    int size = static_cast<int>(b.size());
-    EXPECT_EQ(row.bothRules,
-              IsQifDateLeftAlone(b.data(), size, 0, kQifBothRules))
-        << row.line;
-    EXPECT_EQ(row.twoDigitRule,
-              IsQifDateLeftAlone(b.data(), size, 0, kQifTwoDigitRule))
-        << row.line;
-  }
-}
-
 } // namespace
