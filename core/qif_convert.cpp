@@ -31,11 +31,13 @@ struct Walk {
   int asked;
 };
 
-// The question, at most once per pass, for a month over 12. Returns 0 when
-// the user declined.
-inline int ConfirmDayFirst(Walk *walk) {
-  if (!walk->confirm || walk->asked)
-    return 1;
+// The question comes at most once per pass. Whether it is still to come is
+// tested before the month: converting day-first content back, the month
+// test is a coin toss the CPU cannot foresee, the asked flag is not.
+inline int MayAsk(const Walk *walk) { return walk->confirm && !walk->asked; }
+
+// Returns 0 when the user declined.
+int AskDayFirst(Walk *walk) {
   if (!walk->confirm(walk->context))
     return 0;
   walk->asked = 1;
@@ -47,7 +49,7 @@ __attribute__((noinline)) int ApplyShortFormAt(Walk *walk, int i) {
   QifShortDate date;
   if (!FindQifShortDate(walk->data, walk->size, i, &date))
     return 1;
-  if (date.month > 12 && !ConfirmDayFirst(walk))
+  if (MayAsk(walk) && date.month > 12 && !AskDayFirst(walk))
     return 0;
   SwapQifShortDate(walk->data, i, &date);
   return 1;
@@ -63,7 +65,7 @@ inline int ApplyRulesAt(Walk *walk, int i) {
   if (c == 'D') {
     if (!HasQifDateDigits(data, walk->size, i))
       return walk->rules & kQifShortFormRule ? ApplyShortFormAt(walk, i) : 1;
-    if (QifMonthLooksLikeDay(data, i) && !ConfirmDayFirst(walk))
+    if (MayAsk(walk) && QifMonthLooksLikeDay(data, i) && !AskDayFirst(walk))
       return 0;
     SwapDatePairs(data, i);
   } else if (c == 'M' || c == 'P') {

@@ -54,12 +54,8 @@ const FixtureCase kFixtureCases[] = {
      "short_forms.every-date.qif", "", 0, 1},
     {DIALOG "AccountsNoFinalLineEnd", "accounts_lf_noeol.qif",
      "accounts_lf_noeol.expected.qif", "", 0, 1},
-    {BOTH "AccountsNoFinalLineEndEveryDate", "accounts_lf_noeol.qif",
-     "accounts_lf_noeol.expected.qif", "", 0, 1},
     {DIALOG "DayFirstAnsweredYes", "bank_dayfirst.qif", "bank_dayfirst.yes.qif",
      "y", 1, 1},
-    {BOTH "DayFirstAnsweredYesEveryDate", "bank_dayfirst.qif",
-     "bank_dayfirst.yes.qif", "y", 1, 1},
     {DIALOG "DayFirstAnsweredNo", "bank_dayfirst.qif", "bank_dayfirst.qif", "n",
      1, 0},
 };

@@ -38,11 +38,11 @@ struct CheckCase {
   const char *name;
   std::string content;
   int dates;
-  int shortForms;
   int letters;
   std::vector<int> leftAloneLines;
   int dayFirstLine;
   int dayFirstMonth;
+  int shortForms = 0; // of the dates
 };
 
 class CheckTable : public ::testing::TestWithParam<CheckCase> {};
@@ -70,12 +70,11 @@ const std::string kLongMixed = "!Type:Bank\nD12/25/99\nPJohn Smith\nMRent\n"
                                "D25/12/99\nD13/01/00\nD2014-12-31\nPx";
 
 const CheckCase kCheckCases[] = {
-    {"MonthFirstDate", "D12/25/99\n", 1, 0, 0, {}, 0, 0},
-    {"PayeeAndMemo", "PJohn Smith\nMRent\n", 0, 0, 2, {}, 0, 0},
-    {"ShortForms", "D1/5/99\nD 1/ 5/99\nD12/3/99\n", 3, 3, 0, {}, 0, 0},
+    {"MonthFirstDate", "D12/25/99\n", 1, 0, {}, 0, 0},
+    {"PayeeAndMemo", "PJohn Smith\nMRent\n", 0, 2, {}, 0, 0},
+    {"ShortForms", "D1/5/99\nD 1/ 5/99\nD12/3/99\n", 3, 0, {}, 0, 0, 3},
     {"DatesNoRuleConverts",
      "D2014-12-31\nD1/5\nD1/5/99 x\n",
-     0,
      0,
      0,
      {1, 2, 3},
@@ -85,41 +84,32 @@ const CheckCase kCheckCases[] = {
      "!Account\nDEveryday account\nD2 accounts\n^\n",
      0,
      0,
-     0,
      {},
      0,
      0},
-    {"DigitSeparator", "D12345", 1, 0, 0, {}, 0, 0},
-    {"LineFeedSeparator", "D12\n34", 1, 0, 0, {}, 0, 0},
-    {"LastLineExactlySixBytes", "x\nD12/31", 1, 0, 0, {}, 0, 0},
-    {"LastLineFiveBytes", "x\nD12/3", 0, 0, 0, {2}, 0, 0},
-    {"LoneD", "D", 0, 0, 0, {}, 0, 0},
-    {"EmptyDateLine", "D\r\nPx", 0, 0, 1, {}, 0, 0},
-    {"CarriageReturnOnlyIsNoLineStart", "xM\rMabc", 0, 0, 0, {}, 0, 0},
-    {"CrLfLinesLikeLf",
-     "D01/31/10\r\nPShop\r\nD1/31/10\r\n",
-     2,
-     1,
-     1,
-     {},
-     0,
-     0},
-    {"HighByteIsNoDate", "D1\xb2/25/99\n", 0, 0, 0, {}, 0, 0},
-    {"LowerCaseIgnored", "d12/25/99\nmtext\nptext\n", 0, 0, 0, {}, 0, 0},
+    {"DigitSeparator", "D12345", 1, 0, {}, 0, 0},
+    {"LineFeedSeparator", "D12\n34", 1, 0, {}, 0, 0},
+    {"LastLineExactlySixBytes", "x\nD12/31", 1, 0, {}, 0, 0},
+    {"LastLineFiveBytes", "x\nD12/3", 0, 0, {2}, 0, 0},
+    {"LoneD", "D", 0, 0, {}, 0, 0},
+    {"EmptyDateLine", "D\r\nPx", 0, 1, {}, 0, 0},
+    {"CarriageReturnOnlyIsNoLineStart", "xM\rMabc", 0, 0, {}, 0, 0},
+    {"CrLfLinesLikeLf", "D01/31/10\r\nPShop\r\nMNote\r\n", 1, 2, {}, 0, 0},
+    {"HighByteIsNoDate", "D1\xb2/25/99\n", 0, 0, {}, 0, 0},
+    {"LowerCaseIgnored", "d12/25/99\nmtext\nptext\n", 0, 0, {}, 0, 0},
     {"FirstDayFirstDateNamed",
      "D01/02/00\nPx\nD13/01/00\nD25/01/00\n",
      3,
-     0,
      1,
      {},
      3,
      13},
-    {"ShortMonthOverTwelveNamed", "D1/2/3\nD13/3/3\n", 2, 2, 0, {}, 2, 13},
-    {"MonthTwelveIsMonthFirst", "D12/31/99\nD00/13/00\n", 2, 0, 0, {}, 0, 0},
-    {"LetterAtFirstByte", "Mfirst", 0, 0, 1, {}, 0, 0},
-    {"LetterNotAtLineStart", "xP\nyM\n", 0, 0, 0, {}, 0, 0},
-    {"Empty", "", 0, 0, 0, {}, 0, 0},
-    {"LongMixed", kLongMixed, 5, 2, 3, {12}, 10, 25},
+    {"ShortMonthOverTwelveNamed", "D1/2/3\nD13/3/3\n", 2, 0, {}, 2, 13, 2},
+    {"MonthTwelveIsMonthFirst", "D12/31/99\nD00/13/00\n", 2, 0, {}, 0, 0},
+    {"LetterAtFirstByte", "Mfirst", 0, 1, {}, 0, 0},
+    {"LetterNotAtLineStart", "xP\nyM\n", 0, 0, {}, 0, 0},
+    {"Empty", "", 0, 0, {}, 0, 0},
+    {"LongMixed", kLongMixed, 5, 3, {12}, 10, 25, 2},
 };
 
 INSTANTIATE_TEST_SUITE_P(Rules, CheckTable, ::testing::ValuesIn(kCheckCases),

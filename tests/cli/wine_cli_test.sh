@@ -135,15 +135,17 @@ names)
   for name in "${names[@]}"; do copy bank_mdy_crlf.qif "$name"; done
   cli "${names[@]}"
   expect_status 0
-  for name in "${names[@]}"; do same "$name" "$fixtures/bank_mdy_crlf.expected.qif"; done
-  expect_err "kestrom-cli: выписка.qif:14: warning: 2 dates left as they were"
+  for name in "${names[@]}"; do same "$name" "$fixtures/bank_mdy_crlf.every-date.qif"; done
+  printf 'D2014-12-31\r\n' >выписка-iso.qif
+  cli выписка-iso.qif
+  expect_err "kestrom-cli: выписка-iso.qif:1: date that no rule converts: D2014-12-31"
   ;;
 console)
   # On a terminal Wine gives the program a console (cursor moves = spaces).
   copy bank_mdy_crlf.qif выписка.qif
   script -qec "'$wine_run' '$exe' --check выписка.qif" /dev/null </dev/null |
     perl -pe 's/\e\[(\d*)C/" " x ($1 || 1)/ge; s/\e\[[0-9;?]*[A-Za-z]//g; s/\r//g' >out.txt
-  grep -qxF "выписка.qif: 4 dates and 11 payee/memo letters to exchange" out.txt ||
+  grep -qxF "выписка.qif: 6 dates (2 in short form) and 11 payee/memo letters to exchange" out.txt ||
     fail "name not shown legibly on the console: $(cat out.txt)"
   ;;
 repeat)
@@ -151,7 +153,7 @@ repeat)
   copy bank_mdy_crlf.qif bank.qif
   cli bank.qif bank.qif "Z:$work/bank.qif" BANK.QIF
   expect_status 0
-  same bank.qif "$fixtures/bank_mdy_crlf.expected.qif"
+  same bank.qif "$fixtures/bank_mdy_crlf.every-date.qif"
   expect_err "kestrom-cli: BANK.QIF: note: skipped, the same file as bank.qif"
   [ "$(grep -c ': note: skipped, ' err.txt)" -eq 3 ] || fail "not three notes: $(cat err.txt)"
   # Wine gives a hard link made on the Linux side the same file index.

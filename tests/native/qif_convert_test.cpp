@@ -17,13 +17,14 @@ std::string Text(const std::vector<unsigned char> &v) {
 }
 
 struct ConvertCase {
-  int rules;
   const char *name;
   std::string before;
   std::string after;
   const char *answers; // scripted replies to the question
   int questions;       // how many times it must be asked
   int result;
+  int rules = kQifTwoDigitRule; // the dialog's; kestrom-cli's and the page's
+                                // take the short forms too
 };
 
 class ConvertTable : public ::testing::TestWithParam<ConvertCase> {};
@@ -39,68 +40,56 @@ TEST_P(ConvertTable, ConvertsAsTheRulesSay) {
   EXPECT_EQ(c.questions, script.asked);
 }
 
-// The dialog's rule alone: every date it takes keeps two-digit fields.
-#define TWO_DIGIT kQifTwoDigitRule,
-// kestrom-cli's and the page's: the short forms too.
-#define BOTH kQifBothRules,
-
 const ConvertCase kConvertCases[] = {
-    {TWO_DIGIT "MonthFirstDate", "D12/25/99\n", "D25/12/99\n", "", 0, 1},
-    {TWO_DIGIT "AskedOnceAtFirstHighMonth", "D13/01/00\nD14/02/00\n",
+    {"MonthFirstDate", "D12/25/99\n", "D25/12/99\n", "", 0, 1},
+    {"AskedOnceAtFirstHighMonth", "D13/01/00\nD14/02/00\n",
      "D01/13/00\nD02/14/00\n", "y", 1, 1},
-    {TWO_DIGIT "DeclineLeavesContentAsLoaded", "D01/02/00\nPx\nD13/01/00\n",
+    {"DeclineLeavesContentAsLoaded", "D01/02/00\nPx\nD13/01/00\n",
      "D01/02/00\nPx\nD13/01/00\n", "n", 1, 0},
-    {TWO_DIGIT "MonthTwentyAsks", "D20/01/00\n", "D01/20/00\n", "y", 1, 1},
-    {TWO_DIGIT "DayOverTwelveDoesNotAsk", "D12/13/00\nD00/13/00\n",
+    {"MonthTwentyAsks", "D20/01/00\n", "D01/20/00\n", "y", 1, 1},
+    {"DayOverTwelveDoesNotAsk", "D12/13/00\nD00/13/00\n",
      "D13/12/00\nD13/00/00\n", "", 0, 1},
-    {TWO_DIGIT "UnpaddedDatesLeftAlone", "D1/5/99\nD 1/ 5/99\nD12/3/99\n",
+    {"UnpaddedDatesLeftAlone", "D1/5/99\nD 1/ 5/99\nD12/3/99\n",
      "D1/5/99\nD 1/ 5/99\nD12/3/99\n", "", 0, 1},
-    {TWO_DIGIT "AnySeparator", "D12-25-99\nD12.25'99\n",
-     "D25-12-99\nD25.12'99\n", "", 0, 1},
-    {TWO_DIGIT "DigitSeparator", "D12345", "D45312", "", 0, 1},
-    {TWO_DIGIT "LineFeedSeparator", "D12\n34", "D34\n12", "", 0, 1},
-    {TWO_DIGIT "PayeeAndMemoExchanged", "PJohn Smith\nMRent\n",
-     "MJohn Smith\nPRent\n", "", 0, 1},
-    {TWO_DIGIT "LoneLetter", "P", "M", "", 0, 1},
-    {TWO_DIGIT "LowerCaseIgnored", "d12/25/99\nmtext\nptext\n",
+    {"AnySeparator", "D12-25-99\nD12.25'99\n", "D25-12-99\nD25.12'99\n", "", 0,
+     1},
+    {"DigitSeparator", "D12345", "D45312", "", 0, 1},
+    {"LineFeedSeparator", "D12\n34", "D34\n12", "", 0, 1},
+    {"PayeeAndMemoExchanged", "PJohn Smith\nMRent\n", "MJohn Smith\nPRent\n",
+     "", 0, 1},
+    {"LoneLetter", "P", "M", "", 0, 1},
+    {"LowerCaseIgnored", "d12/25/99\nmtext\nptext\n",
      "d12/25/99\nmtext\nptext\n", "", 0, 1},
-    {TWO_DIGIT "LastLineExactlySixBytes", "x\nD12/31", "x\nD31/12", "", 0, 1},
-    {TWO_DIGIT "LastLineFiveBytes", "x\nD12/3", "x\nD12/3", "", 0, 1},
-    {TWO_DIGIT "FirstByteLetter", "Mfirst\n", "Pfirst\n", "", 0, 1},
-    {TWO_DIGIT "CarriageReturnOnlyIsNoLineStart", "xM\rMabc", "xM\rMabc", "", 0,
-     1},
-    {TWO_DIGIT "CrLfLinesLikeLf", "D01/31/10\r\nPShop\r\nMNote\r\n",
+    {"LastLineExactlySixBytes", "x\nD12/31", "x\nD31/12", "", 0, 1},
+    {"LastLineFiveBytes", "x\nD12/3", "x\nD12/3", "", 0, 1},
+    {"FirstByteLetter", "Mfirst\n", "Pfirst\n", "", 0, 1},
+    {"CarriageReturnOnlyIsNoLineStart", "xM\rMabc", "xM\rMabc", "", 0, 1},
+    {"CrLfLinesLikeLf", "D01/31/10\r\nPShop\r\nMNote\r\n",
      "D31/01/10\r\nMShop\r\nPNote\r\n", "", 0, 1},
-    {TWO_DIGIT "HighByteStopsDate", "D1\xb2/25/99\n", "D1\xb2/25/99\n", "", 0,
-     1},
-    {TWO_DIGIT "ShortContentLettersOnly", "P\nM\nD", "M\nP\nD", "", 0, 1},
-    {TWO_DIGIT "YearNeverTouched", "D03/04/1999\n", "D04/03/1999\n", "", 0, 1},
-    {TWO_DIGIT "LetterNotAtLineStart", "xP\nyM\n", "xP\nyM\n", "", 0, 1},
-    {TWO_DIGIT "DeclineAtFirstLine", "D13/01/00\nPx\n", "D13/01/00\nPx\n", "n",
-     1, 0},
-    {TWO_DIGIT "QuestionOncePerPassAfterYes",
-     "D13/01/00\nD01/02/00\nD31/12/00\n", "D01/13/00\nD02/01/00\nD12/31/00\n",
-     "y", 1, 1},
-    {BOTH "ShortFormRowsOfTheIssue",
+    {"HighByteStopsDate", "D1\xb2/25/99\n", "D1\xb2/25/99\n", "", 0, 1},
+    {"ShortContentLettersOnly", "P\nM\nD", "M\nP\nD", "", 0, 1},
+    {"YearNeverTouched", "D03/04/1999\n", "D04/03/1999\n", "", 0, 1},
+    {"LetterNotAtLineStart", "xP\nyM\n", "xP\nyM\n", "", 0, 1},
+    {"DeclineAtFirstLine", "D13/01/00\nPx\n", "D13/01/00\nPx\n", "n", 1, 0},
+    {"QuestionOncePerPassAfterYes", "D13/01/00\nD01/02/00\nD31/12/00\n",
+     "D01/13/00\nD02/01/00\nD12/31/00\n", "y", 1, 1},
+    {"ShortForms",
      "D1/10/06\nD6/ 3/17\nD5/23' 5\nD12/3/99\nD 1/ 5/99\nD2/14'2020\nD1.5.99",
      "D10/1/06\nD 3/6/17\nD23/5' 5\nD3/12/99\nD 5/ 1/99\nD14/2'2020\nD5.1.99",
-     "", 0, 1},
-    {BOTH "ShortFormCrLfAndHyphens", "D1-5-99\r\nD10/5-1\r\n",
-     "D5-1-99\r\nD5/10-1\r\n", "", 0, 1},
-    {BOTH "TwoDigitDatesAsBefore", "D12/25/99\nD12345\n", "D25/12/99\nD45312\n",
-     "", 0, 1},
-    {BOTH "NotShortForms", // what follows Y, a 3-digit field, 5-digit year
+     "", 0, 1, kQifBothRules},
+    {"ShortFormsCrLfHyphensAndTwoDigitDates",
+     "D1-5-99\r\nD10/5-1\r\nD12/25/99\r\nD12345\r\n",
+     "D5-1-99\r\nD5/10-1\r\nD25/12/99\r\nD45312\r\n", "", 0, 1, kQifBothRules},
+    {"NoShortForms", // text after Y, no Y, 3-digit field, 5-digit year, S1 '
      "D1/5/99 x\nD1/5\nD123/4/5\nD1/5/12345\nD1'5/99\nD2014-12-31\n",
-     "D1/5/99 x\nD1/5\nD123/4/5\nD1/5/12345\nD1'5/99\nD2014-12-31\n", "", 0, 1},
-    {BOTH "ShortFormAtTheEndOfTheContent", "x\nD1/5/9", "x\nD5/1/9", "", 0, 1},
-    {BOTH "ShortMonthOverTwelveAsks", "D13/3/3\nD1/2/3\n", "D3/13/3\nD2/1/3\n",
-     "y", 1, 1},
-    {BOTH "ShortMonthDeclinedUndoesEarlierLines", "D1/2/3\nPx\nD13/3/3\n",
-     "D1/2/3\nPx\nD13/3/3\n", "n", 1, 0},
-    {BOTH "OneQuestionWhicheverRuleRaisesIt", "D13/3/3\nD25/01/99\n",
-     "D3/13/3\nD01/25/99\n", "y", 1, 1},
-    {TWO_DIGIT "DialogLeavesShortForms", "D1/10/06\nD13/3/3\n",
-     "D1/10/06\nD13/3/3\n", "", 0, 1},
+     "D1/5/99 x\nD1/5\nD123/4/5\nD1/5/12345\nD1'5/99\nD2014-12-31\n", "", 0, 1,
+     kQifBothRules},
+    {"ShortFormEndsTheContent", "x\nD1/5/9", "x\nD5/1/9", "", 0, 1,
+     kQifBothRules},
+    {"ShortMonthOverTwelveAsksOnceForBothRules", "D13/3/3\nD25/01/99\n",
+     "D3/13/3\nD01/25/99\n", "y", 1, 1, kQifBothRules},
+    {"ShortMonthDeclinedUndoesEarlierLines", "D1/2/3\nPx\nD13/3/3\n",
+     "D1/2/3\nPx\nD13/3/3\n", "n", 1, 0, kQifBothRules},
 };
 
 INSTANTIATE_TEST_SUITE_P(Rules, ConvertTable,
@@ -139,32 +128,6 @@ TEST(ExchangeQifBytes, NeverAsksAndConvertsHighMonths) {
   ExchangeQifBytes(data.data(), static_cast<int>(data.size()),
                    static_cast<int>(data.size()), kQifTwoDigitRule);
   EXPECT_EQ("D12/31/99\nPx\n", Text(data));
-}
-
-// The dates kestrom-cli refuses to leave half converted, and lines that only
-// look like them.
-TEST(IsQifDateLeftAlone, DatesNoRuleTakesButNotDescriptions) {
-  struct Row {
-    const char *line;
-    int bothRules, twoDigitRule;
-  } rows[] = {
-      {"D2014-12-31", 1, 1}, {"D1/5", 1, 1},
-      {"D1/5/99 x", 1, 1},   {"D 1/", 1, 1},
-      {"D1/5/99", 0, 1},     {"D12/25/99", 0, 0},
-      {"D2 accounts", 0, 0}, {"DState Withholding", 0, 0},
-      {"D", 0, 0},           {"D123", 0, 0},
-      {"D20141231", 0, 0},
-  };
-  for (const Row &row : rows) {
-    std::vector<unsigned char> b = Bytes(row.line);
-    int size = static_cast<int>(b.size());
-    EXPECT_EQ(row.bothRules,
-              IsQifDateLeftAlone(b.data(), size, 0, kQifBothRules))
-        << row.line;
-    EXPECT_EQ(row.twoDigitRule,
-              IsQifDateLeftAlone(b.data(), size, 0, kQifTwoDigitRule))
-        << row.line;
-  }
 }
 
 } // namespace
