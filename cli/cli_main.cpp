@@ -2,8 +2,10 @@
 #include <stdio.h>
 #include <stdlib.h>
 
+#include "cli_file.h"
 #include "cli_options.h"
 #include "cli_run.h"
+#include "cli_stdio.h"
 #include "kestrom_version.h"
 #ifdef _WIN32
 #include "dll_search.h"
@@ -16,38 +18,56 @@ const char kUsage[] =
     "Converts bank QIF exports: every date MM/DD/YY becomes DD/MM/YY, and\n"
     "payee (P) and memo (M) lines exchange their letters. Each FILE is\n"
     "rewritten in place with exactly the bytes the Kestrom dialog's Save\n"
-    "writes.\n"
+    "writes. A FILE of - is standard input, converted to standard output.\n"
     "\n"
-    "  -o, --output OUT  write the result to OUT instead (one FILE only)\n"
+    "  -o, --output=OUT  write the result to OUT instead (one FILE only);\n"
+    "                    - is standard output\n"
     "  -y, --yes         also convert a file whose dates already look\n"
     "                    day-first (a month over 12); without it such a\n"
     "                    file is refused and left as it is\n"
     "      --check       write nothing; report per file the dates and\n"
     "                    letters that would change and the dates that\n"
     "                    would stay, with their line numbers\n"
+    "  -v, --verbose     say on stderr what was done with each file\n"
     "  -h, --help        show this help and exit\n"
     "      --version     show the version and exit\n"
     "\n"
     "Dates whose month or day is not two digits (D6/1/94, D1/ 5/99) stay\n"
     "as they are, as in the dialog: kestrom-cli warns about them, and\n"
     "--check lists them. A file is replaced only once its new content is\n"
-    "complete: on any failure the original stays untouched. Convert each\n"
-    "file once: a second run would swap its dates back (it is usually\n"
-    "refused, as the dates then look day-first).\n"
+    "complete, keeping its permissions and attributes: on any failure, or\n"
+    "if another program changes the file meanwhile, the original stays as\n"
+    "it is. Only regular files you may write are replaced. A refused file\n"
+    "writes nothing to standard output. Convert each file once: a second\n"
+    "run would swap its dates back (it is usually refused, as the dates\n"
+    "then look day-first).\n"
     "\n"
     "Exit status:\n"
     "  0  every FILE converted (with --check: every FILE would convert)\n"
-    "  1  some FILE was refused or failed; the others were still done\n"
+    "  1  some FILE was refused or failed, or the report could not be\n"
+    "     written; the other FILEs were still done\n"
     "  2  bad usage\n"
+    "  130, 143  interrupted (SIGINT, SIGTERM); the file being converted\n"
+    "     is left as it was\n"
     "\n"
     "Examples: kestrom-cli --check export-*.qif && kestrom-cli export-*.qif\n"
-    "          kestrom-cli --yes -o fixed.qif export.qif\n";
+    "          kestrom-cli --yes -o fixed.qif export.qif\n"
+    "          kestrom-cli - <export.qif >fixed.qif\n";
 
 int BadUsage(const char *error) {
-  fprintf(stderr,
-          "kestrom-cli: %s\nTry 'kestrom-cli --help' for more information.\n",
-          error);
+  PrintCli(stderr, "kestrom-cli: %s\n", error);
+  fputs("Try 'kestrom-cli --help' for more information.\n", stderr);
   return 2;
+}
+
+// A report, a help text or a content that never reached its reader is
+// not a success.
+int FinishOutput(int status) {
+  char reason[kReasonSize];
+  if (FinishStandardOutput(reason))
+    return status;
+  fprintf(stderr, "kestrom-cli: %s\n", reason);
+  return status == 2 ? 2 : 1;
 }
 
 } // namespace
@@ -72,8 +92,9 @@ int main(int argc, char **argv) {
   } else if (options.version) {
     puts("kestrom-cli " KESTROM_VERSION);
   } else {
+    InstallInterruptCleanup();
     status = RunEachFileOnce(&options);
   }
   free(files);
-  return status;
+  return FinishOutput(status);
 }

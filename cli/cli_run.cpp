@@ -57,6 +57,7 @@ struct FileJob {
   QifCheckCounts counts;
   ConfirmAnswer answer;
   int ok;
+  long long read;         // bytes read from..to so far
   int refused;            // stopped at the question, answered no
   const char *failedPath; // the file a failure is about
   char reason[kReasonSize];
@@ -109,6 +110,7 @@ int FillBuffer(FileJob *job, PieceBuffer *buffer) {
                      job->reason))
     return 0;
   buffer->filled += got;
+  job->read += got;
   buffer->ended = got < wanted || at + got == job->to;
   return 1;
 }
@@ -274,6 +276,32 @@ int PrintCheckSummary(const FileJob *job) {
   return job->options->yes;
 }
 
+// Every byte of the file, when the jobs read all they were given.
+long long BytesRead(const FileJob *jobs, int count) {
+  long long read = 0;
+  for (int i = 0; i < count; ++i)
+    read += jobs[i].read;
+  return read;
+}
+
+// --verbose: what was done with a file, once it is done.
+void ReportDone(const FileJob *job, const char *target) {
+  const QifCheckCounts *counts = &job->counts;
+  char where[kCliPathSize + 16];
+  if (IsStandardStream(target))
+    snprintf(where, sizeof where, "to standard output");
+  else if (job->options->output)
+    snprintf(where, sizeof where, "into %s", target);
+  else
+    snprintf(where, sizeof where, "in place");
+  PrintCli(stderr,
+           "%s: %s: converted %s: %d date%s and %d payee/memo letter%s "
+           "exchanged\n",
+           kProgram, job->path, where, counts->datesExchanged,
+           Plural(counts->datesExchanged), counts->lettersExchanged,
+           Plural(counts->lettersExchanged));
+}
+
 // A FILE done, and the file it names now.
 struct DoneFile {
   const char *path; // null in an empty slot
@@ -325,7 +353,7 @@ int ConvertOneFile(const char *path, const CliOptions *options) {
     return ReportFailure(path, reason);
   const char *target = options->output ? options->output : path;
   OutputFile out;
-  if (!CreateOutputFile(target, &out, reason)) {
+  if (!CreateOutputFile(target, in.size, &out, reason)) {
     CloseInputFile(&in);
     return ReportFailure(target, reason);
   }
@@ -341,13 +369,15 @@ int ConvertOneFile(const char *path, const CliOptions *options) {
     DiscardOutputFile(&out);
     return ReportStop(jobs);
   }
-  if (!CommitOutputFile(&out, reason))
+  if (!CommitOutputFile(&out, &in, BytesRead(jobs, count), reason))
     return ReportFailure(target, reason);
   MergeCounts(jobs, count);
   if (jobs[0].answer.asked || jobs[count - 1].answer.asked)
     NoteAnsweredYes(&jobs[0]);
   if (jobs[0].counts.datesLeftAlone)
     WarnLeftAlone(&jobs[0]);
+  if (options->verbose)
+    ReportDone(&jobs[0], target);
   return 1;
 }
 
