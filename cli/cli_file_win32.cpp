@@ -150,12 +150,15 @@ void RemoveTemp(const char *temp) {
 
 // Ctrl+C and Ctrl+Break as SIGINT, a closed console or the end of the
 // session as SIGTERM. The file is shared for deletion, so it goes even
-// while another thread writes it.
+// while another thread writes it. TerminateProcess, as _exit on POSIX:
+// the other threads may hold the C runtime's locks.
 BOOL WINAPI OnConsoleControl(DWORD event) {
   EnterCriticalSection(&g_tempLock);
   if (g_tempActive)
     DeleteFileA(g_tempName);
-  ExitProcess(event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT ? 130 : 143);
+  TerminateProcess(GetCurrentProcess(),
+                   event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT ? 130
+                                                                      : 143);
   return TRUE;
 }
 
@@ -213,6 +216,8 @@ int ResolveTarget(const char *path, OutputFile *file, char *reason) {
   if (!ok)
     return 0;
   DropLongPathPrefix(final);
+  // A full path also for ReplaceFileA, which Wine gets wrong with a
+  // relative one.
   strcpy(file->target, final);
   file->replaces = 1;
   return 1;
