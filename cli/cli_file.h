@@ -88,9 +88,9 @@ int GetFileIdentity(const char *path, FileIdentity *identity);
 void PrintCli(FILE *stream, const char *format, ...)
     __attribute__((format(printf, 2, 3)));
 
-// From now on SIGINT and SIGTERM (a console's Ctrl+C or close on Windows)
-// remove the temporary file being written, then end the program with
-// 130 or 143.
+// From now on SIGINT, SIGTERM and SIGHUP (a console's Ctrl+C, Ctrl+Break
+// or close on Windows) remove the temporary file being written, then end
+// the program with 128 + the signal's number (130 for Ctrl+C).
 void InstallInterruptCleanup(void);
 
 // Runs job(second) on a new thread and job(first) on this one, and returns
