@@ -1,22 +1,31 @@
 #!/usr/bin/env bash
-# Whole programs side by side on one generated QIF file (64 MiB, CR LF):
-#   cp IN OUT                              the floor: the same read and
-#                                          write with no work in between
+# Whole programs side by side on generated QIF files (CR LF), one size at
+# a time:
+#   cp IN OUT                              the same read and write with no
+#                                          work in between
+#   dd if=IN of=OUT conv=fsync             the same, flushed to the disk as
+#                                          kestrom-cli flushes its file: the
+#                                          fair floor
 #   kestrom-cli --yes -o OUT IN            the program
+#   kestrom-cli (base)                     another build of it, when
+#                                          KESTROM_CLI_BASE names one: a
+#                                          before and after in one sitting
 #   sed -E -f bench/qif_swap.sed IN > OUT  the script a user would
 #                                          otherwise write for the two rules
 # hyperfine runs each RUNS times after three warm-up runs; the medians and
 # the ratios are printed at the end. Before timing, the outputs of
 # kestrom-cli and sed are compared byte for byte.
-# Usage: bench/cli_bench.sh [RUNS] [SIZE_BYTES] [FOLDER]
-#   FOLDER holds the input and the outputs (default: a new folder in
+# Usage: bench/cli_bench.sh [RUNS] [SIZES] [FOLDER]
+#   SIZES: byte counts separated by commas (default 1, 4 and 64 MiB).
+#   FOLDER holds the inputs and the outputs (default: a new folder in
 #   $TMPDIR or /tmp, removed afterwards); put it on the disk that matters.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 runs=${1:-10}
-size=${2:-67108864}
+sizes=${2:-1048576,4194304,67108864}
 folder=${3:-}
+base=${KESTROM_CLI_BASE:-}
 
 cmake --preset native -DKESTROM_BENCHMARKS=ON >/dev/null
 cmake --build --preset native -j "$(nproc)" \
@@ -30,28 +39,41 @@ if [ -z "$folder" ]; then
   trap 'rm -rf "$folder"' EXIT
 fi
 cd "$folder"
-"$make_qif" "$size" in.qif crlf
-
 # sed must see bytes, as kestrom-cli does, not characters.
 export LC_ALL=C
-"$cli" --yes -o cli.qif in.qif 2>/dev/null
-sed -E -f "$script" in.qif >sed.qif
-cmp -s in.qif cli.qif && { echo "kestrom-cli changed nothing" >&2; exit 1; }
-cmp cli.qif sed.qif || { echo "kestrom-cli and sed disagree" >&2; exit 1; }
 
-hyperfine --warmup 3 --runs "$runs" --export-csv times.csv \
-  -n cp "cp in.qif cp.qif" \
-  -n kestrom-cli "$cli --yes -o cli.qif in.qif" \
-  -n sed "sed -E -f $script in.qif >sed.qif"
+bench_size() {
+  local size=$1
+  "$make_qif" "$size" in.qif crlf
+  "$cli" --yes -o cli.qif in.qif 2>/dev/null
+  sed -E -f "$script" in.qif >sed.qif
+  cmp -s in.qif cli.qif && { echo "kestrom-cli changed nothing" >&2; exit 1; }
+  cmp cli.qif sed.qif || { echo "kestrom-cli and sed disagree" >&2; exit 1; }
+  local extra=()
+  [ -n "$base" ] && extra=(-n base "$base --yes -o base.qif in.qif")
+  hyperfine --warmup 3 --runs "$runs" --export-csv times.csv --style basic \
+    -n cp "cp in.qif cp.qif" \
+    -n dd "dd if=in.qif of=dd.qif bs=1M conv=fsync status=none" \
+    -n kestrom-cli "$cli --yes -o cli.qif in.qif" \
+    "${extra[@]}" \
+    -n sed "sed -E -f $script in.qif >sed.qif" >/dev/null
+  # times.csv: command,mean,stddev,median,user,system,min,max (seconds).
+  awk -F, -v size="$size" '
+    NR > 1 { median[$1] = $4 * 1000 }
+    END {
+      printf "%d MiB: cp %.1f ms, dd conv=fsync %.1f ms, kestrom-cli %.1f ms",
+        size / 1048576, median["cp"], median["dd"], median["kestrom-cli"]
+      if ("base" in median)
+        printf ", base %.1f ms", median["base"]
+      printf ", sed %.1f ms\n", median["sed"]
+      printf "  kestrom-cli / dd = %.2f", median["kestrom-cli"] / median["dd"]
+      if ("base" in median)
+        printf ", base / dd = %.2f", median["base"] / median["dd"]
+      printf ", kestrom-cli / cp = %.2f, sed / kestrom-cli = %.1f\n",
+        median["kestrom-cli"] / median["cp"], median["sed"] / median["kestrom-cli"]
+    }' times.csv
+}
 
-# times.csv: command,mean,stddev,median,user,system,min,max (seconds).
-awk -F, -v size="$size" '
-  NR > 1 { median[$1] = $4 * 1000 }
-  END {
-    printf "\nmedians over %d bytes: cp %.1f ms, kestrom-cli %.1f ms, sed %.1f ms\n",
-      size, median["cp"], median["kestrom-cli"], median["sed"]
-    printf "kestrom-cli / cp  = %.2f (goal: 1.5 or less)\n",
-      median["kestrom-cli"] / median["cp"]
-    printf "sed / kestrom-cli = %.1f (goal: 10 or more)\n",
-      median["sed"] / median["kestrom-cli"]
-  }' times.csv
+for size in ${sizes//,/ }; do
+  bench_size "$size"
+done

@@ -11,18 +11,42 @@
 
 enum { kReasonSize = 512, kCliPathSize = 4096 };
 
+// What tells one file from another, whichever path names it: device and
+// inode, or volume serial number and file index.
+struct FileIdentity {
+  unsigned long long volume;
+  unsigned long long index;
+};
+
+// "-" as a FILE or as -o's OUT: standard input or output.
+int IsStandardStream(const char *path);
+
 struct InputFile {
   intptr_t handle;
   long long size; // as found when opened
+  const char *path;
+  // As found when opened, to tell whether another program changed the
+  // file while it converted.
+  FileIdentity identity;
+  long long lastWrite;   // nanoseconds on POSIX, a FILETIME on Windows
+  unsigned char *memory; // standard input, read whole
+  int standard;          // standard input, not a file
 };
 
 struct OutputFile {
   intptr_t handle;
   char target[kCliPathSize];
   char temp[kCliPathSize];
+  const char *given; // the path as the user gave it
+  int replaces;      // the target existed when the temporary file was made
+  // Standard output: the content is kept here and written only once it is
+  // complete, so that a refused file writes nothing. Null for a file.
+  unsigned char *memory;
+  long long size;
 };
 
-// Opens a regular, non-empty file of under 2 GiB.
+// Opens a regular, non-empty file of under 2 GiB, without waiting on a
+// FIFO or a device; "-" reads standard input whole.
 int OpenInputFile(const char *path, InputFile *file, char *reason);
 
 // Reads from offset until buffer is full or the file ends; *got is 0 at
@@ -32,36 +56,48 @@ int ReadInputFile(InputFile *file, long long offset, unsigned char *buffer,
 
 void CloseInputFile(InputFile *file);
 
-// Creates the temporary file in path's folder.
-int CreateOutputFile(const char *path, OutputFile *file, char *reason);
+// Whether the file path names now is the one opened, as it was then (the
+// same identity, size and last-write time), and read bytes of it were read,
+// all of them. Otherwise another program changed it while it converted:
+// reason says so.
+int CheckInputUnchanged(const InputFile *file, long long read, char *reason);
+
+// Creates the temporary file in path's folder, for size bytes. Refuses a
+// target that exists and is not a regular file, or that the user may not
+// write. A symbolic link is followed: the file it names is replaced and
+// the link stays. "-" is standard output.
+int CreateOutputFile(const char *path, long long size, OutputFile *file,
+                     char *reason);
 
 // Writes at offset. Two threads may write one file at once.
 int WriteOutputFile(OutputFile *file, long long offset,
                     const unsigned char *data, int size, char *reason);
 
-// Closes the temporary file and renames it over the target. On failure the
-// target is untouched and the temporary file is gone.
-int CommitOutputFile(OutputFile *file, char *reason);
+// Closes the temporary file and renames it over the target, once source is
+// found the same file as when opened (identity, size, last write) and read
+// bytes of it were read, all of it. On failure the target is untouched and
+// the temporary file is gone.
+int CommitOutputFile(OutputFile *file, const InputFile *source, long long read,
+                     char *reason);
 
 // Closes and removes the temporary file; the target is never touched.
 void DiscardOutputFile(OutputFile *file);
 
-// What tells one file from another, whichever path names it: device and
-// inode, or volume serial number and file index.
-struct FileIdentity {
-  unsigned long long volume;
-  unsigned long long index;
-};
-
 // The identity of the file path names now, a link followed. Returns 0,
-// saying nothing, when there is none to be had (no such file).
+// saying nothing, when there is none to be had (no such file, or "-").
 int GetFileIdentity(const char *path, FileIdentity *identity);
 
-// fprintf to stdout or stderr. A Windows console is written in UTF-16, so
-// that names in any script show whole whatever its code page; elsewhere
-// the bytes go out as they are.
+// fprintf to stdout or stderr of one line, its control bytes escaped
+// (cli_escape.h). A Windows console is written in UTF-16, so that names in
+// any script show whole whatever its code page; elsewhere the bytes go out
+// as they are.
 void PrintCli(FILE *stream, const char *format, ...)
     __attribute__((format(printf, 2, 3)));
+
+// From now on SIGINT, SIGTERM and SIGHUP (a console's Ctrl+C, Ctrl+Break
+// or close on Windows) remove the temporary file being written, then end
+// the program with 128 + the signal's number (130 for Ctrl+C).
+void InstallInterruptCleanup(void);
 
 // Runs job(second) on a new thread and job(first) on this one, and returns
 // when both are done; without a thread, one after the other.

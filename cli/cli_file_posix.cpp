@@ -5,13 +5,19 @@
 #include <fcntl.h>
 #include <limits.h>
 #include <pthread.h>
+#include <signal.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#if defined(__linux__)
+#include <sys/xattr.h>
+#endif
 
+#include "cli_escape.h"
+#include "cli_stdio.h"
 #include "qif_messages.h"
 
 namespace {
@@ -69,19 +75,123 @@ int MakeTempName(const char *target, char *temp, char *reason) {
   return 1;
 }
 
-// The replacement keeps the permissions (and, where allowed, the owner) of
-// the file it replaces; a new file gets the usual ones.
-void TakeOverMode(int fd, const char *target) {
-  struct stat st;
-  if (stat(target, &st) == 0) {
-    (void)!fchmod(fd, st.st_mode & 07777);
-    if (st.st_uid != geteuid() || st.st_gid != getegid())
-      (void)!fchown(fd, st.st_uid, st.st_gid); // only root may; fine if not
-    return;
+// The temporary file being written, for the signal handler: the name is
+// complete before the flag is set, and both change only while the signals
+// are blocked.
+volatile sig_atomic_t g_tempActive = 0;
+char g_tempName[kCliPathSize];
+
+void OnInterrupt(int signal) {
+  if (g_tempActive)
+    unlink(g_tempName);
+  _exit(128 + signal);
+}
+
+const int kCleanupSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+void BlockCleanupSignals(int block) {
+  sigset_t set;
+  sigemptyset(&set);
+  for (int signal : kCleanupSignals)
+    sigaddset(&set, signal);
+  pthread_sigmask(block ? SIG_BLOCK : SIG_UNBLOCK, &set, nullptr);
+}
+
+void ForgetTemp() { g_tempActive = 0; }
+
+void RememberTemp(const char *temp) {
+  strcpy(g_tempName, temp);
+  g_tempActive = 1;
+}
+
+// An existing target must be a regular file the user may write: a device,
+// a FIFO or a socket would be replaced by a plain file, and rename ignores
+// a read-only mode. stat does not open, so it never waits on a FIFO.
+int CheckTarget(const char *target, struct stat *st, int *exists,
+                char *reason) {
+  *exists = stat(target, st) == 0;
+  if (!*exists)
+    return errno == ENOENT ? 1 : Fail(reason, MSG_UNABLE_TO_SAVE, errno);
+  if (S_ISDIR(st->st_mode))
+    return Fail(reason, MSG_UNABLE_TO_SAVE, EISDIR);
+  if (!S_ISREG(st->st_mode))
+    return FailWith(reason, MSG_UNABLE_TO_SAVE, "not a regular file");
+  if (faccessat(AT_FDCWD, target, W_OK, AT_EACCESS) != 0)
+    return Fail(reason, MSG_UNABLE_TO_SAVE, errno);
+  return 1;
+}
+
+#if defined(__linux__)
+int FailAttribute(char *reason, const char *name, int error) {
+  snprintf(reason, kReasonSize, "%s: cannot keep the attribute %s: %s",
+           MSG_UNABLE_TO_SAVE, name, strerror(error));
+  return 0;
+}
+
+int CopyAttribute(int fd, const char *target, const char *name, char *reason) {
+  ssize_t size = getxattr(target, name, nullptr, 0);
+  if (size < 0)
+    return FailAttribute(reason, name, errno);
+  char *value = static_cast<char *>(malloc(size > 0 ? size : 1));
+  if (!value)
+    return FailAttribute(reason, name, ENOMEM);
+  size = getxattr(target, name, value, size);
+  int ok = size >= 0 && fsetxattr(fd, name, value, size, 0) == 0;
+  int error = errno;
+  free(value);
+  return ok ? 1 : FailAttribute(reason, name, error);
+}
+
+// Every extended attribute, the POSIX ACL among them. A file system
+// without any (ENOTSUP) has nothing to lose.
+int CopyAttributes(int fd, const char *target, char *reason) {
+  ssize_t size = listxattr(target, nullptr, 0);
+  if (size < 0 && (errno == ENOTSUP || errno == ENOSYS))
+    return 1;
+  if (size < 0)
+    return Fail(reason, MSG_UNABLE_TO_SAVE, errno);
+  if (size == 0)
+    return 1;
+  char *names = static_cast<char *>(malloc(size));
+  if (!names)
+    return Fail(reason, MSG_UNABLE_TO_SAVE, ENOMEM);
+  size = listxattr(target, names, size);
+  int ok = size >= 0 ? 1 : Fail(reason, MSG_UNABLE_TO_SAVE, errno);
+  for (ssize_t at = 0; ok && at < size; at += strlen(names + at) + 1)
+    ok = CopyAttribute(fd, target, names + at, reason);
+  free(names);
+  return ok;
+}
+#else
+int CopyAttributes(int, const char *, char *) { return 1; }
+#endif
+
+// The replacement keeps the owner where the system allows it (only root
+// may give a file away), then the mode, then the extended attributes: an
+// ACL sets the group bits of the mode itself. A new file gets the usual
+// mode.
+int TakeOverMetadata(int fd, const char *target, const struct stat *st,
+                     int exists, char *reason) {
+  if (!exists) {
+    mode_t mask = umask(0);
+    umask(mask);
+    (void)!fchmod(fd, 0666 & ~mask);
+    return 1;
   }
-  mode_t mask = umask(0);
-  umask(mask);
-  (void)!fchmod(fd, 0666 & ~mask);
+  if ((st->st_uid != geteuid() || st->st_gid != getegid()) &&
+      fchown(fd, st->st_uid, st->st_gid) != 0 && errno != EPERM)
+    return Fail(reason, MSG_UNABLE_TO_SAVE, errno);
+  if (fchmod(fd, st->st_mode & 07777) != 0)
+    return Fail(reason, MSG_UNABLE_TO_SAVE, errno);
+  return CopyAttributes(fd, target, reason);
+}
+
+long long LastWriteOf(const struct stat *st) {
+#if defined(__APPLE__)
+  return st->st_mtimespec.tv_sec * 1000000000LL + st->st_mtimespec.tv_nsec;
+#else
+  return st->st_mtim.tv_sec * 1000000000LL + st->st_mtim.tv_nsec;
+#endif
 }
 
 // Has the disk start on a piece as soon as it is written, while the rest
@@ -97,8 +207,25 @@ void StartWriteOut(int fd, long long offset, int size) {
 
 } // namespace
 
+int CheckInputUnchanged(const InputFile *source, long long read, char *reason) {
+  if (source->standard)
+    return 1;
+  struct stat st;
+  int same =
+      stat(source->path, &st) == 0 &&
+      static_cast<unsigned long long>(st.st_dev) == source->identity.volume &&
+      static_cast<unsigned long long>(st.st_ino) == source->identity.index &&
+      st.st_size == source->size && LastWriteOf(&st) == source->lastWrite &&
+      read == source->size;
+  return same ? 1 : FailSourceChanged(source, reason);
+}
+
 int OpenInputFile(const char *path, InputFile *file, char *reason) {
-  int fd = open(path, O_RDONLY | O_CLOEXEC);
+  if (IsStandardStream(path))
+    return ReadStandardInput(file, reason);
+  // O_NONBLOCK: a FIFO opens at once instead of waiting for a writer, and
+  // is then refused as not a regular file.
+  int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0)
     return Fail(reason, MSG_UNABLE_TO_OPEN, errno);
   struct stat st;
@@ -108,13 +235,22 @@ int OpenInputFile(const char *path, InputFile *file, char *reason) {
     close(fd);
     return 0;
   }
+  memset(file, 0, sizeof *file);
   file->handle = fd;
   file->size = st.st_size;
+  file->path = path;
+  file->identity.volume = static_cast<unsigned long long>(st.st_dev);
+  file->identity.index = static_cast<unsigned long long>(st.st_ino);
+  file->lastWrite = LastWriteOf(&st);
   return 1;
 }
 
 int ReadInputFile(InputFile *file, long long offset, unsigned char *buffer,
                   int capacity, int *got, char *reason) {
+  if (file->memory) {
+    ReadInputMemory(file, offset, buffer, capacity, got);
+    return 1;
+  }
   int fd = static_cast<int>(file->handle);
   int done = 0;
   while (done < capacity) {
@@ -132,22 +268,44 @@ int ReadInputFile(InputFile *file, long long offset, unsigned char *buffer,
   return 1;
 }
 
-void CloseInputFile(InputFile *file) { close(static_cast<int>(file->handle)); }
+void CloseInputFile(InputFile *file) {
+  if (!file->standard)
+    close(static_cast<int>(file->handle));
+  free(file->memory);
+  file->memory = nullptr;
+}
 
-int CreateOutputFile(const char *path, OutputFile *file, char *reason) {
+int CreateOutputFile(const char *path, long long size, OutputFile *file,
+                     char *reason) {
+  if (IsStandardStream(path))
+    return CreateOutputMemory(file, size, reason);
+  memset(file, 0, sizeof *file);
+  file->given = path;
+  struct stat st;
   if (!ResolveTarget(path, file->target, reason) ||
+      !CheckTarget(file->target, &st, &file->replaces, reason) ||
       !MakeTempName(file->target, file->temp, reason))
     return 0;
+  BlockCleanupSignals(1);
   int fd = mkstemp(file->temp);
+  int error = errno;
+  if (fd >= 0)
+    RememberTemp(file->temp);
+  BlockCleanupSignals(0);
   if (fd < 0)
-    return Fail(reason, MSG_UNABLE_TO_SAVE, errno);
-  TakeOverMode(fd, file->target);
+    return Fail(reason, MSG_UNABLE_TO_SAVE, error);
   file->handle = fd;
+  if (!TakeOverMetadata(fd, file->target, &st, file->replaces, reason)) {
+    DiscardOutputFile(file);
+    return 0;
+  }
   return 1;
 }
 
 int WriteOutputFile(OutputFile *file, long long offset,
                     const unsigned char *data, int size, char *reason) {
+  if (file->memory)
+    return WriteOutputMemory(file, offset, data, size, reason);
   int fd = static_cast<int>(file->handle);
   int done = 0;
   while (done < size) {
@@ -165,25 +323,57 @@ int WriteOutputFile(OutputFile *file, long long offset,
 
 // fsync before the rename: after a crash the target then holds either its
 // old content or the whole new one, never an empty or partial file. The
-// write-out started piece by piece leaves it little to wait for.
-int CommitOutputFile(OutputFile *file, char *reason) {
+// write-out started piece by piece leaves it little to wait for. The
+// source is looked at last, after the wait, just before the rename.
+int CommitOutputFile(OutputFile *file, const InputFile *source, long long read,
+                     char *reason) {
+  if (file->memory)
+    return CommitOutputMemory(file, reason);
   int fd = static_cast<int>(file->handle);
   int ok = fsync(fd) == 0 ? 1 : Fail(reason, MSG_UNABLE_TO_SAVE, errno);
   if (close(fd) != 0 && ok)
     ok = Fail(reason, MSG_UNABLE_TO_SAVE, errno);
+  if (ok)
+    ok = CheckInputUnchanged(source, read, reason);
+  BlockCleanupSignals(1);
   if (ok && rename(file->temp, file->target) != 0)
     ok = Fail(reason, MSG_UNABLE_TO_SAVE, errno);
   if (!ok)
     unlink(file->temp);
+  ForgetTemp();
+  BlockCleanupSignals(0);
   return ok;
 }
 
 void DiscardOutputFile(OutputFile *file) {
+  if (file->memory) {
+    DiscardOutputMemory(file);
+    return;
+  }
   close(static_cast<int>(file->handle));
+  BlockCleanupSignals(1);
   unlink(file->temp);
+  ForgetTemp();
+  BlockCleanupSignals(0);
+}
+
+void InstallInterruptCleanup(void) {
+  for (int signal : kCleanupSignals) {
+    struct sigaction action, old;
+    memset(&action, 0, sizeof action);
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    for (int other : kCleanupSignals)
+      sigaddset(&action.sa_mask, other);
+    // A signal ignored by whoever started us (nohup) stays ignored.
+    if (sigaction(signal, nullptr, &old) == 0 && old.sa_handler != SIG_IGN)
+      sigaction(signal, &action, nullptr);
+  }
 }
 
 int GetFileIdentity(const char *path, FileIdentity *identity) {
+  if (IsStandardStream(path))
+    return 0;
   struct stat st;
   if (stat(path, &st) != 0)
     return 0;
@@ -192,12 +382,15 @@ int GetFileIdentity(const char *path, FileIdentity *identity) {
   return 1;
 }
 
-// Terminals here take the bytes as they come.
+// Terminals here take the bytes as they come, once escaped.
 void PrintCli(FILE *stream, const char *format, ...) {
   va_list args;
   va_start(args, format);
-  vfprintf(stream, format, args);
+  char *line = FormatEscapedLine(format, args);
   va_end(args);
+  if (line)
+    fputs(line, stream);
+  free(line);
 }
 
 namespace {

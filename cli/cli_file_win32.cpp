@@ -3,12 +3,16 @@
 
 #include <windows.h>
 
+#include <fcntl.h>
 #include <io.h>
 #include <limits.h>
 #include <stdarg.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
+#include "cli_escape.h"
+#include "cli_stdio.h"
 #include "qif_messages.h"
 
 namespace {
@@ -42,6 +46,37 @@ OVERLAPPED At(long long offset) {
   at.Offset = static_cast<DWORD>(offset);
   at.OffsetHigh = static_cast<DWORD>(offset >> 32);
   return at;
+}
+
+long long LastWriteOf(const BY_HANDLE_FILE_INFORMATION *info) {
+  return static_cast<long long>(info->ftLastWriteTime.dwHighDateTime) << 32 |
+         info->ftLastWriteTime.dwLowDateTime;
+}
+
+FileIdentity IdentityOf(const BY_HANDLE_FILE_INFORMATION *info) {
+  FileIdentity identity;
+  identity.volume = info->dwVolumeSerialNumber;
+  identity.index = static_cast<unsigned long long>(info->nFileIndexHigh) << 32 |
+                   info->nFileIndexLow;
+  return identity;
+}
+
+// The file path names now, a link followed, opened with no access asked
+// for: a file held open by others still answers, and backup semantics let
+// a folder answer too.
+HANDLE OpenToLookAt(const char *path) {
+  return CreateFileA(
+      path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+int LookAt(const char *path, BY_HANDLE_FILE_INFORMATION *info) {
+  HANDLE handle = OpenToLookAt(path);
+  if (handle == INVALID_HANDLE_VALUE)
+    return 0;
+  int ok = GetFileInformationByHandle(handle, info) != 0;
+  CloseHandle(handle);
+  return ok;
 }
 
 int CheckReadable(HANDLE file, LARGE_INTEGER *size, char *reason) {
@@ -92,9 +127,135 @@ HANDLE ConsoleOf(FILE *stream) {
   return GetConsoleMode(handle, &mode) ? handle : nullptr;
 }
 
+// The temporary file being written, for the console control handler,
+// which runs on a thread of its own: the lock keeps it from looking while
+// the file is made, moved or removed.
+CRITICAL_SECTION g_tempLock;
+int g_tempActive = 0;
+char g_tempName[kCliPathSize];
+
+void RememberTemp(const char *temp) {
+  strcpy(g_tempName, temp);
+  g_tempActive = 1;
+}
+
+// Removes the temporary file, if it is still there, and forgets it.
+void RemoveTemp(const char *temp) {
+  EnterCriticalSection(&g_tempLock);
+  if (GetFileAttributesA(temp) != INVALID_FILE_ATTRIBUTES)
+    DeleteFileA(temp);
+  g_tempActive = 0;
+  LeaveCriticalSection(&g_tempLock);
+}
+
+// Ctrl+C and Ctrl+Break as SIGINT, a closed console or the end of the
+// session as SIGTERM. The file is shared for deletion, so it goes even
+// while another thread writes it. TerminateProcess, as _exit on POSIX:
+// the other threads may hold the C runtime's locks.
+BOOL WINAPI OnConsoleControl(DWORD event) {
+  EnterCriticalSection(&g_tempLock);
+  if (g_tempActive)
+    DeleteFileA(g_tempName);
+  TerminateProcess(GetCurrentProcess(),
+                   event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT ? 130
+                                                                      : 143);
+  return TRUE;
+}
+
+// The lock exists before main: a handler may run as soon as it is set.
+struct TempLockStart {
+  TempLockStart() { InitializeCriticalSection(&g_tempLock); }
+} g_tempLockStart;
+
+// An existing target must be a file on a disk, not a device (NUL, CON) or
+// a pipe, and not read-only: the dialog refuses that too.
+int CheckTarget(const BY_HANDLE_FILE_INFORMATION *info, char *reason) {
+  if (info->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+    return FailWith(reason, MSG_UNABLE_TO_SAVE, "it is a folder");
+  if (info->dwFileAttributes & FILE_ATTRIBUTE_READONLY)
+    return Fail(reason, MSG_UNABLE_TO_SAVE, ERROR_ACCESS_DENIED);
+  return 1;
+}
+
+// The path without the \\?\ prefix GetFinalPathNameByHandle gives: a
+// drive path as is, \\?\UNC\server\share as \\server\share.
+void DropLongPathPrefix(char *path) {
+  if (strncmp(path, "\\\\?\\UNC\\", 8) == 0) {
+    memmove(path + 2, path + 8, strlen(path + 8) + 1);
+    return;
+  }
+  if (strncmp(path, "\\\\?\\", 4) == 0)
+    memmove(path, path + 4, strlen(path + 4) + 1);
+}
+
+// The file an existing target is, found through any symbolic link, so that
+// the file is replaced and the link stays a link, as on POSIX systems.
+int ResolveTarget(const char *path, OutputFile *file, char *reason) {
+  // The system judges the length itself: in UTF-8 a character of a name
+  // takes up to four bytes, so MAX_PATH bytes would be too few.
+  if (strlen(path) >= kCliPathSize)
+    return Fail(reason, MSG_UNABLE_TO_SAVE, ERROR_FILENAME_EXCED_RANGE);
+  strcpy(file->target, path);
+  HANDLE handle = OpenToLookAt(path);
+  if (handle == INVALID_HANDLE_VALUE)
+    return 1; // a new file; a missing folder fails when the file is made
+  BY_HANDLE_FILE_INFORMATION info;
+  int ok = GetFileType(handle) != FILE_TYPE_DISK
+               ? FailWith(reason, MSG_UNABLE_TO_SAVE, "not a regular file")
+           : GetFileInformationByHandle(handle, &info)
+               ? CheckTarget(&info, reason)
+               : Fail(reason, MSG_UNABLE_TO_SAVE, GetLastError());
+  char final[kCliPathSize];
+  DWORD length = ok ? GetFinalPathNameByHandleA(handle, final, sizeof final,
+                                                FILE_NAME_NORMALIZED)
+                    : 0;
+  if (ok && (length == 0 || length >= sizeof final))
+    ok = Fail(reason, MSG_UNABLE_TO_SAVE,
+              length ? ERROR_FILENAME_EXCED_RANGE : GetLastError());
+  CloseHandle(handle);
+  if (!ok)
+    return 0;
+  DropLongPathPrefix(final);
+  // A full path also for ReplaceFileA, which Wine gets wrong with a
+  // relative one.
+  strcpy(file->target, final);
+  file->replaces = 1;
+  return 1;
+}
+
+// ReplaceFileA keeps what the file it replaces had: attributes, ACL,
+// creation time, other streams. MoveFileExA only puts a new file where
+// none was, and fails if one has appeared since.
+int MoveIntoPlace(OutputFile *file, char *reason) {
+  int ok = file->replaces
+               ? ReplaceFileA(file->target, file->temp, nullptr,
+                              REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
+               : MoveFileExA(file->temp, file->target, 0);
+  return ok ? 1 : Fail(reason, MSG_UNABLE_TO_SAVE, GetLastError());
+}
+
 } // namespace
 
+int CheckInputUnchanged(const InputFile *source, long long read, char *reason) {
+  if (source->standard)
+    return 1;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!LookAt(source->path, &info))
+    return FailSourceChanged(source, reason);
+  FileIdentity identity = IdentityOf(&info);
+  long long size =
+      static_cast<long long>(info.nFileSizeHigh) << 32 | info.nFileSizeLow;
+  int same = identity.volume == source->identity.volume &&
+             identity.index == source->identity.index && size == source->size &&
+             LastWriteOf(&info) == source->lastWrite && read == source->size;
+  return same ? 1 : FailSourceChanged(source, reason);
+}
+
 int OpenInputFile(const char *path, InputFile *file, char *reason) {
+  if (IsStandardStream(path)) {
+    _setmode(_fileno(stdin), _O_BINARY);
+    return ReadStandardInput(file, reason);
+  }
   DWORD attributes = GetFileAttributesA(path);
   if (attributes != INVALID_FILE_ATTRIBUTES &&
       (attributes & FILE_ATTRIBUTE_DIRECTORY))
@@ -105,17 +266,28 @@ int OpenInputFile(const char *path, InputFile *file, char *reason) {
   if (handle == INVALID_HANDLE_VALUE)
     return Fail(reason, MSG_UNABLE_TO_OPEN, GetLastError());
   LARGE_INTEGER size;
-  if (!CheckReadable(handle, &size, reason)) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!CheckReadable(handle, &size, reason) ||
+      (!GetFileInformationByHandle(handle, &info) &&
+       !Fail(reason, MSG_UNABLE_TO_OPEN, GetLastError()))) {
     CloseHandle(handle);
     return 0;
   }
+  memset(file, 0, sizeof *file);
   file->handle = reinterpret_cast<intptr_t>(handle);
   file->size = size.QuadPart;
+  file->path = path;
+  file->identity = IdentityOf(&info);
+  file->lastWrite = LastWriteOf(&info);
   return 1;
 }
 
 int ReadInputFile(InputFile *file, long long offset, unsigned char *buffer,
                   int capacity, int *got, char *reason) {
+  if (file->memory) {
+    ReadInputMemory(file, offset, buffer, capacity, got);
+    return 1;
+  }
   int done = 0;
   while (done < capacity) {
     OVERLAPPED at = At(offset + done);
@@ -135,25 +307,41 @@ int ReadInputFile(InputFile *file, long long offset, unsigned char *buffer,
   return 1;
 }
 
-void CloseInputFile(InputFile *file) { CloseHandle(HandleOf(file->handle)); }
+void CloseInputFile(InputFile *file) {
+  if (!file->standard)
+    CloseHandle(HandleOf(file->handle));
+  free(file->memory);
+  file->memory = nullptr;
+}
 
-int CreateOutputFile(const char *path, OutputFile *file, char *reason) {
-  // The system judges the length itself: in UTF-8 a character of a name
-  // takes up to four bytes, so MAX_PATH bytes would be too few.
-  if (strlen(path) >= kCliPathSize)
-    return Fail(reason, MSG_UNABLE_TO_SAVE, ERROR_FILENAME_EXCED_RANGE);
-  strcpy(file->target, path);
+int CreateOutputFile(const char *path, long long size, OutputFile *file,
+                     char *reason) {
+  if (IsStandardStream(path)) {
+    _setmode(_fileno(stdout), _O_BINARY);
+    return CreateOutputMemory(file, size, reason);
+  }
+  memset(file, 0, sizeof *file);
+  file->given = path;
+  if (!ResolveTarget(path, file, reason))
+    return 0;
   char folder[kCliPathSize];
-  FolderOf(path, folder);
-  // Creates the file, empty, under a name no other file has.
-  if (!GetTempFileNameA(folder, "kst", 0, file->temp))
+  FolderOf(file->target, folder);
+  // Creates the file, empty, under a name no other file has; an interrupt
+  // waits until it is known.
+  EnterCriticalSection(&g_tempLock);
+  int ok = GetTempFileNameA(folder, "kst", 0, file->temp) != 0;
+  if (ok)
+    RememberTemp(file->temp);
+  LeaveCriticalSection(&g_tempLock);
+  if (!ok)
     return Fail(reason, MSG_UNABLE_TO_SAVE, GetLastError());
+  // Shared for deletion, so that an interrupt can remove it while open.
   HANDLE handle =
-      CreateFileA(file->temp, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
-                  FILE_ATTRIBUTE_NORMAL, nullptr);
+      CreateFileA(file->temp, GENERIC_WRITE, FILE_SHARE_DELETE, nullptr,
+                  TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     DWORD error = GetLastError();
-    DeleteFileA(file->temp);
+    RemoveTemp(file->temp);
     return Fail(reason, MSG_UNABLE_TO_SAVE, error);
   }
   file->handle = reinterpret_cast<intptr_t>(handle);
@@ -162,6 +350,8 @@ int CreateOutputFile(const char *path, OutputFile *file, char *reason) {
 
 int WriteOutputFile(OutputFile *file, long long offset,
                     const unsigned char *data, int size, char *reason) {
+  if (file->memory)
+    return WriteOutputMemory(file, offset, data, size, reason);
   int done = 0;
   while (done < size) {
     OVERLAPPED at = At(offset + done);
@@ -175,42 +365,46 @@ int WriteOutputFile(OutputFile *file, long long offset,
 }
 
 // Flushed before the move, so that after a crash the target holds either
-// its old content or the whole new one.
-int CommitOutputFile(OutputFile *file, char *reason) {
+// its old content or the whole new one. The source is looked at last,
+// just before the move.
+int CommitOutputFile(OutputFile *file, const InputFile *source, long long read,
+                     char *reason) {
+  if (file->memory)
+    return CommitOutputMemory(file, reason);
   HANDLE handle = HandleOf(file->handle);
   int ok = FlushFileBuffers(handle)
                ? 1
                : Fail(reason, MSG_UNABLE_TO_SAVE, GetLastError());
   if (!CloseHandle(handle) && ok)
     ok = Fail(reason, MSG_UNABLE_TO_SAVE, GetLastError());
-  if (ok && !MoveFileExA(file->temp, file->target, MOVEFILE_REPLACE_EXISTING))
-    ok = Fail(reason, MSG_UNABLE_TO_SAVE, GetLastError());
-  if (!ok)
-    DeleteFileA(file->temp);
+  if (ok)
+    ok = CheckInputUnchanged(source, read, reason);
+  EnterCriticalSection(&g_tempLock);
+  if (ok)
+    ok = MoveIntoPlace(file, reason);
+  LeaveCriticalSection(&g_tempLock);
+  RemoveTemp(file->temp);
   return ok;
 }
 
 void DiscardOutputFile(OutputFile *file) {
+  if (file->memory) {
+    DiscardOutputMemory(file);
+    return;
+  }
   CloseHandle(HandleOf(file->handle));
-  DeleteFileA(file->temp);
+  RemoveTemp(file->temp);
+}
+
+void InstallInterruptCleanup(void) {
+  SetConsoleCtrlHandler(OnConsoleControl, TRUE);
 }
 
 int GetFileIdentity(const char *path, FileIdentity *identity) {
-  // No access asked for, so a file held open by others still answers;
-  // backup semantics let a folder answer too.
-  HANDLE handle = CreateFileA(
-      path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (handle == INVALID_HANDLE_VALUE)
-    return 0;
   BY_HANDLE_FILE_INFORMATION info;
-  int ok = GetFileInformationByHandle(handle, &info) != 0;
-  CloseHandle(handle);
-  if (!ok)
+  if (IsStandardStream(path) || !LookAt(path, &info))
     return 0;
-  identity->volume = info.dwVolumeSerialNumber;
-  identity->index = static_cast<unsigned long long>(info.nFileIndexHigh) << 32 |
-                    info.nFileIndexLow;
+  *identity = IdentityOf(&info);
   return 1;
 }
 
@@ -221,25 +415,27 @@ int GetFileIdentity(const char *path, FileIdentity *identity) {
 void PrintCli(FILE *stream, const char *format, ...) {
   va_list args;
   va_start(args, format);
+  char *text = FormatEscapedLine(format, args);
+  va_end(args);
+  if (!text)
+    return;
   HANDLE console = ConsoleOf(stream);
   if (!console) {
-    vfprintf(stream, format, args);
-    va_end(args);
+    fputs(text, stream);
+    free(text);
     return;
   }
-  char text[2 * kCliPathSize];
-  int length = vsnprintf(text, sizeof text, format, args);
-  va_end(args);
-  if (length < 0)
-    return;
-  if (length >= static_cast<int>(sizeof text))
-    length = sizeof text - 1;
-  WCHAR wide[2 * kCliPathSize];
-  int count =
-      MultiByteToWideChar(CP_ACP, 0, text, length, wide, 2 * kCliPathSize);
-  DWORD written;
-  fflush(stream);
-  WriteConsoleW(console, wide, static_cast<DWORD>(count), &written, nullptr);
+  int length = static_cast<int>(strlen(text));
+  int count = MultiByteToWideChar(CP_ACP, 0, text, length, nullptr, 0);
+  WCHAR *wide = static_cast<WCHAR *>(malloc((count + 1) * sizeof(WCHAR)));
+  if (wide) {
+    MultiByteToWideChar(CP_ACP, 0, text, length, wide, count);
+    DWORD written;
+    fflush(stream);
+    WriteConsoleW(console, wide, static_cast<DWORD>(count), &written, nullptr);
+  }
+  free(wide);
+  free(text);
 }
 
 void RunSideBySide(void (*job)(void *), void *first, void *second) {

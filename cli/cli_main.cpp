@@ -2,8 +2,10 @@
 #include <stdio.h>
 #include <stdlib.h>
 
+#include "cli_file.h"
 #include "cli_options.h"
 #include "cli_run.h"
+#include "cli_stdio.h"
 #include "kestrom_version.h"
 #ifdef _WIN32
 #include "dll_search.h"
@@ -16,9 +18,11 @@ const char kUsage[] =
     "Converts QIF exports: every date month-first becomes day-first\n"
     "(D12/25/99 becomes D25/12/99, D6/1/94 becomes D1/6/94), and payee (P)\n"
     "and memo (M) lines exchange their letters. Each FILE is rewritten in\n"
-    "place; its length and every other byte stay as they were.\n"
+    "place; its length and every other byte stay as they were. A FILE of -\n"
+    "is standard input, converted to standard output.\n"
     "\n"
-    "  -o, --output OUT  write the result to OUT instead (one FILE only)\n"
+    "  -o, --output=OUT  write the result to OUT instead (one FILE only);\n"
+    "                    - is standard output\n"
     "  -y, --yes         convert even when the dates look day-first already\n"
     "                    (a month over 12) or some dates cannot be\n"
     "                    converted (D2014-12-31); without it such a file is\n"
@@ -26,6 +30,7 @@ const char kUsage[] =
     "      --check       write nothing; report per file the dates and\n"
     "                    letters that would change, and the dates that\n"
     "                    cannot be converted, with their line numbers\n"
+    "  -v, --verbose     say on stderr what was done with each file\n"
     "  -h, --help        show this help and exit\n"
     "      --version     show the version and exit\n"
     "\n"
@@ -37,19 +42,37 @@ const char kUsage[] =
     "second run would swap its dates back (it is usually refused, as the\n"
     "dates then look day-first).\n"
     "\n"
+    "The replacement keeps the file's permissions and attributes. If\n"
+    "another program changes the file while it converts, nothing is\n"
+    "written. Only regular files you may write are replaced. A refused\n"
+    "file writes nothing to standard output.\n"
+    "\n"
     "Exit status:\n"
     "  0  every FILE converted (with --check: every FILE would convert)\n"
-    "  1  some FILE was refused or failed; the others were still done\n"
+    "  1  some FILE was refused or failed, or the report could not be\n"
+    "     written; the other FILEs were still done\n"
     "  2  bad usage\n"
+    "  129, 130, 143  interrupted (SIGHUP, SIGINT, SIGTERM); the file\n"
+    "     being converted is left as it was\n"
     "\n"
     "Examples: kestrom-cli --check export-*.qif && kestrom-cli export-*.qif\n"
-    "          kestrom-cli --yes -o fixed.qif export.qif\n";
+    "          kestrom-cli --yes -o fixed.qif export.qif\n"
+    "          kestrom-cli - <export.qif >fixed.qif\n";
 
 int BadUsage(const char *error) {
-  fprintf(stderr,
-          "kestrom-cli: %s\nTry 'kestrom-cli --help' for more information.\n",
-          error);
+  PrintCli(stderr, "kestrom-cli: %s\n", error);
+  fputs("Try 'kestrom-cli --help' for more information.\n", stderr);
   return 2;
+}
+
+// A report, a help text or a content that never reached its reader is
+// not a success.
+int FinishOutput(int status) {
+  char reason[kReasonSize];
+  if (FinishStandardOutput(reason))
+    return status;
+  fprintf(stderr, "kestrom-cli: %s\n", reason);
+  return status == 2 ? 2 : 1;
 }
 
 } // namespace
@@ -74,8 +97,9 @@ int main(int argc, char **argv) {
   } else if (options.version) {
     puts("kestrom-cli " KESTROM_VERSION);
   } else {
+    InstallInterruptCleanup();
     status = RunEachFileOnce(&options);
   }
   free(files);
-  return status;
+  return FinishOutput(status);
 }

@@ -1,5 +1,6 @@
 #include "cli_options.h"
 
+#include <getopt.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -16,19 +17,54 @@ int FailAt(char *error, int errorSize, const char *reason, const char *arg) {
   return 0;
 }
 
-// Flags that take no value. Returns 1 when arg was one of them.
-int TakeFlag(const char *arg, CliOptions *options) {
-  if (!strcmp(arg, "-y") || !strcmp(arg, "--yes"))
+// Long options have values of their own, above any letter, so that an
+// error names the option as it was written.
+enum { kYes = 256, kCheck, kOutput, kVerbose, kHelp, kVersion };
+
+const char kShortOptions[] = ":hvyo:";
+
+const struct option kLongOptions[] = {
+    {"yes", no_argument, nullptr, kYes},
+    {"check", no_argument, nullptr, kCheck},
+    {"output", required_argument, nullptr, kOutput},
+    {"verbose", no_argument, nullptr, kVerbose},
+    {"help", no_argument, nullptr, kHelp},
+    {"version", no_argument, nullptr, kVersion},
+    {nullptr, 0, nullptr, 0},
+};
+
+// What getopt_long found wrong: a letter (optopt), or else a long option,
+// which is the argument it just passed.
+int FailOption(int found, char **argv, char *error, int errorSize) {
+  char letter[3] = {'-', static_cast<char>(optopt), '\0'};
+  const char *arg = optopt > 0 && optopt < 256 ? letter : argv[optind - 1];
+  if (found == ':')
+    return FailAt(error, errorSize, "%s needs a file name", arg);
+  return FailAt(error, errorSize, "unknown option '%s'", arg);
+}
+
+int TakeOption(int found, CliOptions *options) {
+  switch (found) {
+  case 'y':
+  case kYes:
     options->yes = 1;
-  else if (!strcmp(arg, "--check"))
+    return 1;
+  case kCheck:
     options->check = 1;
-  else if (!strcmp(arg, "-h") || !strcmp(arg, "--help"))
+    return 1;
+  case 'v':
+  case kVerbose:
+    options->verbose = 1;
+    return 1;
+  case 'h':
+  case kHelp:
     options->help = 1;
-  else if (!strcmp(arg, "--version"))
+    return 1;
+  case kVersion:
     options->version = 1;
-  else
-    return 0;
-  return 1;
+    return 1;
+  }
+  return 0;
 }
 
 // The combinations that cannot mean anything sensible.
@@ -46,26 +82,26 @@ int CheckCombination(const CliOptions *options, char *error, int errorSize) {
 
 } // namespace
 
+// getopt_long, as in other tools: -yo OUT, --output=OUT, options after
+// the files (argv is put in order), "--" to end them, and "-" a file.
 int ParseCliOptions(int argc, char **argv, const char **files,
                     CliOptions *options, char *error, int errorSize) {
   memset(options, 0, sizeof *options);
   options->files = files;
-  int optionsEnded = 0;
-  for (int i = 1; i < argc; ++i) {
-    const char *arg = argv[i];
-    if (optionsEnded || arg[0] != '-' || arg[1] == '\0') {
-      files[options->fileCount++] = arg;
-    } else if (!strcmp(arg, "--")) {
-      optionsEnded = 1;
-    } else if (!strcmp(arg, "-o") || !strcmp(arg, "--output")) {
-      if (i + 1 >= argc)
-        return FailAt(error, errorSize, "%s needs a file name", arg);
-      if (options->output)
-        return FailAt(error, errorSize, "%s given twice", arg);
-      options->output = argv[++i];
-    } else if (!TakeFlag(arg, options)) {
-      return FailAt(error, errorSize, "unknown option '%s'", arg);
-    }
+  optind = 0; // from the start, even when called before
+  opterr = 0; // its messages are ours
+  int found;
+  while ((found = getopt_long(argc, argv, kShortOptions, kLongOptions,
+                              nullptr)) != -1) {
+    int output = found == 'o' || found == kOutput;
+    if (output && options->output)
+      return Fail(error, errorSize, "-o given twice");
+    if (output)
+      options->output = optarg;
+    else if (!TakeOption(found, options))
+      return FailOption(found, argv, error, errorSize);
   }
+  for (int i = optind; i < argc; ++i)
+    files[options->fileCount++] = argv[i];
   return CheckCombination(options, error, errorSize);
 }

@@ -7,6 +7,7 @@ struct CliOptions {
   int check;          // report only, write nothing
   int help;           // --help wins over everything else
   int version;        // --version
+  int verbose;        // one line per file done
   const char *output; // -o OUT, or null for in place
   const char **files; // the FILE arguments, in order
   int fileCount;

@@ -67,6 +67,7 @@ struct FileJob {
   FILE *listTo; // where each date left alone is listed as it is found
   int listed;   // how many have been
   int ok;
+  long long read;         // bytes read from..to so far
   int refused;            // stopped at the question or a date left alone
   const char *failedPath; // the file a failure is about
   char reason[kReasonSize];
@@ -119,6 +120,7 @@ int FillBuffer(FileJob *job, PieceBuffer *buffer) {
                      job->reason))
     return 0;
   buffer->filled += got;
+  job->read += got;
   buffer->ended = got < wanted || at + got == job->to;
   return 1;
 }
@@ -286,11 +288,16 @@ void WarnLeftAlone(const FileJob *job) {
            Plural(count));
 }
 
-// Reports the first job that failed or was refused.
+// Reports the first job that failed or was refused. A refusal is reported
+// as such only if the file is still as it was read: a file cut short by
+// another program can end in what looks like a date no rule converts.
 int ReportStop(FileJob *jobs, InputFile *in) {
   int stopped = jobs[0].ok ? 1 : 0;
   if (!jobs[stopped].refused)
     return ReportFailure(jobs[stopped].failedPath, jobs[stopped].reason);
+  char reason[kReasonSize];
+  if (!CheckInputUnchanged(in, in->size, reason))
+    return ReportFailure(jobs[0].path, reason);
   return ReportRefusal(jobs[0].path, jobs[0].options, in);
 }
 
@@ -318,6 +325,32 @@ int PrintCheckSummary(const FileJob *job) {
              verdict);
   return job->options->yes ||
          (!counts->datesLeftAlone && !counts->dayFirstMonth);
+}
+
+// Every byte of the file, when the jobs read all they were given.
+long long BytesRead(const FileJob *jobs, int count) {
+  long long read = 0;
+  for (int i = 0; i < count; ++i)
+    read += jobs[i].read;
+  return read;
+}
+
+// --verbose: what was done with a file, once it is done.
+void ReportDone(const FileJob *job, const char *target) {
+  const QifCheckCounts *counts = &job->counts;
+  char where[kCliPathSize + 16];
+  if (IsStandardStream(target))
+    snprintf(where, sizeof where, "to standard output");
+  else if (job->options->output)
+    snprintf(where, sizeof where, "into %s", target);
+  else
+    snprintf(where, sizeof where, "in place");
+  PrintCli(stderr,
+           "%s: %s: converted %s: %d date%s and %d payee/memo letter%s "
+           "exchanged\n",
+           kProgram, job->path, where, counts->datesExchanged,
+           Plural(counts->datesExchanged), counts->lettersExchanged,
+           Plural(counts->lettersExchanged));
 }
 
 // A FILE done, and the file it names now.
@@ -371,7 +404,7 @@ int ConvertOneFile(const char *path, const CliOptions *options) {
     return ReportFailure(path, reason);
   const char *target = options->output ? options->output : path;
   OutputFile out;
-  if (!CreateOutputFile(target, &out, reason)) {
+  if (!CreateOutputFile(target, in.size, &out, reason)) {
     CloseInputFile(&in);
     return ReportFailure(target, reason);
   }
@@ -389,13 +422,15 @@ int ConvertOneFile(const char *path, const CliOptions *options) {
     return reported;
   }
   CloseInputFile(&in);
-  if (!CommitOutputFile(&out, reason))
+  if (!CommitOutputFile(&out, &in, BytesRead(jobs, count), reason))
     return ReportFailure(target, reason);
   MergeCounts(jobs, count);
   if (jobs[0].answer.asked || jobs[count - 1].answer.asked)
     NoteAnsweredYes(&jobs[0]);
   if (jobs[0].counts.datesLeftAlone)
     WarnLeftAlone(&jobs[0]);
+  if (options->verbose)
+    ReportDone(&jobs[0], target);
   return 1;
 }
 

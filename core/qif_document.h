@@ -25,7 +25,8 @@ int LoadQifFile(HWND owner);
 // Frees the content block, if any, and leaves the document unloaded.
 void ReleaseQifDocument();
 
-// Replaces the file at QifDocument.path with the content, in one write.
+// Replaces the file at QifDocument.path with the content, through a
+// temporary file beside it, so a failed save leaves the old file whole.
 // Returns 1 when every byte reached the file; on failure it has warned.
 int WriteQifFile(HWND owner);
 

@@ -5,11 +5,15 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
+#include <stdlib.h>
 #include <string.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -33,6 +37,14 @@ struct CliRun {
   std::string out;
   std::string err;
 };
+
+// The program under test: the one built with these tests, or another
+// build of it named in KESTROM_CLI_UNDER_TEST (to see a test fail on an
+// older build).
+const char *CliPath() {
+  const char *other = getenv("KESTROM_CLI_UNDER_TEST");
+  return other && *other ? other : KESTROM_CLI_PATH;
+}
 
 std::string MakeFolder() {
   char name[] = "/tmp/kestrom-cli-test-XXXXXX";
@@ -82,34 +94,74 @@ protected:
     return path;
   }
 
-  // Starts the program with stdout and stderr sent to files outside the
-  // folder under test, and waits for it.
-  CliRun RunCli(const std::vector<std::string> &args) {
-    std::string outPath = captures_ + "/out", errPath = captures_ + "/err";
+  // Starts the program, after prefix (setpriv), with stdin read from input
+  // and stdout and stderr sent to files outside the folder under test.
+  pid_t StartCli(const std::vector<std::string> &args,
+                 const std::string &input = "/dev/null",
+                 const std::string &output = "",
+                 std::vector<std::string> all = {}) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    std::vector<std::string> all = {KESTROM_CLI_PATH};
+    posix_spawn_file_actions_addopen(&actions, 0, input.c_str(), O_RDONLY, 0);
+    for (int fd : {1, 2})
+      posix_spawn_file_actions_addopen(
+          &actions, fd,
+          (fd == 1 && !output.empty() ? output : Capture(fd)).c_str(),
+          O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    all.push_back(CliPath());
     all.insert(all.end(), args.begin(), args.end());
     std::vector<char *> argv;
     for (std::string &a : all)
       argv.push_back(&a[0]);
     argv.push_back(nullptr);
     pid_t pid = 0;
-    CliRun run = {-1, "", ""};
-    if (posix_spawn(&pid, KESTROM_CLI_PATH, &actions, nullptr, argv.data(),
-                    environ) == 0) {
-      int status = 0;
-      waitpid(pid, &status, 0);
-      run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
+    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ))
+      pid = 0;
     posix_spawn_file_actions_destroy(&actions);
-    run.out = ReadBytes(outPath);
-    run.err = ReadBytes(errPath);
+    return pid;
+  }
+
+  std::string Capture(int fd) const {
+    return captures_ + (fd == 1 ? "/out" : "/err");
+  }
+
+  // Waits for the child; one still running after ten seconds hangs, and is
+  // killed and reported as status -1.
+  CliRun FinishCli(pid_t pid) {
+    CliRun run = {-1, "", ""};
+    int status = 0, waited = 0;
+    while (pid && waitpid(pid, &status, WNOHANG) == 0 && ++waited < 10000)
+      usleep(1000);
+    if (pid && waited == 10000)
+      kill(pid, SIGKILL), waitpid(pid, &status, 0);
+    else if (pid && WIFEXITED(status))
+      run.status = WEXITSTATUS(status);
+    run.out = ReadBytes(Capture(1));
+    run.err = ReadBytes(Capture(2));
     return run;
+  }
+
+  CliRun RunCli(const std::vector<std::string> &args,
+                const std::string &input = "/dev/null",
+                const std::string &output = "") {
+    return FinishCli(StartCli(args, input, output));
+  }
+
+  // Starts a conversion and stops it while its temporary file exists, so
+  // that something can happen to the file in mid-run. Returns the stopped
+  // child, or 0 when the run ended first.
+  pid_t StartAndStopMidRun(const std::vector<std::string> &args) {
+    auto writing = [this] {
+      return Listing(folder_).at(0).rfind(".kestrom-", 0) == 0;
+    };
+    pid_t pid = StartCli(args);
+    for (int i = 0; pid && i < 20000 && !writing(); ++i)
+      usleep(100);
+    kill(pid, SIGSTOP);
+    if (writing())
+      return pid;
+    kill(pid, SIGCONT), FinishCli(pid);
+    return 0;
   }
 
   std::string folder_;
@@ -454,6 +506,184 @@ TEST_F(CliProgram, UsageHelpAndVersion) {
   EXPECT_EQ(0, version.status);
   EXPECT_EQ("kestrom-cli " KESTROM_VERSION "\n", version.out);
   EXPECT_EQ(1, CountLines(version.out));
+}
+
+// Another program truncates, extends or re-exports a large file while it
+// converts in place (the two-half path): the file stays as that program
+// left it, and the run fails.
+TEST_F(CliProgram, AFileChangedWhileConvertingIsLeftAsTheOtherProgramLeftIt) {
+  std::string file = In("large.qif"), other = In("other");
+  const std::string content =
+      Repeat(ReadBytes(FixturePath("bank_mdy_crlf.qif")), 22000);
+  const std::vector<std::string> changes = {"truncate", "extend", "re-export"};
+  for (const std::string &change : changes) {
+    WriteBytes(file, content);
+    pid_t pid = StartAndStopMidRun({file});
+    ASSERT_NE(0, pid) << change << ": the run ended too soon";
+    if (change == "truncate")
+      ASSERT_EQ(0, truncate(file.c_str(), 4 << 20));
+    else if (change == "extend")
+      WriteBytes(file, content + "D12/31/99\r\n^\r\n");
+    else
+      WriteBytes(other, "D01/02/03\r\n^\r\n"),
+          rename(other.c_str(), file.c_str());
+    std::string left = ReadBytes(file);
+    kill(pid, SIGCONT);
+    CliRun run = FinishCli(pid);
+    EXPECT_EQ(1, run.status) << change;
+    EXPECT_EQ(
+        "kestrom-cli: " + file + ": " + file +
+            " changed while it was being converted; nothing was written\n",
+        run.err);
+    EXPECT_TRUE(ReadBytes(file) == left) << change;
+    EXPECT_EQ(std::vector<std::string>{"large.qif"}, Listing(folder_));
+  }
+}
+
+// A FIFO or a device is no export: as input it must not hang the
+// run, and as a target it must not be replaced by a regular file.
+TEST_F(CliProgram, SpecialFilesAreRefusedWithoutWaiting) {
+  std::string in = Copy("bank_mdy_crlf.qif", "in.qif");
+  ASSERT_EQ(0, mkfifo(In("fifo").c_str(), 0644));
+  CliRun fifo = RunCli({"--check", In("fifo")});
+  EXPECT_EQ(1, fifo.status) << "a FIFO as input hangs the run";
+  EXPECT_EQ("kestrom-cli: " + In("fifo") +
+                ": Unable to open file: not a regular file\n",
+            fifo.err);
+  std::vector<std::string> targets = {"fifo"};
+  // A node like the system's own /dev/null (root only).
+  if (mknod(In("null").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0)
+    targets.push_back("null");
+  for (const std::string &target : targets) {
+    struct stat before, after;
+    ASSERT_EQ(0, lstat(In(target).c_str(), &before));
+    CliRun run = RunCli({"-o", In(target), in});
+    EXPECT_EQ(1, run.status) << target;
+    EXPECT_EQ("kestrom-cli: " + In(target) +
+                  ": Unable to Save file: not a regular file\n",
+              run.err);
+    ASSERT_EQ(0, lstat(In(target).c_str(), &after));
+    EXPECT_EQ(before.st_ino, after.st_ino) << target; // not replaced
+  }
+}
+
+// Root may write any file, so the program runs as nobody: a read-only
+// file is refused in place and as -o's target, as the dialog refuses it.
+TEST_F(CliProgram, ReadOnlyFilesAreRefusedWithTheSystemsReason) {
+  std::vector<std::string> asNobody;
+  if (geteuid() == 0)
+    asNobody = {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
+  std::string in = Copy("bank_mdy_crlf.qif", "in.qif");
+  std::string locked = Copy("bank_mdy_crlf.qif", "locked.qif");
+  ASSERT_EQ(0, chmod(locked.c_str(), 0444));
+  ASSERT_EQ(0, chmod(folder_.c_str(), 0777));
+  for (const std::vector<std::string> &args :
+       {std::vector<std::string>{locked}, {"-o", locked, in}}) {
+    CliRun run = FinishCli(StartCli(args, "/dev/null", "", asNobody));
+    EXPECT_EQ(1, run.status) << args[0];
+    EXPECT_EQ("kestrom-cli: " + locked +
+                  ": Unable to Save file: Permission denied\n",
+              run.err);
+    EXPECT_EQ(ReadBytes(FixturePath("bank_mdy_crlf.qif")), ReadBytes(locked));
+    EXPECT_EQ((std::vector<std::string>{"in.qif", "locked.qif"}),
+              Listing(folder_));
+  }
+}
+
+std::string Attribute(const std::string &path, const char *name) {
+  char value[256];
+  ssize_t size = getxattr(path.c_str(), name, value, sizeof value);
+  return size < 0 ? "<none>" : std::string(value, size);
+}
+
+// The owner, the mode, a user attribute and an ACL that lets nobody write
+// (user::rw- user:nobody:rw- group::r-- mask::rw- other::---).
+TEST_F(CliProgram, KeepsOwnerModeAndEveryExtendedAttribute) {
+  std::string file = Copy("bank_mdy_crlf.qif", "bank.qif");
+  ASSERT_EQ(0, chmod(file.c_str(), 0640));
+  if (geteuid() == 0) {
+    ASSERT_EQ(0, chown(file.c_str(), 65534, 65534));
+  }
+  const std::string acl("\2\0\0\0\1\0\6\0\377\377\377\377\2\0\6\0\376\377\0\0"
+                        "\4\0\4\0\377\377\377\377\20\0\6\0\377\377\377\377"
+                        " \0\0\0\377\377\377\377",
+                        44);
+  const char *kAcl = "system.posix_acl_access";
+  if (setxattr(file.c_str(), "user.origin", "bank", 4, 0) ||
+      setxattr(file.c_str(), kAcl, acl.data(), acl.size(), 0))
+    GTEST_SKIP() << "no extended attributes here: " << strerror(errno);
+  struct stat before, after;
+  ASSERT_EQ(0, stat(file.c_str(), &before));
+  CliRun run = RunCli({file});
+  EXPECT_EQ(0, run.status) << run.err;
+  ASSERT_EQ(0, stat(file.c_str(), &after));
+  EXPECT_EQ(before.st_mode, after.st_mode);
+  EXPECT_EQ(before.st_uid, after.st_uid);
+  EXPECT_EQ(before.st_gid, after.st_gid);
+  EXPECT_EQ("bank", Attribute(file, "user.origin"));
+  EXPECT_EQ(acl, Attribute(file, kAcl));
+}
+
+// SIGINT and SIGTERM in mid-run: the temporary file goes, the original
+// stays, and the status says which signal it was.
+TEST_F(CliProgram, AnInterruptedRunLeavesNoTemporaryFile) {
+  const std::string content =
+      Repeat(ReadBytes(FixturePath("bank_mdy_crlf.qif")), 22000);
+  std::string file = In("large.qif");
+  WriteBytes(file, content);
+  for (int signal : {SIGINT, SIGTERM}) {
+    pid_t pid = StartAndStopMidRun({file});
+    ASSERT_NE(0, pid) << "the run ended too soon";
+    kill(pid, signal), kill(pid, SIGCONT);
+    EXPECT_EQ(128 + signal, FinishCli(pid).status) << strsignal(signal);
+    EXPECT_EQ(std::vector<std::string>{"large.qif"}, Listing(folder_));
+    EXPECT_TRUE(ReadBytes(file) == content);
+  }
+}
+
+// ESC [ 8 m in a name or a line must not reach the terminal: it would hide
+// all that follows.
+TEST_F(CliProgram, ControlBytesArePrintedEscaped) {
+  std::string file = In("bank\x1b[8m\t.qif"), shown = In("bank\\x1b[8m\\t.qif");
+  WriteBytes(file, "!Type:Bank\nD6/1/94\x1b[8m\x7f\nPShop\n^\n");
+  EXPECT_EQ(0u, RunCli({"--check", file})
+                    .out.find(shown + ":2: date that no rule converts: "
+                                      "D6/1/94\\x1b[8m\\x7f\n"));
+  EXPECT_EQ("kestrom-cli: " + shown +
+                ":2: date that no rule converts: D6/1/94\\x1b[8m\\x7f\n"
+                "kestrom-cli: " +
+                shown +
+                ":2: 1 date that no rule converts: not converted, as the file "
+                "would be half converted; --yes converts the rest anyway.\n",
+            RunCli({file}).err);
+}
+
+// As another program's import filter: "-" in, "-" out, the options as
+// other tools take them, a refused file that writes nothing, and a report
+// lost to a full disk that is a failure.
+TEST_F(CliProgram, WorksAsAFilter) {
+  std::string bank = Copy("bank_mdy_crlf.qif", "bank.qif");
+  std::string dayFirst = Copy("bank_dayfirst.qif", "dayfirst.qif");
+  const std::string expected =
+      ReadBytes(FixturePath("bank_mdy_crlf.every-date.qif"));
+  EXPECT_EQ(expected, RunCli({"-"}, bank).out);
+  EXPECT_EQ(expected, RunCli({"-o", "-", bank}).out);
+  CliRun refused = RunCli({"-o-", "-"}, dayFirst);
+  EXPECT_EQ(1, refused.status);
+  EXPECT_EQ("", refused.out);
+  CliRun bundled = RunCli({"-vyo", In("yes.qif"), dayFirst});
+  EXPECT_EQ(ReadBytes(FixturePath("bank_dayfirst.yes.qif")),
+            ReadBytes(In("yes.qif")));
+  EXPECT_NE(std::string::npos,
+            bundled.err.find("kestrom-cli: " + dayFirst + ": converted into " +
+                             In("yes.qif") + ": 3 dates and 5 payee/memo "));
+  RunCli({"--output=" + In("out.qif"), bank});
+  EXPECT_EQ(expected, ReadBytes(In("out.qif")));
+  CliRun lost = RunCli({"--check", bank}, "/dev/null", "/dev/full");
+  EXPECT_EQ(1, lost.status);
+  EXPECT_EQ("kestrom-cli: cannot write to standard output: No space left on "
+            "device\n",
+            lost.err);
 }
 
 } // namespace

@@ -26,6 +26,18 @@ cli() {
 }
 
 copy() { cp "$fixtures/$1" "$2"; }
+# 2^15 copies, 13 MB: converted as two halves on two threads.
+large() {
+  copy bank_mdy_crlf.qif "$1" && for _ in $(seq 15); do cat "$1" "$1" >twice && mv twice "$1"; done
+}
+# Starts a conversion (the Wine process keeps the pid) and stops it while
+# its temporary file exists.
+stop_mid_run() {
+  "$wine_run" "$exe" "$@" >/dev/null 2>err.txt & pid=$!
+  for _ in $(seq 2000); do [ -n "$(ls kst*.tmp 2>/dev/null)" ] && break; sleep 0.005; done
+  kill -STOP $pid && [ -n "$(ls kst*.tmp 2>/dev/null)" ] || fail "the run ended too soon"
+}
+resume() { kill -CONT $pid; wait $pid; status=$?; tr -d '\r' <err.txt >err2.txt && mv err2.txt err.txt; }
 same() { cmp -s "$1" "$2" || fail "$1 differs from $2"; }
 expect_status() { [ "$status" -eq "$1" ] || fail "exit $status, expected $1: $(cat err.txt)"; }
 expect_err() { grep -qF -- "$1" err.txt || fail "stderr lacks '$1': $(cat err.txt)"; }
@@ -103,13 +115,9 @@ bad_input)
   expect_files empty.qif folder.qif
   ;;
 large)
-  # 2^15 copies, 13 MB: converted as two halves on two threads.
-  copy bank_mdy_crlf.qif large.qif
+  large large.qif
   copy bank_mdy_crlf.every-date.qif expected.qif
-  for _ in $(seq 15); do
-    cat large.qif large.qif >twice && mv twice large.qif
-    cat expected.qif expected.qif >twice && mv twice expected.qif
-  done
+  for _ in $(seq 15); do cat expected.qif expected.qif >twice && mv twice expected.qif; done
   cli large.qif
   expect_status 0
   same large.qif expected.qif
@@ -160,6 +168,52 @@ repeat)
   copy bank_mdy_crlf.qif fresh.qif && ln fresh.qif hard.qif
   cli --check fresh.qif hard.qif
   expect_err "kestrom-cli: hard.qif: note: skipped, the same file as fresh.qif"
+  ;;
+changed)
+  large large.qif
+  stop_mid_run large.qif
+  truncate -s 4M large.qif && resume
+  expect_status 1
+  expect_err "large.qif: large.qif changed while it was being converted; nothing was written"
+  [ "$(stat -c %s large.qif)" -eq 4194304 ] || fail "the truncated file was replaced"
+  expect_files large.qif
+  ;;
+interrupt)
+  large large.qif && cp large.qif before.qif
+  stop_mid_run large.qif
+  kill -INT $pid
+  resume
+  expect_status 130
+  same large.qif before.qif
+  expect_files before.qif large.qif
+  ;;
+readonly)
+  # The attribute Wine shows for a mode without write bits, root or not.
+  copy bank_mdy_crlf.qif locked.qif && chmod 444 locked.qif
+  cli locked.qif
+  expect_status 1
+  expect_err "locked.qif: Unable to Save file: "
+  same locked.qif "$fixtures/bank_mdy_crlf.qif"
+  ;;
+link)
+  copy bank_mdy_crlf.qif real.qif && ln -s real.qif link.qif
+  cli link.qif
+  expect_status 0
+  [ -L link.qif ] || fail "the link was replaced"
+  same real.qif "$fixtures/bank_mdy_crlf.every-date.qif"
+  ;;
+filter)
+  # Standard input and output in binary: every CR stays.
+  "$wine_run" "$exe" - <"$fixtures/bank_mdy_crlf.qif" >out.qif 2>/dev/null
+  same out.qif "$fixtures/bank_mdy_crlf.every-date.qif"
+  "$wine_run" "$exe" -o - - <"$fixtures/bank_dayfirst.qif" >out.qif 2>/dev/null
+  [ $? -eq 1 ] && [ ! -s out.qif ] || fail "a refused file wrote to standard output"
+  printf 'D6/1/94\033[8m\r\n' >esc.qif
+  cli --check esc.qif
+  grep -qF 'converts: D6/1/94\x1b[8m' out.txt || fail "ESC not escaped: $(cat -v out.txt)"
+  copy bank_mdy_crlf.qif bank.qif
+  "$wine_run" "$exe" --check bank.qif >/dev/full 2>/dev/null
+  [ $? -eq 1 ] || fail "a report lost to a full disk passed"
   ;;
 usage)
   cli

@@ -28,6 +28,9 @@ const Group kGroups[] = {
     {"layout", RunLayoutScenarios},
     {"names", RunNameScenarios},
     {"command_line", RunCommandLineScenarios},
+    {"size_limit", RunSizeLimitScenario},
+    {"killed_save", RunKilledSaveScenario},
+    {"ordinary_user", RunOrdinaryUserScenarios},
 };
 
 const Group *FindGroup(const char *name) {

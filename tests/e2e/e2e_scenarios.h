@@ -23,5 +23,8 @@ void RunFullDiskScenario(const E2eSetup &setup);
 void RunLayoutScenarios(const E2eSetup &setup);
 void RunNameScenarios(const E2eSetup &setup);
 void RunCommandLineScenarios(const E2eSetup &setup);
+void RunSizeLimitScenario(const E2eSetup &setup);
+void RunKilledSaveScenario(const E2eSetup &setup);
+void RunOrdinaryUserScenarios(const E2eSetup &setup);
 
 #endif

@@ -54,11 +54,15 @@ void SaveAsNewPath(const E2eSetup &setup) {
 }
 
 // The overwrite prompt is the file dialog's own; it belongs to the Save As
-// dialog, not to ours.
-void SaveAsOverExistingFile(const E2eSetup &setup) {
-  printf("-- Save As over an existing, longer file asks first\n");
+// dialog, not to ours. The file replaced keeps the attributes it had.
+void SaveAsOverExistingFile(const E2eSetup &setup, DWORD attributes) {
+  printf("-- Save As over an existing, longer file (attributes %lx) asks "
+         "first\n",
+         attributes);
   std::string target = JoinPath(setup.work, "target.qif");
-  if (!WriteBytes(target, std::string(300, 'x')))
+  if (!WriteBytes(target, std::string(300, 'x')) ||
+      (attributes && !Check(SetFileAttributesA(target.c_str(), attributes),
+                            "cannot set the attributes of %s", target.c_str())))
     return;
   Session session;
   if (OpenNewFile(setup, "source.qif", Bytes(kMonthFirst), &session)) {
@@ -77,6 +81,9 @@ void SaveAsOverExistingFile(const E2eSetup &setup) {
   }
   CheckFileBytes(session.path, Bytes(kMonthFirst));
   CheckFileBytes(target, Bytes(kMonthFirstConverted));
+  DWORD kept = GetFileAttributesA(target.c_str());
+  Check((kept & attributes) == attributes && kept != INVALID_FILE_ATTRIBUTES,
+        "%s has the attributes %lx, not %lx", target.c_str(), kept, attributes);
   FinishSession(&session);
 }
 
@@ -85,6 +92,7 @@ void SaveAsOverExistingFile(const E2eSetup &setup) {
 void RunRoadScenarios(const E2eSetup &setup) {
   SaveInPlace(setup, "export.qif");
   SaveAsNewPath(setup);
-  SaveAsOverExistingFile(setup);
+  SaveAsOverExistingFile(setup, 0);
+  SaveAsOverExistingFile(setup, FILE_ATTRIBUTE_HIDDEN);
   SaveInPlace(setup, DeepName(setup));
 }

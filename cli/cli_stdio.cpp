@@ -1,0 +1,118 @@
+#include "cli_stdio.h"
+
+#include <errno.h>
+#include <limits.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "qif_messages.h"
+
+namespace {
+
+int Fail(char *reason, const char *what, int error) {
+  snprintf(reason, kReasonSize, "%s: %s", what, strerror(error));
+  return 0;
+}
+
+// Whatever is on standard input, up to 2 GiB, in a buffer that doubles.
+int ReadAll(unsigned char **data, long long *size, char *reason) {
+  long long capacity = 1 << 16, length = 0;
+  unsigned char *buffer = static_cast<unsigned char *>(malloc(capacity));
+  for (;;) {
+    if (!buffer)
+      return Fail(reason, MSG_UNABLE_TO_LOAD, ENOMEM);
+    size_t got = fread(buffer + length, 1, capacity - length, stdin);
+    length += static_cast<long long>(got);
+    if (got == 0 || length >= INT_MAX)
+      break;
+    if (length == capacity) {
+      capacity *= 2;
+      unsigned char *grown =
+          static_cast<unsigned char *>(realloc(buffer, capacity));
+      if (!grown)
+        free(buffer);
+      buffer = grown;
+    }
+  }
+  int error = ferror(stdin) ? errno : length == 0 ? -1 : 0;
+  if (length >= INT_MAX)
+    error = EFBIG;
+  if (error) {
+    free(buffer);
+    if (error > 0)
+      return Fail(reason, MSG_UNABLE_TO_LOAD, error);
+    snprintf(reason, kReasonSize, "%s", MSG_FILE_EMPTY);
+    return 0;
+  }
+  *data = buffer;
+  *size = length;
+  return 1;
+}
+
+} // namespace
+
+int IsStandardStream(const char *path) { return strcmp(path, "-") == 0; }
+
+int ReadStandardInput(InputFile *file, char *reason) {
+  memset(file, 0, sizeof *file);
+  file->path = "-";
+  file->standard = 1;
+  return ReadAll(&file->memory, &file->size, reason);
+}
+
+void ReadInputMemory(const InputFile *file, long long offset,
+                     unsigned char *buffer, int capacity, int *got) {
+  long long left = offset < file->size ? file->size - offset : 0;
+  int length = left < capacity ? static_cast<int>(left) : capacity;
+  memcpy(buffer, file->memory + offset, length);
+  *got = length;
+}
+
+int CreateOutputMemory(OutputFile *file, long long size, char *reason) {
+  memset(file, 0, sizeof *file);
+  strcpy(file->target, "-");
+  file->given = "-";
+  file->memory = static_cast<unsigned char *>(malloc(size > 0 ? size : 1));
+  file->size = size;
+  return file->memory ? 1 : Fail(reason, MSG_UNABLE_TO_SAVE, ENOMEM);
+}
+
+int WriteOutputMemory(OutputFile *file, long long offset,
+                      const unsigned char *data, int size, char *reason) {
+  if (offset < 0 || offset + size > file->size)
+    return Fail(reason, MSG_UNABLE_TO_SAVE, EFBIG);
+  memcpy(file->memory + offset, data, size);
+  return 1;
+}
+
+int CommitOutputMemory(OutputFile *file, char *reason) {
+  size_t size = static_cast<size_t>(file->size);
+  int ok = fwrite(file->memory, 1, size, stdout) == size && fflush(stdout) == 0;
+  int error = errno;
+  DiscardOutputMemory(file);
+  return ok ? 1 : Fail(reason, MSG_UNABLE_TO_SAVE, error);
+}
+
+void DiscardOutputMemory(OutputFile *file) {
+  free(file->memory);
+  file->memory = nullptr;
+}
+
+int FailSourceChanged(const InputFile *source, char *reason) {
+  snprintf(reason, kReasonSize,
+           "%s changed while it was being converted; nothing was written",
+           source->path);
+  return 0;
+}
+
+int FinishStandardOutput(char *reason) {
+  errno = 0;
+  int failed = fflush(stdout) != 0;
+  int error = errno;
+  if (!failed && !ferror(stdout))
+    return 1;
+  snprintf(reason, kReasonSize, "cannot write to standard output: %s",
+           strerror(error ? error : EIO));
+  return 0;
+}

@@ -1,0 +1,138 @@
+// Saves that cannot finish as asked: a write cut short, the program killed
+// during a save, a file the user may not replace. The file on disk is then
+// always the old one or the whole new one.
+#include <stdio.h>
+#include <stdlib.h>
+
+#include "e2e_scenarios.h"
+
+namespace {
+
+const char kUnableToSave[] = "Unable to Save file";
+const int kKilledRuns = 10;
+
+// The program's temporary files are kstXXXX.tmp beside the file: the first
+// one found, or an empty path.
+std::string TempFileBeside(const std::string &path) {
+  std::string folder = path.substr(0, path.rfind('\\'));
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "\\kst*.tmp").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE)
+    return "";
+  FindClose(search);
+  return JoinPath(folder, found.cFileName);
+}
+
+// Save, the warning, then Cancel: the file must be as before all along.
+void RefusedSave(Session *session, const std::string &before) {
+  PressButton(*session, kSaveId);
+  if (AnswerMessage(*session, kUnableToSave, "Save", IDOK) &&
+      CheckStillOpen(*session, "after the failed Save") &&
+      CheckFileBytes(session->path, before)) {
+    PressButton(*session, IDCANCEL);
+    CheckEndsWithCode0(session, "after Cancel");
+  }
+  CheckFileBytes(session->path, before);
+  Check(TempFileBeside(session->path).empty(), "a temporary file was left");
+}
+
+// How a killed save left the file. Wine's ReplaceFileA moves the old file
+// away before it moves the new one in: killed between the two, the export is
+// missing and its whole conversion is in the temporary file.
+const char *const kOutcomes[] = {"the old bytes", "the new bytes",
+                                 "no file, the new bytes in kstXXXX.tmp",
+                                 "other bytes"};
+
+int Outcome(const std::string &path, const std::string &input,
+            const std::string &converted) {
+  std::string bytes;
+  if (ReadBytes(path, &bytes))
+    return bytes == input ? 0 : bytes == converted ? 1 : 3;
+  return ReadBytes(TempFileBeside(path), &bytes) && bytes == converted ? 2 : 3;
+}
+
+} // namespace
+
+// The test script limits every file written to 512 KiB, which stands for a
+// full quota or a dropped share, and makes the 1.2 MB export beforehand.
+void RunSizeLimitScenario(const E2eSetup &setup) {
+  printf("-- a Save cut short by a file-size limit leaves the file whole\n");
+  const char *given = getenv("KESTROM_LIMIT_FILE");
+  std::string before;
+  Session session = {};
+  session.path = given ? given : "";
+  if (Check(ReadBytes(session.path, &before),
+            "no export in KESTROM_LIMIT_FILE") &&
+      OpenInKestrom(setup, session.path, &session))
+    RefusedSave(&session, before);
+  FinishSession(&session);
+}
+
+// Killed at random moments of a Save of 128 MiB, as by a crash or a power
+// cut. A first, whole Save tells how long one takes.
+void RunKilledSaveScenario(const E2eSetup &setup) {
+  std::string input, converted;
+  while (input.size() < (128u << 20)) {
+    input += kMonthFirst;
+    converted += kMonthFirstConverted;
+  }
+  unsigned seed = GetTickCount();
+  printf("-- killed during Save: old or new bytes, never others (seed %u)\n",
+         seed);
+  srand(seed);
+  DWORD took = 0;
+  int counts[4] = {0, 0, 0, 0}, leftTemp = 0;
+  for (int run = 0; run <= kKilledRuns; ++run) {
+    Session session = {};
+    if (!Check(EmptyFolder(setup.work), "cannot empty the folder") ||
+        !OpenNewFile(setup, "large.qif", input, &session)) {
+      FinishSession(&session);
+      break;
+    }
+    DWORD delay = run ? DWORD(rand()) % took : 0, start = GetTickCount();
+    PressButton(session, kSaveId);
+    if (run == 0 && CheckEndsWithCode0(&session, "after a whole Save"))
+      printf("a whole Save took %lu ms\n", took = GetTickCount() - start + 1);
+    Sleep(delay);
+    EndProgram(&session.program);
+    int outcome = Outcome(session.path, input, converted);
+    Check(run ? outcome != 3 : outcome == 1, "run %d, killed after %lu ms: %s",
+          run, delay, kOutcomes[outcome]);
+    counts[outcome] += run > 0;
+    leftTemp += !TempFileBeside(session.path).empty();
+    if (!took)
+      break;
+  }
+  printf("killed saves: %d old, %d new, %d new under the temporary name, %d "
+         "other; %d left a temporary file\n",
+         counts[0], counts[1], counts[2], counts[3], leftTemp);
+}
+
+// Run as an ordinary user by the test script: as root, Wine writes over
+// read-only files and into folders that refuse new ones.
+void RunOrdinaryUserScenarios(const E2eSetup &setup) {
+  printf("-- Save onto a file made read-only meanwhile is refused\n");
+  Session session;
+  if (OpenNewFile(setup, "readonly.qif", Bytes(kMonthFirst), &session) &&
+      Check(SetFileAttributesA(session.path.c_str(), FILE_ATTRIBUTE_READONLY),
+            "cannot make the file read-only"))
+    RefusedSave(&session, Bytes(kMonthFirst));
+  FinishSession(&session);
+  DWORD attributes = GetFileAttributesA(session.path.c_str());
+  Check(attributes != INVALID_FILE_ATTRIBUTES &&
+            (attributes & FILE_ATTRIBUTE_READONLY),
+        "the read-only file lost its attribute");
+
+  printf("-- Save in a folder that refuses new files writes in place\n");
+  const char *locked = getenv("KESTROM_LOCKED_FILE");
+  Session inPlace = {};
+  inPlace.path = locked ? locked : "";
+  if (Check(!inPlace.path.empty(), "no file in KESTROM_LOCKED_FILE") &&
+      WriteBytes(inPlace.path, Bytes(kMonthFirst)) &&
+      OpenInKestrom(setup, inPlace.path, &inPlace)) {
+    PressButton(inPlace, kSaveId);
+    CheckEndsWithCode0(&inPlace, "after Save");
+  }
+  CheckFileBytes(inPlace.path, Bytes(kMonthFirstConverted));
+  FinishSession(&inPlace);
+}
