@@ -4,6 +4,8 @@
 #ifndef KESTROM_CORE_QIF_CHECK_H
 #define KESTROM_CORE_QIF_CHECK_H
 
+#include "qif_rules.h"
+
 struct QifCheckCounts {
   int datesExchanged;     // dates either rule converts
   int shortFormDates;     // those of them the short-form rule converts
