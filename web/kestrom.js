@@ -1,9 +1,9 @@
 'use strict';
 // The page: pick or drop a file, Save converts the bytes as loaded and
-// downloads them under the file's own name. The conversion runs in a worker
-// (web/kestrom_worker.js, inside this page) with the program's own pass
-// compiled to WebAssembly. Nothing leaves the computer: the page asks for
-// nothing over the network.
+// downloads them as NAME-converted.EXT, then says what it did. The
+// conversion runs in a worker (web/kestrom_worker.js, inside this page) with
+// the program's own pass compiled to WebAssembly. Nothing leaves the
+// computer: the page asks for nothing over the network.
 
 // The worker holds a file up to three times while saving (as loaded, in the
 // module's memory, and the download), so the page takes files of at most
@@ -14,15 +14,17 @@ const byId = (id) => document.getElementById(id);
 let worker = null;
 let replyTo = null;
 let texts = null;
-let loadedName = null;
+let current = null; // { name, counts } of the file Save converts
 let busy = false;
 let lastDownload = '';
 
-// While a load or a Save runs, further presses are ignored; aria-busy tells
-// assistive technology (and the tests) when the page is ready again.
+// While a load or a Save runs, further presses are ignored; Save shows it,
+// and aria-busy tells assistive technology (and the tests) when the page is
+// ready again.
 function setBusy(value) {
   busy = value;
   document.querySelector('main').setAttribute('aria-busy', String(value));
+  byId('save').classList.toggle('busy', value);
 }
 
 // The worker's first message gives the program's texts; after that it
@@ -46,7 +48,8 @@ function request(message) {
 }
 
 // Shows a modal dialog and resolves with the value of the button pressed;
-// Esc closes it with no value, which callers read as No or OK.
+// Esc closes it with no value, which callers read as No or OK. The buttons
+// marked autofocus (No) have the focus when it opens.
 function showDialog(dialog, caption, text) {
   dialog.querySelector('h2').textContent = caption;
   dialog.querySelector('p').textContent = text;
@@ -60,29 +63,74 @@ function warn(text) {
   return showDialog(byId('warning'), texts.kestrom, text);
 }
 
-function showLoaded(name) {
-  loadedName = name;
-  byId('file-name').value = name || '';
-  byId('save').disabled = !name;
+function say(text) {
+  byId('status').textContent = text;
 }
 
+const count = (n, one, many) => `${n} ${n === 1 ? one : many}`;
+
+function formatSize(bytes) {
+  if (bytes < 1024) return count(bytes, 'byte', 'bytes');
+  let value = bytes / 1024;
+  let unit = 0;
+  for (; value >= 1024 && unit < 2; unit++) value /= 1024;
+  return `${value.toFixed(1)} ${['KB', 'MB', 'GB'][unit]}`;
+}
+
+// export.qif downloads as export-converted.qif, beside the bank's original.
+function convertedName(name) {
+  const dot = name.lastIndexOf('.');
+  return dot > 0 ? `${name.slice(0, dot)}-converted${name.slice(dot)}` : `${name}-converted`;
+}
+
+function showLoaded(file, counts) {
+  current = { name: file.name, counts };
+  byId('file-name').value = `${file.name} (${formatSize(file.size)})`;
+  byId('save').disabled = false;
+  say('');
+}
+
+// The program's text first, as the dialog says it, and why under it.
+function loadRefusal(file, reason) {
+  const why = {
+    large: [texts.unableToLoad, `${file.name} is larger than 256 MB, the most the page takes.`],
+    empty: [texts.empty, `${file.name} has no bytes.`],
+    unreadable: [texts.unableToLoad, `The browser could not read ${file.name}; it may have been moved or deleted since it was picked.`],
+    memory: [texts.unableToLoad, `${file.name} does not fit in the memory the browser gives this page.`],
+  }[reason];
+  return `${why[0]}\n\n${why[1]}`;
+}
+
+function readFile(file) {
+  if (file.size > MAX_FILE_BYTES) return { reason: 'large' };
+  if (file.size === 0) return { reason: 'empty' };
+  return request({ file });
+}
+
+// A file picked or dropped while the worker starts waits for it. A load that
+// fails leaves the file loaded before it in place.
 async function loadFile(file) {
-  if (!file || busy) return;
-  showLoaded(null);
-  if (file.size > MAX_FILE_BYTES) return warn(texts.unableToLoad);
-  if (file.size === 0) return warn(texts.empty);
+  if (busy) return;
   setBusy(true);
-  const reply = await request({ file });
+  await ready;
+  const reply = await readFile(file);
   setBusy(false);
-  if (!reply.loaded) return warn(texts.unableToLoad);
-  showLoaded(file.name);
+  if (!reply.counts) return warn(loadRefusal(file, reply.reason));
+  record('kestrom-count', reply.countMs);
+  showLoaded(file, reply.counts);
   byId('save').focus();
 }
 
-// The pass's own time, for the benchmark.
-function recordPass(ms) {
+function loadDropped(files) {
+  if (files.length > 1)
+    return ready.then(() => warn(`The page converts one file at a time.\n\n${files.length} files were dropped, so none was loaded. Drop one, or press Open.`));
+  if (files.length === 1) loadFile(files[0]);
+}
+
+// The worker's own times, for the benchmark.
+function record(name, ms) {
   const now = performance.now();
-  performance.measure('kestrom-pass', { start: now - ms, end: now });
+  performance.measure(name, { start: now - ms, end: now });
 }
 
 function download(name, blob) {
@@ -94,22 +142,46 @@ function download(name, blob) {
   link.click();
 }
 
+// Why a Save would change no byte, where the counts tell.
+function nothingToConvert(counts) {
+  if (counts.lineFeeds === 0 && counts.hasCR)
+    return 'Nothing to convert: the lines end with CR alone, so the file reads as one line';
+  if (counts.leftAlone)
+    return `Nothing to convert: no payee/memo line, and ${count(counts.leftAlone, 'date is', 'dates are')} in a form the page does not convert`;
+  return 'Nothing to convert: the file has no date or payee/memo line';
+}
+
+function leftAloneText(counts) {
+  const listed = counts.leftAloneLines.map(({ line, text }) => `line ${line}: ${text}`);
+  const more = counts.leftAlone - listed.length;
+  if (more) listed.push(`and ${more} more`);
+  const n = counts.leftAlone;
+  return `${count(n, 'date is', 'dates are')} in a form the page does not convert, and would stay as ${n === 1 ? 'it is' : 'they are'}:\n\n${listed.join('\n')}\n\nSave anyway?`;
+}
+
 // The pass asks its question while it runs, a page only between events: a
 // first run answers no, which leaves the content exactly as it was; if the
 // question came up, it is put to the user and a Yes runs the pass again.
+// Dates left alone are asked about after it, and before anything downloads.
 async function save() {
-  if (!loadedName || busy) return;
+  if (!current || busy) return;
+  const { name, counts } = current;
+  if (counts.dates + counts.letters === 0) return say(nothingToConvert(counts));
   setBusy(true);
+  say('');
   try {
     const started = performance.now();
     let reply = await request({ answerYes: 0 });
     if (!reply.done) {
-      if ((await showDialog(byId('question'), texts.save, texts.confirm)) !== 'yes') return;
+      if ((await showDialog(byId('question'), texts.save, texts.confirm)) !== 'yes') return say('Not saved');
       reply = await request({ answerYes: 1 });
     }
-    recordPass(reply.passMs);
-    download(loadedName, reply.blob);
+    if (counts.leftAlone && (await showDialog(byId('left-alone'), 'Dates left alone', leftAloneText(counts))) !== 'yes')
+      return say('Not saved');
+    record('kestrom-pass', reply.passMs);
+    download(convertedName(name), reply.blob);
     performance.measure('kestrom-save', { start: started, end: performance.now() });
+    say(`Saved ${convertedName(name)} (${formatSize(reply.blob.size)}): ${count(counts.dates, 'date', 'dates')} converted, ${count(counts.letters, 'payee/memo line', 'payee/memo lines')} exchanged`);
   } finally {
     setBusy(false);
   }
@@ -121,31 +193,39 @@ function wireDialogs() {
       button.addEventListener('click', () => dialog.close(button.value));
 }
 
+// While files are dragged over the page, a target covering it says what a
+// drop does; it goes when the drag leaves the window or ends.
 function wireDrop() {
+  const target = byId('drop-target');
   const body = document.body;
-  body.addEventListener('dragover', (event) => {
+  const over = (event) => {
+    if (!event.dataTransfer.types.includes('Files')) return;
     event.preventDefault();
     event.dataTransfer.dropEffect = 'copy';
     body.classList.add('dropping');
-  });
-  body.addEventListener('dragleave', () => body.classList.remove('dropping'));
-  body.addEventListener('drop', (event) => {
+  };
+  document.addEventListener('dragenter', over);
+  document.addEventListener('dragover', over);
+  target.addEventListener('dragleave', () => body.classList.remove('dropping'));
+  document.addEventListener('drop', (event) => {
     event.preventDefault();
     body.classList.remove('dropping');
-    loadFile(event.dataTransfer.files[0]);
+    loadDropped(event.dataTransfer.files);
   });
 }
 
-startWorker().then(([kestrom, save_, empty, unableToLoad, confirm]) => {
+// Everything is wired at once, so a pick made while the worker starts is
+// kept; loadFile waits for the worker.
+const ready = startWorker().then(([kestrom, save_, empty, unableToLoad, confirm]) => {
   texts = { kestrom, save: save_, empty, unableToLoad, confirm };
-  const input = byId('open-file');
-  byId('open').addEventListener('click', () => input.click());
-  input.addEventListener('change', () => {
-    loadFile(input.files[0]);
-    input.value = '';
-  });
-  byId('save').addEventListener('click', save);
-  wireDialogs();
-  wireDrop();
   document.documentElement.dataset.ready = '1';
 });
+const input = byId('open-file');
+byId('open').addEventListener('click', () => input.click());
+input.addEventListener('change', () => {
+  if (input.files.length) loadFile(input.files[0]);
+  input.value = '';
+});
+byId('save').addEventListener('click', save);
+wireDialogs();
+wireDrop();

@@ -1,6 +1,8 @@
 // The page's way into the conversion pass. The page copies the file's bytes
 // into the module's memory from KestromContent() on (growing the memory to
-// fit) and runs the same ConvertQifBytes as the dialog and kestrom-cli.
+// fit) and runs the same ConvertQifBytes as kestrom-cli, with both date
+// rules, and the same counts as its --check.
+#include "qif_check.h"
 #include "qif_convert.h"
 #include "qif_messages.h"
 
@@ -17,6 +19,37 @@ namespace {
 // puts the question and runs again with the user's answer.
 int AnswerGiven(void *context) { return *static_cast<int *>(context); }
 
+// What KestromCount reports, as the page reads it: four counts, then the
+// line number, offset and length of each of the first few dates left alone
+// (the page lists ten and says how many more).
+const int kListedDates = 10;
+struct CountReport {
+  int datesExchanged;
+  int lettersExchanged;
+  int datesLeftAlone;
+  int lineFeeds;
+  int listed;
+  int dates[kListedDates][3];
+};
+
+struct Listing {
+  int size;
+  CountReport *report;
+};
+
+void ListLeftAlone(void *context, int line, int offset) {
+  Listing *listing = static_cast<Listing *>(context);
+  CountReport *report = listing->report;
+  if (report->listed == kListedDates)
+    return;
+  int *date = report->dates[report->listed++];
+  date[0] = line;
+  date[1] = offset;
+  date[2] = QifLineLength(&__heap_base, listing->size, offset);
+}
+
+CountReport g_report;
+
 } // namespace
 
 KESTROM_EXPORT(KestromContent) unsigned char *KestromContent() {
@@ -26,8 +59,22 @@ KESTROM_EXPORT(KestromContent) unsigned char *KestromContent() {
 // 1 when the whole content was converted; 0 when the question came up and
 // answerYes was 0, the content then being exactly as before the call.
 KESTROM_EXPORT(KestromConvert) int KestromConvert(int size, int answerYes) {
-  return ConvertQifBytes(&__heap_base, size, kQifTwoDigitRule, AnswerGiven,
+  return ConvertQifBytes(&__heap_base, size, kQifBothRules, AnswerGiven,
                          &answerYes);
+}
+
+// Counts what converting the content would do, changing no byte.
+KESTROM_EXPORT(KestromCount) const CountReport *KestromCount(int size) {
+  QifCheckCounts counts = {};
+  Listing listing = {size, &g_report};
+  g_report.listed = 0;
+  CountQifPiece(&__heap_base, size, kQifBothRules, ListLeftAlone, &listing,
+                &counts);
+  g_report.datesExchanged = counts.datesExchanged;
+  g_report.lettersExchanged = counts.lettersExchanged;
+  g_report.datesLeftAlone = counts.datesLeftAlone;
+  g_report.lineFeeds = counts.lineFeeds;
+  return &g_report;
 }
 
 // The program's own texts, so the page says exactly what the dialog says.

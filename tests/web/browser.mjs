@@ -10,8 +10,9 @@ export const repo = resolve(dirname(fileURLToPath(import.meta.url)), '../..');
 export const pagePath = process.env.KESTROM_PAGE || join(repo, 'build/web/kestrom.html');
 
 // A fresh profile each time, and nothing that would talk to the network
-// on the browser's own account.
-export async function openSession() {
+// on the browser's own account. With wait false, the page is handed over as
+// soon as its HTML is parsed, before its worker is ready.
+export async function openSession({ wait = true } = {}) {
   const profile = mkdtempSync(join(tmpdir(), 'kestrom-chromium-'));
   const context = await chromium.launchPersistentContext(profile, {
     executablePath: process.env.KESTROM_CHROMIUM || '/usr/bin/chromium',
@@ -24,8 +25,8 @@ export async function openSession() {
   context.on('request', (request) => requests.push(request.url()));
   const page = context.pages()[0] || (await context.newPage());
   const pageUrl = pathToFileURL(pagePath).href;
-  await page.goto(pageUrl);
-  await page.locator('html[data-ready="1"]').waitFor();
+  await page.goto(pageUrl, { waitUntil: wait ? 'load' : 'domcontentloaded' });
+  if (wait) await page.locator('html[data-ready="1"]').waitFor();
   const close = async () => {
     await context.close();
     rmSync(profile, { recursive: true, force: true });
@@ -37,24 +38,27 @@ export async function openFile(page, path) {
   const [chooser] = await Promise.all([page.waitForEvent('filechooser'),
     page.getByRole('button', { name: 'Open...' }).click()]);
   await chooser.setFiles(path);
+  await page.locator('main[aria-busy="false"]').waitFor(); // loaded, or refused
 }
 
-// Drops a file made of these bytes onto the page, as from a file manager.
-export async function dropFile(page, name, bytes) {
-  const dataTransfer = await page.evaluateHandle(({ name, bytes }) => {
+// Drops files made of these bytes onto the page, as from a file manager
+// (or only drags them over it, with type 'dragenter').
+export async function dropFile(page, name, bytes, { count = 1, type = 'drop' } = {}) {
+  const dataTransfer = await page.evaluateHandle(({ name, bytes, count }) => {
     const transfer = new DataTransfer();
-    transfer.items.add(new File([new Uint8Array(bytes)], name));
+    for (let i = 0; i < count; i++) transfer.items.add(new File([new Uint8Array(bytes)], name));
     return transfer;
-  }, { name, bytes: [...bytes] });
-  await page.dispatchEvent('body', 'drop', { dataTransfer });
+  }, { name, bytes: [...bytes], count });
+  await page.dispatchEvent('body', type, { dataTransfer });
+  await page.locator('main[aria-busy="false"]').waitFor();
 }
 
-// Presses Save and returns the download's name and bytes; answer is the
-// button to press if the question comes up.
-export async function saveAndDownload(page, answer) {
+// Presses Save and returns the download's name and bytes; yesTo names the
+// dialogs, in the order they come up, whose Yes is pressed.
+export async function saveAndDownload(page, yesTo = []) {
   const downloaded = page.waitForEvent('download');
   await page.getByRole('button', { name: 'Save' }).click();
-  if (answer) await page.getByRole('dialog', { name: 'Save' }).getByRole('button', { name: answer }).click();
+  for (const name of yesTo) await page.getByRole('dialog', { name }).getByRole('button', { name: 'Yes' }).click();
   const download = await downloaded;
   return { name: download.suggestedFilename(), bytes: readFileSync(await download.path()) };
 }

@@ -14,8 +14,8 @@ const confirmText = 'This file looks like it already has dates in normal order.\
 // Every scenario runs in its own browser, which must not have asked for
 // anything but the page itself and the worker the page makes from its own
 // text (a blob: URL, in memory).
-async function withPage(t, scenario) {
-  const session = await openSession();
+async function withPage(t, scenario, options) {
+  const session = await openSession(options);
   try {
     await scenario(session.page);
   } finally {
@@ -25,73 +25,133 @@ async function withPage(t, scenario) {
   }
 }
 
-test('the shared fixtures convert to their expected bytes, under their own names', (t) =>
+// The first file is picked straight after the page opens, before its worker
+// is ready.
+test('the shared fixtures convert to their every-date bytes, downloaded as NAME-converted.qif', (t) =>
   withPage(t, async (page) => {
     await assert.doesNotReject(page.getByRole('heading', { name: 'Validate ZARN QIF Export File Dates' }).waitFor());
     for (const expected of readdirSync(fixtures).filter((f) => f.endsWith('.expected.qif'))) {
       const name = expected.replace('.expected', '');
+      const everyDate = join(fixtures, expected.replace('.expected', '.every-date'));
       await openFile(page, join(fixtures, name));
       const saved = await saveAndDownload(page);
-      assert.equal(saved.name, name);
-      assert.ok(saved.bytes.equals(readFileSync(join(fixtures, expected))), name);
+      assert.equal(saved.name, name.replace('.qif', '-converted.qif'));
+      assert.ok(saved.bytes.equals(readFileSync(existsSync(everyDate) ? everyDate : join(fixtures, expected))), name);
     }
-  }));
+  }, { wait: false }));
 
-test('the question: No and Esc save nothing, Yes converts the file as loaded every time, by keyboard too', (t) =>
+test('the question opens with No focused: Enter, No and Esc save nothing; Yes converts the file as loaded every time', (t) =>
   withPage(t, async (page) => {
     const dialog = page.getByRole('dialog', { name: 'Save' });
+    const save = page.getByRole('button', { name: 'Save' });
     const downloads = [];
     page.on('download', (d) => downloads.push(d));
     await openFile(page, join(fixtures, 'bank_dayfirst.qif'));
-    await page.getByRole('button', { name: 'Save' }).click();
+    await save.click();
     assert.equal(await dialog.locator('p').innerText(), confirmText);
-    await dialog.getByRole('button', { name: 'No' }).click();
+    assert.equal(await save.evaluate((b) => getComputedStyle(b).cursor), 'progress'); // busy while it converts
+    await page.keyboard.press('Enter');
+    await dialog.waitFor({ state: 'hidden' });
     await page.locator('main[aria-busy="false"]').waitFor();
     await page.keyboard.press('Enter'); // focus is back on Save
-    await dialog.getByRole('button', { name: 'Yes' }).waitFor();
+    await dialog.getByRole('button', { name: 'No' }).click();
+    await page.locator('main[aria-busy="false"]').waitFor();
+    await save.click();
+    await dialog.waitFor();
     await page.keyboard.press('Escape');
-    await dialog.waitFor({ state: 'hidden' });
+    await page.getByRole('status', { name: 'Status' }).getByText('Not saved').waitFor();
     assert.equal(downloads.length, 0);
     const yes = readFileSync(join(fixtures, 'bank_dayfirst.yes.qif'));
-    for (let save = 0; save < 2; save++) assert.ok((await saveAndDownload(page, 'Yes')).bytes.equals(yes));
+    for (let save = 0; save < 2; save++) assert.ok((await saveAndDownload(page, ['Save'])).bytes.equals(yes));
   }));
 
 // Dropped files with hand-written results: line ends of every kind, bytes
-// above 0x7F kept (and never taken for digits), no line end at the end.
+// above 0x7F kept (and never taken for digits), no line end at the end; the
+// download's name and what the status says; files with nothing to convert.
 const dropped = [
-  ['LF', 'D12/25/99\nPPay\xe9e\nMMemo', 'D25/12/99\nMPay\xe9e\nPMemo'],
-  ['CR LF', 'D01/02/03\r\nP\xff\xfe\r\nD11/12/13\r\n', 'D02/01/03\r\nM\xff\xfe\r\nD12/11/13\r\n'],
-  ['CR only: one line start', 'D12/25/99\rPx\rD12/25/99', 'D25/12/99\rPx\rD12/25/99'],
-  ['high byte in a digit place', 'D1\xb2/25/99\nD12/2\xb5/99\nP', 'D1\xb2/25/99\nD12/2\xb5/99\nM'],
-  ['date cut short at the end', 'M\nD12/3', 'P\nD12/3'],
+  ['LF', 'export.qif', 'D12/25/99\nPPay\xe9e\nMMemo', 'D25/12/99\nMPay\xe9e\nPMemo', 'export-converted.qif (22 bytes): 1 date converted, 2 payee/memo lines'],
+  ['CR LF', 'Export 2024.QIF', 'D01/02/03\r\nP\xff\xfe\r\nD11/12/13\r\n', 'D02/01/03\r\nM\xff\xfe\r\nD12/11/13\r\n', 'Export 2024-converted.QIF (27 bytes): 2 dates converted, 1 payee/memo line'],
+  ['CR only: one line start', 'a.b.qif', 'D12/25/99\rPx\rD12/25/99', 'D25/12/99\rPx\rD12/25/99', 'a.b-converted.qif (22 bytes): 1 date converted, 0 payee/memo lines'],
+  ['high byte in a digit place', 'qif', 'D1\xb2/25/99\nD12/2\xb5/99\nP', 'D1\xb2/25/99\nD12/2\xb5/99\nM', 'qif-converted (21 bytes): 0 dates converted, 1 payee/memo line', ['Dates left alone']],
+  ['date cut short at the end', 'x.qif', 'M\nD12', 'P\nD12', 'x-converted.qif (5 bytes): 0 dates converted, 1 payee/memo line'],
+  ['no date or payee/memo line', 'notes.txt', 'hello\nworld\n', null, 'Nothing to convert: the file has no date or payee/memo line'],
+  ['CR only, nothing at the first line', 'mac.qif', '!Type:Bank\rD12/25/99\rPx\r', null, 'Nothing to convert: the lines end with CR alone, so the file reads as one line'],
+  ['only a date left alone', 'iso.qif', '!Type:Bank\nD2014-12-31\n', null, 'Nothing to convert: no payee/memo line, and 1 date is in a form the page does not convert'],
 ];
 
-test('dropped files: LF, CR LF and CR line ends, high bytes, no final line end', (t) =>
+test('dropped files: what downloads, under which name, and what the status says', (t) =>
   withPage(t, async (page) => {
-    for (const [label, before, after] of dropped) {
-      await dropFile(page, 'export.qif', Buffer.from(before, 'latin1'));
-      const saved = await saveAndDownload(page);
-      assert.equal(saved.bytes.toString('latin1'), after, label);
+    const downloads = [];
+    page.on('download', (d) => downloads.push(d));
+    const status = page.getByRole('status', { name: 'Status' });
+    for (const [label, name, before, after, said, yesTo] of dropped) {
+      await dropFile(page, name, Buffer.from(before, 'latin1'));
+      assert.equal(await page.getByRole('status', { name: 'File name' }).innerText(), `${name} (${before.length} bytes)`);
+      if (after === null) await page.getByRole('button', { name: 'Save' }).click();
+      else assert.equal((await saveAndDownload(page, yesTo)).bytes.toString('latin1'), after, label);
+      assert.equal(await status.innerText(), after === null ? said : `Saved ${said} exchanged`, label);
     }
+    assert.equal(downloads.length, dropped.filter((row) => row[3] !== null).length);
   }));
 
-test('an empty file and one too large for the page are refused with the program\'s texts', (t) =>
+test('refused files say why under the program\'s text, and the file loaded before stays loaded', (t) =>
   withPage(t, async (page) => {
     const folder = mkdtempSync(join(tmpdir(), 'kestrom-web-'));
     t.after(() => rmSync(folder, { recursive: true, force: true }));
-    const cases = [['empty.qif', 0, 'The file is empty'],
-      ['huge.qif', 256 * 1024 * 1024 + 1, 'Unable to load file']];
+    await openFile(page, join(fixtures, 'bank_dayfirst.qif'));
+    const cases = [['empty.qif', 0, 'The file is empty\n\nempty.qif has no bytes.'],
+      ['huge.qif', 256 * 1024 * 1024 + 1, 'Unable to load file\n\nhuge.qif is larger than 256 MB, the most the page takes.'],
+      ['two files', -1, 'The page converts one file at a time.\n\n2 files were dropped, so none was loaded. Drop one, or press Open.']];
     for (const [name, size, text] of cases) {
-      const fd = openSync(join(folder, name), 'w');
-      ftruncateSync(fd, size); // sparse: nothing is written
-      closeSync(fd);
-      await openFile(page, join(folder, name));
+      if (size < 0) await dropFile(page, 'a.qif', Buffer.from('D01/02/03\n'), { count: 2 });
+      else {
+        const fd = openSync(join(folder, name), 'w');
+        ftruncateSync(fd, size); // sparse: nothing is written
+        closeSync(fd);
+        await openFile(page, join(folder, name));
+      }
       const warning = page.getByRole('dialog', { name: 'Kestrom' });
       assert.equal(await warning.locator('p').innerText(), text);
       await warning.getByRole('button', { name: 'OK' }).press('Enter');
       await warning.waitFor({ state: 'hidden' });
-      assert.ok(await page.getByRole('button', { name: 'Save' }).isDisabled(), name);
+      assert.match(await page.getByRole('status', { name: 'File name' }).innerText(), /^bank_dayfirst\.qif \(/, name);
+      assert.ok(await page.getByRole('button', { name: 'Save' }).isEnabled(), name);
     }
+  }));
+
+test('dates left alone: listed by line, ten and how many more, asked after the question; No is focused, Esc is No', (t) =>
+  withPage(t, async (page) => {
+    const lines = ['!Type:Bank', 'D25/12/99', 'PShop'];
+    for (let i = 0; i < 12; i++) lines.push(`D2014-12-${10 + i}`, 'MMemo');
+    await dropFile(page, 'iso.qif', Buffer.from(lines.join('\r\n')));
+    const listed = lines.map((line, i) => `line ${i + 1}: ${line}`).filter((l) => l.includes(': D2014')).slice(0, 10);
+    const dialog = page.getByRole('dialog', { name: 'Dates left alone' });
+    for (const key of ['Enter', 'Escape']) {
+      await page.getByRole('button', { name: 'Save' }).click();
+      await page.getByRole('dialog', { name: 'Save' }).getByRole('button', { name: 'Yes' }).click();
+      assert.equal(await dialog.locator('p').innerText(), '12 dates are in a form the page does not convert, and would stay as they are:\n\n' +
+        `${listed.join('\n')}\nand 2 more\n\nSave anyway?`);
+      await page.keyboard.press(key);
+      await page.getByRole('status', { name: 'Status' }).getByText('Not saved').waitFor();
+    }
+    const converted = lines.join('\r\n').replace('D25/12/99', 'D12/25/99').replace('PShop', 'MShop').replaceAll('MMemo', 'PMemo');
+    assert.equal((await saveAndDownload(page, ['Save', 'Dates left alone'])).bytes.toString(), converted);
+  }));
+
+test('looks: a drop target while files are dragged over, a 2 px focus ring, a dark theme', (t) =>
+  withPage(t, async (page) => {
+    const target = page.getByText('Drop the file to load it.');
+    await dropFile(page, 'a.qif', Buffer.from('x'), { type: 'dragenter' });
+    assert.ok(await target.isVisible());
+    await page.dispatchEvent('#drop-target', 'dragleave');
+    assert.ok(await target.isHidden());
+    await page.keyboard.press('Tab');
+    assert.equal(await page.getByRole('button', { name: 'Open...' }).evaluate((b) =>
+      b === document.activeElement && getComputedStyle(b).outlineWidth), '2px');
+    const shade = (css) => css.match(/\d+/g).slice(0, 3).reduce((sum, c) => sum + Number(c), 0);
+    await page.emulateMedia({ colorScheme: 'dark' });
+    const [face, text] = await page.locator('main').evaluate((m) => [getComputedStyle(m).backgroundColor, getComputedStyle(m).color]);
+    assert.ok(shade(face) < 200 && shade(text) > 600, `${face} on ${text}`);
   }));
 
 // Reported, not asserted: the time depends on the machine.
@@ -110,7 +170,7 @@ test('64 MiB of generated content: Save to download, pass speed reported', (t) =
     await openFile(page, input);
     const saved = await saveAndDownload(page);
     assert.ok(saved.bytes.equals(readFileSync(reference)), 'the page and kestrom-cli disagree');
-    const [pass, whole] = await page.evaluate(() =>
-      ['kestrom-pass', 'kestrom-save'].map((n) => performance.getEntriesByName(n).at(-1).duration));
-    t.diagnostic(`64 MiB pass ${pass.toFixed(1)} ms (${(64 / 1024 / (pass / 1000)).toFixed(2)} GiB/s), Save to download ${whole.toFixed(1)} ms`);
+    const [pass, whole, count] = await page.evaluate(() =>
+      ['kestrom-pass', 'kestrom-save', 'kestrom-count'].map((n) => performance.getEntriesByName(n).at(-1).duration));
+    t.diagnostic(`64 MiB pass ${pass.toFixed(1)} ms (${(64 / 1024 / (pass / 1000)).toFixed(2)} GiB/s), Save to download ${whole.toFixed(1)} ms, counts on load ${count.toFixed(1)} ms`);
   }));
