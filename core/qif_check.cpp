@@ -86,7 +86,7 @@ void NoteOtherDate(Counting *c, int i) {
       NoteDayFirst(c, i, date.month);
     return;
   }
-  if (!IsQifDateLeftAlone(c->data, c->size, i, c->rules))
+  if (!ReadsAsQifDate(c->data, c->size, i))
     return;
   int line = LineAt(c, i);
   if (++c->counts->datesLeftAlone == 1)

@@ -10,7 +10,7 @@ struct QifCheckCounts {
   int datesExchanged;     // dates either rule converts
   int shortFormDates;     // those of them the short-form rule converts
   int lettersExchanged;   // line-start M and P
-  int datesLeftAlone;     // dates that no rule converts (IsQifDateLeftAlone)
+  int datesLeftAlone;     // dates that no rule converts (ReadsAsQifDate)
   int dayFirstLine;       // line of the first date with a month pair over 12
   int dayFirstMonth;      // that month, 13 to 99; 0 when there is none
   int firstLeftAloneLine; // line of the first date left alone, or 0

@@ -105,15 +105,10 @@ inline void SwapQifShortDate(unsigned char *data, int i,
     *out++ = was[k];
 }
 
-// True when the line-start 'D' at i reads as a date that none of the rules
-// given converts: an optional space, digits, then '/', '-', '.' or '\''
-// (D2014-12-31, D1/5). A description (D2 accounts) is not a date.
-inline int IsQifDateLeftAlone(const unsigned char *data, int size, int i,
-                              int rules) {
-  QifShortDate date;
-  if (HasQifDateDigits(data, size, i) ||
-      ((rules & kQifShortFormRule) && FindQifShortDate(data, size, i, &date)))
-    return 0;
+// True when the line-start 'D' at i reads as a date: an optional space,
+// digits, then '/', '-', '.' or '\''. One that no rule takes (D2014-12-31,
+// D1/5) is a date left alone; a description (D2 accounts) is no date.
+inline int ReadsAsQifDate(const unsigned char *data, int size, int i) {
   int p = i + 1;
   if (p < size && data[p] == ' ')
     ++p;
