@@ -109,20 +109,43 @@ int WaitForFile(const char *path, DWORD timeoutMs) {
   return 1;
 }
 
+// The X window behind a top-level window, which Wine's X driver records on
+// it; 0 where there is none.
+unsigned long XWindowOf(HWND window) {
+  return static_cast<unsigned long>(
+      reinterpret_cast<ULONG_PTR>(GetPropA(window, "__wine_x11_whole_window")));
+}
+
 // xdotool is a native program: Wine starts it from its Unix path but hands
 // back no process handle, so a marker file tells when it has finished; a
 // second run overlapping the first would mix their modifier keys. Screen
 // coordinates are the X server's: Wine's screen starts at the root's origin.
-int RunXdotool(int x, int y, const char *actions) {
+//
+// Given an X window, the actions first wait (about two seconds at most)
+// for the X server to give it the input focus. Wine shows and activates a
+// window before the X server has moved the focus to it; a key sent in
+// between reaches the window before, the focus events that follow arrive
+// out of order and leave no window active, and the next key is lost. A
+// window whose activation never moved the X focus (keys then go to the
+// window under the pointer) costs the wait and is typed into anyway.
+int RunXdotool(int x, int y, const char *actions, unsigned long xWindow) {
   char marker[MAX_PATH], unixMarker[MAX_PATH];
   if (!PrepareMarker(marker, unixMarker, sizeof unixMarker)) {
     printf("cannot place the input marker file\n");
     return 0;
   }
+  char focusWait[160] = "";
+  if (xWindow)
+    snprintf(focusWait, sizeof focusWait,
+             "n=0; until test $(/usr/bin/xdotool getwindowfocus -f) = %lu || "
+             "test $n = 100; do sleep 0.02; n=$((n+1)); done; ",
+             xWindow);
   char commandLine[1024];
-  snprintf(commandLine, sizeof commandLine,
-           "/bin/sh -c \"/usr/bin/xdotool mousemove %d %d %s && : > '%s'\"", x,
-           y, actions, unixMarker);
+  snprintf(
+      commandLine, sizeof commandLine,
+      "/bin/sh -c \"/usr/bin/xdotool mousemove %d %d && %s/usr/bin/xdotool "
+      "%s && : > '%s'\"",
+      x, y, focusWait, actions, unixMarker);
   PROCESS_INFORMATION info;
   if (!StartCommandLine(nullptr, commandLine, nullptr, &info)) {
     printf("cannot start xdotool (error %lu)\n", GetLastError());
@@ -156,7 +179,7 @@ int ActivateForInput(HWND window) {
     return 1;
   POINT caption;
   if (!FindHitPoint(window, HTCAPTION, &caption) ||
-      !RunXdotool(caption.x, caption.y, "click 1") ||
+      !RunXdotool(caption.x, caption.y, "click 1", 0) ||
       !WaitForForeground(window, kReactionTimeout)) {
     printf("cannot make the window active for typing\n");
     return 0;
@@ -171,7 +194,7 @@ int RunXdotoolOver(HWND window, const char *actions) {
   if (!ActivateForInput(window) || !GetWindowRect(window, &rect))
     return 0;
   return RunXdotool((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2,
-                    actions);
+                    actions, XWindowOf(window));
 }
 
 HWND FindProgramWindow(const Program *program, const WindowQuery &query) {
@@ -308,5 +331,5 @@ int TypeText(HWND window, const char *text) {
 int ClickCloseBox(HWND window) {
   POINT point = {0, 0};
   return FindHitPoint(window, HTCLOSE, &point) &&
-         RunXdotool(point.x, point.y, "click 1");
+         RunXdotool(point.x, point.y, "click 1", 0);
 }
