@@ -56,6 +56,12 @@ inline int IsQifFieldSeparator(unsigned char c) {
   return c == '/' || c == '-' || c == '.';
 }
 
+// Any separator a date writes: those between fields, and the apostrophe
+// that may stand before the year (D2/14'2020).
+inline int IsQifDateSeparator(unsigned char c) {
+  return IsQifFieldSeparator(c) || c == '\'';
+}
+
 // True when the line-start 'D' at i is a short-form date; fills date.
 inline int FindQifShortDate(const unsigned char *data, int size, int i,
                             QifShortDate *date) {
@@ -68,8 +74,7 @@ inline int FindQifShortDate(const unsigned char *data, int size, int i,
     return 0;
   const unsigned char *q = p + first + 1;
   int second = QifShortField(q, end);
-  if (!second || q + second >= end ||
-      !(IsQifFieldSeparator(q[second]) || q[second] == '\''))
+  if (!second || q + second >= end || !IsQifDateSeparator(q[second]))
     return 0;
   const unsigned char *year = q + second + 1;
   if (year < end && *year == ' ')
@@ -115,8 +120,7 @@ inline int ReadsAsQifDate(const unsigned char *data, int size, int i) {
   int digitsFrom = p;
   while (p < size && IsQifDigit(data[p]))
     ++p;
-  return p > digitsFrom && p < size &&
-         (IsQifFieldSeparator(data[p]) || data[p] == '\'');
+  return p > digitsFrom && p < size && IsQifDateSeparator(data[p]);
 }
 
 #endif
