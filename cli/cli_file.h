@@ -18,6 +18,14 @@ struct FileIdentity {
   unsigned long long index;
 };
 
+// A file as found at one moment: which file, its size and its last write
+// (nanoseconds on POSIX, a FILETIME on Windows).
+struct FileState {
+  FileIdentity identity;
+  long long size;
+  long long lastWrite;
+};
+
 // "-" as a FILE or as -o's OUT: standard input or output.
 int IsStandardStream(const char *path);
 
@@ -27,8 +35,7 @@ struct InputFile {
   const char *path;
   // As found when opened, to tell whether another program changed the
   // file while it converted.
-  FileIdentity identity;
-  long long lastWrite;   // nanoseconds on POSIX, a FILETIME on Windows
+  FileState opened;
   unsigned char *memory; // standard input, read whole
   int standard;          // standard input, not a file
 };
@@ -82,6 +89,11 @@ int CommitOutputFile(OutputFile *file, const InputFile *source, long long read,
 
 // Closes and removes the temporary file; the target is never touched.
 void DiscardOutputFile(OutputFile *file);
+
+// The file path names now, a link followed. Returns 0, saying nothing,
+// when there is none to be had (no such file). Each file layer has its own;
+// the checks built on it are shared (cli_file.cpp).
+int LookAtFile(const char *path, FileState *state);
 
 // The identity of the file path names now, a link followed. Returns 0,
 // saying nothing, when there is none to be had (no such file, or "-").

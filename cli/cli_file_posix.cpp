@@ -186,12 +186,18 @@ int TakeOverMetadata(int fd, const char *target, const struct stat *st,
   return CopyAttributes(fd, target, reason);
 }
 
-long long LastWriteOf(const struct stat *st) {
+FileState StateOf(const struct stat *st) {
+  FileState state;
+  state.identity.volume = static_cast<unsigned long long>(st->st_dev);
+  state.identity.index = static_cast<unsigned long long>(st->st_ino);
+  state.size = st->st_size;
 #if defined(__APPLE__)
-  return st->st_mtimespec.tv_sec * 1000000000LL + st->st_mtimespec.tv_nsec;
+  state.lastWrite =
+      st->st_mtimespec.tv_sec * 1000000000LL + st->st_mtimespec.tv_nsec;
 #else
-  return st->st_mtim.tv_sec * 1000000000LL + st->st_mtim.tv_nsec;
+  state.lastWrite = st->st_mtim.tv_sec * 1000000000LL + st->st_mtim.tv_nsec;
 #endif
+  return state;
 }
 
 // Has the disk start on a piece as soon as it is written, while the rest
@@ -206,19 +212,6 @@ void StartWriteOut(int fd, long long offset, int size) {
 }
 
 } // namespace
-
-int CheckInputUnchanged(const InputFile *source, long long read, char *reason) {
-  if (source->standard)
-    return 1;
-  struct stat st;
-  int same =
-      stat(source->path, &st) == 0 &&
-      static_cast<unsigned long long>(st.st_dev) == source->identity.volume &&
-      static_cast<unsigned long long>(st.st_ino) == source->identity.index &&
-      st.st_size == source->size && LastWriteOf(&st) == source->lastWrite &&
-      read == source->size;
-  return same ? 1 : FailSourceChanged(source, reason);
-}
 
 int OpenInputFile(const char *path, InputFile *file, char *reason) {
   if (IsStandardStream(path))
@@ -239,9 +232,7 @@ int OpenInputFile(const char *path, InputFile *file, char *reason) {
   file->handle = fd;
   file->size = st.st_size;
   file->path = path;
-  file->identity.volume = static_cast<unsigned long long>(st.st_dev);
-  file->identity.index = static_cast<unsigned long long>(st.st_ino);
-  file->lastWrite = LastWriteOf(&st);
+  file->opened = StateOf(&st);
   return 1;
 }
 
@@ -371,14 +362,11 @@ void InstallInterruptCleanup(void) {
   }
 }
 
-int GetFileIdentity(const char *path, FileIdentity *identity) {
-  if (IsStandardStream(path))
-    return 0;
+int LookAtFile(const char *path, FileState *state) {
   struct stat st;
   if (stat(path, &st) != 0)
     return 0;
-  identity->volume = static_cast<unsigned long long>(st.st_dev);
-  identity->index = static_cast<unsigned long long>(st.st_ino);
+  *state = StateOf(&st);
   return 1;
 }
 

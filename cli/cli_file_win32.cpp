@@ -48,17 +48,18 @@ OVERLAPPED At(long long offset) {
   return at;
 }
 
-long long LastWriteOf(const BY_HANDLE_FILE_INFORMATION *info) {
-  return static_cast<long long>(info->ftLastWriteTime.dwHighDateTime) << 32 |
-         info->ftLastWriteTime.dwLowDateTime;
-}
-
-FileIdentity IdentityOf(const BY_HANDLE_FILE_INFORMATION *info) {
-  FileIdentity identity;
-  identity.volume = info->dwVolumeSerialNumber;
-  identity.index = static_cast<unsigned long long>(info->nFileIndexHigh) << 32 |
-                   info->nFileIndexLow;
-  return identity;
+FileState StateOf(const BY_HANDLE_FILE_INFORMATION *info) {
+  FileState state;
+  state.identity.volume = info->dwVolumeSerialNumber;
+  state.identity.index = static_cast<unsigned long long>(info->nFileIndexHigh)
+                             << 32 |
+                         info->nFileIndexLow;
+  state.size =
+      static_cast<long long>(info->nFileSizeHigh) << 32 | info->nFileSizeLow;
+  state.lastWrite = static_cast<long long>(info->ftLastWriteTime.dwHighDateTime)
+                        << 32 |
+                    info->ftLastWriteTime.dwLowDateTime;
+  return state;
 }
 
 // The file path names now, a link followed, opened with no access asked
@@ -68,15 +69,6 @@ HANDLE OpenToLookAt(const char *path) {
   return CreateFileA(
       path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-}
-
-int LookAt(const char *path, BY_HANDLE_FILE_INFORMATION *info) {
-  HANDLE handle = OpenToLookAt(path);
-  if (handle == INVALID_HANDLE_VALUE)
-    return 0;
-  int ok = GetFileInformationByHandle(handle, info) != 0;
-  CloseHandle(handle);
-  return ok;
 }
 
 int CheckReadable(HANDLE file, LARGE_INTEGER *size, char *reason) {
@@ -236,21 +228,6 @@ int MoveIntoPlace(OutputFile *file, char *reason) {
 
 } // namespace
 
-int CheckInputUnchanged(const InputFile *source, long long read, char *reason) {
-  if (source->standard)
-    return 1;
-  BY_HANDLE_FILE_INFORMATION info;
-  if (!LookAt(source->path, &info))
-    return FailSourceChanged(source, reason);
-  FileIdentity identity = IdentityOf(&info);
-  long long size =
-      static_cast<long long>(info.nFileSizeHigh) << 32 | info.nFileSizeLow;
-  int same = identity.volume == source->identity.volume &&
-             identity.index == source->identity.index && size == source->size &&
-             LastWriteOf(&info) == source->lastWrite && read == source->size;
-  return same ? 1 : FailSourceChanged(source, reason);
-}
-
 int OpenInputFile(const char *path, InputFile *file, char *reason) {
   if (IsStandardStream(path)) {
     _setmode(_fileno(stdin), _O_BINARY);
@@ -277,8 +254,7 @@ int OpenInputFile(const char *path, InputFile *file, char *reason) {
   file->handle = reinterpret_cast<intptr_t>(handle);
   file->size = size.QuadPart;
   file->path = path;
-  file->identity = IdentityOf(&info);
-  file->lastWrite = LastWriteOf(&info);
+  file->opened = StateOf(&info);
   return 1;
 }
 
@@ -400,12 +376,16 @@ void InstallInterruptCleanup(void) {
   SetConsoleCtrlHandler(OnConsoleControl, TRUE);
 }
 
-int GetFileIdentity(const char *path, FileIdentity *identity) {
-  BY_HANDLE_FILE_INFORMATION info;
-  if (IsStandardStream(path) || !LookAt(path, &info))
+int LookAtFile(const char *path, FileState *state) {
+  HANDLE handle = OpenToLookAt(path);
+  if (handle == INVALID_HANDLE_VALUE)
     return 0;
-  *identity = IdentityOf(&info);
-  return 1;
+  BY_HANDLE_FILE_INFORMATION info;
+  int ok = GetFileInformationByHandle(handle, &info) != 0;
+  CloseHandle(handle);
+  if (ok)
+    *state = StateOf(&info);
+  return ok;
 }
 
 // Names and the system's words are in the ANSI code page (UTF-8 with the

@@ -99,13 +99,6 @@ void DiscardOutputMemory(OutputFile *file) {
   file->memory = nullptr;
 }
 
-int FailSourceChanged(const InputFile *source, char *reason) {
-  snprintf(reason, kReasonSize,
-           "%s changed while it was being converted; nothing was written",
-           source->path);
-  return 0;
-}
-
 int FinishStandardOutput(char *reason) {
   errno = 0;
   int failed = fflush(stdout) != 0;

@@ -21,10 +21,6 @@ int CommitOutputMemory(OutputFile *file, char *reason);
 
 void DiscardOutputMemory(OutputFile *file);
 
-// The reason for a conversion not written because source changed while
-// it was converting.
-int FailSourceChanged(const InputFile *source, char *reason);
-
 // Flushes standard output at the end of the run: a report or a content
 // that could not be written (a full disk, a closed pipe) is a failure.
 int FinishStandardOutput(char *reason);
