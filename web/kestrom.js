@@ -167,6 +167,7 @@ async function save() {
   if (!current || busy) return;
   const { name, counts } = current;
   if (counts.dates + counts.letters === 0) return say(nothingToConvert(counts));
+  const savedName = convertedName(name);
   setBusy(true);
   say('');
   try {
@@ -179,9 +180,9 @@ async function save() {
     if (counts.leftAlone && (await showDialog(byId('left-alone'), 'Dates left alone', leftAloneText(counts))) !== 'yes')
       return say('Not saved');
     record('kestrom-pass', reply.passMs);
-    download(convertedName(name), reply.blob);
+    download(savedName, reply.blob);
     performance.measure('kestrom-save', { start: started, end: performance.now() });
-    say(`Saved ${convertedName(name)} (${formatSize(reply.blob.size)}): ${count(counts.dates, 'date', 'dates')} converted, ${count(counts.letters, 'payee/memo line', 'payee/memo lines')} exchanged`);
+    say(`Saved ${savedName} (${formatSize(reply.blob.size)}): ${count(counts.dates, 'date', 'dates')} converted, ${count(counts.letters, 'payee/memo line', 'payee/memo lines')} exchanged`);
   } finally {
     setBusy(false);
   }
