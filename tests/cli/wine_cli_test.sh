@@ -34,11 +34,7 @@ large() {
 # its temporary file exists.
 stop_mid_run() {
   "$wine_run" "$exe" "$@" >/dev/null 2>err.txt & pid=$!
-  for _ in $(seq 2000); do
-    [ -n "$(ls kst*.tmp 2>/dev/null)" ] && break
-    kill -0 $pid 2>/dev/null || break  # it ended without writing one
-    sleep 0.005
-  done
+  for _ in $(seq 2000); do [ -n "$(ls kst*.tmp 2>/dev/null)" ] && break; sleep 0.005; done
   kill -STOP $pid && [ -n "$(ls kst*.tmp 2>/dev/null)" ] || fail "the run ended too soon"
 }
 resume() { kill -CONT $pid; wait $pid; status=$?; tr -d '\r' <err.txt >err2.txt && mv err2.txt err.txt; }
