@@ -208,11 +208,21 @@ int WriteTempFile(HANDLE file, const SaveTarget *target) {
   return CloseHandle(file) && flushed;
 }
 
+// Wine keeps permissions as Unix modes, and a descriptor set on a file
+// comes back as a mode that lets the group write and everyone run it (0600
+// turns into 0770): there the new file keeps the mode every new file gets.
+int PermissionsAreUnixModes() {
+  HMODULE system = GetModuleHandleA("ntdll.dll");
+  return system && GetProcAddress(system, "wine_get_version");
+}
+
 // Who may read and change the file stays as it was. A volume that keeps no
 // permissions has none to give.
 int CarrySecurity(const char *from, const char *to) {
   const SECURITY_INFORMATION kWhat = DACL_SECURITY_INFORMATION;
   DWORD need = 0;
+  if (PermissionsAreUnixModes())
+    return 1;
   GetFileSecurityA(from, kWhat, nullptr, 0, &need);
   if (need == 0)
     return 1;
