@@ -91,15 +91,17 @@ void SaveAsOverExistingFile(const E2eSetup &setup, DWORD attributes) {
   FinishSession(&session);
 }
 
-// The link is made as a person would make it, with ln -s; Wine follows it.
-int MakeLink(const char *to, const std::string &link) {
-  std::string command = "/bin/ln -s " + std::string(to) + " \"" + link + "\"";
+// Links are made and removed as a person would, with ln and rm: Wine
+// follows a link, and deleting one from Windows deletes the file it names.
+// Returns when path exists, or no longer does.
+int RunOnUnixFiles(std::string command, const std::string &path, int exists) {
   for (char &c : command)
     c = c == '\\' ? '/' : c;
   WinExec(command.replace(command.find("Z:"), 2, "").c_str(), SW_HIDE);
-  for (int tries = 0; tries < 100 && !FileExists(link); ++tries)
+  for (int tries = 0; tries < 100 && FileExists(path) != exists; ++tries)
     Sleep(50); // a Unix process's end is not waited for
-  return Check(FileExists(link), "cannot link %s to %s", link.c_str(), to);
+  return Check(FileExists(path) == exists, "\"%s\" did not finish",
+               command.c_str());
 }
 
 // Opened through desk\export.qif -> ../bank/export.qif: Save converts the
@@ -110,7 +112,8 @@ void SaveThroughLink(const E2eSetup &setup) {
   Session session;
   if (PlaceFile(setup, "bank\\export.qif", Bytes(kMonthFirst), &session) &&
       MakeFolders(JoinPath(setup.work, "desk")) &&
-      MakeLink("../bank/export.qif", link) &&
+      RunOnUnixFiles("/bin/ln -s ../bank/export.qif \"" + link + "\"", link,
+                     1) &&
       OpenInKestrom(setup, link, &session)) {
     PressButton(session, kSaveId);
     CheckEndsWithCode0(&session, "after Save");
@@ -120,6 +123,7 @@ void SaveThroughLink(const E2eSetup &setup) {
   Check(WriteBytes(session.path, "new") && ReadBytes(link, &seen) &&
             seen == "new",
         "the link no longer leads to the file");
+  RunOnUnixFiles("/bin/rm \"" + link + "\"", link, 0);
   FinishSession(&session);
 }
 
