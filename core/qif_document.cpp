@@ -72,26 +72,43 @@ int LoadQifFile(HWND owner) {
 
 namespace {
 
-// Writes the whole content to a file opened for writing and closes it. The
-// flush makes "saved" mean on the disk, not in a cache that a failing device
-// or a power cut can still lose, since the program ends at once after a save.
-int WriteAndClose(HANDLE file) {
-  DWORD written = 0;
-  BOOL wrote = WriteFile(file, QifDocument.data, DWORD(QifDocument.size),
-                         &written, nullptr);
-  BOOL flushed = wrote && FlushFileBuffers(file);
-  BOOL closed = CloseHandle(file);
-  return flushed && closed && written == DWORD(QifDocument.size);
+// The file a save replaces, as it was found before anything was written.
+struct SaveTarget {
+  char path[MAX_PATH]; // the file itself, any symbolic link followed
+  int exists;
+  DWORD attributes;
+  FILETIME created;
+};
+
+int StartsWith(const char *text, const char *start) {
+  while (*start && *text == *start)
+    ++text, ++start;
+  return !*start;
 }
 
-int WriteWhole(const char *path, DWORD disposition) {
-  HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, disposition,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  return file != INVALID_HANDLE_VALUE && WriteAndClose(file);
+// The final path comes as \\?\C:\... for a drive, \\?\UNC\server\share
+// for a network share: back to C:\... and \\server\share.
+void DropLongPathPrefix(char *path) {
+  int unc = StartsWith(path, "\\\\?\\UNC\\");
+  if (!unc && !StartsWith(path, "\\\\?\\"))
+    return;
+  for (char *at = unc ? path + 2 : path; (*at = at[unc ? 6 : 4]) != 0; ++at) {
+  }
 }
 
-int Exists(const char *path) {
-  return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+// The file an existing target really is. Through a symbolic link the file
+// the link names is replaced, and the link stays a link.
+int FindFinalPath(HANDLE file, SaveTarget *target) {
+  char final[MAX_PATH + 8];
+  DWORD length = GetFinalPathNameByHandleA(file, final, sizeof final,
+                                           FILE_NAME_NORMALIZED);
+  if (length == 0 || length >= sizeof final)
+    return 0;
+  DropLongPathPrefix(final);
+  if (lstrlenA(final) >= MAX_PATH)
+    return 0;
+  lstrcpyA(target->path, final);
+  return 1;
 }
 
 // Refused before anything is written, as the old in-place write refused
@@ -109,61 +126,237 @@ int MayReplace(const char *path, DWORD attributes) {
   return 1;
 }
 
-// The new content goes to kstXXXX.tmp beside the file, which
-// GetTempFileNameA creates. A folder that refuses new files sets *denied;
-// Wine then still returns a number, for a file it never made. A folder too
-// deep for the temporary name fails without it.
-int MakeTempFile(const char *folder, char *temp, int *denied) {
-  *denied = 0;
-  if (lstrlenA(folder) > MAX_PATH - 14)
-    return 0;
-  SetLastError(0);
-  UINT made = GetTempFileNameA(*folder ? folder : ".", "kst", 0, temp);
-  DWORD error = GetLastError();
-  if (made && Exists(temp))
+// A path that opens nothing is a new file: where its folder is missing or
+// closed, creating the temporary file fails.
+int FindTarget(const char *path, SaveTarget *target) {
+  lstrcpynA(target->path, path, MAX_PATH);
+  target->exists = 0;
+  HANDLE file =
+      CreateFileA(path, FILE_READ_ATTRIBUTES,
+                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
     return 1;
-  *denied = error == ERROR_ACCESS_DENIED;
-  return 0;
+  BY_HANDLE_FILE_INFORMATION info;
+  int found =
+      GetFileInformationByHandle(file, &info) && FindFinalPath(file, target);
+  CloseHandle(file);
+  if (!found)
+    return 0;
+  target->exists = 1;
+  target->attributes = info.dwFileAttributes;
+  target->created = info.ftCreationTime;
+  return MayReplace(target->path, info.dwFileAttributes);
 }
 
-// The written file takes the target's place. On Windows ReplaceFileA keeps
-// the old file's ACL, creation time and streams; its hidden and system
-// attributes are set here as well, as Wine's ReplaceFileA keeps none, and
-// the archive bit is set for the changed content. Without a backup name,
-// ERROR_UNABLE_TO_MOVE_REPLACEMENT means the old file is gone and the new
-// one still has its temporary name: it is moved into place.
-int PutInPlace(const char *temp, const char *target, int exists,
-               DWORD attributes) {
-  if (!exists)
-    return MoveFileExA(temp, target, MOVEFILE_WRITE_THROUGH);
+// number-th temporary name beside the target: kstXXXX.tmp, or where the
+// path has no room for that, as many hex digits as fit, so that every file
+// that could be loaded can be saved. Returns how many names there are.
+unsigned MakeTempName(const char *target, unsigned number, char *temp) {
+  int folder = lstrlenA(target);
+  while (folder > 0 && target[folder - 1] != '\\' && target[folder - 1] != ':')
+    --folder;
+  int room = MAX_PATH - 1 - folder;
+  int digits = room < 4 ? room : 4;
+  char *at = temp + folder;
+  lstrcpynA(temp, target, folder + 1);
+  if (room >= 11)
+    at = lstrcpyA(at, "kst") + 3;
+  for (int i = digits - 1; i >= 0; --i, number >>= 4)
+    at[i] = "0123456789ABCDEF"[number & 15];
+  lstrcpyA(at + digits, room >= 11 ? ".tmp" : "");
+  return 1u << 4 * digits;
+}
+
+// Creates a temporary file of this save's own: CREATE_NEW never opens a
+// file that is already there, whoever made it. A folder that refuses new
+// files sets *denied.
+HANDLE CreateTempFile(const char *target, char *temp, int *denied) {
+  *denied = 0;
+  unsigned first = GetTickCount() ^ (GetCurrentProcessId() << 8);
+  for (unsigned tried = 0, names = 1; tried < names; ++tried) {
+    names = MakeTempName(target, first + tried, temp);
+    HANDLE file = CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD error = GetLastError();
+    if (file != INVALID_HANDLE_VALUE)
+      return file;
+    // Access is also denied for a folder or a file being deleted there.
+    int taken = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ||
+                (error == ERROR_ACCESS_DENIED &&
+                 GetFileAttributesA(temp) != INVALID_FILE_ATTRIBUTES);
+    if (!taken) {
+      *denied = error == ERROR_ACCESS_DENIED;
+      break;
+    }
+  }
+  return INVALID_HANDLE_VALUE;
+}
+
+// Writes the whole content and closes the file. The flush makes "saved"
+// mean on the disk, not in a cache that a failing device or a power cut can
+// still lose, since the program ends at once after a save. The replaced
+// file's creation time is kept, as on Windows a replaced file's is.
+int WriteTempFile(HANDLE file, const SaveTarget *target) {
+  DWORD written = 0;
+  BOOL wrote = WriteFile(file, QifDocument.data, DWORD(QifDocument.size),
+                         &written, nullptr) &&
+               written == DWORD(QifDocument.size);
+  BOOL kept =
+      !target->exists || SetFileTime(file, &target->created, nullptr, nullptr);
+  BOOL flushed = wrote && kept && FlushFileBuffers(file);
+  return CloseHandle(file) && flushed;
+}
+
+// Wine keeps permissions as Unix modes, and a descriptor set on a file
+// comes back as a mode that lets the group write and everyone run it (0600
+// turns into 0770): there the new file keeps the mode every new file gets.
+int PermissionsAreUnixModes() {
+  HMODULE system = GetModuleHandleA("ntdll.dll");
+  return system && GetProcAddress(system, "wine_get_version");
+}
+
+// Who may read and change the file stays as it was. A volume that keeps no
+// permissions has none to give.
+int CarrySecurity(const char *from, const char *to) {
+  const SECURITY_INFORMATION kWhat = DACL_SECURITY_INFORMATION;
+  DWORD need = 0;
+  if (PermissionsAreUnixModes())
+    return 1;
+  GetFileSecurityA(from, kWhat, nullptr, 0, &need);
+  if (need == 0)
+    return 1;
+  void *descriptor = GlobalAlloc(GMEM_FIXED, need);
+  int carried = descriptor &&
+                GetFileSecurityA(from, kWhat, descriptor, need, &need) &&
+                SetFileSecurityA(to, kWhat, descriptor);
+  if (descriptor)
+    GlobalFree(descriptor);
+  return carried;
+}
+
+// The hidden and system attributes stay, and the archive bit marks the
+// changed content.
+int CarryOver(const SaveTarget *target, const char *temp) {
   const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                      FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-  SetFileAttributesA(temp, (attributes & kept) | FILE_ATTRIBUTE_ARCHIVE);
-  if (ReplaceFileA(target, temp, nullptr, 0, nullptr, nullptr))
-    return 1;
-  return GetLastError() == ERROR_UNABLE_TO_MOVE_REPLACEMENT &&
-         MoveFileExA(temp, target, MOVEFILE_WRITE_THROUGH);
+  return !target->exists ||
+         (SetFileAttributesA(temp, (target->attributes & kept) |
+                                       FILE_ATTRIBUTE_ARCHIVE) &&
+          CarrySecurity(target->path, temp));
 }
 
-// The content is written whole to a temporary file, which then replaces the
-// target, so a failed or interrupted save leaves the old file as it was.
-// Only where the folder refuses new files is the file written in place. The
-// temporary file is removed after a failure, unless it holds the only copy.
-int SaveQifFile() {
-  const char *target = QifDocument.path;
-  DWORD attributes = GetFileAttributesA(target);
-  int exists = attributes != INVALID_FILE_ATTRIBUTES;
-  if (exists && !MayReplace(target, attributes))
+// One rename: at every moment the target's name holds the old file or the
+// new one, whenever the program is stopped. An indexer or a virus scanner
+// that opens the new file for a moment makes it fail, so it is tried again
+// for about a second. A new file never replaces one that appeared meanwhile.
+int MoveIntoPlace(const char *temp, const SaveTarget *target) {
+  DWORD flags = MOVEFILE_WRITE_THROUGH;
+  if (target->exists)
+    flags |= MOVEFILE_REPLACE_EXISTING;
+  for (int tries = 1;; ++tries) {
+    if (MoveFileExA(temp, target->path, flags))
+      return 1;
+    DWORD error = GetLastError();
+    if (tries == 10 ||
+        (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION))
+      return 0;
+    Sleep(100);
+  }
+}
+
+OVERLAPPED At(DWORD offset) {
+  OVERLAPPED at;
+  ZeroMemory(&at, sizeof at);
+  at.Offset = offset;
+  return at;
+}
+
+int ReadAt(HANDLE file, DWORD offset, void *bytes, DWORD count) {
+  OVERLAPPED at = At(offset);
+  DWORD got = 0;
+  return ReadFile(file, bytes, count, &got, &at) && got == count;
+}
+
+int WriteAt(HANDLE file, DWORD offset, const void *bytes, DWORD count) {
+  OVERLAPPED at = At(offset);
+  DWORD written = 0;
+  return WriteFile(file, bytes, count, &written, &at) && written == count;
+}
+
+int EndAt(HANDLE file, DWORD length) {
+  return SetFilePointer(file, LONG(length), nullptr, FILE_BEGIN) == length &&
+         SetEndOfFile(file) && FlushFileBuffers(file);
+}
+
+// Writes back the old bytes where the file now differs from them, and only
+// there: a write stopped by a size limit would stop again past the point
+// the failed one reached.
+int PutBack(HANDLE file, const unsigned char *old, DWORD length) {
+  unsigned char now[16384];
+  int ok = 1;
+  for (DWORD start = 0; start < length; start += sizeof now) {
+    DWORD count = length - start < sizeof now ? length - start : sizeof now;
+    DWORD first = 0, end = count;
+    if (ReadAt(file, start, now, count)) {
+      while (first < count && now[first] == old[start + first])
+        ++first;
+      while (end > first && now[end - 1] == old[start + end - 1])
+        --end;
+    }
+    if (first < end)
+      ok &= WriteAt(file, start + first, old + start + first, end - first);
+  }
+  return ok && EndAt(file, length);
+}
+
+// Where the folder refuses new files, the file is written over where it is,
+// without truncating it first. Its bytes are read beforehand, so that a
+// write failing part-way can put them back; *changed tells when even that
+// failed.
+int WriteOver(HANDLE file, int *changed) {
+  LARGE_INTEGER length;
+  if (!GetFileSizeEx(file, &length) || length.QuadPart > kLargestContent)
     return 0;
-  char folder[MAX_PATH], name[MAX_PATH], temp[MAX_PATH];
-  lstrcpynA(folder, target, MAX_PATH);
-  SplitPath(folder, name);
+  DWORD size = DWORD(length.QuadPart);
+  void *block = GlobalAlloc(GMEM_FIXED, size ? size : 1);
+  unsigned char *old = static_cast<unsigned char *>(block);
+  int saved = 0;
+  if (old && ReadAt(file, 0, old, size)) {
+    saved = WriteAt(file, 0, QifDocument.data, DWORD(QifDocument.size)) &&
+            EndAt(file, DWORD(QifDocument.size));
+    *changed = !saved && !PutBack(file, old, size);
+  }
+  if (block)
+    GlobalFree(block);
+  return saved;
+}
+
+int WriteInPlace(const char *path, int *changed) {
+  HANDLE file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    return 0;
+  int saved = WriteOver(file, changed);
+  return CloseHandle(file) && saved;
+}
+
+// The content is written whole to a temporary file, which then takes the
+// target's place, so a failed or interrupted save leaves the old file as it
+// was. Only where the folder refuses new files is the file written in
+// place.
+int SaveQifFile(int *changed) {
+  SaveTarget target;
+  if (!FindTarget(QifDocument.path, &target))
+    return 0;
+  char temp[MAX_PATH];
   int denied = 0;
-  if (!MakeTempFile(folder, temp, &denied))
-    return denied && WriteWhole(target, CREATE_ALWAYS);
-  int saved = WriteWhole(temp, OPEN_EXISTING) &&
-              PutInPlace(temp, target, exists, attributes);
-  if (!saved && (!exists || Exists(target)))
+  HANDLE file = CreateTempFile(target.path, temp, &denied);
+  if (file == INVALID_HANDLE_VALUE)
+    return denied && target.exists && WriteInPlace(target.path, changed);
+  int saved = WriteTempFile(file, &target) && CarryOver(&target, temp) &&
+              MoveIntoPlace(temp, &target);
+  if (!saved)
     DeleteFileA(temp);
   return saved;
 }
@@ -172,10 +365,17 @@ int SaveQifFile() {
 
 // Any failure on the way, a full disk or a dropped network share included,
 // is a failed save: the caller keeps the dialog open so the user can save
-// again somewhere else.
+// again somewhere else. The warning says so when the file itself could not
+// be put back as it was.
 int WriteQifFile(HWND owner) {
-  if (SaveQifFile())
+  int changed = 0;
+  if (SaveQifFile(&changed))
     return 1;
-  ShowWarning(owner, MSG_UNABLE_TO_SAVE, SAVE_CAPTION);
+  ShowWarning(owner,
+              changed ? MSG_UNABLE_TO_SAVE "\n\nThe file could not be put "
+                                           "back as it was: part of it may "
+                                           "already be converted."
+                      : MSG_UNABLE_TO_SAVE,
+              SAVE_CAPTION);
   return 0;
 }

@@ -25,9 +25,10 @@ int LoadQifFile(HWND owner);
 // Frees the content block, if any, and leaves the document unloaded.
 void ReleaseQifDocument();
 
-// Replaces the file at QifDocument.path with the content, through a
-// temporary file beside it, so a failed save leaves the old file whole.
-// Returns 1 when every byte reached the file; on failure it has warned.
+// Replaces the file at QifDocument.path, or the file a link there names,
+// with the content: written to a temporary file beside it, then renamed
+// over it, so a failed or killed save leaves the old file whole. Returns 1
+// when every byte reached the file; on failure it has warned.
 int WriteQifFile(HWND owner);
 
 // The conversion over the document's content, asking owner at most once.

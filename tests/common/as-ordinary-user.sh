@@ -4,7 +4,9 @@
 # ones. The driver, kestrom.exe and the Wine wrapper are copied to a fresh
 # folder of nobody's, with its own Wine prefix, so no folder of the build
 # needs to be open to nobody. KESTROM_LOCKED_FILE names a file there that
-# the user may write, in a folder where it may not create files.
+# the user may write, in a folder where it may not create files; beside it,
+# large.qif is larger than the 512 KiB every file written is limited to, so
+# a write in place stops part-way (SIGXFSZ ignored).
 # Not run as root: skipped (exit code 77).
 # Usage: as-ordinary-user.sh WINE_RUN DRIVER GROUP KESTROM_EXE
 set -euo pipefail
@@ -23,8 +25,17 @@ trap 'as_nobody wineserver -k 2>/dev/null; rm -rf "$stage"' EXIT
 cp "$wine_run" "$driver" "$kestrom" "$stage/"
 mkdir -p "$stage/prefix" "$stage/work" "$stage/locked"
 : >"$stage/locked/locked.qif"
+for _ in $(seq 25000); do
+  printf 'D12/25/99\r\nT-1.00\r\nPCorner Store\r\nMGroceries\r\n^\r\n'
+done >"$stage/locked/large.qif"
 chown -R nobody: "$stage"
 chmod a-w "$stage/locked"
 export KESTROM_LOCKED_FILE="Z:${stage//\//\\}\\locked\\locked.qif"
+# A lasting Wine server and the prefix are made before the limit; sent
+# nowhere, the server's output never holds the test's pipe open.
+as_nobody wineserver -p >/dev/null 2>&1 </dev/null
+as_nobody "$stage/$(basename "$wine_run")" >/dev/null 2>&1 </dev/null
+trap '' XFSZ
+ulimit -f 512
 as_nobody "$stage/$(basename "$wine_run")" "$stage/$(basename "$driver")" \
   "$group" "$stage/$(basename "$kestrom")" "$stage/work" "$stage/work"

@@ -1,5 +1,5 @@
-// Saving: the road of one file, Save As to a new or an existing file, and
-// a deep folder.
+// Saving: the road of one file, Save As to a new or an existing file, deep
+// folders, and a file reached through a symbolic link.
 #include <stdio.h>
 #include <string.h>
 
@@ -9,13 +9,17 @@ namespace {
 
 const char kOverwriteText[] = "already exists";
 
-// The program's path buffers hold 260 bytes: a folder of more than 150
-// characters still leaves room for a name.
-std::string DeepName(const E2eSetup &setup) {
-  std::string folders;
-  while (setup.work.size() + 1 + folders.size() <= 150)
-    folders += "a folder with a long name\\";
-  return folders + "deep.qif";
+// name, within the scratch folder, in a folder whose full path is exactly
+// length characters. The program's path buffers hold 260 bytes: at 247 the
+// temporary name kstXXXX.tmp just fits beside d.qif, at 252 it does not.
+std::string DeepName(const E2eSetup &setup, size_t length, const char *name) {
+  const std::string folderName = "folders-with-long-names-inside";
+  std::string folder = setup.work;
+  while (folder.size() < length) {
+    size_t left = length - folder.size() - 1;
+    folder += "\\" + folderName.substr(0, left > 30 ? 24 : left);
+  }
+  return folder.substr(setup.work.size() + 1) + "\\" + name;
 }
 
 // Save in place, for a file in the scratch folder or far below it.
@@ -87,6 +91,42 @@ void SaveAsOverExistingFile(const E2eSetup &setup, DWORD attributes) {
   FinishSession(&session);
 }
 
+// Links are made and removed as a person would, with ln and rm: Wine
+// follows a link, and deleting one from Windows deletes the file it names.
+// Returns when path exists, or no longer does.
+int RunOnUnixFiles(std::string command, const std::string &path, int exists) {
+  for (char &c : command)
+    c = c == '\\' ? '/' : c;
+  WinExec(command.replace(command.find("Z:"), 2, "").c_str(), SW_HIDE);
+  for (int tries = 0; tries < 100 && FileExists(path) != exists; ++tries)
+    Sleep(50); // a Unix process's end is not waited for
+  return Check(FileExists(path) == exists, "\"%s\" did not finish",
+               command.c_str());
+}
+
+// Opened through desk\export.qif -> ../bank/export.qif: Save converts the
+// export in bank\, and the link still leads there.
+void SaveThroughLink(const E2eSetup &setup) {
+  printf("-- Save through a symbolic link converts the file it names\n");
+  std::string link = JoinPath(setup.work, "desk\\export.qif");
+  Session session;
+  if (PlaceFile(setup, "bank\\export.qif", Bytes(kMonthFirst), &session) &&
+      MakeFolders(JoinPath(setup.work, "desk")) &&
+      RunOnUnixFiles("/bin/ln -s ../bank/export.qif \"" + link + "\"", link,
+                     1) &&
+      OpenInKestrom(setup, link, &session)) {
+    PressButton(session, kSaveId);
+    CheckEndsWithCode0(&session, "after Save");
+  }
+  std::string seen;
+  CheckFileBytes(session.path, Bytes(kMonthFirstConverted));
+  Check(WriteBytes(session.path, "new") && ReadBytes(link, &seen) &&
+            seen == "new",
+        "the link no longer leads to the file");
+  RunOnUnixFiles("/bin/rm \"" + link + "\"", link, 0);
+  FinishSession(&session);
+}
+
 } // namespace
 
 void RunRoadScenarios(const E2eSetup &setup) {
@@ -94,5 +134,8 @@ void RunRoadScenarios(const E2eSetup &setup) {
   SaveAsNewPath(setup);
   SaveAsOverExistingFile(setup, 0);
   SaveAsOverExistingFile(setup, FILE_ATTRIBUTE_HIDDEN);
-  SaveInPlace(setup, DeepName(setup));
+  SaveInPlace(setup, DeepName(setup, 150, "deep.qif"));
+  SaveInPlace(setup, DeepName(setup, 247, "d.qif"));
+  SaveInPlace(setup, DeepName(setup, 252, "d.qif"));
+  SaveThroughLink(setup);
 }

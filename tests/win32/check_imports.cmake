@@ -1,4 +1,5 @@
-# Fails unless EXE imports exactly KERNEL32, USER32, COMDLG32 and msvcrt.
+# Fails unless EXE imports exactly KERNEL32, USER32, COMDLG32, ADVAPI32 (file
+# permissions) and msvcrt.
 execute_process(COMMAND ${OBJDUMP} -p ${EXE} OUTPUT_VARIABLE dump
                 RESULT_VARIABLE failed)
 if(failed)
@@ -12,7 +13,7 @@ foreach(line IN LISTS lines)
   list(APPEND dlls "${dll}")
 endforeach()
 list(SORT dlls)
-set(expected COMDLG32.DLL KERNEL32.DLL MSVCRT.DLL USER32.DLL)
+set(expected ADVAPI32.DLL COMDLG32.DLL KERNEL32.DLL MSVCRT.DLL USER32.DLL)
 if(NOT dlls STREQUAL expected)
   message(FATAL_ERROR "imports: ${dlls}; expected: ${expected}")
 endif()
