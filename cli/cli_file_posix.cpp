@@ -198,8 +198,8 @@ int ListAttributes(int fd, const char *path, char **names, ssize_t *size,
   *names = static_cast<char *>(malloc(*size));
   if (!*names)
     return Fail(reason, MSG_UNABLE_TO_SAVE, ENOMEM);
-  *size = fd >= 0 ? flistxattr(fd, *names, *size)
-                  : listxattr(path, *names, *size);
+  *size =
+      fd >= 0 ? flistxattr(fd, *names, *size) : listxattr(path, *names, *size);
   return *size >= 0 ? 1 : Fail(reason, MSG_UNABLE_TO_SAVE, errno);
 }
 
