@@ -277,21 +277,26 @@ int ResolveTarget(const char *path, OutputFile *file, char *reason) {
 // The temporary file beside target, kstXXXX.tmp, created empty under a
 // name no file has: CREATE_NEW never opens one that exists, so another
 // program's file, or one an earlier run left, is never truncated nor moved
-// over the target. Shared for deletion, so that an interrupt can remove it
-// while open. Any failure but a name taken is the folder's answer (Access
-// denied) and ends the search.
+// over the target. Names are tried from a place of this run's own, in
+// steps that reach all 65536 before any comes back; a folder with this
+// many taken in a row is full of them, and says so (The file exists). Any
+// other failure is the folder's answer (Access denied) and ends the
+// search. Shared for deletion, so that an interrupt can remove it while
+// open.
 HANDLE CreateTempFile(const char *target, char *temp, DWORD *error) {
+  const DWORD kTries = 4096, kStep = 40503; // odd: a full cycle mod 65536
   size_t folder = FolderLength(target);
   if (folder + sizeof "kst0000.tmp" > kCliPathSize) {
     *error = ERROR_FILENAME_EXCED_RANGE;
     return INVALID_HANDLE_VALUE;
   }
   memcpy(temp, target, folder);
-  DWORD start = GetCurrentProcessId() * 40503u + GetTickCount();
+  DWORD name = GetCurrentProcessId() * kStep + GetTickCount();
   *error = ERROR_FILE_EXISTS;
-  for (DWORD i = 0; i < 0x10000 && *error == ERROR_FILE_EXISTS; ++i) {
+  for (DWORD i = 0; i < kTries && *error == ERROR_FILE_EXISTS; ++i) {
+    name += kStep;
     snprintf(temp + folder, kCliPathSize - folder, "kst%04lX.tmp",
-             static_cast<unsigned long>((start + i) & 0xFFFF));
+             static_cast<unsigned long>(name & 0xFFFF));
     HANDLE handle = CreateFileA(temp, GENERIC_WRITE, FILE_SHARE_DELETE, nullptr,
                                 CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle != INVALID_HANDLE_VALUE)

@@ -177,14 +177,29 @@ changed)
   expect_err "large.qif: large.qif changed while it was being converted; nothing was written"
   [ "$(stat -c %s large.qif)" -eq 4194304 ] || fail "the truncated file was replaced"
   expect_files large.qif
+  # Rewritten at the same size, its last write set back as sync tools do.
+  large large.qif
+  stop_mid_run large.qif
+  written=$(stat -c %y large.qif) && sleep 0.02
+  printf X | dd of=large.qif conv=notrunc status=none && cp large.qif rewritten.qif
+  touch -d "$written" large.qif && resume
+  expect_status 1
+  expect_err "large.qif: large.qif changed while it was being converted; nothing was written"
+  same large.qif rewritten.qif
   ;;
 interrupt)
+  # Wine's Ctrl+C handler runs on a thread of its own, which may come only
+  # once the file is replaced: then the run must say so.
   large large.qif && cp large.qif before.qif
   stop_mid_run large.qif
   kill -INT $pid
   resume
   expect_status 130
-  same large.qif before.qif
+  if cmp -s large.qif before.qif; then
+    ! grep -q converted err.txt || fail "a file left as it was reported converted"
+  else
+    expect_err "kestrom-cli: large.qif: converted in place: 196608 dates"
+  fi
   expect_files before.qif large.qif
   ;;
 readonly)
@@ -194,6 +209,33 @@ readonly)
   expect_status 1
   expect_err "locked.qif: Unable to Save file: "
   same locked.qif "$fixtures/bank_mdy_crlf.qif"
+  # A folder that refuses new files even to root (immutable) gives its reason.
+  mkdir sealed && copy bank_mdy_crlf.qif sealed/bank.qif
+  if chattr +i sealed 2>/dev/null; then
+    cli sealed/bank.qif
+    chattr -i sealed
+    expect_status 1
+    expect_err "sealed/bank.qif: Unable to Save file: Access denied"
+    same sealed/bank.qif "$fixtures/bank_mdy_crlf.qif"
+  else
+    echo "note: chattr +i is refused here; the sealed folder was not tried"
+  fi
+  ;;
+temp_names)
+  # Every temporary name is another file's: each stays as it was. They are
+  # links to two files (ext4 allows 65000 links to one): a name truncated
+  # empties all those of its file, a name moved is one name fewer.
+  perl -e 'for (0 .. 0xFFFF) {
+    my $name = sprintf("kst%04X.tmp", $_);
+    if ($_ % 0x8000) { link(sprintf("kst%04X.tmp", $_ & 0x8000), $name) or die }
+    else { open my $f, ">", $name or die; print $f "keep" } }'
+  copy bank_mdy_crlf.qif bank.qif
+  cli bank.qif
+  expect_status 1
+  expect_err "kestrom-cli: bank.qif: Unable to Save file: "
+  same bank.qif "$fixtures/bank_mdy_crlf.qif"
+  [ "$(cat kst0000.tmp kst8000.tmp)" = keepkeep ] && [ "$(ls | grep -c '^kst')" -eq 65536 ] ||
+    fail "another file's kstN.tmp was changed or moved"
   ;;
 link)
   copy bank_mdy_crlf.qif real.qif && ln -s real.qif link.qif
@@ -214,6 +256,11 @@ filter)
   copy bank_mdy_crlf.qif bank.qif
   "$wine_run" "$exe" --check bank.qif >/dev/full 2>/dev/null
   [ $? -eq 1 ] || fail "a report lost to a full disk passed"
+  # A content lost to a full disk: one line, with the reason.
+  "$wine_run" "$exe" - <bank.qif >/dev/full 2>err.txt
+  [ $? -eq 1 ] || fail "a content lost to a full disk passed"
+  [ "$(wc -l <err.txt)" -eq 1 ] && grep -q "^kestrom-cli: -: Unable to Save file: No space" err.txt ||
+    fail "not one line with the reason: $(cat err.txt)"
   ;;
 usage)
   cli
