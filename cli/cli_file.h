@@ -87,15 +87,17 @@ int WriteOutputFile(OutputFile *file, long long offset,
 
 // Gives the temporary file the target's owner, mode and extended
 // attributes, closes it and renames it over the target, once source is
-// found the same file as when opened (CheckInputUnchanged). On failure the
-// target is untouched and the temporary file is gone.
+// found the same file as when opened (CheckInputUnchanged). source is
+// closed once that check is done, whatever comes of it: until then no new
+// file can be given its identity. On failure the target is untouched and
+// the temporary file is gone.
 //
 // note is the line that says the file is converted. Once the rename has
 // begun the file is done: an interrupt from then on prints note on stderr
 // before it ends the run, until SayConverted has printed it or the next
 // file's note takes its place. A run stopped by a signal so never leaves a
 // converted file unsaid.
-int CommitOutputFile(OutputFile *file, const InputFile *source, long long read,
+int CommitOutputFile(OutputFile *file, InputFile *source, long long read,
                      const char *note, char *reason);
 
 // Prints the note of the last file committed, now, and takes it from the

@@ -407,9 +407,10 @@ int WriteOutputFile(OutputFile *file, long long offset,
 // write-out started piece by piece leaves it little to wait for. The
 // source is looked at last, after the wait, just before the rename. A
 // signal during the rename waits for it, then finds the note armed.
-int CommitOutputFile(OutputFile *file, const InputFile *source, long long read,
+int CommitOutputFile(OutputFile *file, InputFile *source, long long read,
                      const char *note, char *reason) {
   if (file->memory) {
+    CloseInputFile(source);
     int ok = CommitOutputMemory(file, reason);
     BlockCleanupSignals(1);
     ArmNoteIfDone(ok, EscapeNote(note));
@@ -424,6 +425,7 @@ int CommitOutputFile(OutputFile *file, const InputFile *source, long long read,
     ok = Fail(reason, MSG_UNABLE_TO_SAVE, errno);
   if (ok)
     ok = CheckInputUnchanged(source, read, reason);
+  CloseInputFile(source);
   char *escaped = ok ? EscapeNote(note) : nullptr;
   BlockCleanupSignals(1);
   if (ok && rename(file->temp, file->target) != 0)

@@ -171,8 +171,8 @@ char *EscapeNote(const char *note) {
   return EscapeLine(note, static_cast<int>(strlen(note)));
 }
 
-// The note, from the handler's thread: straight to the handle, as the C
-// runtime's locks may be held by a thread that will never run again.
+// The note, from the handler's thread, straight to the standard error
+// handle: the C runtime's stream is the main thread's.
 void WriteNoteFromHandler(void) {
   HANDLE handle = GetStdHandle(STD_ERROR_HANDLE);
   DWORD mode, written;
@@ -278,8 +278,8 @@ int ResolveTarget(const char *path, OutputFile *file, char *reason) {
 // name no file has: CREATE_NEW never opens one that exists, so another
 // program's file, or one an earlier run left, is never truncated nor moved
 // over the target. Names are tried from a place of this run's own, in
-// steps that reach all 65536 before any comes back; a folder with this
-// many taken in a row is full of them, and says so (The file exists). Any
+// steps that reach all 65536 before any comes back; after kTries taken the
+// folder is full of them, and the reason says so (The file exists). Any
 // other failure is the folder's answer (Access denied) and ends the
 // search. Shared for deletion, so that an interrupt can remove it while
 // open.
@@ -330,11 +330,8 @@ int OpenInputFile(const char *path, InputFile *file, char *reason) {
   if (attributes != INVALID_FILE_ATTRIBUTES &&
       (attributes & FILE_ATTRIBUTE_DIRECTORY))
     return FailWith(reason, MSG_UNABLE_TO_OPEN, "it is a folder");
-  // Shared for deletion too: it stays open until its replacement is in
-  // place, and ReplaceFileA moves it away.
   HANDLE handle =
-      CreateFileA(path, GENERIC_READ,
-                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                   nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (handle == INVALID_HANDLE_VALUE)
     return Fail(reason, MSG_UNABLE_TO_OPEN, GetLastError());
@@ -429,10 +426,11 @@ int WriteOutputFile(OutputFile *file, long long offset,
 // its old content or the whole new one. The source is looked at last,
 // just before the move. An interrupt during the move waits for it, then
 // finds the note armed.
-int CommitOutputFile(OutputFile *file, const InputFile *source, long long read,
+int CommitOutputFile(OutputFile *file, InputFile *source, long long read,
                      const char *note, char *reason) {
   char *escaped = EscapeNote(note);
   if (file->memory) {
+    CloseInputFile(source);
     int ok = CommitOutputMemory(file, reason);
     EnterCriticalSection(&g_tempLock);
     ArmNoteIfDone(ok, escaped);
@@ -447,6 +445,7 @@ int CommitOutputFile(OutputFile *file, const InputFile *source, long long read,
     ok = Fail(reason, MSG_UNABLE_TO_SAVE, GetLastError());
   if (ok)
     ok = CheckInputUnchanged(source, read, reason);
+  CloseInputFile(source);
   EnterCriticalSection(&g_tempLock);
   if (ok)
     ok = MoveIntoPlace(file, reason);

@@ -428,12 +428,7 @@ int ConvertOneFile(const char *path, const CliOptions *options) {
   MergeCounts(jobs, count);
   char note[kNoteSize];
   FormatDone(&jobs[0], target, note);
-  // The input stays open until the check is done, so that no new file can
-  // take its identity meanwhile.
-  int committed =
-      CommitOutputFile(&out, &in, BytesRead(jobs, count), note, reason);
-  CloseInputFile(&in);
-  if (!committed)
+  if (!CommitOutputFile(&out, &in, BytesRead(jobs, count), note, reason))
     return ReportFailure(target, reason);
   if (jobs[0].answer.asked || jobs[count - 1].answer.asked)
     NoteAnsweredYes(&jobs[0]);
