@@ -57,7 +57,17 @@ const char kUsage[] =
     "\n"
     "Examples: kestrom-cli --check export-*.qif && kestrom-cli export-*.qif\n"
     "          kestrom-cli --yes -o fixed.qif export.qif\n"
-    "          kestrom-cli - <export.qif >fixed.qif\n";
+    "          kestrom-cli - <export.qif >fixed.qif\n"
+    "\n"
+    "Report problems on the Kestrom project's issue tracker, where its\n"
+    "source and releases are published.\n";
+
+// The GNU form: name and version, the copyright line of LICENSE, and the
+// licence in one line.
+const char kVersion[] =
+    "kestrom-cli (Kestrom) " KESTROM_VERSION "\n"
+    "Copyright (c) 2026 the Kestrom authors\n"
+    "This is free software under the MIT License; there is NO WARRANTY.\n";
 
 int BadUsage(const char *error) {
   PrintCli(stderr, "kestrom-cli: %s\n", error);
@@ -95,7 +105,7 @@ int main(int argc, char **argv) {
   } else if (options.help) {
     fputs(kUsage, stdout);
   } else if (options.version) {
-    puts("kestrom-cli " KESTROM_VERSION);
+    fputs(kVersion, stdout);
   } else {
     InstallInterruptCleanup();
     status = RunEachFileOnce(&options);

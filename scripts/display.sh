@@ -33,13 +33,6 @@ stop_display() {
   fi
 }
 
-# windows_preset: the Windows build this machine can run under Wine: the
-# 32-bit one we ship, or the 64-bit one where the kernel runs no 32-bit
-# programs (and so no 32-bit Wine). Run from the repository's root.
-windows_preset() {
-  if sh cmake/runs-i386.sh; then echo win32; else echo win64; fi
-}
-
 # start_wine_session: one persistent wineserver for the build's test prefix,
 # with Wine's own background services already running. Started here, with
 # their output sent nowhere, they never hold a test's output pipe open.

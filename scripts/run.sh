@@ -9,8 +9,13 @@ cd "$(dirname "$0")/.."
 scripts/bootstrap.sh
 source scripts/display.sh
 source scripts/build.sh
+build_preset win32 --target kestrom
 preset=$(windows_preset)
-build_preset "$preset" --target kestrom
+if [ "$preset" = win64 ]; then
+  windows_preset_reason "kestrom.exe runs"
+  build_preset win64 --target kestrom
+  require_wine_runs win64
+fi
 exe=build/$preset/app/kestrom.exe
 wine_run=build/$preset/wine-run.sh
 

@@ -521,10 +521,19 @@ TEST_F(CliProgram, UsageHelpAndVersion) {
         "\n  0  every FILE converted", "\n  1  some FILE was refused or failed",
         "\n  2  bad usage\n"})
     EXPECT_NE(std::string::npos, help.out.find(line)) << line;
+  // The last paragraph says where to report problems.
+  EXPECT_EQ(0u, help.out.substr(help.out.rfind("\n\n") + 2).find("Report "));
+  // The GNU form; its copyright line is LICENSE's own.
   CliRun version = RunCli({"--version"});
   EXPECT_EQ(0, version.status);
-  EXPECT_EQ("kestrom-cli " KESTROM_VERSION "\n", version.out);
-  EXPECT_EQ(1, CountLines(version.out));
+  const std::string first = "kestrom-cli (Kestrom) " KESTROM_VERSION "\n";
+  ASSERT_EQ(first, version.out.substr(0, first.size()));
+  std::string copyright = version.out.substr(
+      first.size(), version.out.find('\n', first.size()) + 1 - first.size());
+  EXPECT_NE(std::string::npos,
+            ReadBytes(FixturePath("../../LICENSE")).find("\n" + copyright))
+      << copyright;
+  EXPECT_EQ(3, CountLines(version.out));
 }
 
 // Another program truncates, extends or re-exports a large file while it

@@ -3,7 +3,8 @@
 # copies of the sources, in folders of different names and at different
 # times, must give the same zip; the zip must hold exactly the expected
 # files, its exes must be the ones the tests ran, its checksum must verify,
-# and its name, the version block and kestrom-cli --version must agree.
+# and its name, the version block and kestrom-cli --version's first line
+# must agree.
 # Usage: check_release.sh SOURCE_DIR KESTROM_EXE KESTROM_CLI_EXE WINE_RUN VERSION run|read
 # (read: this machine cannot run the 32-bit exe, so the version kestrom-cli
 # prints is read from the text it prints it from)
@@ -65,12 +66,12 @@ fixed=$(LC_ALL=C grep -obUaP '\xbd\x04\xef\xfe' "$unpacked/kestrom.exe" | head -
 read -r minor major tweak patch < <(od -An -tu2 -j $((fixed + 8)) -N8 "$unpacked/kestrom.exe")
 block_version=$major.$minor.$patch.$tweak
 if [ "$cli_mode" = run ]; then
-  cli_version=$("$wine_run" "$unpacked/kestrom-cli.exe" --version | tr -d '\r')
+  cli_version=$("$wine_run" "$unpacked/kestrom-cli.exe" --version | tr -d '\r' | sed -n 1p)
 else
-  cli_version=$(LC_ALL=C grep -aoE 'kestrom-cli [0-9]+(\.[0-9]+){3}' "$unpacked/kestrom-cli.exe" | head -1)
+  cli_version=$(LC_ALL=C grep -aoE 'kestrom-cli \(Kestrom\) [0-9]+(\.[0-9]+){3}' "$unpacked/kestrom-cli.exe" | head -1)
 fi
 echo "zip: $version, version block: $block_version, $cli_version"
 [ "$block_version" = "$version" ] || fail "version block $block_version, zip $version"
-[ "$cli_version" = "kestrom-cli $version" ] || fail "kestrom-cli says $cli_version, zip $version"
+[ "$cli_version" = "kestrom-cli (Kestrom) $version" ] || fail "kestrom-cli says $cli_version, zip $version"
 grep -q "^Kestrom $version"$'\r$' "$unpacked/README.txt" || fail "README.txt names another version"
 echo "release reproducible: $(cut -c1-64 "$first/$zip_name.sha256") ($(stat -c %s "$first/$zip_name") bytes)"

@@ -6,7 +6,8 @@ source_dir=$1
 built=$2
 scratch=$(mktemp -d /tmp/kestrom-repro-XXXXXX)
 trap 'rm -rf "$scratch"' EXIT
-cmake -S "$source_dir" -B "$scratch/other-build-folder" \
+# Nothing here runs under Wine.
+KESTROM_WINE_PROBE=off cmake -S "$source_dir" -B "$scratch/other-build-folder" \
   -DCMAKE_TOOLCHAIN_FILE="$source_dir/cmake/i686-w64-mingw32.cmake" \
   -DCMAKE_BUILD_TYPE=MinSizeRel >"$scratch/configure.log" 2>&1 ||
   { cat "$scratch/configure.log"; exit 1; }

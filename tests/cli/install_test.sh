@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# cmake --install of the native build into a new prefix: exactly the program
+# and its manual page, where GNUInstallDirs puts them, and the installed
+# program runs.
+# Usage: install_test.sh CMAKE BUILD_DIR MAN_PAGE VERSION
+set -euo pipefail
+cmake=$1 build=$2 man_page=$3 version=$4
+prefix=$(mktemp -d /tmp/kestrom-install-XXXXXX)
+trap 'rm -rf "$prefix"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+"$cmake" --install "$build" --prefix "$prefix" >/dev/null
+installed=$(cd "$prefix" && find . -type f | sort)
+[ "$installed" = "./bin/kestrom-cli
+./share/man/man1/kestrom-cli.1" ] || fail "installed: $installed"
+cmp "$man_page" "$prefix/share/man/man1/kestrom-cli.1"
+out=$("$prefix/bin/kestrom-cli" --version) || fail "the installed program failed"
+[ "${out%%$'\n'*}" = "kestrom-cli (Kestrom) $version" ] || fail "--version: $out"
+echo "installed and ran: ${out%%$'\n'*}"
