@@ -211,20 +211,16 @@ readonly)
   same locked.qif "$fixtures/bank_mdy_crlf.qif"
   # A folder that refuses new files even to root (immutable) gives its reason.
   mkdir sealed && copy bank_mdy_crlf.qif sealed/bank.qif
-  if chattr +i sealed 2>/dev/null; then
-    cli sealed/bank.qif
-    chattr -i sealed
-    expect_status 1
-    expect_err "sealed/bank.qif: Unable to Save file: Access denied"
-    same sealed/bank.qif "$fixtures/bank_mdy_crlf.qif"
-  else
-    echo "note: chattr +i is refused here; the sealed folder was not tried"
-  fi
+  chattr +i sealed 2>/dev/null || { echo "ok ($case; no chattr +i here: no sealed folder)"; exit 0; }
+  cli sealed/bank.qif
+  chattr -i sealed
+  expect_status 1
+  expect_err "sealed/bank.qif: Unable to Save file: Access denied"
+  same sealed/bank.qif "$fixtures/bank_mdy_crlf.qif"
   ;;
 temp_names)
-  # Every temporary name is another file's: each stays as it was. They are
-  # links to two files (ext4 allows 65000 links to one): a name truncated
-  # empties all those of its file, a name moved is one name fewer.
+  # Every temporary name is another file's, a link to one of two (ext4
+  # allows 65000 links to one): none may be emptied or moved.
   perl -e 'for (0 .. 0xFFFF) {
     my $name = sprintf("kst%04X.tmp", $_);
     if ($_ % 0x8000) { link(sprintf("kst%04X.tmp", $_ & 0x8000), $name) or die }
