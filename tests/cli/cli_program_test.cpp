@@ -718,7 +718,7 @@ TEST_F(CliProgram, AnInterruptedRunLeavesNoTemporaryFile) {
   const std::string converted =
       Repeat(ReadBytes(FixturePath("bank_mdy_crlf.every-date.qif")), 22000);
   std::string file = In("large.qif");
-  const bool traced = system("strace -V >/dev/null 2>&1") == 0;
+  const bool traced = system("strace -o /dev/null true >/dev/null 2>&1") == 0;
   const std::pair<int, bool> rows[] = {
       {SIGINT, false}, {SIGTERM, false}, {SIGHUP, true}};
   for (const auto &[signal, inRename] : rows) {
