@@ -78,13 +78,14 @@ int GetFileState(HANDLE handle, FileState *state) {
   return 1;
 }
 
-// The file path names now, a link followed, opened with no access asked
-// for: a file held open by others still answers, and backup semantics let
-// a folder answer too.
+// The file path names now, a link followed, opened to read its attributes
+// alone (FileBasicInfo needs that much): a file held open by others still
+// answers, and backup semantics let a folder answer too.
 HANDLE OpenToLookAt(const char *path) {
-  return CreateFileA(
-      path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  return CreateFileA(path, FILE_READ_ATTRIBUTES,
+                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                     nullptr);
 }
 
 int CheckReadable(HANDLE file, LARGE_INTEGER *size, char *reason) {
