@@ -3,26 +3,92 @@
 #include <stdio.h>
 #include <stdlib.h>
 
+namespace {
+
+const char kHex[] = "0123456789abcdef";
+
+int PutHex(unsigned char c, char *out) {
+  out[0] = '\\';
+  out[1] = 'x';
+  out[2] = kHex[c >> 4];
+  out[3] = kHex[c & 15];
+  return 4;
+}
+
+// The length of the well-formed UTF-8 character at text (2 to 4 bytes),
+// with its code point, or 0 when none starts there: an overlong form, a
+// surrogate or a cut sequence is no character, and a terminal reading
+// UTF-8 shows its bytes as replacement characters.
+int DecodeUtf8(const unsigned char *text, int left, unsigned *point) {
+  static const unsigned kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+  unsigned c = text[0];
+  int length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 0;
+  if (length == 0 || c >= 0xF8 || length > left)
+    return 0;
+  unsigned value = c & (0x7F >> length);
+  for (int i = 1; i < length; ++i) {
+    if ((text[i] & 0xC0) != 0x80)
+      return 0;
+    value = value << 6 | (text[i] & 0x3F);
+  }
+  if (value < kLeast[length] || value > 0x10FFFF ||
+      (value >= 0xD800 && value <= 0xDFFF))
+    return 0;
+  *point = value;
+  return length;
+}
+
+// The characters that move or hide what follows them on a terminal line.
+int IsHiddenControl(unsigned point) {
+  return (point >= 0x80 && point <= 0x9F) ||
+         (point >= 0x202A && point <= 0x202E) ||
+         (point >= 0x2066 && point <= 0x2069);
+}
+
+} // namespace
+
 int EscapeControlBytes(const char *text, int size, char *out) {
-  static const char kHex[] = "0123456789abcdef";
+  const unsigned char *bytes = reinterpret_cast<const unsigned char *>(text);
   int length = 0;
-  for (int i = 0; i < size; ++i) {
-    unsigned char c = static_cast<unsigned char>(text[i]);
-    if (c >= 0x20 && c != 0x7F) {
+  for (int i = 0; i < size;) {
+    unsigned char c = bytes[i];
+    unsigned point = 0;
+    int character = c >= 0x80 ? DecodeUtf8(bytes + i, size - i, &point) : 0;
+    if (character > 0) {
+      int hidden = IsHiddenControl(point);
+      for (int end = i + character; i < end; ++i) {
+        if (hidden)
+          length += PutHex(bytes[i], out + length);
+        else
+          out[length++] = text[i];
+      }
+      continue;
+    }
+    ++i;
+    if ((c >= 0x20 && c < 0x7F) || c >= 0xA0) {
       out[length++] = static_cast<char>(c);
-      continue;
-    }
-    out[length++] = '\\';
-    if (c == '\t' || c == '\n' || c == '\r') {
+    } else if (c == '\t' || c == '\n' || c == '\r') {
+      out[length++] = '\\';
       out[length++] = c == '\t' ? 't' : c == '\n' ? 'n' : 'r';
-      continue;
+    } else {
+      length += PutHex(c, out + length);
     }
-    out[length++] = 'x';
-    out[length++] = kHex[c >> 4];
-    out[length++] = kHex[c & 15];
   }
   out[length] = '\0';
   return length;
+}
+
+char *EscapeLine(const char *text, int size) {
+  char *line = static_cast<char *>(malloc(4 * static_cast<size_t>(size) + 2));
+  if (!line)
+    return nullptr;
+  int closed = size > 0 && text[size - 1] == '\n';
+  int length = EscapeControlBytes(text, size - closed, line);
+  if (closed) {
+    line[length++] = '\n';
+    line[length] = '\0';
+  }
+  return line;
 }
 
 char *FormatEscapedLine(const char *format, va_list args) {
@@ -33,19 +99,10 @@ char *FormatEscapedLine(const char *format, va_list args) {
   if (size < 0)
     return nullptr;
   char *text = static_cast<char *>(malloc(static_cast<size_t>(size) + 1));
-  char *line = static_cast<char *>(malloc(4 * static_cast<size_t>(size) + 2));
-  if (text && line) {
-    vsnprintf(text, static_cast<size_t>(size) + 1, format, args);
-    int closed = size > 0 && text[size - 1] == '\n';
-    int length = EscapeControlBytes(text, size - closed, line);
-    if (closed) {
-      line[length++] = '\n';
-      line[length] = '\0';
-    }
-  } else {
-    free(line);
-    line = nullptr;
-  }
+  if (!text)
+    return nullptr;
+  vsnprintf(text, static_cast<size_t>(size) + 1, format, args);
+  char *line = EscapeLine(text, size);
   free(text);
   return line;
 }

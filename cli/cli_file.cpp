@@ -12,7 +12,8 @@ int CheckInputUnchanged(const InputFile *source, long long read, char *reason) {
   if (LookAtFile(source->path, &now) &&
       now.identity.volume == opened.identity.volume &&
       now.identity.index == opened.identity.index && now.size == opened.size &&
-      now.lastWrite == opened.lastWrite && read == opened.size)
+      now.lastWrite == opened.lastWrite &&
+      now.lastChange == opened.lastChange && read == opened.size)
     return 1;
   snprintf(reason, kReasonSize,
            "%s changed while it was being converted; nothing was written",

@@ -18,12 +18,15 @@ struct FileIdentity {
   unsigned long long index;
 };
 
-// A file as found at one moment: which file, its size and its last write
-// (nanoseconds on POSIX, a FILETIME on Windows).
+// A file as found at one moment: which file, its size, its last write and
+// its last change (nanoseconds on POSIX, FILETIMEs on Windows). Any
+// program may set the last write back; the change time no user can set,
+// and every write, rename or change of its attributes moves it.
 struct FileState {
   FileIdentity identity;
   long long size;
   long long lastWrite;
+  long long lastChange;
 };
 
 // "-" as a FILE or as -o's OUT: standard input or output.
@@ -64,15 +67,17 @@ int ReadInputFile(InputFile *file, long long offset, unsigned char *buffer,
 void CloseInputFile(InputFile *file);
 
 // Whether the file path names now is the one opened, as it was then (the
-// same identity, size and last-write time), and read bytes of it were read,
-// all of them. Otherwise another program changed it while it converted:
-// reason says so.
+// same identity, size, last write and last change), and read bytes of it
+// were read, all of them. Otherwise another program changed it while it
+// converted: reason says so. The file is still open, so no new file can
+// have been given its identity.
 int CheckInputUnchanged(const InputFile *file, long long read, char *reason);
 
 // Creates the temporary file in path's folder, for size bytes. Refuses a
 // target that exists and is not a regular file, or that the user may not
-// write. A symbolic link is followed: the file it names is replaced and
-// the link stays. "-" is standard output.
+// write, or that is read-only (no owner write bit), even for root. A
+// symbolic link is followed: the file it names is replaced and the link
+// stays. "-" is standard output.
 int CreateOutputFile(const char *path, long long size, OutputFile *file,
                      char *reason);
 
@@ -80,12 +85,24 @@ int CreateOutputFile(const char *path, long long size, OutputFile *file,
 int WriteOutputFile(OutputFile *file, long long offset,
                     const unsigned char *data, int size, char *reason);
 
-// Closes the temporary file and renames it over the target, once source is
-// found the same file as when opened (identity, size, last write) and read
-// bytes of it were read, all of it. On failure the target is untouched and
+// Gives the temporary file the target's owner, mode and extended
+// attributes, closes it and renames it over the target, once source is
+// found the same file as when opened (CheckInputUnchanged). source is
+// closed once that check is done, whatever comes of it: until then no new
+// file can be given its identity. On failure the target is untouched and
 // the temporary file is gone.
-int CommitOutputFile(OutputFile *file, const InputFile *source, long long read,
-                     char *reason);
+//
+// note is the line that says the file is converted. Once the rename has
+// begun the file is done: an interrupt from then on prints note on stderr
+// before it ends the run, until SayConverted has printed it or the next
+// file's note takes its place. A run stopped by a signal so never leaves a
+// converted file unsaid.
+int CommitOutputFile(OutputFile *file, InputFile *source, long long read,
+                     const char *note, char *reason);
+
+// Prints the note of the last file committed, now, and takes it from the
+// interrupt handler, so that it is said once.
+void SayConverted(void);
 
 // Closes and removes the temporary file; the target is never touched.
 void DiscardOutputFile(OutputFile *file);
@@ -107,8 +124,11 @@ void PrintCli(FILE *stream, const char *format, ...)
     __attribute__((format(printf, 2, 3)));
 
 // From now on SIGINT, SIGTERM and SIGHUP (a console's Ctrl+C, Ctrl+Break
-// or close on Windows) remove the temporary file being written, then end
-// the program with 128 + the signal's number (130 for Ctrl+C).
+// or close on Windows) remove the temporary file being written, print the
+// note of a file converted and not yet reported (CommitOutputFile), then
+// end the program with 128 + the signal's number (130 for Ctrl+C).
+// SIGPIPE is ignored: a closed pipe is a write that fails, reported as any
+// other.
 void InstallInterruptCleanup(void);
 
 // Runs job(second) on a new thread and job(first) on this one, and returns

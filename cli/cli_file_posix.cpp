@@ -75,15 +75,20 @@ int MakeTempName(const char *target, char *temp, char *reason) {
   return 1;
 }
 
-// The temporary file being written, for the signal handler: the name is
-// complete before the flag is set, and both change only while the signals
-// are blocked.
+// The temporary file being written, and the note of the last file
+// converted and not yet reported, for the signal handler: each is complete
+// before its flag is set, and both change only while the signals are
+// blocked.
 volatile sig_atomic_t g_tempActive = 0;
 char g_tempName[kCliPathSize];
+volatile sig_atomic_t g_noteArmed = 0;
+char *g_note = nullptr;
 
 void OnInterrupt(int signal) {
   if (g_tempActive)
     unlink(g_tempName);
+  if (g_noteArmed)
+    (void)!write(STDERR_FILENO, g_note, strlen(g_note));
   _exit(128 + signal);
 }
 
@@ -99,6 +104,26 @@ void BlockCleanupSignals(int block) {
 
 void ForgetTemp() { g_tempActive = 0; }
 
+// Takes the escaped note from the caller, the signals blocked.
+void ArmNote(char *note) {
+  g_noteArmed = 0;
+  free(g_note);
+  g_note = note;
+  g_noteArmed = note != nullptr;
+}
+
+// A file done has its note armed; one not done leaves the last file's.
+void ArmNoteIfDone(int done, char *note) {
+  if (done)
+    ArmNote(note);
+  else
+    free(note);
+}
+
+char *EscapeNote(const char *note) {
+  return EscapeLine(note, static_cast<int>(strlen(note)));
+}
+
 void RememberTemp(const char *temp) {
   strcpy(g_tempName, temp);
   g_tempActive = 1;
@@ -106,7 +131,9 @@ void RememberTemp(const char *temp) {
 
 // An existing target must be a regular file the user may write: a device,
 // a FIFO or a socket would be replaced by a plain file, and rename ignores
-// a read-only mode. stat does not open, so it never waits on a FIFO.
+// a read-only mode. Root may write any file, so a mode without the owner's
+// write bit is refused as such, as the dialog refuses a read-only file.
+// stat does not open, so it never waits on a FIFO.
 int CheckTarget(const char *target, struct stat *st, int *exists,
                 char *reason) {
   *exists = stat(target, st) == 0;
@@ -118,6 +145,8 @@ int CheckTarget(const char *target, struct stat *st, int *exists,
     return FailWith(reason, MSG_UNABLE_TO_SAVE, "not a regular file");
   if (faccessat(AT_FDCWD, target, W_OK, AT_EACCESS) != 0)
     return Fail(reason, MSG_UNABLE_TO_SAVE, errno);
+  if (!(st->st_mode & S_IWUSR))
+    return Fail(reason, MSG_UNABLE_TO_SAVE, EACCES);
   return 1;
 }
 
@@ -142,46 +171,105 @@ int CopyAttribute(int fd, const char *target, const char *name, char *reason) {
   return ok ? 1 : FailAttribute(reason, name, error);
 }
 
-// Every extended attribute, the POSIX ACL among them. A file system
-// without any (ENOTSUP) has nothing to lose.
-int CopyAttributes(int fd, const char *target, char *reason) {
-  ssize_t size = listxattr(target, nullptr, 0);
-  if (size < 0 && (errno == ENOTSUP || errno == ENOSYS))
+// An attribute the new file got from its folder (the folder's default ACL
+// as its own) and the target lacks: kept, it would give access the file
+// never gave.
+int DropAttribute(int fd, const char *target, const char *name, char *reason) {
+  if (getxattr(target, name, nullptr, 0) >= 0)
     return 1;
-  if (size < 0)
-    return Fail(reason, MSG_UNABLE_TO_SAVE, errno);
-  if (size == 0)
-    return 1;
-  char *names = static_cast<char *>(malloc(size));
-  if (!names)
+  if (errno != ENODATA)
+    return FailAttribute(reason, name, errno);
+  return fremovexattr(fd, name) == 0 || errno == ENODATA
+             ? 1
+             : FailAttribute(reason, name, errno);
+}
+
+// The extended attribute names of fd, or of path when fd < 0, one after
+// another, each closed by a NUL; *names is malloc'd (free it), null when
+// there are none. A file system without any (ENOTSUP) has none.
+int ListAttributes(int fd, const char *path, char **names, ssize_t *size,
+                   char *reason) {
+  *names = nullptr;
+  *size = fd >= 0 ? flistxattr(fd, nullptr, 0) : listxattr(path, nullptr, 0);
+  if (*size < 0 && (errno == ENOTSUP || errno == ENOSYS))
+    *size = 0;
+  if (*size <= 0)
+    return *size == 0 ? 1 : Fail(reason, MSG_UNABLE_TO_SAVE, errno);
+  *names = static_cast<char *>(malloc(*size));
+  if (!*names)
     return Fail(reason, MSG_UNABLE_TO_SAVE, ENOMEM);
-  size = listxattr(target, names, size);
-  int ok = size >= 0 ? 1 : Fail(reason, MSG_UNABLE_TO_SAVE, errno);
+  *size =
+      fd >= 0 ? flistxattr(fd, *names, *size) : listxattr(path, *names, *size);
+  return *size >= 0 ? 1 : Fail(reason, MSG_UNABLE_TO_SAVE, errno);
+}
+
+// The new file's attributes are its folder's, not the target's.
+int DropExtraAttributes(int fd, const char *target, char *reason) {
+  char *names;
+  ssize_t size;
+  int ok = ListAttributes(fd, nullptr, &names, &size, reason);
+  for (ssize_t at = 0; ok && at < size; at += strlen(names + at) + 1)
+    ok = DropAttribute(fd, target, names + at, reason);
+  free(names);
+  return ok;
+}
+
+// Every extended attribute of the target, the POSIX ACL among them.
+int CopyAttributes(int fd, const char *target, char *reason) {
+  char *names;
+  ssize_t size;
+  int ok = ListAttributes(-1, target, &names, &size, reason);
   for (ssize_t at = 0; ok && at < size; at += strlen(names + at) + 1)
     ok = CopyAttribute(fd, target, names + at, reason);
   free(names);
   return ok;
 }
 #else
+int DropExtraAttributes(int, const char *, char *) { return 1; }
 int CopyAttributes(int, const char *, char *) { return 1; }
 #endif
 
-// The replacement keeps the owner where the system allows it (only root
-// may give a file away), then the mode, then the extended attributes: an
-// ACL sets the group bits of the mode itself. A new file gets the usual
-// mode.
-int TakeOverMetadata(int fd, const char *target, const struct stat *st,
-                     int exists, char *reason) {
-  if (!exists) {
+// The target's owner and group, where the system allows it: only root
+// may give a file away, but its owner may still give it a group it is in.
+// A set-user-ID or set-group-ID bit whose owner or group could not be kept
+// is dropped from *mode: it would now run as the user converting.
+int KeepOwner(int fd, const struct stat *st, mode_t *mode, char *reason) {
+  *mode = st->st_mode & 07777;
+  if ((st->st_uid == geteuid() && st->st_gid == getegid()) ||
+      fchown(fd, st->st_uid, st->st_gid) == 0)
+    return 1;
+  if (errno != EPERM)
+    return Fail(reason, MSG_UNABLE_TO_SAVE, errno);
+  *mode &= ~S_ISUID;
+  if (fchown(fd, static_cast<uid_t>(-1), st->st_gid) == 0)
+    return 1;
+  if (errno != EPERM)
+    return Fail(reason, MSG_UNABLE_TO_SAVE, errno);
+  *mode &= ~S_ISGID;
+  return 1;
+}
+
+// The replacement takes the target's metadata once its data is written,
+// as a write clears the set-user-ID and set-group-ID bits and the file
+// capabilities: the owner (a change of owner clears them too), then
+// exactly the target's extended attributes, none of those the folder gave
+// the new file, then the mode, then the attributes (an ACL sets the group
+// bits of the mode itself). A new file gets the usual mode.
+int TakeOverMetadata(int fd, const char *target, char *reason) {
+  struct stat st;
+  if (stat(target, &st) != 0) {
+    if (errno != ENOENT)
+      return Fail(reason, MSG_UNABLE_TO_SAVE, errno);
     mode_t mask = umask(0);
     umask(mask);
     (void)!fchmod(fd, 0666 & ~mask);
     return 1;
   }
-  if ((st->st_uid != geteuid() || st->st_gid != getegid()) &&
-      fchown(fd, st->st_uid, st->st_gid) != 0 && errno != EPERM)
-    return Fail(reason, MSG_UNABLE_TO_SAVE, errno);
-  if (fchmod(fd, st->st_mode & 07777) != 0)
+  mode_t mode;
+  if (!KeepOwner(fd, &st, &mode, reason) ||
+      !DropExtraAttributes(fd, target, reason))
+    return 0;
+  if (fchmod(fd, mode) != 0)
     return Fail(reason, MSG_UNABLE_TO_SAVE, errno);
   return CopyAttributes(fd, target, reason);
 }
@@ -196,6 +284,12 @@ FileState StateOf(const struct stat *st) {
       st->st_mtimespec.tv_sec * 1000000000LL + st->st_mtimespec.tv_nsec;
 #else
   state.lastWrite = st->st_mtim.tv_sec * 1000000000LL + st->st_mtim.tv_nsec;
+#endif
+#if defined(__APPLE__)
+  state.lastChange =
+      st->st_ctimespec.tv_sec * 1000000000LL + st->st_ctimespec.tv_nsec;
+#else
+  state.lastChange = st->st_ctim.tv_sec * 1000000000LL + st->st_ctim.tv_nsec;
 #endif
   return state;
 }
@@ -286,10 +380,6 @@ int CreateOutputFile(const char *path, long long size, OutputFile *file,
   if (fd < 0)
     return Fail(reason, MSG_UNABLE_TO_SAVE, error);
   file->handle = fd;
-  if (!TakeOverMetadata(fd, file->target, &st, file->replaces, reason)) {
-    DiscardOutputFile(file);
-    return 0;
-  }
   return 1;
 }
 
@@ -315,25 +405,45 @@ int WriteOutputFile(OutputFile *file, long long offset,
 // fsync before the rename: after a crash the target then holds either its
 // old content or the whole new one, never an empty or partial file. The
 // write-out started piece by piece leaves it little to wait for. The
-// source is looked at last, after the wait, just before the rename.
-int CommitOutputFile(OutputFile *file, const InputFile *source, long long read,
-                     char *reason) {
-  if (file->memory)
-    return CommitOutputMemory(file, reason);
+// source is looked at last, after the wait, just before the rename. A
+// signal during the rename waits for it, then finds the note armed.
+int CommitOutputFile(OutputFile *file, InputFile *source, long long read,
+                     const char *note, char *reason) {
+  if (file->memory) {
+    CloseInputFile(source);
+    int ok = CommitOutputMemory(file, reason);
+    BlockCleanupSignals(1);
+    ArmNoteIfDone(ok, EscapeNote(note));
+    BlockCleanupSignals(0);
+    return ok;
+  }
   int fd = static_cast<int>(file->handle);
-  int ok = fsync(fd) == 0 ? 1 : Fail(reason, MSG_UNABLE_TO_SAVE, errno);
+  int ok = TakeOverMetadata(fd, file->target, reason);
+  if (ok && fsync(fd) != 0)
+    ok = Fail(reason, MSG_UNABLE_TO_SAVE, errno);
   if (close(fd) != 0 && ok)
     ok = Fail(reason, MSG_UNABLE_TO_SAVE, errno);
   if (ok)
     ok = CheckInputUnchanged(source, read, reason);
+  CloseInputFile(source);
+  char *escaped = ok ? EscapeNote(note) : nullptr;
   BlockCleanupSignals(1);
   if (ok && rename(file->temp, file->target) != 0)
     ok = Fail(reason, MSG_UNABLE_TO_SAVE, errno);
   if (!ok)
     unlink(file->temp);
   ForgetTemp();
+  ArmNoteIfDone(ok, escaped);
   BlockCleanupSignals(0);
   return ok;
+}
+
+void SayConverted(void) {
+  BlockCleanupSignals(1);
+  if (g_noteArmed)
+    fputs(g_note, stderr);
+  ArmNote(nullptr);
+  BlockCleanupSignals(0);
 }
 
 void DiscardOutputFile(OutputFile *file) {
@@ -349,6 +459,7 @@ void DiscardOutputFile(OutputFile *file) {
 }
 
 void InstallInterruptCleanup(void) {
+  signal(SIGPIPE, SIG_IGN);
   for (int signal : kCleanupSignals) {
     struct sigaction action, old;
     memset(&action, 0, sizeof action);

@@ -48,7 +48,12 @@ OVERLAPPED At(long long offset) {
   return at;
 }
 
-FileState StateOf(const BY_HANDLE_FILE_INFORMATION *info) {
+long long FromFileTime(const FILETIME &time) {
+  return static_cast<long long>(time.dwHighDateTime) << 32 | time.dwLowDateTime;
+}
+
+FileState StateOf(const BY_HANDLE_FILE_INFORMATION *info,
+                  const FILE_BASIC_INFO *basic) {
   FileState state;
   state.identity.volume = info->dwVolumeSerialNumber;
   state.identity.index = static_cast<unsigned long long>(info->nFileIndexHigh)
@@ -56,19 +61,31 @@ FileState StateOf(const BY_HANDLE_FILE_INFORMATION *info) {
                          info->nFileIndexLow;
   state.size =
       static_cast<long long>(info->nFileSizeHigh) << 32 | info->nFileSizeLow;
-  state.lastWrite = static_cast<long long>(info->ftLastWriteTime.dwHighDateTime)
-                        << 32 |
-                    info->ftLastWriteTime.dwLowDateTime;
+  state.lastWrite = FromFileTime(info->ftLastWriteTime);
+  state.lastChange = basic->ChangeTime.QuadPart;
   return state;
 }
 
-// The file path names now, a link followed, opened with no access asked
-// for: a file held open by others still answers, and backup semantics let
-// a folder answer too.
+// The state of an open file; the change time is in FileBasicInfo alone.
+int GetFileState(HANDLE handle, FileState *state) {
+  BY_HANDLE_FILE_INFORMATION info;
+  FILE_BASIC_INFO basic;
+  if (!GetFileInformationByHandle(handle, &info) ||
+      !GetFileInformationByHandleEx(handle, FileBasicInfo, &basic,
+                                    sizeof basic))
+    return 0;
+  *state = StateOf(&info, &basic);
+  return 1;
+}
+
+// The file path names now, a link followed, opened to read its attributes
+// alone (FileBasicInfo needs that much): a file held open by others still
+// answers, and backup semantics let a folder answer too.
 HANDLE OpenToLookAt(const char *path) {
-  return CreateFileA(
-      path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  return CreateFileA(path, FILE_READ_ATTRIBUTES,
+                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                     nullptr);
 }
 
 int CheckReadable(HANDLE file, LARGE_INTEGER *size, char *reason) {
@@ -86,19 +103,15 @@ int CheckReadable(HANDLE file, LARGE_INTEGER *size, char *reason) {
   return 1;
 }
 
-// The folder part of path, "." when it has none, for the temporary file:
-// MoveFileExA replaces a file atomically only within one volume.
-void FolderOf(const char *path, char *folder) {
+// The length of the folder part of path, with its closing separator, for
+// the temporary file: MoveFileExA replaces a file atomically only within
+// one volume.
+size_t FolderLength(const char *path) {
   size_t length = 0;
   for (size_t i = 0; path[i]; ++i)
     if (path[i] == '\\' || path[i] == '/' || path[i] == ':')
       length = i + 1;
-  if (length == 0) {
-    strcpy(folder, ".");
-    return;
-  }
-  memcpy(folder, path, length);
-  folder[length] = '\0';
+  return length;
 }
 
 struct ThreadStart {
@@ -119,12 +132,57 @@ HANDLE ConsoleOf(FILE *stream) {
   return GetConsoleMode(handle, &mode) ? handle : nullptr;
 }
 
-// The temporary file being written, for the console control handler,
-// which runs on a thread of its own: the lock keeps it from looking while
-// the file is made, moved or removed.
+// Writes text to a console whole, in UTF-16.
+void WriteToConsole(HANDLE console, const char *text) {
+  int length = static_cast<int>(strlen(text));
+  int count = MultiByteToWideChar(CP_ACP, 0, text, length, nullptr, 0);
+  WCHAR *wide = static_cast<WCHAR *>(malloc((count + 1) * sizeof(WCHAR)));
+  if (wide) {
+    MultiByteToWideChar(CP_ACP, 0, text, length, wide, count);
+    DWORD written;
+    WriteConsoleW(console, wide, static_cast<DWORD>(count), &written, nullptr);
+  }
+  free(wide);
+}
+
+// The temporary file being written, and the note of the last file
+// converted and not yet reported, for the console control handler, which
+// runs on a thread of its own: the lock keeps it from looking while the
+// file is made, moved or removed, or the note changes.
 CRITICAL_SECTION g_tempLock;
 int g_tempActive = 0;
 char g_tempName[kCliPathSize];
+char *g_note = nullptr;
+
+// Takes the escaped note from the caller, under the lock.
+void ArmNote(char *note) {
+  free(g_note);
+  g_note = note;
+}
+
+// A file done has its note armed; one not done leaves the last file's.
+void ArmNoteIfDone(int done, char *note) {
+  if (done)
+    ArmNote(note);
+  else
+    free(note);
+}
+
+char *EscapeNote(const char *note) {
+  return EscapeLine(note, static_cast<int>(strlen(note)));
+}
+
+// The note, from the handler's thread, straight to the standard error
+// handle: the C runtime's stream is the main thread's.
+void WriteNoteFromHandler(void) {
+  HANDLE handle = GetStdHandle(STD_ERROR_HANDLE);
+  DWORD mode, written;
+  if (GetConsoleMode(handle, &mode))
+    WriteToConsole(handle, g_note);
+  else
+    WriteFile(handle, g_note, static_cast<DWORD>(strlen(g_note)), &written,
+              nullptr);
+}
 
 void RememberTemp(const char *temp) {
   strcpy(g_tempName, temp);
@@ -148,6 +206,8 @@ BOOL WINAPI OnConsoleControl(DWORD event) {
   EnterCriticalSection(&g_tempLock);
   if (g_tempActive)
     DeleteFileA(g_tempName);
+  if (g_note)
+    WriteNoteFromHandler();
   TerminateProcess(GetCurrentProcess(),
                    event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT ? 130
                                                                       : 143);
@@ -215,6 +275,40 @@ int ResolveTarget(const char *path, OutputFile *file, char *reason) {
   return 1;
 }
 
+// The temporary file beside target, kstXXXX.tmp, created empty under a
+// name no file has: CREATE_NEW never opens one that exists, so another
+// program's file, or one an earlier run left, is never truncated nor moved
+// over the target. Names are tried from a place of this run's own, in
+// steps that reach all 65536 before any comes back; after kTries taken the
+// folder is full of them, and the reason says so (The file exists). Any
+// other failure is the folder's answer (Access denied) and ends the
+// search. Shared for deletion, so that an interrupt can remove it while
+// open.
+HANDLE CreateTempFile(const char *target, char *temp, DWORD *error) {
+  const DWORD kTries = 4096, kStep = 40503; // odd: a full cycle mod 65536
+  size_t folder = FolderLength(target);
+  if (folder + sizeof "kst0000.tmp" > kCliPathSize) {
+    *error = ERROR_FILENAME_EXCED_RANGE;
+    return INVALID_HANDLE_VALUE;
+  }
+  memcpy(temp, target, folder);
+  DWORD name = GetCurrentProcessId() * kStep + GetTickCount();
+  *error = ERROR_FILE_EXISTS;
+  for (DWORD i = 0; i < kTries && *error == ERROR_FILE_EXISTS; ++i) {
+    name += kStep;
+    snprintf(temp + folder, kCliPathSize - folder, "kst%04lX.tmp",
+             static_cast<unsigned long>(name & 0xFFFF));
+    HANDLE handle = CreateFileA(temp, GENERIC_WRITE, FILE_SHARE_DELETE, nullptr,
+                                CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle != INVALID_HANDLE_VALUE)
+      return handle;
+    *error = GetLastError();
+    if (*error == ERROR_ALREADY_EXISTS)
+      *error = ERROR_FILE_EXISTS;
+  }
+  return INVALID_HANDLE_VALUE;
+}
+
 // ReplaceFileA keeps what the file it replaces had: attributes, ACL,
 // creation time, other streams. MoveFileExA only puts a new file where
 // none was, and fails if one has appeared since.
@@ -243,9 +337,9 @@ int OpenInputFile(const char *path, InputFile *file, char *reason) {
   if (handle == INVALID_HANDLE_VALUE)
     return Fail(reason, MSG_UNABLE_TO_OPEN, GetLastError());
   LARGE_INTEGER size;
-  BY_HANDLE_FILE_INFORMATION info;
+  FileState state;
   if (!CheckReadable(handle, &size, reason) ||
-      (!GetFileInformationByHandle(handle, &info) &&
+      (!GetFileState(handle, &state) &&
        !Fail(reason, MSG_UNABLE_TO_OPEN, GetLastError()))) {
     CloseHandle(handle);
     return 0;
@@ -254,7 +348,7 @@ int OpenInputFile(const char *path, InputFile *file, char *reason) {
   file->handle = reinterpret_cast<intptr_t>(handle);
   file->size = size.QuadPart;
   file->path = path;
-  file->opened = StateOf(&info);
+  file->opened = state;
   return 1;
 }
 
@@ -300,26 +394,15 @@ int CreateOutputFile(const char *path, long long size, OutputFile *file,
   file->given = path;
   if (!ResolveTarget(path, file, reason))
     return 0;
-  char folder[kCliPathSize];
-  FolderOf(file->target, folder);
-  // Creates the file, empty, under a name no other file has; an interrupt
-  // waits until it is known.
+  // An interrupt waits until the file is known.
   EnterCriticalSection(&g_tempLock);
-  int ok = GetTempFileNameA(folder, "kst", 0, file->temp) != 0;
-  if (ok)
+  DWORD error = 0;
+  HANDLE handle = CreateTempFile(file->target, file->temp, &error);
+  if (handle != INVALID_HANDLE_VALUE)
     RememberTemp(file->temp);
   LeaveCriticalSection(&g_tempLock);
-  if (!ok)
-    return Fail(reason, MSG_UNABLE_TO_SAVE, GetLastError());
-  // Shared for deletion, so that an interrupt can remove it while open.
-  HANDLE handle =
-      CreateFileA(file->temp, GENERIC_WRITE, FILE_SHARE_DELETE, nullptr,
-                  TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) {
-    DWORD error = GetLastError();
-    RemoveTemp(file->temp);
+  if (handle == INVALID_HANDLE_VALUE)
     return Fail(reason, MSG_UNABLE_TO_SAVE, error);
-  }
   file->handle = reinterpret_cast<intptr_t>(handle);
   return 1;
 }
@@ -342,11 +425,19 @@ int WriteOutputFile(OutputFile *file, long long offset,
 
 // Flushed before the move, so that after a crash the target holds either
 // its old content or the whole new one. The source is looked at last,
-// just before the move.
-int CommitOutputFile(OutputFile *file, const InputFile *source, long long read,
-                     char *reason) {
-  if (file->memory)
-    return CommitOutputMemory(file, reason);
+// just before the move. An interrupt during the move waits for it, then
+// finds the note armed.
+int CommitOutputFile(OutputFile *file, InputFile *source, long long read,
+                     const char *note, char *reason) {
+  char *escaped = EscapeNote(note);
+  if (file->memory) {
+    CloseInputFile(source);
+    int ok = CommitOutputMemory(file, reason);
+    EnterCriticalSection(&g_tempLock);
+    ArmNoteIfDone(ok, escaped);
+    LeaveCriticalSection(&g_tempLock);
+    return ok;
+  }
   HANDLE handle = HandleOf(file->handle);
   int ok = FlushFileBuffers(handle)
                ? 1
@@ -355,12 +446,22 @@ int CommitOutputFile(OutputFile *file, const InputFile *source, long long read,
     ok = Fail(reason, MSG_UNABLE_TO_SAVE, GetLastError());
   if (ok)
     ok = CheckInputUnchanged(source, read, reason);
+  CloseInputFile(source);
   EnterCriticalSection(&g_tempLock);
   if (ok)
     ok = MoveIntoPlace(file, reason);
+  ArmNoteIfDone(ok, escaped);
   LeaveCriticalSection(&g_tempLock);
   RemoveTemp(file->temp);
   return ok;
+}
+
+void SayConverted(void) {
+  EnterCriticalSection(&g_tempLock);
+  if (g_note)
+    PrintCli(stderr, "%s", g_note);
+  ArmNote(nullptr);
+  LeaveCriticalSection(&g_tempLock);
 }
 
 void DiscardOutputFile(OutputFile *file) {
@@ -380,11 +481,8 @@ int LookAtFile(const char *path, FileState *state) {
   HANDLE handle = OpenToLookAt(path);
   if (handle == INVALID_HANDLE_VALUE)
     return 0;
-  BY_HANDLE_FILE_INFORMATION info;
-  int ok = GetFileInformationByHandle(handle, &info) != 0;
+  int ok = GetFileState(handle, state);
   CloseHandle(handle);
-  if (ok)
-    *state = StateOf(&info);
   return ok;
 }
 
@@ -400,21 +498,12 @@ void PrintCli(FILE *stream, const char *format, ...) {
   if (!text)
     return;
   HANDLE console = ConsoleOf(stream);
-  if (!console) {
-    fputs(text, stream);
-    free(text);
-    return;
-  }
-  int length = static_cast<int>(strlen(text));
-  int count = MultiByteToWideChar(CP_ACP, 0, text, length, nullptr, 0);
-  WCHAR *wide = static_cast<WCHAR *>(malloc((count + 1) * sizeof(WCHAR)));
-  if (wide) {
-    MultiByteToWideChar(CP_ACP, 0, text, length, wide, count);
-    DWORD written;
+  if (console) {
     fflush(stream);
-    WriteConsoleW(console, wide, static_cast<DWORD>(count), &written, nullptr);
+    WriteToConsole(console, text);
+  } else {
+    fputs(text, stream);
   }
-  free(wide);
   free(text);
 }
 

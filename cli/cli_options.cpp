@@ -96,6 +96,11 @@ int ParseCliOptions(int argc, char **argv, const char **files,
     int output = found == 'o' || found == kOutput;
     if (output && options->output)
       return Fail(error, errorSize, "-o given twice");
+    // --output= names no file, rather than one called "".
+    if (output && !*optarg)
+      return Fail(error, errorSize,
+                  found == 'o' ? "-o needs a file name"
+                               : "--output needs a file name");
     if (output)
       options->output = optarg;
     else if (!TakeOption(found, options))

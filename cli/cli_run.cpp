@@ -15,6 +15,9 @@ namespace {
 
 const char kProgram[] = "kestrom-cli";
 
+// A line about one file: two paths and words.
+const int kNoteSize = 2 * kCliPathSize + 256;
+
 // Files stream through a buffer this size: small enough to stay in the
 // CPU's cache between the read, the conversion and the write, and to spare
 // the page faults a whole-file buffer costs.
@@ -335,8 +338,9 @@ long long BytesRead(const FileJob *jobs, int count) {
   return read;
 }
 
-// --verbose: what was done with a file, once it is done.
-void ReportDone(const FileJob *job, const char *target) {
+// What was done with a file, said with --verbose once it is done, or by
+// an interrupt that comes once it is.
+void FormatDone(const FileJob *job, const char *target, char *note) {
   const QifCheckCounts *counts = &job->counts;
   char where[kCliPathSize + 16];
   if (IsStandardStream(target))
@@ -345,7 +349,7 @@ void ReportDone(const FileJob *job, const char *target) {
     snprintf(where, sizeof where, "into %s", target);
   else
     snprintf(where, sizeof where, "in place");
-  PrintCli(stderr,
+  snprintf(note, kNoteSize,
            "%s: %s: converted %s: %d date%s and %d payee/memo letter%s "
            "exchanged\n",
            kProgram, job->path, where, counts->datesExchanged,
@@ -421,16 +425,17 @@ int ConvertOneFile(const char *path, const CliOptions *options) {
     CloseInputFile(&in);
     return reported;
   }
-  CloseInputFile(&in);
-  if (!CommitOutputFile(&out, &in, BytesRead(jobs, count), reason))
-    return ReportFailure(target, reason);
   MergeCounts(jobs, count);
+  char note[kNoteSize];
+  FormatDone(&jobs[0], target, note);
+  if (!CommitOutputFile(&out, &in, BytesRead(jobs, count), note, reason))
+    return ReportFailure(target, reason);
   if (jobs[0].answer.asked || jobs[count - 1].answer.asked)
     NoteAnsweredYes(&jobs[0]);
   if (jobs[0].counts.datesLeftAlone)
     WarnLeftAlone(&jobs[0]);
   if (options->verbose)
-    ReportDone(&jobs[0], target);
+    SayConverted();
   return 1;
 }
 

@@ -10,6 +10,10 @@
 
 namespace {
 
+// The content could not be written to standard output, and was reported
+// as the file's failure, with its reason.
+int g_contentLost = 0;
+
 int Fail(char *reason, const char *what, int error) {
   snprintf(reason, kReasonSize, "%s: %s", what, strerror(error));
   return 0;
@@ -91,7 +95,10 @@ int CommitOutputMemory(OutputFile *file, char *reason) {
   int ok = fwrite(file->memory, 1, size, stdout) == size && fflush(stdout) == 0;
   int error = errno;
   DiscardOutputMemory(file);
-  return ok ? 1 : Fail(reason, MSG_UNABLE_TO_SAVE, error);
+  if (ok)
+    return 1;
+  g_contentLost = 1;
+  return Fail(reason, MSG_UNABLE_TO_SAVE, error);
 }
 
 void DiscardOutputMemory(OutputFile *file) {
@@ -103,7 +110,7 @@ int FinishStandardOutput(char *reason) {
   errno = 0;
   int failed = fflush(stdout) != 0;
   int error = errno;
-  if (!failed && !ferror(stdout))
+  if ((!failed && !ferror(stdout)) || g_contentLost)
     return 1;
   snprintf(reason, kReasonSize, "cannot write to standard output: %s",
            strerror(error ? error : EIO));

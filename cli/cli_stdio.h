@@ -23,6 +23,9 @@ void DiscardOutputMemory(OutputFile *file);
 
 // Flushes standard output at the end of the run: a report or a content
 // that could not be written (a full disk, a closed pipe) is a failure.
+// Returns 0 with the reason only for a failure not yet reported: a content
+// that could not be written was reported with its file, with the first
+// reason, which a second try would only blur (EIO).
 int FinishStandardOutput(char *reason);
 
 #endif

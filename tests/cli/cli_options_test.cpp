@@ -151,6 +151,8 @@ const BadCase kBadCases[] = {
     {"UnknownAfterHelp", {"--help", "--bogus"}, "unknown option '--bogus'"},
     {"OutputWithoutName", {"a.qif", "-o"}, "-o needs a file name"},
     {"OutputTwice", {"-o", "x", "-o", "y", "a.qif"}, "-o given twice"},
+    {"EmptyOutputName", {"--output=", "a.qif"}, "--output needs a file name"},
+    {"EmptyShortOutputName", {"-o", "", "a.qif"}, "-o needs a file name"},
     {"OutputWithTwoFiles",
      {"-o", "x", "a.qif", "b.qif"},
      "-o takes exactly one input file"},

@@ -26,9 +26,10 @@ cli() {
 }
 
 copy() { cp "$fixtures/$1" "$2"; }
-# 2^15 copies, 13 MB: converted as two halves on two threads.
+# 2^15 copies, 13 MB: converted as two halves on two threads. A run to be
+# stopped mid-way takes 2^17, 52 MB, which takes long enough to be caught.
 large() {
-  copy bank_mdy_crlf.qif "$1" && for _ in $(seq 15); do cat "$1" "$1" >twice && mv twice "$1"; done
+  copy bank_mdy_crlf.qif "$1" && for _ in $(seq ${2:-15}); do cat "$1" "$1" >twice && mv twice "$1"; done
 }
 # Starts a conversion (the Wine process keeps the pid) and stops it while
 # its temporary file exists.
@@ -170,21 +171,36 @@ repeat)
   expect_err "kestrom-cli: hard.qif: note: skipped, the same file as fresh.qif"
   ;;
 changed)
-  large large.qif
+  large large.qif 17
   stop_mid_run large.qif
   truncate -s 4M large.qif && resume
   expect_status 1
   expect_err "large.qif: large.qif changed while it was being converted; nothing was written"
   [ "$(stat -c %s large.qif)" -eq 4194304 ] || fail "the truncated file was replaced"
   expect_files large.qif
+  # Rewritten at the same size, its last write set back as sync tools do.
+  large large.qif 17
+  stop_mid_run large.qif
+  written=$(stat -c %y large.qif) && sleep 0.02
+  printf X | dd of=large.qif conv=notrunc status=none && cp large.qif rewritten.qif
+  touch -d "$written" large.qif && resume
+  expect_status 1
+  expect_err "large.qif: large.qif changed while it was being converted; nothing was written"
+  same large.qif rewritten.qif
   ;;
 interrupt)
-  large large.qif && cp large.qif before.qif
+  # Wine's Ctrl+C handler runs on a thread of its own, which may come only
+  # once the file is replaced: then the run must say so.
+  large large.qif 17 && cp large.qif before.qif
   stop_mid_run large.qif
   kill -INT $pid
   resume
   expect_status 130
-  same large.qif before.qif
+  if cmp -s large.qif before.qif; then
+    ! grep -q converted err.txt || fail "a file left as it was reported converted"
+  else
+    expect_err "kestrom-cli: large.qif: converted in place: 786432 dates"
+  fi
   expect_files before.qif large.qif
   ;;
 readonly)
@@ -194,6 +210,29 @@ readonly)
   expect_status 1
   expect_err "locked.qif: Unable to Save file: "
   same locked.qif "$fixtures/bank_mdy_crlf.qif"
+  # A folder that refuses new files even to root (immutable) gives its reason.
+  mkdir sealed && copy bank_mdy_crlf.qif sealed/bank.qif
+  chattr +i sealed 2>/dev/null || { echo "ok ($case; no chattr +i here: no sealed folder)"; exit 0; }
+  cli sealed/bank.qif
+  chattr -i sealed
+  expect_status 1
+  expect_err "sealed/bank.qif: Unable to Save file: Access denied"
+  same sealed/bank.qif "$fixtures/bank_mdy_crlf.qif"
+  ;;
+temp_names)
+  # Every temporary name is another file's, a link to one of two (ext4
+  # allows 65000 links to one): none may be emptied or moved.
+  perl -e 'for (0 .. 0xFFFF) {
+    my $name = sprintf("kst%04X.tmp", $_);
+    if ($_ % 0x8000) { link(sprintf("kst%04X.tmp", $_ & 0x8000), $name) or die }
+    else { open my $f, ">", $name or die; print $f "keep" } }'
+  copy bank_mdy_crlf.qif bank.qif
+  cli bank.qif
+  expect_status 1
+  expect_err "kestrom-cli: bank.qif: Unable to Save file: "
+  same bank.qif "$fixtures/bank_mdy_crlf.qif"
+  [ "$(cat kst0000.tmp kst8000.tmp)" = keepkeep ] && [ "$(ls | grep -c '^kst')" -eq 65536 ] ||
+    fail "another file's kstN.tmp was changed or moved"
   ;;
 link)
   copy bank_mdy_crlf.qif real.qif && ln -s real.qif link.qif
@@ -214,6 +253,11 @@ filter)
   copy bank_mdy_crlf.qif bank.qif
   "$wine_run" "$exe" --check bank.qif >/dev/full 2>/dev/null
   [ $? -eq 1 ] || fail "a report lost to a full disk passed"
+  # A content lost to a full disk: one line, with the reason.
+  "$wine_run" "$exe" - <bank.qif >/dev/full 2>err.txt
+  [ $? -eq 1 ] || fail "a content lost to a full disk passed"
+  [ "$(wc -l <err.txt)" -eq 1 ] && grep -q "^kestrom-cli: -: Unable to Save file: No space" err.txt ||
+    fail "not one line with the reason: $(cat err.txt)"
   ;;
 usage)
   cli
