@@ -54,14 +54,14 @@ struct Counting {
   QifLeftAloneFn leftAlone;
   void *context;
   QifCheckCounts *counts;
-  int countedTo; // LFs before this offset are in counts->lineFeeds
+  int countedTo; // LFs before this offset are in counts->lineEnds
 };
 
 int LineAt(Counting *c, int offset) {
-  c->counts->lineFeeds +=
+  c->counts->lineEnds +=
       CountLineFeeds(c->data + c->countedTo, offset - c->countedTo);
   c->countedTo = offset;
-  return c->counts->lineFeeds + 1;
+  return c->counts->lineEnds + 1;
 }
 
 // A date whose month suggests the file is day-first already; only the
@@ -112,6 +112,8 @@ void CountLineStart(Counting *c, int i) {
     CountDateLine(c, i);
   else if (b == 'M' || b == 'P')
     ++c->counts->lettersExchanged;
+  else if (b == '!' || b == '^')
+    ++c->counts->recordMarks;
 }
 
 // Byte by byte from position from; a line starts at 0 and after each LF.
@@ -134,6 +136,7 @@ int CountBlocks(Counting *c) {
   int pos = 1;
   while (c->size - pos >= 16) {
     __m128i letters = _mm_setzero_si128();
+    __m128i marks = _mm_setzero_si128();
     for (int run = 0; run < 255 && c->size - pos >= 16; ++run, pos += 16) {
       __m128i block =
           _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + pos));
@@ -142,12 +145,15 @@ int CountBlocks(Counting *c) {
       __m128i starts = Equal(before, '\n');
       __m128i isLetter = _mm_or_si128(Equal(block, 'M'), Equal(block, 'P'));
       letters = _mm_sub_epi8(letters, _mm_and_si128(starts, isLetter));
+      __m128i isMark = _mm_or_si128(Equal(block, '!'), Equal(block, '^'));
+      marks = _mm_sub_epi8(marks, _mm_and_si128(starts, isMark));
       unsigned dates = static_cast<unsigned>(
           _mm_movemask_epi8(_mm_and_si128(starts, Equal(block, 'D'))));
       for (; dates; dates &= dates - 1)
         CountDateLine(c, pos + __builtin_ctz(dates));
     }
     c->counts->lettersExchanged += SumByteCounters(letters);
+    c->counts->recordMarks += SumByteCounters(marks);
   }
   return pos;
 }
@@ -168,15 +174,16 @@ void CountQifPiece(const unsigned char *data, int size, int rules,
 void AddQifCounts(QifCheckCounts *total, const QifCheckCounts *later) {
   if (!total->dayFirstMonth && later->dayFirstMonth) {
     total->dayFirstMonth = later->dayFirstMonth;
-    total->dayFirstLine = total->lineFeeds + later->dayFirstLine;
+    total->dayFirstLine = total->lineEnds + later->dayFirstLine;
   }
   if (!total->datesLeftAlone && later->datesLeftAlone)
-    total->firstLeftAloneLine = total->lineFeeds + later->firstLeftAloneLine;
+    total->firstLeftAloneLine = total->lineEnds + later->firstLeftAloneLine;
   total->datesExchanged += later->datesExchanged;
   total->shortFormDates += later->shortFormDates;
   total->lettersExchanged += later->lettersExchanged;
+  total->recordMarks += later->recordMarks;
   total->datesLeftAlone += later->datesLeftAlone;
-  total->lineFeeds += later->lineFeeds;
+  total->lineEnds += later->lineEnds;
 }
 
 int QifLineLength(const unsigned char *data, int size, int offset) {

@@ -14,11 +14,13 @@ struct QifCheckCounts {
   int dayFirstLine;       // line of the first date with a month pair over 12
   int dayFirstMonth;      // that month, 13 to 99; 0 when there is none
   int firstLeftAloneLine; // line of the first date left alone, or 0
-  int lineFeeds;          // LFs counted so far: numbers the next piece's lines
+  int recordMarks;        // lines that start with '!' or '^': none, no QIF
+  int lineEnds;           // line ends counted so far: numbers the next
+                          // piece's lines
 };
 
 // Told of each date line the rule leaves alone: its 1-based line number
-// (lines end at LF) and the offset of its D in the piece.
+// (lines end at LF, CR LF or CR) and the offset of its D in the piece.
 typedef void (*QifLeftAloneFn)(void *context, int line, int offset);
 
 // Adds to counts (zeroed before a file's first piece) what converting the

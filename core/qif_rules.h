@@ -4,15 +4,23 @@
 #ifndef KESTROM_CORE_QIF_RULES_H
 #define KESTROM_CORE_QIF_RULES_H
 
-// The date rules a pass applies; the two-digit rule always does. The bank's
-// own export always writes two digits, and the dialog takes only those
-// (MM?DD); exports from elsewhere also write one-digit and space-padded
-// fields (D6/ 3/17, D2/14'2020), which kestrom-cli and the page convert as
-// well.
+// The rules a pass applies; the two-digit rule always does. The bank's own
+// export always writes two digits, ends its lines with LF or CR LF, and the
+// dialog takes only its dates (MM?DD, any byte between), exactly as it
+// always has. Exports from elsewhere also write one-digit and space-padded
+// fields (D6/ 3/17, D2/14'2020): the short-form rule. And they end lines
+// with CR alone, start with a UTF-8 byte-order mark, list accounts and
+// categories whose D lines are descriptions, and write year-first dates
+// (D20070122): the any-export rule reads lines and blocks as such files
+// need, and takes a two-digit date only with '/', '-' or '.' between month
+// and day. kestrom-cli and the page apply all three.
 enum {
   kQifTwoDigitRule = 1,
   kQifShortFormRule = 2,
-  kQifBothRules = kQifTwoDigitRule | kQifShortFormRule
+  kQifAnyExportRule = 4,
+  kQifEveryDateRules = kQifTwoDigitRule | kQifShortFormRule | kQifAnyExportRule,
+  // The every-date set under its earlier name.
+  kQifBothRules = kQifEveryDateRules
 };
 
 // Only the ASCII digits count; no byte above 0x7F does.

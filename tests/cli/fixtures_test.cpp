@@ -84,7 +84,7 @@ TEST(FixtureCounts, MixedDatesFixtureReportsWhatTheConversionDoes) {
   EXPECT_EQ(0, counts.datesLeftAlone);
   EXPECT_EQ(std::vector<int>{}, lines);
   EXPECT_EQ(0, counts.dayFirstMonth);
-  EXPECT_EQ(40, counts.lineFeeds);
+  EXPECT_EQ(40, counts.lineEnds);
 }
 
 TEST(FixtureCounts, DayFirstFixtureNamesTheLineTheQuestionComesAt) {

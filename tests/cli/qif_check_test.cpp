@@ -43,6 +43,7 @@ struct CheckCase {
   int dayFirstLine;
   int dayFirstMonth;
   int shortForms = 0; // of the dates
+  int recordMarks = 0;
 };
 
 class CheckTable : public ::testing::TestWithParam<CheckCase> {};
@@ -62,6 +63,7 @@ TEST_P(CheckTable, CountsAsTheConversionRulesSay) {
   EXPECT_EQ(lines.empty() ? 0 : lines[0], counts.firstLeftAloneLine);
   EXPECT_EQ(c.dayFirstLine, counts.dayFirstLine);
   EXPECT_EQ(c.dayFirstMonth, counts.dayFirstMonth);
+  EXPECT_EQ(c.recordMarks, counts.recordMarks);
 }
 
 // Longer than one sixteen-byte block, so the block walk meets each rule.
@@ -86,7 +88,9 @@ const CheckCase kCheckCases[] = {
      0,
      {},
      0,
-     0},
+     0,
+     0,
+     2},
     {"DigitSeparator", "D12345", 1, 0, {}, 0, 0},
     {"LineFeedSeparator", "D12\n34", 1, 0, {}, 0, 0},
     {"LastLineExactlySixBytes", "x\nD12/31", 1, 0, {}, 0, 0},
@@ -109,7 +113,16 @@ const CheckCase kCheckCases[] = {
     {"LetterAtFirstByte", "Mfirst", 0, 1, {}, 0, 0},
     {"LetterNotAtLineStart", "xP\nyM\n", 0, 0, {}, 0, 0},
     {"Empty", "", 0, 0, {}, 0, 0},
-    {"LongMixed", kLongMixed, 5, 3, {12}, 10, 25, 2},
+    {"LongMixed", kLongMixed, 5, 3, {12}, 10, 25, 2, 2},
+    {"RecordMarksOnlyAtLineStarts",
+     "x!\n!Option:AutoSwitch\n^^\n y^",
+     0,
+     0,
+     {},
+     0,
+     0,
+     0,
+     2},
 };
 
 INSTANTIATE_TEST_SUITE_P(Rules, CheckTable, ::testing::ValuesIn(kCheckCases),
@@ -129,12 +142,12 @@ TEST(CheckLineNumbers, CountOnAcrossPieces) {
                 static_cast<int>(second.size()), kQifBothRules,
                 CollectLeftAlone, &found, &counts);
   EXPECT_EQ((std::vector<LeftAlone>{{3, 0}, {4, 5}}), found);
-  EXPECT_EQ(3, counts.lineFeeds);
+  EXPECT_EQ(3, counts.lineEnds);
 }
 
 TEST(CheckLineNumbers, AddedCountsNumberTheLaterPartAfterTheEarlier) {
   QifCheckCounts total = {};
-  total.lineFeeds = 10;
+  total.lineEnds = 10;
   total.datesExchanged = 2;
   QifCheckCounts later = {};
   later.datesExchanged = 1;
@@ -142,14 +155,14 @@ TEST(CheckLineNumbers, AddedCountsNumberTheLaterPartAfterTheEarlier) {
   later.firstLeftAloneLine = 3;
   later.dayFirstLine = 4;
   later.dayFirstMonth = 31;
-  later.lineFeeds = 5;
+  later.lineEnds = 5;
   AddQifCounts(&total, &later);
   EXPECT_EQ(3, total.datesExchanged);
   EXPECT_EQ(2, total.datesLeftAlone);
   EXPECT_EQ(13, total.firstLeftAloneLine);
   EXPECT_EQ(14, total.dayFirstLine);
   EXPECT_EQ(31, total.dayFirstMonth);
-  EXPECT_EQ(15, total.lineFeeds);
+  EXPECT_EQ(15, total.lineEnds);
   // What the earlier part found first stays first.
   QifCheckCounts again = later;
   AddQifCounts(&total, &again);
@@ -228,11 +241,11 @@ TEST(CheckAgreesWithConversion, OnRandomContent) {
     ExchangeQifBytes(reinterpret_cast<unsigned char *>(&out[0]),
                      static_cast<int>(out.size()), static_cast<int>(out.size()),
                      kQifBothRules);
-    int dates = 0, shortForms = 0, letters = 0, lineFeeds = 0;
+    int dates = 0, shortForms = 0, letters = 0, lineEnds = 0;
     std::vector<LeftAlone> expectedLeftAlone;
     for (size_t i = 0; i < in.size(); ++i) {
       if (in[i] == '\n')
-        ++lineFeeds;
+        ++lineEnds;
       if ((in[i] == 'M' || in[i] == 'P') && out[i] != in[i])
         ++letters;
       if (in[i] != 'D' || !IsLineStart(in, i))
@@ -245,7 +258,7 @@ TEST(CheckAgreesWithConversion, OnRandomContent) {
         ++dates;
         shortForms += !TwoDigitPlaces(in, i);
       } else if (ReadsAsDate(in, i)) {
-        expectedLeftAlone.push_back({lineFeeds + 1, static_cast<int>(i)});
+        expectedLeftAlone.push_back({lineEnds + 1, static_cast<int>(i)});
       }
     }
     std::vector<LeftAlone> found;
@@ -254,7 +267,7 @@ TEST(CheckAgreesWithConversion, OnRandomContent) {
     ASSERT_EQ(dates, counts.datesExchanged) << round;
     ASSERT_EQ(shortForms, counts.shortFormDates) << round;
     ASSERT_EQ(expectedLeftAlone, found) << round;
-    ASSERT_EQ(lineFeeds, counts.lineFeeds) << round;
+    ASSERT_EQ(lineEnds, counts.lineEnds) << round;
     ASSERT_EQ(AskedByCore(in), counts.dayFirstMonth != 0) << round;
   }
 }

@@ -108,7 +108,8 @@ void ExpectSameCounts(const QifCheckCounts &a, const QifCheckCounts &b,
   EXPECT_EQ(a.firstLeftAloneLine, b.firstLeftAloneLine) << round;
   EXPECT_EQ(a.dayFirstLine, b.dayFirstLine) << round;
   EXPECT_EQ(a.dayFirstMonth, b.dayFirstMonth) << round;
-  EXPECT_EQ(a.lineFeeds, b.lineFeeds) << round;
+  EXPECT_EQ(a.recordMarks, b.recordMarks) << round;
+  EXPECT_EQ(a.lineEnds, b.lineEnds) << round;
 }
 
 TEST(Pieces, ConvertAndCountAsTheWholeFile) {
