@@ -254,11 +254,11 @@ TEST_F(CliProgram, YearFirstDatesAreLeftAloneNeverGarbled) {
             ReadBytes(file));
 }
 
-// No line starts with '!' or '^': a CSV or a README, whose "Plus ..." line
-// the letter rule would turn into "Mlus ...".
+// No QIF header and no record end: a README, whose image line starts with
+// '!' and whose "Plus ..." line the letter rule would turn into "Mlus ...".
 TEST_F(CliProgram, NotAQifFileIsRefusedUntouchedUnlessYes) {
-  const std::string content = "Date,Payee\r\n12/25/99,Shop\r\nPlus one\r\n";
-  std::string file = In("notes.csv");
+  const std::string content = "# Notes\r\n![The dialog](d.png)\r\nPlus one\r\n";
+  std::string file = In("notes.md");
   WriteBytes(file, content);
   CliRun check = RunCli({"--check", file});
   EXPECT_EQ(1, check.status);
@@ -272,8 +272,8 @@ TEST_F(CliProgram, NotAQifFileIsRefusedUntouchedUnlessYes) {
   CliRun yes = RunCli({"--yes", file});
   EXPECT_EQ(0, yes.status) << yes.err;
   EXPECT_NE(std::string::npos, yes.err.find("not a QIF file"));
-  EXPECT_EQ("Date,Payee\r\n12/25/99,Shop\r\nMlus one\r\n", ReadBytes(file));
-  EXPECT_EQ(std::vector<std::string>{"notes.csv"}, Listing(folder_));
+  EXPECT_EQ("# Notes\r\n![The dialog](d.png)\r\nMlus one\r\n", ReadBytes(file));
+  EXPECT_EQ(std::vector<std::string>{"notes.md"}, Listing(folder_));
 }
 
 TEST_F(CliProgram, YesConvertsAFileThatLooksDayFirst) {
