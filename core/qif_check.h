@@ -4,6 +4,7 @@
 #ifndef KESTROM_CORE_QIF_CHECK_H
 #define KESTROM_CORE_QIF_CHECK_H
 
+#include "qif_lines.h"
 #include "qif_rules.h"
 
 struct QifCheckCounts {
@@ -14,11 +15,15 @@ struct QifCheckCounts {
   int dayFirstLine;       // line of the first date with a month pair over 12
   int dayFirstMonth;      // that month, 13 to 99; 0 when there is none
   int firstLeftAloneLine; // line of the first date left alone, or 0
-  int lineFeeds;          // LFs counted so far: numbers the next piece's lines
+  int recordMarks;        // lines that start with '^' or with '!' and a
+                          // letter: none, and it is no QIF file
+  int lineEnds;           // line ends counted so far: numbers the next
+                          // piece's lines
+  QifPlace place;         // where the next piece starts
 };
 
 // Told of each date line the rule leaves alone: its 1-based line number
-// (lines end at LF) and the offset of its D in the piece.
+// (lines end at LF, CR LF or CR) and the offset of its D in the piece.
 typedef void (*QifLeftAloneFn)(void *context, int line, int offset);
 
 // Adds to counts (zeroed before a file's first piece) what converting the
@@ -33,7 +38,7 @@ void CountQifPiece(const unsigned char *data, int size, int rules,
 // line start, to those of the part just before it.
 void AddQifCounts(QifCheckCounts *total, const QifCheckCounts *later);
 
-// Bytes of the line starting at offset, without its CR LF or LF.
+// Bytes of the line starting at offset, up to its CR or LF.
 int QifLineLength(const unsigned char *data, int size, int offset);
 
 #endif

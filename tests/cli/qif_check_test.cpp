@@ -43,6 +43,7 @@ struct CheckCase {
   int dayFirstLine;
   int dayFirstMonth;
   int shortForms = 0; // of the dates
+  int recordMarks = 0;
 };
 
 class CheckTable : public ::testing::TestWithParam<CheckCase> {};
@@ -62,6 +63,7 @@ TEST_P(CheckTable, CountsAsTheConversionRulesSay) {
   EXPECT_EQ(lines.empty() ? 0 : lines[0], counts.firstLeftAloneLine);
   EXPECT_EQ(c.dayFirstLine, counts.dayFirstLine);
   EXPECT_EQ(c.dayFirstMonth, counts.dayFirstMonth);
+  EXPECT_EQ(c.recordMarks, counts.recordMarks);
 }
 
 // Longer than one sixteen-byte block, so the block walk meets each rule.
@@ -86,14 +88,28 @@ const CheckCase kCheckCases[] = {
      0,
      {},
      0,
-     0},
-    {"DigitSeparator", "D12345", 1, 0, {}, 0, 0},
-    {"LineFeedSeparator", "D12\n34", 1, 0, {}, 0, 0},
+     0,
+     0,
+     2},
+    // clang-format off
+    {"DigitsOnlyLeftAlone", "D12345", 0, 0, {1}, 0, 0},
+    {"LineFeedIsNoSeparator", "D12\n34", 0, 0, {}, 0, 0},
+    {"YearFirstLeftAlone", "^\nD20070122\nD 070122\nD123\nD2007012x\n", 0, 0,
+     {2, 3}, 0, 0, 0, 1},
+    {"DescriptionsNeitherCountedNorListed", "!Account\nD4673-1737\nD12/25 x\n"
+     "^\n!Type:Bank\nD12/25/99\n!type:cat \r\nD12/25 y\r\n!Option:A\nD1/5\n",
+     1, 0, {}, 0, 0, 0, 5},
+    {"ByteOrderMarkSkipped", "\357\273\277D12/25/99\nPx\n", 1, 1, {}, 0, 0},
+    // clang-format on
     {"LastLineExactlySixBytes", "x\nD12/31", 1, 0, {}, 0, 0},
     {"LastLineFiveBytes", "x\nD12/3", 0, 0, {2}, 0, 0},
     {"LoneD", "D", 0, 0, {}, 0, 0},
     {"EmptyDateLine", "D\r\nPx", 0, 1, {}, 0, 0},
-    {"CarriageReturnOnlyIsNoLineStart", "xM\rMabc", 0, 0, {}, 0, 0},
+    // clang-format off
+    {"CarriageReturnAloneEndsALine", "xM\rMabc\rD1/5\r", 0, 1, {3}, 0, 0},
+    {"CrLfAcrossTheBlockEdge", std::string(63, 'x') + "\r\nD1/5\n", 0, 0, {2},
+     0, 0},
+    // clang-format on
     {"CrLfLinesLikeLf", "D01/31/10\r\nPShop\r\nMNote\r\n", 1, 2, {}, 0, 0},
     {"HighByteIsNoDate", "D1\xb2/25/99\n", 0, 0, {}, 0, 0},
     {"LowerCaseIgnored", "d12/25/99\nmtext\nptext\n", 0, 0, {}, 0, 0},
@@ -109,7 +125,12 @@ const CheckCase kCheckCases[] = {
     {"LetterAtFirstByte", "Mfirst", 0, 1, {}, 0, 0},
     {"LetterNotAtLineStart", "xP\nyM\n", 0, 0, {}, 0, 0},
     {"Empty", "", 0, 0, {}, 0, 0},
-    {"LongMixed", kLongMixed, 5, 3, {12}, 10, 25, 2},
+    {"LongMixed", kLongMixed, 5, 3, {12}, 10, 25, 2, 2},
+    // clang-format off
+    {"ImageLineIsNoHeader", "![The dialog](d.png)\n!\nPlus\n", 0, 1, {}, 0, 0},
+    {"RecordMarksOnlyAtLineStarts", "x!\n!Option:A\n^^\n y^", 0, 0, {}, 0, 0,
+     0, 2},
+    // clang-format on
 };
 
 INSTANTIATE_TEST_SUITE_P(Rules, CheckTable, ::testing::ValuesIn(kCheckCases),
@@ -129,12 +150,12 @@ TEST(CheckLineNumbers, CountOnAcrossPieces) {
                 static_cast<int>(second.size()), kQifBothRules,
                 CollectLeftAlone, &found, &counts);
   EXPECT_EQ((std::vector<LeftAlone>{{3, 0}, {4, 5}}), found);
-  EXPECT_EQ(3, counts.lineFeeds);
+  EXPECT_EQ(3, counts.lineEnds);
 }
 
 TEST(CheckLineNumbers, AddedCountsNumberTheLaterPartAfterTheEarlier) {
   QifCheckCounts total = {};
-  total.lineFeeds = 10;
+  total.lineEnds = 10;
   total.datesExchanged = 2;
   QifCheckCounts later = {};
   later.datesExchanged = 1;
@@ -142,14 +163,14 @@ TEST(CheckLineNumbers, AddedCountsNumberTheLaterPartAfterTheEarlier) {
   later.firstLeftAloneLine = 3;
   later.dayFirstLine = 4;
   later.dayFirstMonth = 31;
-  later.lineFeeds = 5;
+  later.lineEnds = 5;
   AddQifCounts(&total, &later);
   EXPECT_EQ(3, total.datesExchanged);
   EXPECT_EQ(2, total.datesLeftAlone);
   EXPECT_EQ(13, total.firstLeftAloneLine);
   EXPECT_EQ(14, total.dayFirstLine);
   EXPECT_EQ(31, total.dayFirstMonth);
-  EXPECT_EQ(15, total.lineFeeds);
+  EXPECT_EQ(15, total.lineEnds);
   // What the earlier part found first stays first.
   QifCheckCounts again = later;
   AddQifCounts(&total, &again);
@@ -184,14 +205,20 @@ std::string RandomContent(std::mt19937 *rng, int size) {
   return s;
 }
 
+int IsLineEnd(const std::string &s, size_t i) {
+  return s[i] == '\n' ||
+         (s[i] == '\r' && (i + 1 == s.size() || s[i + 1] != '\n'));
+}
+
 int IsLineStart(const std::string &s, size_t i) {
-  return i == 0 || s[i - 1] == '\n';
+  return i == 0 || IsLineEnd(s, i - 1);
 }
 
 int IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // The test for a date no rule converts, read off the words that define it:
-// an optional space, digits, and a date separator.
+// an optional space, digits, and a date separator, or only digits, four or
+// more, to the line's end.
 int ReadsAsDate(const std::string &s, size_t i) {
   size_t p = i + 1;
   if (p < s.size() && s[p] == ' ')
@@ -199,7 +226,9 @@ int ReadsAsDate(const std::string &s, size_t i) {
   size_t digits = p;
   while (p < s.size() && IsDigit(s[p]))
     ++p;
-  return p > digits && p < s.size() && strchr("/-.'", s[p]);
+  if (p == s.size() || s[p] == '\r' || s[p] == '\n')
+    return p - digits >= 4;
+  return p > digits && strchr("/-.'", s[p]);
 }
 
 int TwoDigitPlaces(const std::string &s, size_t i) {
@@ -228,24 +257,24 @@ TEST(CheckAgreesWithConversion, OnRandomContent) {
     ExchangeQifBytes(reinterpret_cast<unsigned char *>(&out[0]),
                      static_cast<int>(out.size()), static_cast<int>(out.size()),
                      kQifBothRules);
-    int dates = 0, shortForms = 0, letters = 0, lineFeeds = 0;
+    int dates = 0, shortForms = 0, letters = 0, lineEnds = 0;
     std::vector<LeftAlone> expectedLeftAlone;
     for (size_t i = 0; i < in.size(); ++i) {
-      if (in[i] == '\n')
-        ++lineFeeds;
+      if (IsLineEnd(in, i))
+        ++lineEnds;
       if ((in[i] == 'M' || in[i] == 'P') && out[i] != in[i])
         ++letters;
       if (in[i] != 'D' || !IsLineStart(in, i))
         continue;
       // A converted date changes some byte of its line: no digit equals
       // the one three places before it.
-      size_t lineEnd = in.find('\n', i);
+      size_t lineEnd = in.find_first_of("\r\n", i);
       lineEnd = lineEnd == std::string::npos ? in.size() : lineEnd;
       if (in.compare(i + 1, lineEnd - i - 1, out, i + 1, lineEnd - i - 1)) {
         ++dates;
         shortForms += !TwoDigitPlaces(in, i);
       } else if (ReadsAsDate(in, i)) {
-        expectedLeftAlone.push_back({lineFeeds + 1, static_cast<int>(i)});
+        expectedLeftAlone.push_back({lineEnds + 1, static_cast<int>(i)});
       }
     }
     std::vector<LeftAlone> found;
@@ -254,7 +283,7 @@ TEST(CheckAgreesWithConversion, OnRandomContent) {
     ASSERT_EQ(dates, counts.datesExchanged) << round;
     ASSERT_EQ(shortForms, counts.shortFormDates) << round;
     ASSERT_EQ(expectedLeftAlone, found) << round;
-    ASSERT_EQ(lineFeeds, counts.lineFeeds) << round;
+    ASSERT_EQ(lineEnds, counts.lineEnds) << round;
     ASSERT_EQ(AskedByCore(in), counts.dayFirstMonth != 0) << round;
   }
 }
