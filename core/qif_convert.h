@@ -31,4 +31,10 @@ int ConvertQifPiece(unsigned char *data, int size, int rules,
 // pass started from.
 void ExchangeQifBytes(unsigned char *data, int size, int end, int rules);
 
+// ConvertQifBytes and ExchangeQifBytes with kQifTwoDigitRule alone, the
+// dialog's rules, linked without the every-date walk.
+int ConvertBankQifBytes(unsigned char *data, int size, QifConfirmFn confirm,
+                        void *context);
+void ExchangeBankQifBytes(unsigned char *data, int size, int end);
+
 #endif

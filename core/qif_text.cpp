@@ -19,10 +19,10 @@ int ConfirmConversion(HWND owner) {
 // The dialog converts the bank's own two-digit dates only, exactly as it
 // always has; the short forms are kestrom-cli's and the page's.
 int ConvertQifText(HWND owner) {
-  return ConvertQifBytes(QifDocument.data, QifDocument.size, kQifTwoDigitRule,
-                         ConfirmWithOwner, owner);
+  return ConvertBankQifBytes(QifDocument.data, QifDocument.size,
+                             ConfirmWithOwner, owner);
 }
 
 void ExchangeQifFields(int end) {
-  ExchangeQifBytes(QifDocument.data, QifDocument.size, end, kQifTwoDigitRule);
+  ExchangeBankQifBytes(QifDocument.data, QifDocument.size, end);
 }
