@@ -1,5 +1,5 @@
 # Fails unless EXE imports exactly KERNEL32, USER32, COMDLG32, ADVAPI32 (file
-# permissions) and msvcrt.
+# permissions) and msvcrt, and, given MAX_SIZE, is no larger.
 execute_process(COMMAND ${OBJDUMP} -p ${EXE} OUTPUT_VARIABLE dump
                 RESULT_VARIABLE failed)
 if(failed)
@@ -19,3 +19,6 @@ if(NOT dlls STREQUAL expected)
 endif()
 file(SIZE ${EXE} bytes)
 message(STATUS "imports: ${dlls}; size ${bytes} bytes")
+if(MAX_SIZE AND bytes GREATER MAX_SIZE)
+  message(FATAL_ERROR "${EXE} is ${bytes} bytes, over ${MAX_SIZE}")
+endif()
