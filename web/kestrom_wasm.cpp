@@ -19,15 +19,16 @@ namespace {
 // puts the question and runs again with the user's answer.
 int AnswerGiven(void *context) { return *static_cast<int *>(context); }
 
-// What KestromCount reports, as the page reads it: four counts, then the
+// What KestromCount reports, as the page reads it: five counts, then the
 // line number, offset and length of each of the first few dates left alone
 // (the page lists ten and says how many more).
 const int kListedDates = 10;
 struct CountReport {
   int datesExchanged;
-  int lettersExchanged;
+  int payeeMemoExchanged;
   int datesLeftAlone;
-  int lineFeeds;
+  int dayFirstLine; // 0 when no date asks the question
+  int recordMarks;  // none: not a QIF file
   int listed;
   int dates[kListedDates][3];
 };
@@ -71,9 +72,10 @@ KESTROM_EXPORT(KestromCount) const CountReport *KestromCount(int size) {
   CountQifPiece(&__heap_base, size, kQifBothRules, ListLeftAlone, &listing,
                 &counts);
   g_report.datesExchanged = counts.datesExchanged;
-  g_report.lettersExchanged = counts.lettersExchanged;
+  g_report.payeeMemoExchanged = counts.lettersExchanged;
   g_report.datesLeftAlone = counts.datesLeftAlone;
-  g_report.lineFeeds = counts.lineFeeds;
+  g_report.dayFirstLine = counts.dayFirstMonth ? counts.dayFirstLine : 0;
+  g_report.recordMarks = counts.recordMarks;
   return &g_report;
 }
 
