@@ -32,9 +32,14 @@ int ReportFailure(const char *path, const char *reason) {
 
 const char *Plural(int count) { return count == 1 ? "" : "s"; }
 
-// kestrom-cli takes every date form real exports write, where the dialog
-// takes only the bank's own two-digit one.
-const int kRules = kQifBothRules;
+// kestrom-cli takes every date form and line end real exports write, where
+// the dialog takes only the bank's own two-digit dates.
+const int kRules = kQifEveryDateRules;
+
+// A file in which no line starts with '!' or '^' has no QIF header and no
+// record end: a CSV, a picture, a README, whose lines starting with P or M
+// the letter rule would garble.
+const char kNotQif[] = "This is not a QIF file: no line starts with ! or ^.";
 
 // How many dates no rule converts a refusal lists; --check lists them all.
 const int kListedLeftAlone = 10;
@@ -133,8 +138,9 @@ int NextPiece(FileJob *job, PieceBuffer *buffer, int *length) {
     if (!buffer->ended && buffer->filled < buffer->capacity &&
         !FillBuffer(job, buffer))
       return 0;
-    *length = buffer->ended ? buffer->filled
-                            : FindQifPieceEnd(buffer->data, buffer->filled);
+    *length = buffer->ended
+                  ? buffer->filled
+                  : FindQifPieceEnd(buffer->data, buffer->filled, kRules);
     if (*length > 0 || buffer->ended)
       return 1;
     if (!GrowBuffer(buffer, job->reason))
@@ -159,13 +165,14 @@ void ListLeftAlone(void *context, int line, int offset) {
 // the question answered no; --yes goes on past both.
 int ConvertPiece(FileJob *job, unsigned char *piece, int length,
                  long long offset) {
+  QifPlace place = job->counts.place; // the counts move it to the piece's end
   CountQifPiece(piece, length, kRules, nullptr, nullptr, &job->counts);
   if (job->counts.datesLeftAlone && !job->options->yes) {
     job->refused = 1;
     return 0;
   }
-  if (!ConvertQifBytes(piece, length, kRules, AnswerFromOptions,
-                       &job->answer)) {
+  if (!ConvertQifPiece(piece, length, kRules, AnswerFromOptions, &job->answer,
+                       &place)) {
     job->refused = 1;
     return 0;
   }
@@ -223,7 +230,7 @@ int SplitJob(FileJob *first, FileJob *second) {
   int got = 0;
   int cut = window && ReadInputFile(first->in, middle, window, kSplitWindow,
                                     &got, first->reason)
-                ? FindQifSplit(window, got)
+                ? FindQifSplit(window, got, kRules)
                 : 0;
   free(window);
   if (cut == 0)
@@ -231,7 +238,24 @@ int SplitJob(FileJob *first, FileJob *second) {
   *second = *first;
   first->to = middle + cut;
   second->from = middle + cut;
+  // A guess, checked once the first half is done (RedoSecondHalf): a block
+  // of descriptions across the middle of a large file is rare.
+  second->counts.place.pastStart = 1;
   return 2;
+}
+
+// The second half started outside any block of descriptions; when the
+// first half ended inside one, the second is walked again from there,
+// writing over what it wrote.
+void RedoSecondHalf(FileJob *jobs, int count) {
+  if (count < 2 || !jobs[0].ok || !jobs[0].counts.place.descriptions)
+    return;
+  FileJob *second = &jobs[1];
+  long long from = second->from;
+  StartJob(second, second->path, second->options, second->in, second->out);
+  second->from = from;
+  second->counts.place = jobs[0].counts.place;
+  WalkPieces(second);
 }
 
 // The counts of the whole file, once every job has gone to its end.
@@ -251,6 +275,9 @@ int ReportRefusal(const char *path, const CliOptions *options, InputFile *in) {
   if (!job.ok)
     return ReportFailure(job.failedPath, job.reason);
   const QifCheckCounts *counts = &job.counts;
+  if (!counts->recordMarks)
+    PrintCli(stderr, "%s: %s: %s Not converted; --yes converts it anyway.\n",
+             kProgram, path, kNotQif);
   if (counts->dayFirstMonth)
     PrintCli(stderr,
              "%s: %s:%d: %s Not converted (month %02d); --yes converts it "
@@ -268,6 +295,11 @@ int ReportRefusal(const char *path, const CliOptions *options, InputFile *in) {
              "anyway.\n",
              kProgram, path, counts->firstLeftAloneLine, count, Plural(count));
   return 0;
+}
+
+void NoteNotQif(const FileJob *job) {
+  PrintCli(stderr, "%s: %s: note: %s Converted as --yes was given.\n", kProgram,
+           job->path, kNotQif);
 }
 
 void NoteAnsweredYes(const FileJob *job) {
@@ -308,11 +340,11 @@ int PrintCheckSummary(const FileJob *job) {
                             ? "Converted anyway, as --yes was given."
                             : "Refused without --yes.";
   PrintCli(stdout,
-           "%s: %d date%s (%d in short form) and %d payee/memo letter%s to "
-           "exchange\n",
+           "%s: %d date%s to convert and %d payee/memo line%s to exchange\n",
            job->path, counts->datesExchanged, Plural(counts->datesExchanged),
-           counts->shortFormDates, counts->lettersExchanged,
-           Plural(counts->lettersExchanged));
+           counts->lettersExchanged, Plural(counts->lettersExchanged));
+  if (!counts->recordMarks)
+    PrintCli(stdout, "%s: %s %s\n", job->path, kNotQif, verdict);
   if (counts->datesLeftAlone)
     PrintCli(stdout,
              "%s: %d date%s that no rule converts: the file would be half "
@@ -323,8 +355,8 @@ int PrintCheckSummary(const FileJob *job) {
     PrintCli(stdout, "%s:%d: %s (month %02d) %s\n", job->path,
              counts->dayFirstLine, MSG_ALREADY_DAY_FIRST, counts->dayFirstMonth,
              verdict);
-  return job->options->yes ||
-         (!counts->datesLeftAlone && !counts->dayFirstMonth);
+  return job->options->yes || (counts->recordMarks && !counts->datesLeftAlone &&
+                               !counts->dayFirstMonth);
 }
 
 // Every byte of the file, when the jobs read all they were given.
@@ -346,8 +378,8 @@ void ReportDone(const FileJob *job, const char *target) {
   else
     snprintf(where, sizeof where, "in place");
   PrintCli(stderr,
-           "%s: %s: converted %s: %d date%s and %d payee/memo letter%s "
-           "exchanged\n",
+           "%s: %s: converted %s: %d date%s and %d payee/memo line%s "
+           "changed\n",
            kProgram, job->path, where, counts->datesExchanged,
            Plural(counts->datesExchanged), counts->lettersExchanged,
            Plural(counts->lettersExchanged));
@@ -415,16 +447,25 @@ int ConvertOneFile(const char *path, const CliOptions *options) {
     RunSideBySide(WalkPieces, &jobs[0], &jobs[1]);
   else
     WalkPieces(&jobs[0]);
+  RedoSecondHalf(jobs, count);
   if (!jobs[0].ok || !jobs[count - 1].ok) {
     DiscardOutputFile(&out);
     int reported = ReportStop(jobs, &in);
     CloseInputFile(&in);
     return reported;
   }
+  MergeCounts(jobs, count);
+  if (!jobs[0].counts.recordMarks && !options->yes) {
+    DiscardOutputFile(&out);
+    int reported = ReportRefusal(path, options, &in);
+    CloseInputFile(&in);
+    return reported;
+  }
   CloseInputFile(&in);
   if (!CommitOutputFile(&out, &in, BytesRead(jobs, count), reason))
     return ReportFailure(target, reason);
-  MergeCounts(jobs, count);
+  if (!jobs[0].counts.recordMarks)
+    NoteNotQif(&jobs[0]);
   if (jobs[0].answer.asked || jobs[count - 1].answer.asked)
     NoteAnsweredYes(&jobs[0]);
   if (jobs[0].counts.datesLeftAlone)

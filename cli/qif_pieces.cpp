@@ -1,28 +1,43 @@
 #include "qif_pieces.h"
 
-int FindQifPieceEnd(const unsigned char *data, int size) {
-  // Walking back from the end, lineEnd is the LF that ends the line just
-  // passed over. A line at least five bytes long before its LF holds no
-  // line start within five bytes of that LF, so no window crosses it.
-  int lineEnd = -1;
-  for (int p = size - 1; p >= 0; --p) {
-    if (data[p] != '\n')
+#include "qif_lines.h"
+
+namespace {
+
+// Lines are at most a few hundred bytes long, so the last place to cut is
+// nearly always found this near the end of a piece.
+const int kTailWindow = 4096;
+
+// A line of at least five bytes before its line end holds no line start
+// within five bytes of that end, so no date window crosses it. lineStart
+// is -1 until the first line start in view is found.
+int FindCut(const unsigned char *data, int from, int size, int crEnds,
+            int lineStart, int wantLast) {
+  int cut = 0;
+  for (int start;
+       (start = NextQifLineStart(data, from, size, size, crEnds)) >= 0;
+       from = lineStart = start) {
+    if (lineStart < 0 || start - 1 - lineStart < 5)
       continue;
-    if (lineEnd >= 0 && lineEnd - (p + 1) >= 5)
-      return lineEnd + 1;
-    lineEnd = p;
+    cut = start;
+    if (!wantLast)
+      break;
   }
-  return lineEnd >= 5 ? lineEnd + 1 : 0;
+  return cut;
 }
 
-int FindQifSplit(const unsigned char *data, int size) {
-  int lineStart = -1; // unknown until the first LF
-  for (int p = 0; p < size; ++p) {
-    if (data[p] != '\n')
-      continue;
-    if (lineStart >= 0 && p - lineStart >= 5)
-      return p + 1;
-    lineStart = p + 1;
+} // namespace
+
+int FindQifPieceEnd(const unsigned char *data, int size, int rules) {
+  int crEnds = QifCrEndsLines(rules);
+  if (size > kTailWindow) {
+    int cut = FindCut(data, size - kTailWindow, size, crEnds, -1, 1);
+    if (cut)
+      return cut;
   }
-  return 0;
+  return FindCut(data, 0, size, crEnds, 0, 1);
+}
+
+int FindQifSplit(const unsigned char *data, int size, int rules) {
+  return FindCut(data, 0, size, QifCrEndsLines(rules), -1, 0);
 }

@@ -1,65 +1,27 @@
 #include "qif_check.h"
 
+#include "qif_lines.h"
 #include "qif_rules.h"
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace {
 
-#if defined(__SSE2__)
-// Adds the sixteen byte counters, which must not have wrapped past 255.
-int SumByteCounters(__m128i counters) {
-  __m128i sums = _mm_sad_epu8(counters, _mm_setzero_si128());
-  return _mm_cvtsi128_si32(sums) + _mm_extract_epi16(sums, 4);
-}
-
-__m128i Equal(__m128i block, char byte) {
-  return _mm_cmpeq_epi8(block, _mm_set1_epi8(byte));
-}
-
-int CountLineFeeds(const unsigned char *data, int size) {
-  int count = 0;
-  int pos = 0;
-  while (size - pos >= 16) {
-    __m128i counters = _mm_setzero_si128();
-    for (int run = 0; run < 255 && size - pos >= 16; ++run, pos += 16) {
-      __m128i block =
-          _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + pos));
-      counters = _mm_sub_epi8(counters, Equal(block, '\n'));
-    }
-    count += SumByteCounters(counters);
-  }
-  for (; pos < size; ++pos)
-    count += data[pos] == '\n';
-  return count;
-}
-#else
-int CountLineFeeds(const unsigned char *data, int size) {
-  int count = 0;
-  for (int pos = 0; pos < size; ++pos)
-    count += data[pos] == '\n';
-  return count;
-}
-#endif
-
 // Line numbers are needed only for the few dates that are reported, so
-// LFs are counted up to such a date when one turns up, and up to the end
-// of the piece once it has been walked.
+// line ends are counted up to such a date when one turns up, and up to the
+// end of the piece once it has been walked.
 struct Counting {
   const unsigned char *data;
   int size;
   int rules;
+  int crEnds;
   QifLeftAloneFn leftAlone;
   void *context;
   QifCheckCounts *counts;
-  int countedTo; // LFs before this offset are in counts->lineEnds
+  int countedTo; // line ends before this offset are in counts->lineEnds
 };
 
 int LineAt(Counting *c, int offset) {
   c->counts->lineEnds +=
-      CountLineFeeds(c->data + c->countedTo, offset - c->countedTo);
+      CountQifLineEnds(c->data, c->countedTo, offset, c->size, c->crEnds);
   c->countedTo = offset;
   return c->counts->lineEnds + 1;
 }
@@ -86,7 +48,7 @@ void NoteOtherDate(Counting *c, int i) {
       NoteDayFirst(c, i, date.month);
     return;
   }
-  if (!ReadsAsQifDate(c->data, c->size, i))
+  if (!ReadsAsQifDate(c->data, c->size, i, c->rules))
     return;
   int line = LineAt(c, i);
   if (++c->counts->datesLeftAlone == 1)
@@ -97,7 +59,9 @@ void NoteOtherDate(Counting *c, int i) {
 
 inline void CountDateLine(Counting *c, int i) {
   const unsigned char *data = c->data;
-  if (!HasQifDateDigits(data, c->size, i)) {
+  if (c->counts->place.descriptions)
+    return;
+  if (!IsQifTwoDigitDate(data, c->size, i, c->rules)) {
     NoteOtherDate(c, i);
     return;
   }
@@ -106,59 +70,52 @@ inline void CountDateLine(Counting *c, int i) {
     NoteDayFirst(c, i, (data[i + 1] - '0') * 10 + (data[i + 2] - '0'));
 }
 
+// A '!' line: a record mark, and under the any-export rule maybe a header
+// that opens or closes a block of descriptions.
+void CountBang(Counting *c, int i) {
+  ++c->counts->recordMarks;
+  if (c->rules & kQifAnyExportRule)
+    c->counts->place.descriptions = QifDescriptionsAfter(
+        c->data, c->size, i, c->counts->place.descriptions);
+}
+
 void CountLineStart(Counting *c, int i) {
   unsigned char b = c->data[i];
   if (b == 'D')
     CountDateLine(c, i);
   else if (b == 'M' || b == 'P')
     ++c->counts->lettersExchanged;
-  else if (b == '!' || b == '^')
+  else if (b == '!')
+    CountBang(c, i);
+  else if (b == '^')
     ++c->counts->recordMarks;
 }
 
-// Byte by byte from position from; a line starts at 0 and after each LF.
-void CountTail(Counting *c, int from) {
-  for (int i = from; i < c->size; ++i)
-    if (i == 0 || c->data[i - 1] == '\n')
-      CountLineStart(c, i);
-}
-
-#if defined(__SSE2__)
-// Sixteen positions at a time: a position starts a line when the byte
-// before it is an LF. Letters are summed in byte counters, and only
-// line-start D bytes, about one line in six, are looked at one by one.
-// Returns where the byte-by-byte tail begins.
-int CountBlocks(Counting *c) {
+#if defined(KESTROM_LINE_BLOCKS)
+// 64 positions at a time: the line ends in them (QifLineEndBits) mark the
+// line starts one byte on. Letters and '^' are counted from the masks, and
+// only line-start D and '!' bytes, about one line in six, are looked at one
+// by one. Returns where the byte-by-byte tail begins.
+int CountBlocks(Counting *c, int pos) {
   const unsigned char *data = c->data;
-  if (c->size < 17)
-    return 0;
-  CountLineStart(c, 0); // it has no byte before it
-  int pos = 1;
-  while (c->size - pos >= 16) {
-    __m128i letters = _mm_setzero_si128();
-    __m128i marks = _mm_setzero_si128();
-    for (int run = 0; run < 255 && c->size - pos >= 16; ++run, pos += 16) {
-      __m128i block =
-          _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + pos));
-      __m128i before =
-          _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + pos - 1));
-      __m128i starts = Equal(before, '\n');
-      __m128i isLetter = _mm_or_si128(Equal(block, 'M'), Equal(block, 'P'));
-      letters = _mm_sub_epi8(letters, _mm_and_si128(starts, isLetter));
-      __m128i isMark = _mm_or_si128(Equal(block, '!'), Equal(block, '^'));
-      marks = _mm_sub_epi8(marks, _mm_and_si128(starts, isMark));
-      unsigned dates = static_cast<unsigned>(
-          _mm_movemask_epi8(_mm_and_si128(starts, Equal(block, 'D'))));
-      for (; dates; dates &= dates - 1)
-        CountDateLine(c, pos + __builtin_ctz(dates));
-    }
-    c->counts->lettersExchanged += SumByteCounters(letters);
-    c->counts->recordMarks += SumByteCounters(marks);
+  QifCheckCounts *counts = c->counts;
+  for (; c->size - pos > 64; pos += 64) {
+    unsigned long long starts = QifLineEndBits(data + pos, c->crEnds);
+    const unsigned char *next = data + pos + 1;
+    unsigned long long letters =
+        QifByteBits(next, 'M') | QifByteBits(next, 'P');
+    counts->lettersExchanged += __builtin_popcountll(starts & letters);
+    counts->recordMarks +=
+        __builtin_popcountll(starts & QifByteBits(next, '^'));
+    unsigned long long oneByOne =
+        starts & (QifByteBits(next, 'D') | QifByteBits(next, '!'));
+    for (; oneByOne; oneByOne &= oneByOne - 1)
+      CountLineStart(c, pos + 1 + __builtin_ctzll(oneByOne));
   }
   return pos;
 }
 #else
-int CountBlocks(Counting *) { return 0; }
+int CountBlocks(Counting *, int pos) { return pos; }
 #endif
 
 } // namespace
@@ -166,8 +123,17 @@ int CountBlocks(Counting *) { return 0; }
 void CountQifPiece(const unsigned char *data, int size, int rules,
                    QifLeftAloneFn leftAlone, void *context,
                    QifCheckCounts *counts) {
-  Counting c = {data, size, rules, leftAlone, context, counts, 0};
-  CountTail(&c, CountBlocks(&c));
+  Counting c = {data,      size,    rules,  QifCrEndsLines(rules),
+                leftAlone, context, counts, 0};
+  int first = FirstQifLineStart(data, size, rules, &counts->place);
+  counts->place.pastStart = 1;
+  if (first < size)
+    CountLineStart(&c, first);
+  int pos = CountBlocks(&c, 0);
+  for (int start;
+       (start = NextQifLineStart(data, pos, size, size, c.crEnds)) >= 0;
+       pos = start)
+    CountLineStart(&c, start);
   LineAt(&c, size); // the next piece's lines are numbered on from here
 }
 
@@ -184,13 +150,12 @@ void AddQifCounts(QifCheckCounts *total, const QifCheckCounts *later) {
   total->recordMarks += later->recordMarks;
   total->datesLeftAlone += later->datesLeftAlone;
   total->lineEnds += later->lineEnds;
+  total->place = later->place;
 }
 
 int QifLineLength(const unsigned char *data, int size, int offset) {
   int end = offset;
-  while (end < size && data[end] != '\n')
+  while (end < size && data[end] != '\n' && data[end] != '\r')
     ++end;
-  if (end > offset && data[end - 1] == '\r')
-    --end;
   return end - offset;
 }

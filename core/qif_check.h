@@ -4,6 +4,7 @@
 #ifndef KESTROM_CORE_QIF_CHECK_H
 #define KESTROM_CORE_QIF_CHECK_H
 
+#include "qif_lines.h"
 #include "qif_rules.h"
 
 struct QifCheckCounts {
@@ -17,6 +18,7 @@ struct QifCheckCounts {
   int recordMarks;        // lines that start with '!' or '^': none, no QIF
   int lineEnds;           // line ends counted so far: numbers the next
                           // piece's lines
+  QifPlace place;         // where the next piece starts
 };
 
 // Told of each date line the rule leaves alone: its 1-based line number
@@ -35,7 +37,7 @@ void CountQifPiece(const unsigned char *data, int size, int rules,
 // line start, to those of the part just before it.
 void AddQifCounts(QifCheckCounts *total, const QifCheckCounts *later);
 
-// Bytes of the line starting at offset, without its CR LF or LF.
+// Bytes of the line starting at offset, up to its CR or LF.
 int QifLineLength(const unsigned char *data, int size, int offset);
 
 #endif

@@ -1,14 +1,6 @@
 #include "qif_convert.h"
 
-#include <string.h>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#define KESTROM_LF_BLOCKS 1
-#elif defined(__wasm_simd128__)
-#include <wasm_simd128.h>
-#define KESTROM_LF_BLOCKS 1
-#endif
+#include "qif_lines.h"
 
 namespace {
 
@@ -29,6 +21,8 @@ struct Walk {
   QifConfirmFn confirm;
   void *context;
   int asked;
+  int crEnds;     // QifCrEndsLines(rules)
+  QifPlace place; // where the walk stands, updated as it goes
 };
 
 // The question comes at most once per pass. Whether it is still to come is
@@ -56,84 +50,62 @@ __attribute__((noinline)) int ApplyShortFormAt(Walk *walk, int i) {
 }
 
 // The rules at one line start. They change only digits, spaces, date
-// separators and the letters M and P, never an LF, so the line starts a
-// walk finds stay the same however many bytes it has already changed.
-// Returns 0 only when the user declined the question at this line.
+// separators and the letters M and P, never a line end or a '!' line, so
+// the line starts and blocks a walk finds stay the same however many bytes
+// it has already changed. Returns 0 only when the user declined the
+// question at this line.
 inline int ApplyRulesAt(Walk *walk, int i) {
   unsigned char *data = walk->data;
   unsigned char c = data[i];
   if (c == 'D') {
-    if (!HasQifDateDigits(data, walk->size, i))
+    if (walk->place.descriptions)
+      return 1;
+    if (!IsQifTwoDigitDate(data, walk->size, i, walk->rules))
       return walk->rules & kQifShortFormRule ? ApplyShortFormAt(walk, i) : 1;
     if (MayAsk(walk) && QifMonthLooksLikeDay(data, i) && !AskDayFirst(walk))
       return 0;
     SwapDatePairs(data, i);
   } else if (c == 'M' || c == 'P') {
     data[i] = c == 'M' ? 'P' : 'M';
+  } else if (c == '!' && (walk->rules & kQifAnyExportRule)) {
+    walk->place.descriptions =
+        QifDescriptionsAfter(data, walk->size, i, walk->place.descriptions);
   }
   return 1;
 }
 
-#if defined(__SSE2__)
-// One bit for each of the 64 bytes at data, set where the byte is an LF.
-inline unsigned long long LineFeedBits(const unsigned char *data) {
-  const __m128i lf = _mm_set1_epi8('\n');
-  unsigned long long bits = 0;
-  for (int k = 0; k < 4; ++k) {
-    __m128i block =
-        _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + 16 * k));
-    unsigned found =
-        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, lf)));
-    bits |= static_cast<unsigned long long>(found) << (16 * k);
-  }
-  return bits;
-}
-#elif defined(__wasm_simd128__)
-// The same 64-bit LF mask from WebAssembly's 128-bit lanes, for the page.
-inline unsigned long long LineFeedBits(const unsigned char *data) {
-  const v128_t lf = wasm_i8x16_splat('\n');
-  unsigned long long bits = 0;
-  for (int k = 0; k < 4; ++k) {
-    v128_t block = wasm_v128_load(data + 16 * k);
-    unsigned found = wasm_i8x16_bitmask(wasm_i8x16_eq(block, lf));
-    bits |= static_cast<unsigned long long>(found) << (16 * k);
-  }
-  return bits;
-}
-#endif
-
-// Visits every line start below end in order: position 0 and each byte
-// after an LF. Returns -1 when all were visited, else the line start where
-// the user declined. QIF lines are about ten bytes long, so a call per line
-// costs more than the rules themselves: where the CPU allows it, LFs are
-// found 64 bytes at a time, which also leaves the inner loop (a branch the
-// CPU cannot foresee) once per six lines or so rather than once per line.
+// Visits every line start below end in order (QifLineEndBits, then
+// NextQifLineStart for the last bytes). Returns -1 when all were visited,
+// else the line start where the user declined. The line ends are found 64
+// bytes at a time, which also leaves the inner loop (a branch the CPU
+// cannot foresee) once per six lines or so rather than once per line.
 int WalkLineStarts(Walk *walk, int end) {
   const unsigned char *data = walk->data;
-  if (end <= 0)
+  int first = FirstQifLineStart(data, walk->size, walk->rules, &walk->place);
+  walk->place.pastStart = 1;
+  if (end <= first)
     return -1;
-  if (!ApplyRulesAt(walk, 0))
-    return 0;
+  if (!ApplyRulesAt(walk, first))
+    return first;
   int pos = 0;
-#if defined(KESTROM_LF_BLOCKS)
+  int crEnds = walk->crEnds;
+#if defined(KESTROM_LINE_BLOCKS)
   // The last byte of end - 1 cannot start a line below end, so only bytes
-  // below end - 1 are searched for LFs.
+  // below end - 1 are searched for line ends.
   for (; pos + 64 <= end - 1; pos += 64) {
-    unsigned long long lineFeeds = LineFeedBits(data + pos);
-    while (lineFeeds) {
-      int start = pos + __builtin_ctzll(lineFeeds) + 1;
-      lineFeeds &= lineFeeds - 1;
+    unsigned long long lineEnds = QifLineEndBits(data + pos, crEnds);
+    while (lineEnds) {
+      int start = pos + __builtin_ctzll(lineEnds) + 1;
+      lineEnds &= lineEnds - 1;
       if (!ApplyRulesAt(walk, start))
         return start;
     }
   }
 #endif
   for (;;) {
-    const void *lfByte = memchr(data + pos, '\n', end - 1 - pos);
-    if (!lfByte)
+    int start = NextQifLineStart(data, pos, end, walk->size, crEnds);
+    if (start < 0)
       return -1;
-    int start =
-        static_cast<int>(static_cast<const unsigned char *>(lfByte) - data) + 1;
     if (!ApplyRulesAt(walk, start))
       return start;
     pos = start;
@@ -142,17 +114,29 @@ int WalkLineStarts(Walk *walk, int end) {
 
 } // namespace
 
+int ConvertQifPiece(unsigned char *data, int size, int rules,
+                    QifConfirmFn confirm, void *context, QifPlace *place) {
+  Walk walk = {data,  size, rules, confirm, context, 0, QifCrEndsLines(rules),
+               *place};
+  int declinedAt = WalkLineStarts(&walk, size);
+  if (declinedAt >= 0) {
+    Walk undo = {data,  size, rules, nullptr, nullptr, 0, QifCrEndsLines(rules),
+                 *place};
+    WalkLineStarts(&undo, declinedAt);
+    return 0;
+  }
+  *place = walk.place;
+  return 1;
+}
+
 int ConvertQifBytes(unsigned char *data, int size, int rules,
                     QifConfirmFn confirm, void *context) {
-  Walk walk = {data, size, rules, confirm, context, 0};
-  int declinedAt = WalkLineStarts(&walk, size);
-  if (declinedAt < 0)
-    return 1;
-  ExchangeQifBytes(data, size, declinedAt, rules);
-  return 0;
+  QifPlace start = {0, 0};
+  return ConvertQifPiece(data, size, rules, confirm, context, &start);
 }
 
 void ExchangeQifBytes(unsigned char *data, int size, int end, int rules) {
-  Walk walk = {data, size, rules, nullptr, nullptr, 0};
+  Walk walk = {data,  size, rules, nullptr, nullptr, 0, QifCrEndsLines(rules),
+               {0, 0}};
   WalkLineStarts(&walk, end < size ? end : size);
 }

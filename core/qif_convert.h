@@ -5,6 +5,7 @@
 #ifndef KESTROM_CORE_QIF_CONVERT_H
 #define KESTROM_CORE_QIF_CONVERT_H
 
+#include "qif_lines.h"
 #include "qif_rules.h"
 
 // Asked at most once per pass, when a date's month pair is over 12.
@@ -18,6 +19,12 @@ typedef int (*QifConfirmFn)(void *context);
 // the call.
 int ConvertQifBytes(unsigned char *data, int size, int rules,
                     QifConfirmFn confirm, void *context);
+
+// The same for one piece of a file, cut where kestrom-cli's cutter allows:
+// the walk starts at place, and when it returns 1, place is where it
+// stands at the piece's end, for the next piece.
+int ConvertQifPiece(unsigned char *data, int size, int rules,
+                    QifConfirmFn confirm, void *context, QifPlace *place);
 
 // The same rules at every line start before end, with no question. Run over
 // what a pass with the same rules converted, it gives back the bytes the

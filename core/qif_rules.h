@@ -34,6 +34,19 @@ inline int HasQifDateDigits(const unsigned char *data, int size, int i) {
          IsQifDigit(data[i + 4]) && IsQifDigit(data[i + 5]);
 }
 
+inline int IsQifFieldSeparator(unsigned char c) {
+  return c == '/' || c == '-' || c == '.';
+}
+
+// The two-digit rule's test. Under the any-export rule the byte between
+// month and day must be a separator as well: no export separates them with
+// a digit, and D20070122, read as month 20 and day 01, came out garbled.
+inline int IsQifTwoDigitDate(const unsigned char *data, int size, int i,
+                             int rules) {
+  return HasQifDateDigits(data, size, i) &&
+         (!(rules & kQifAnyExportRule) || IsQifFieldSeparator(data[i + 3]));
+}
+
 // A month pair of 13 to 99 suggests the dates are already day-first. Only
 // meaningful where HasQifDateDigits holds.
 inline int QifMonthLooksLikeDay(const unsigned char *data, int i) {
@@ -58,10 +71,6 @@ inline int QifShortField(const unsigned char *p, const unsigned char *end) {
   if (p >= end || !IsQifDigit(*p))
     return 0;
   return p + 1 < end && IsQifDigit(p[1]) ? 2 : 1;
-}
-
-inline int IsQifFieldSeparator(unsigned char c) {
-  return c == '/' || c == '-' || c == '.';
 }
 
 // Any separator a date writes: those between fields, and the apostrophe
@@ -120,15 +129,23 @@ inline void SwapQifShortDate(unsigned char *data, int i,
 
 // True when the line-start 'D' at i reads as a date: an optional space,
 // digits, then '/', '-', '.' or '\''. One that no rule takes (D2014-12-31,
-// D1/5) is a date left alone; a description (D2 accounts) is no date.
-inline int ReadsAsQifDate(const unsigned char *data, int size, int i) {
+// D1/5) is a date left alone; a description (D2 accounts) is no date. Under
+// the any-export rule so is a year-first date without separators: nothing
+// but digits, four or more, to the line's end (D20070122, D070122).
+inline int ReadsAsQifDate(const unsigned char *data, int size, int i,
+                          int rules) {
   int p = i + 1;
   if (p < size && data[p] == ' ')
     ++p;
   int digitsFrom = p;
   while (p < size && IsQifDigit(data[p]))
     ++p;
-  return p > digitsFrom && p < size && IsQifDateSeparator(data[p]);
+  if (p == digitsFrom)
+    return 0;
+  if (p < size && IsQifDateSeparator(data[p]))
+    return 1;
+  return (rules & kQifAnyExportRule) && p - digitsFrom >= 4 &&
+         (p == size || data[p] == '\r' || data[p] == '\n');
 }
 
 #endif

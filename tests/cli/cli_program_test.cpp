@@ -173,15 +173,22 @@ TEST_F(CliProgram, ConvertsEveryDateFormInPlace) {
   std::string bank = Copy("bank_mdy_crlf.qif", "bank.qif");
   std::string accounts = Copy("accounts_lf_noeol.qif", "accounts.qif");
   std::string shortForms = Copy("short_forms.qif", "short.qif");
-  CliRun run = RunCli({bank, accounts, shortForms});
+  std::string crOnly = Copy("cr_only_accounts.qif", "cr.qif");
+  std::string bom = Copy("bom_accounts.qif", "bom.qif");
+  CliRun run = RunCli({bank, accounts, shortForms, crOnly, bom});
   EXPECT_EQ(0, run.status) << run.err;
+  EXPECT_EQ(ReadBytes(FixturePath("cr_only_accounts.every-date.qif")),
+            ReadBytes(crOnly));
+  EXPECT_EQ(ReadBytes(FixturePath("bom_accounts.every-date.qif")),
+            ReadBytes(bom));
   EXPECT_EQ(ReadBytes(FixturePath("bank_mdy_crlf.every-date.qif")),
             ReadBytes(bank));
   EXPECT_EQ(ReadBytes(FixturePath("accounts_lf_noeol.expected.qif")),
             ReadBytes(accounts));
   EXPECT_EQ(ReadBytes(FixturePath("short_forms.every-date.qif")),
             ReadBytes(shortForms));
-  EXPECT_EQ((std::vector<std::string>{"accounts.qif", "bank.qif", "short.qif"}),
+  EXPECT_EQ((std::vector<std::string>{"accounts.qif", "bank.qif", "bom.qif",
+                                      "cr.qif", "short.qif"}),
             Listing(folder_));
   EXPECT_EQ("", run.err);
   EXPECT_EQ("", run.out);
@@ -198,8 +205,7 @@ TEST_F(CliProgram, NeverHalfConvertsWithoutYes) {
   EXPECT_EQ(1, check.status);
   EXPECT_EQ(file + ":41: date that no rule converts: D2014-12-31\n" + file +
                 ":44: date that no rule converts: D1/5\n" + file +
-                ": 6 dates (2 in short form) and 12 payee/memo letters to "
-                "exchange\n" +
+                ": 6 dates to convert and 12 payee/memo lines to exchange\n" +
                 file +
                 ": 2 dates that no rule converts: the file would be half "
                 "converted. Refused without --yes.\n",
@@ -227,6 +233,47 @@ TEST_F(CliProgram, NeverHalfConvertsWithoutYes) {
   EXPECT_NE(std::string::npos,
             yes.err.find(":41: warning: 2 dates that no rule converts left "
                          "as they were, as --yes was given"));
+}
+
+// D20070122 is year-first: a date no rule converts, never month 20.
+TEST_F(CliProgram, YearFirstDatesAreLeftAloneNeverGarbled) {
+  std::string file = Copy("year_first.qif", "year.qif");
+  CliRun check = RunCli({"--check", file});
+  EXPECT_EQ(1, check.status);
+  EXPECT_EQ(0u, check.out.find(file +
+                               ":2: date that no rule converts: "
+                               "D20070122\n" +
+                               file +
+                               ":7: date that no rule converts: "
+                               "D20070203\n" +
+                               file + ": 0 dates to convert"));
+  EXPECT_EQ(1, RunCli({file}).status);
+  EXPECT_EQ(ReadBytes(FixturePath("year_first.qif")), ReadBytes(file));
+  EXPECT_EQ(0, RunCli({"--yes", file}).status);
+  EXPECT_EQ(ReadBytes(FixturePath("year_first.every-date.qif")),
+            ReadBytes(file));
+}
+
+// No line starts with '!' or '^': a CSV or a README, whose "Plus ..." line
+// the letter rule would turn into "Mlus ...".
+TEST_F(CliProgram, NotAQifFileIsRefusedUntouchedUnlessYes) {
+  const std::string content = "Date,Payee\r\n12/25/99,Shop\r\nPlus one\r\n";
+  std::string file = In("notes.csv");
+  WriteBytes(file, content);
+  CliRun check = RunCli({"--check", file});
+  EXPECT_EQ(1, check.status);
+  EXPECT_NE(std::string::npos,
+            check.out.find(file + ": This is not a QIF file"));
+  CliRun refused = RunCli({file});
+  EXPECT_EQ(1, refused.status);
+  EXPECT_NE(std::string::npos,
+            refused.err.find(file + ": This is not a QIF file"));
+  EXPECT_EQ(content, ReadBytes(file));
+  CliRun yes = RunCli({"--yes", file});
+  EXPECT_EQ(0, yes.status) << yes.err;
+  EXPECT_NE(std::string::npos, yes.err.find("not a QIF file"));
+  EXPECT_EQ("Date,Payee\r\n12/25/99,Shop\r\nMlus one\r\n", ReadBytes(file));
+  EXPECT_EQ(std::vector<std::string>{"notes.csv"}, Listing(folder_));
 }
 
 TEST_F(CliProgram, YesConvertsAFileThatLooksDayFirst) {
@@ -285,8 +332,7 @@ TEST_F(CliProgram, CheckCountsBothRulesAndWritesNothing) {
   std::string file = Copy("bank_mdy_crlf.qif", "bank.qif");
   CliRun run = RunCli({"--check", file});
   EXPECT_EQ(0, run.status) << run.err;
-  EXPECT_EQ(file + ": 6 dates (2 in short form) and 11 payee/memo letters to "
-                   "exchange\n",
+  EXPECT_EQ(file + ": 6 dates to convert and 11 payee/memo lines to exchange\n",
             run.out);
   EXPECT_EQ(ReadBytes(FixturePath("bank_mdy_crlf.qif")), ReadBytes(file));
   EXPECT_EQ(std::vector<std::string>{"bank.qif"}, Listing(folder_));
@@ -481,10 +527,29 @@ TEST_F(CliProgram, LargeFileRefusedForADateNearItsEnd) {
 // grow until the file's end rather than cut a date in two.
 TEST_F(CliProgram, FileWithoutAPlaceToCutConvertsWhole) {
   std::string in = In("short-lines.qif");
-  WriteBytes(in, Repeat("P\nD1\n", 300000)); // 1.5 MB
+  WriteBytes(in, "^\n" + Repeat("P\nD1\n", 300000)); // 1.5 MB
   CliRun run = RunCli({in});
   EXPECT_EQ(0, run.status) << run.err;
-  EXPECT_TRUE(ReadBytes(in) == Repeat("M\nD1\n", 300000));
+  EXPECT_TRUE(ReadBytes(in) == "^\n" + Repeat("M\nD1\n", 300000));
+}
+
+// Lines that end at a CR alone are cut into pieces and halves like any
+// others; a list of accounts across the middle, whose D lines are
+// descriptions, reaches the second half too.
+TEST_F(CliProgram, LargeCrOnlyFileWithAListAcrossItsMiddle) {
+  std::string content =
+      "!Type:Bank\r" + Repeat("D01/31/99\rT-1.00\rPShop\rMNote\r^\r", 100000) +
+      "!Account\r" + Repeat("NChecking\rD12/25 savings\rTBank\r^\r", 250000) +
+      "!Type:Bank\rD02/14/99\rPx\r^\r";
+  std::string in = In("large.qif");
+  WriteBytes(in, content);
+  CliRun run = RunCli({"-o", In("out.qif"), in});
+  EXPECT_EQ(0, run.status) << run.err;
+  std::vector<unsigned char> plain(content.begin(), content.end());
+  ReferenceExchange(plain.data(), static_cast<int>(plain.size()),
+                    static_cast<int>(plain.size()), kQifEveryDateRules);
+  EXPECT_TRUE(ReadBytes(In("out.qif")) ==
+              std::string(plain.begin(), plain.end()));
 }
 
 TEST_F(CliProgram, UsageHelpAndVersion) {

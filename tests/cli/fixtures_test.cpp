@@ -42,7 +42,7 @@ TEST_P(FixtureTable, CoreConversionEqualsExpectedFile) {
 }
 
 #define DIALOG kQifTwoDigitRule,
-#define BOTH kQifBothRules,
+#define BOTH kQifEveryDateRules,
 const FixtureCase kFixtureCases[] = {
     {DIALOG "MonthFirstCrLf", "bank_mdy_crlf.qif", "bank_mdy_crlf.expected.qif",
      "", 0, 1},
@@ -54,6 +54,16 @@ const FixtureCase kFixtureCases[] = {
      "short_forms.every-date.qif", "", 0, 1},
     {DIALOG "AccountsNoFinalLineEnd", "accounts_lf_noeol.qif",
      "accounts_lf_noeol.expected.qif", "", 0, 1},
+    {BOTH "YearFirstLeftAlone", "year_first.qif", "year_first.every-date.qif",
+     "", 0, 1},
+    {BOTH "CrOnlyWithAccountList", "cr_only_accounts.qif",
+     "cr_only_accounts.every-date.qif", "", 0, 1},
+    {DIALOG "CrOnlyLeftToTheOthers", "cr_only_accounts.qif",
+     "cr_only_accounts.qif", "", 0, 1},
+    {BOTH "ByteOrderMarkAndAccount", "bom_accounts.qif",
+     "bom_accounts.every-date.qif", "", 0, 1},
+    {DIALOG "ByteOrderMarkAndAccountAsEver", "bom_accounts.qif",
+     "bom_accounts.expected.qif", "", 0, 1},
     {DIALOG "DayFirstAnsweredYes", "bank_dayfirst.qif", "bank_dayfirst.yes.qif",
      "y", 1, 1},
     {DIALOG "DayFirstAnsweredNo", "bank_dayfirst.qif", "bank_dayfirst.qif", "n",
@@ -85,6 +95,21 @@ TEST(FixtureCounts, MixedDatesFixtureReportsWhatTheConversionDoes) {
   EXPECT_EQ(std::vector<int>{}, lines);
   EXPECT_EQ(0, counts.dayFirstMonth);
   EXPECT_EQ(40, counts.lineEnds);
+}
+
+TEST(FixtureCounts, CrOnlyFixtureCountsItsLinesButNoDescription) {
+  std::string bytes = ReadBytes(FixturePath("cr_only_accounts.qif"));
+  ASSERT_NE("<missing>", bytes);
+  QifCheckCounts counts = {};
+  CountQifPiece(reinterpret_cast<const unsigned char *>(bytes.data()),
+                static_cast<int>(bytes.size()), kQifEveryDateRules, nullptr,
+                nullptr, &counts);
+  EXPECT_EQ(2, counts.datesExchanged);
+  EXPECT_EQ(1, counts.shortFormDates);
+  EXPECT_EQ(3, counts.lettersExchanged);
+  EXPECT_EQ(0, counts.datesLeftAlone);
+  EXPECT_EQ(10, counts.recordMarks);
+  EXPECT_EQ(25, counts.lineEnds);
 }
 
 TEST(FixtureCounts, DayFirstFixtureNamesTheLineTheQuestionComesAt) {

@@ -91,13 +91,41 @@ const CheckCase kCheckCases[] = {
      0,
      0,
      2},
-    {"DigitSeparator", "D12345", 1, 0, {}, 0, 0},
-    {"LineFeedSeparator", "D12\n34", 1, 0, {}, 0, 0},
+    {"DigitsOnlyLeftAlone", "D12345", 0, 0, {1}, 0, 0},
+    {"LineFeedIsNoSeparator", "D12\n34", 0, 0, {}, 0, 0},
+    {"YearFirstDatesLeftAlone",
+     "!Type:Bank\nD20070122\nD 070122\nD123\nD2007012x\n",
+     0,
+     0,
+     {2, 3},
+     0,
+     0,
+     0,
+     1},
+    {"TwoDigitDateNeedsASeparator", "D12'25'99\nD12x25\n", 0, 0, {1}, 0, 0},
+    {"DescriptionsNeitherCountedNorListed",
+     "!Account\nD4673-1737\nD12/25 savings\n^\n!Type:Bank\nD12/25/99\n"
+     "!type:cat \r\nD12/25 gifts\r\n!Option:AutoSwitch\nD1/5\n",
+     1,
+     0,
+     {},
+     0,
+     0,
+     0,
+     5},
+    {"ByteOrderMarkSkipped", "\xEF\xBB\xBF" "D12/25/99\nPx\n", 1, 1, {}, 0, 0},
     {"LastLineExactlySixBytes", "x\nD12/31", 1, 0, {}, 0, 0},
     {"LastLineFiveBytes", "x\nD12/3", 0, 0, {2}, 0, 0},
     {"LoneD", "D", 0, 0, {}, 0, 0},
     {"EmptyDateLine", "D\r\nPx", 0, 1, {}, 0, 0},
-    {"CarriageReturnOnlyIsNoLineStart", "xM\rMabc", 0, 0, {}, 0, 0},
+    {"CarriageReturnAloneEndsALine", "xM\rMabc\rD1/5\r", 0, 1, {3}, 0, 0},
+    {"CrLfAcrossTheBlockEdge",
+     std::string(63, 'x') + "\r\nD1/5\n",
+     0,
+     0,
+     {2},
+     0,
+     0},
     {"CrLfLinesLikeLf", "D01/31/10\r\nPShop\r\nMNote\r\n", 1, 2, {}, 0, 0},
     {"HighByteIsNoDate", "D1\xb2/25/99\n", 0, 0, {}, 0, 0},
     {"LowerCaseIgnored", "d12/25/99\nmtext\nptext\n", 0, 0, {}, 0, 0},
@@ -197,14 +225,20 @@ std::string RandomContent(std::mt19937 *rng, int size) {
   return s;
 }
 
+int IsLineEnd(const std::string &s, size_t i) {
+  return s[i] == '\n' ||
+         (s[i] == '\r' && (i + 1 == s.size() || s[i + 1] != '\n'));
+}
+
 int IsLineStart(const std::string &s, size_t i) {
-  return i == 0 || s[i - 1] == '\n';
+  return i == 0 || IsLineEnd(s, i - 1);
 }
 
 int IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // The test for a date no rule converts, read off the words that define it:
-// an optional space, digits, and a date separator.
+// an optional space, digits, and a date separator, or only digits, four or
+// more, to the line's end.
 int ReadsAsDate(const std::string &s, size_t i) {
   size_t p = i + 1;
   if (p < s.size() && s[p] == ' ')
@@ -212,7 +246,9 @@ int ReadsAsDate(const std::string &s, size_t i) {
   size_t digits = p;
   while (p < s.size() && IsDigit(s[p]))
     ++p;
-  return p > digits && p < s.size() && strchr("/-.'", s[p]);
+  if (p == s.size() || s[p] == '\r' || s[p] == '\n')
+    return p - digits >= 4;
+  return p > digits && strchr("/-.'", s[p]);
 }
 
 int TwoDigitPlaces(const std::string &s, size_t i) {
@@ -244,7 +280,7 @@ TEST(CheckAgreesWithConversion, OnRandomContent) {
     int dates = 0, shortForms = 0, letters = 0, lineEnds = 0;
     std::vector<LeftAlone> expectedLeftAlone;
     for (size_t i = 0; i < in.size(); ++i) {
-      if (in[i] == '\n')
+      if (IsLineEnd(in, i))
         ++lineEnds;
       if ((in[i] == 'M' || in[i] == 'P') && out[i] != in[i])
         ++letters;
@@ -252,7 +288,7 @@ TEST(CheckAgreesWithConversion, OnRandomContent) {
         continue;
       // A converted date changes some byte of its line: no digit equals
       // the one three places before it.
-      size_t lineEnd = in.find('\n', i);
+      size_t lineEnd = in.find_first_of("\r\n", i);
       lineEnd = lineEnd == std::string::npos ? in.size() : lineEnd;
       if (in.compare(i + 1, lineEnd - i - 1, out, i + 1, lineEnd - i - 1)) {
         ++dates;

@@ -14,19 +14,25 @@ namespace {
 
 int PieceEnd(const std::string &s) {
   return FindQifPieceEnd(reinterpret_cast<const unsigned char *>(s.data()),
-                         static_cast<int>(s.size()));
+                         static_cast<int>(s.size()), kQifEveryDateRules);
 }
 
 int Split(const std::string &s) {
   return FindQifSplit(reinterpret_cast<const unsigned char *>(s.data()),
-                      static_cast<int>(s.size()));
+                      static_cast<int>(s.size()), kQifEveryDateRules);
 }
 
 TEST(PieceEnd, CutsAfterTheLastLfThatEndsALineOfFiveBytesOrMore) {
   EXPECT_EQ(0, PieceEnd(""));
   EXPECT_EQ(0, PieceEnd("no line end"));
   EXPECT_EQ(0, PieceEnd("abcd\n"));
-  EXPECT_EQ(6, PieceEnd("abcde\n"));
+  // The last byte ends no piece: were it a CR, an LF might follow.
+  EXPECT_EQ(0, PieceEnd("abcde\n"));
+  EXPECT_EQ(6, PieceEnd("abcde\nx"));
+  // A CR alone ends a line as well; a CR LF is cut after its LF.
+  EXPECT_EQ(7, PieceEnd("abcdef\rPx"));
+  EXPECT_EQ(8, PieceEnd("abcdef\r\nPx"));
+  EXPECT_EQ(0, PieceEnd("abcdef\r"));
   EXPECT_EQ(18, PieceEnd("PJohn Smith\nMRent\n^\nD12/2"));
   // "D12" + LF + "34" is one date: no cut may fall inside it.
   EXPECT_EQ(0, PieceEnd("D12\n34\n"));
@@ -37,7 +43,8 @@ TEST(Split, FirstCutAfterALineWhollyInTheWindow) {
   EXPECT_EQ(0, Split(""));
   EXPECT_EQ(0, Split("nt Smith\n")); // the line's start is not in view
   EXPECT_EQ(16, Split("ent\nPJohn Smith\nM"));
-  EXPECT_EQ(11, Split("\nab\ncdefgh\n"));
+  EXPECT_EQ(11, Split("\nab\ncdefgh\nx"));
+  EXPECT_EQ(10, Split("ab\rcdefgh\rx"));
   EXPECT_EQ(0, Split("x\nD12\n34\n"));
 }
 

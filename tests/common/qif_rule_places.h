@@ -14,7 +14,7 @@ inline std::vector<bool> RulePlaces(const std::vector<unsigned char> &b,
   std::vector<bool> allowed(b.size(), false);
   int size = static_cast<int>(b.size());
   for (int i = 0; i < size; ++i) {
-    if (i != 0 && b[i - 1] != '\n')
+    if (!ReferenceLineStart(b.data(), size, i, rules))
       continue;
     if (b[i] == 'M' || b[i] == 'P')
       allowed[i] = true;
@@ -22,7 +22,7 @@ inline std::vector<bool> RulePlaces(const std::vector<unsigned char> &b,
       for (int k : {1, 2, 4, 5})
         allowed[i + k] = true;
     if (b[i] == 'D' && (rules & kQifShortFormRule))
-      for (int k = ReferenceShortFormSpan(b.data(), size, i); k > 0; --k)
+      for (int k = ReferenceShortFormSpan(b.data(), size, i, rules); k > 0; --k)
         allowed[i + k] = true;
   }
   return allowed;

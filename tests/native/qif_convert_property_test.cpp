@@ -1,8 +1,11 @@
 // Random contents biased toward the bytes the rules look at, checked against
 // the invariants that real faults break: length, the positions allowed to
 // change, undo, declines at every point, and agreement with the plain walk,
-// for the dialog's two-digit rule alone and for both rules.
+// for the dialog's two-digit rule alone and for the every-date rules (lines
+// that end at a CR alone, a byte-order mark, blocks of descriptions).
 #include <gtest/gtest.h>
+
+#include <string.h>
 
 #include <random>
 #include <string>
@@ -33,6 +36,17 @@ void AppendDateLine(std::mt19937 &rng, Bytes *content) {
   content->insert(content->end(), line.begin(), line.end());
 }
 
+// Headers that open and close blocks of descriptions, and others that
+// change nothing.
+void AppendHeader(std::mt19937 &rng, Bytes *content) {
+  static const char *const kHeaders[] = {
+      "!Account\n",   "!Type:Cat\r",          "!type:CLASS \t\r\n",
+      "!Type:Bank\n", "!Option:AutoSwitch\r", "!Clear:AutoSwitch\n",
+      "!Account:x\n", "!Type:Catx\n",         "!Type:Invst\r\n"};
+  const char *header = kHeaders[rng() % (sizeof kHeaders / sizeof *kHeaders)];
+  content->insert(content->end(), header, header + strlen(header));
+}
+
 Bytes RandomContent(std::mt19937 &rng) {
   static const unsigned char kAlphabet[] = {
       'D',  'D', 'M', 'P', '0',  '1', '2', '3',  '9',  '\n', '\n',
@@ -41,9 +55,13 @@ Bytes RandomContent(std::mt19937 &rng) {
   std::uniform_int_distribution<int> length(0, 300);
   std::uniform_int_distribution<int> pick(0, sizeof kAlphabet - 1);
   Bytes content;
+  if (rng() % 8 == 0)
+    content = {0xEF, 0xBB, 0xBF};
   for (int n = length(rng); static_cast<int>(content.size()) < n;) {
     if (rng() % 8 == 0)
       AppendDateLine(rng, &content);
+    else if (rng() % 24 == 0)
+      AppendHeader(rng, &content);
     else
       content.push_back(kAlphabet[pick(rng)]);
   }
@@ -60,10 +78,11 @@ protected:
 };
 
 INSTANTIATE_TEST_SUITE_P(Rules, ConvertProperties,
-                         ::testing::Values(kQifTwoDigitRule, kQifBothRules),
+                         ::testing::Values(kQifTwoDigitRule,
+                                           kQifEveryDateRules),
                          [](const ::testing::TestParamInfo<int> &info) {
-                           return std::string(info.param == kQifBothRules
-                                                  ? "BothRules"
+                           return std::string(info.param == kQifEveryDateRules
+                                                  ? "EveryDateRules"
                                                   : "TwoDigitRule");
                          });
 

@@ -79,7 +79,28 @@ const ConvertCase kConvertCases[] = {
      "", 0, 1, kQifBothRules},
     {"ShortFormsCrLfHyphensAndTwoDigitDates",
      "D1-5-99\r\nD10/5-1\r\nD12/25/99\r\nD12345\r\n",
-     "D5-1-99\r\nD5/10-1\r\nD25/12/99\r\nD45312\r\n", "", 0, 1, kQifBothRules},
+     "D5-1-99\r\nD5/10-1\r\nD25/12/99\r\nD12345\r\n", "", 0, 1, kQifBothRules},
+    // The every-date rules: lines that end at a CR alone, a byte-order
+    // mark, lists whose D lines are descriptions, and a two-digit date
+    // only with a separator between month and day.
+    {"CarriageReturnAloneEndsLines", "!Type:Bank\rD01/31/10\rPShop\rMNote\r^\r",
+     "!Type:Bank\rD31/01/10\rMShop\rPNote\r^\r", "", 0, 1, kQifEveryDateRules},
+    {"ByteOrderMarkSkipped", "\xEF\xBB\xBF" "D12/25/99\nPx\n",
+     "\xEF\xBB\xBF" "D25/12/99\nMx\n", "", 0, 1, kQifEveryDateRules},
+    {"YearFirstAndOtherSeparatorsLeftAlone",
+     "D20070122\nD12'25'99\nD12 25 99\n", "D20070122\nD12'25'99\nD12 25 99\n",
+     "", 0, 1, kQifEveryDateRules},
+    {"DescriptionsInAccountCategoryAndClassLists",
+     "!Account\nD12/25 savings\n^\n!Type:Bank\nD12/25/99\n^\n!type:CAT  \n"
+     "D12/25 "
+     "gifts\nPx\n!Option:AutoSwitch\nD01/02/03\n!Type:Class\r\nD1/2/3\r\n",
+     "!Account\nD12/25 savings\n^\n!Type:Bank\nD25/12/99\n^\n!type:CAT  \n"
+     "D12/25 "
+     "gifts\nMx\n!Option:AutoSwitch\nD01/02/03\n!Type:Class\r\nD1/2/3\r\n",
+     "", 0, 1, kQifEveryDateRules},
+    {"DialogKeepsItsLinesAndSeparators",
+     "\xEF\xBB\xBFPx\rPy\n!Account\nD12/25/99\nD20070122\n",
+     "\xEF\xBB\xBFPx\rPy\n!Account\nD25/12/99\nD70020122\n", "y", 1, 1},
     {"NoShortForms", // text after Y, no Y, 3-digit field, 5-digit year, S1 '
      "D1/5/99 x\nD1/5\nD123/4/5\nD1/5/12345\nD1'5/99\nD2014-12-31\n",
      "D1/5/99 x\nD1/5\nD123/4/5\nD1/5/12345\nD1'5/99\nD2014-12-31\n", "", 0, 1,

@@ -1,0 +1,159 @@
+// Where a line starts and which block it stands in, decided here alone for
+// the pass, the counts and kestrom-cli's cutter, so that a new kind of line
+// end or block is one change.
+#ifndef KESTROM_CORE_QIF_LINES_H
+#define KESTROM_CORE_QIF_LINES_H
+
+#include "qif_rules.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#define KESTROM_LINE_BLOCKS 1
+#elif defined(__wasm_simd128__)
+#include <wasm_simd128.h>
+#define KESTROM_LINE_BLOCKS 1
+#endif
+
+// Where a walk stands between the pieces of one file. Zeroed: at the
+// file's start, outside any block of descriptions.
+struct QifPlace {
+  int pastStart;    // a byte-order mark counts only at the file's start
+  int descriptions; // in an !Account, !Type:Cat or !Type:Class block
+};
+
+// Lines end at LF, and with CR LF alike since the CR is then part of the
+// line. Classic Mac exports end them with CR alone: the any-export rule
+// reads those too.
+inline int QifCrEndsLines(int rules) { return rules & kQifAnyExportRule; }
+
+// True when a line ends at data[p], so that one starts at p + 1: an LF, or
+// where crEnds, a CR that no LF follows. Nothing follows size: a piece
+// ends where a line does, or at the file's end.
+inline int IsQifLineEnd(const unsigned char *data, int size, int p,
+                        int crEnds) {
+  return data[p] == '\n' ||
+         (crEnds && data[p] == '\r' && (p + 1 == size || data[p + 1] != '\n'));
+}
+
+// The first line start after from and below end, or -1: the byte-by-byte
+// finder, for what the 64-byte one below leaves.
+inline int NextQifLineStart(const unsigned char *data, int from, int end,
+                            int size, int crEnds) {
+  for (int p = from; p < end - 1; ++p)
+    if (IsQifLineEnd(data, size, p, crEnds))
+      return p + 1;
+  return -1;
+}
+
+#if defined(__SSE2__)
+// One bit for each of the 64 bytes at data, set where the byte is byte.
+inline unsigned long long QifByteBits(const unsigned char *data, char byte) {
+  const __m128i wanted = _mm_set1_epi8(byte);
+  unsigned long long bits = 0;
+  for (int k = 0; k < 4; ++k) {
+    __m128i block =
+        _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + 16 * k));
+    unsigned found =
+        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, wanted)));
+    bits |= static_cast<unsigned long long>(found) << (16 * k);
+  }
+  return bits;
+}
+#elif defined(__wasm_simd128__)
+// The same 64-bit mask from WebAssembly's 128-bit lanes, for the page.
+inline unsigned long long QifByteBits(const unsigned char *data, char byte) {
+  const v128_t wanted = wasm_i8x16_splat(byte);
+  unsigned long long bits = 0;
+  for (int k = 0; k < 4; ++k) {
+    v128_t block = wasm_v128_load(data + 16 * k);
+    unsigned found = wasm_i8x16_bitmask(wasm_i8x16_eq(block, wanted));
+    bits |= static_cast<unsigned long long>(found) << (16 * k);
+  }
+  return bits;
+}
+#endif
+
+#if defined(KESTROM_LINE_BLOCKS)
+// IsQifLineEnd for the 64 bytes at data at once, bit k for data[k]; reads
+// data[64] too, to tell a CR alone from a CR LF. QIF lines are about ten
+// bytes long, so a call per line would cost more than the rules at it.
+inline unsigned long long QifLineEndBits(const unsigned char *data,
+                                         int crEnds) {
+  unsigned long long lineFeeds = QifByteBits(data, '\n');
+  if (!crEnds)
+    return lineFeeds;
+  unsigned long long lfNext =
+      lineFeeds >> 1 | static_cast<unsigned long long>(data[64] == '\n') << 63;
+  return lineFeeds | (QifByteBits(data, '\r') & ~lfNext);
+}
+#endif
+
+inline unsigned char QifLower(unsigned char c) {
+  return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
+}
+
+// True when the line at i opens with word, in any case.
+inline int QifLineOpensWith(const unsigned char *data, int length, int i,
+                            const char *word) {
+  int k = 0;
+  for (; word[k]; ++k)
+    if (k >= length || QifLower(data[i + k]) != word[k])
+      return 0;
+  return 1;
+}
+
+// The header's length without its line end and the blanks before it.
+inline int QifHeaderLength(const unsigned char *data, int size, int i) {
+  int end = i;
+  while (end < size && data[end] != '\n' && data[end] != '\r')
+    ++end;
+  while (end > i && (data[end - 1] == ' ' || data[end - 1] == '\t'))
+    --end;
+  return end - i;
+}
+
+inline int IsQifHeader(const unsigned char *data, int length, int i,
+                       const char *word) {
+  int k = 0;
+  while (word[k])
+    ++k;
+  return length == k && QifLineOpensWith(data, length, i, word);
+}
+
+// Where the first line starts: 0, or under the any-export rule 3 when a
+// UTF-8 byte-order mark opens the file.
+inline int FirstQifLineStart(const unsigned char *data, int size, int rules,
+                             const QifPlace *place) {
+  int mark = (rules & kQifAnyExportRule) && !place->pastStart && size >= 3 &&
+             data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF;
+  return mark ? 3 : 0;
+}
+
+// The block state after the '!' line at i: a description block from an
+// !Account, !Type:Cat or !Type:Class header (any case, blanks after it
+// ignored) to the next !Type: line; other '!' lines leave it as it was.
+inline int QifDescriptionsAfter(const unsigned char *data, int size, int i,
+                                int descriptions) {
+  int length = QifHeaderLength(data, size, i);
+  if (IsQifHeader(data, length, i, "!account") ||
+      IsQifHeader(data, length, i, "!type:cat") ||
+      IsQifHeader(data, length, i, "!type:class"))
+    return 1;
+  return QifLineOpensWith(data, length, i, "!type:") ? 0 : descriptions;
+}
+
+// Line ends at positions from to to - 1.
+inline int CountQifLineEnds(const unsigned char *data, int from, int to,
+                            int size, int crEnds) {
+  int count = 0;
+  int p = from;
+#if defined(KESTROM_LINE_BLOCKS)
+  for (; p + 64 <= to && p + 64 < size; p += 64)
+    count += __builtin_popcountll(QifLineEndBits(data + p, crEnds));
+#endif
+  for (; p < to; ++p)
+    count += IsQifLineEnd(data, size, p, crEnds);
+  return count;
+}
+
+#endif
