@@ -60,7 +60,7 @@ KESTROM_EXPORT(KestromContent) unsigned char *KestromContent() {
 // 1 when the whole content was converted; 0 when the question came up and
 // answerYes was 0, the content then being exactly as before the call.
 KESTROM_EXPORT(KestromConvert) int KestromConvert(int size, int answerYes) {
-  return ConvertQifBytes(&__heap_base, size, kQifBothRules, AnswerGiven,
+  return ConvertQifBytes(&__heap_base, size, kQifEveryDateRules, AnswerGiven,
                          &answerYes);
 }
 
@@ -69,7 +69,7 @@ KESTROM_EXPORT(KestromCount) const CountReport *KestromCount(int size) {
   QifCheckCounts counts = {};
   Listing listing = {size, &g_report};
   g_report.listed = 0;
-  CountQifPiece(&__heap_base, size, kQifBothRules, ListLeftAlone, &listing,
+  CountQifPiece(&__heap_base, size, kQifEveryDateRules, ListLeftAlone, &listing,
                 &counts);
   g_report.datesExchanged = counts.datesExchanged;
   g_report.payeeMemoExchanged = counts.lettersExchanged;
