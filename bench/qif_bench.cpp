@@ -158,8 +158,9 @@ struct SizeCase {
 };
 
 // Convert and Undo take the dialog's rule alone, as they always have; the
-// Both rows take both rules, as kestrom-cli and the page do, on the same
-// content and, as ShortForms, on content with about 30 % short forms.
+// Both rows (named when there were two rules) take the every-date rules, as
+// kestrom-cli and the page do, on the same content and, as ShortForms, on
+// content with about 30 % short forms.
 struct WalkCase {
   const char *label;
   WholeWalk walk;
@@ -172,8 +173,8 @@ void RegisterAll() {
       {"4KiB", 4u << 10}, {"1MiB", 1u << 20}, {"64MiB", 64u << 20}};
   static const WalkCase kWalks[] = {
       {"Convert", ConvertAnsweringYes, kQifTwoDigitRule, 0},
-      {"ConvertBoth", ConvertAnsweringYes, kQifBothRules, 0},
-      {"ConvertBoth_ShortForms", ConvertAnsweringYes, kQifBothRules, 36},
+      {"ConvertBoth", ConvertAnsweringYes, kQifEveryDateRules, 0},
+      {"ConvertBoth_ShortForms", ConvertAnsweringYes, kQifEveryDateRules, 36},
       {"Undo", UndoWholeContent, kQifTwoDigitRule, 0},
       {"Baseline_ByteAtATime", ByteAtATime, kQifTwoDigitRule, 0},
       {"Baseline_PerLineMemchr", PerLineMemchr, kQifTwoDigitRule, 0}};

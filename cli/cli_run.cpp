@@ -36,10 +36,11 @@ const char *Plural(int count) { return count == 1 ? "" : "s"; }
 // the dialog takes only the bank's own two-digit dates.
 const int kRules = kQifEveryDateRules;
 
-// A file in which no line starts with '!' or '^' has no QIF header and no
-// record end: a CSV, a picture, a README, whose lines starting with P or M
-// the letter rule would garble.
-const char kNotQif[] = "This is not a QIF file: no line starts with ! or ^.";
+// A file with no QIF header (!Type:Bank, !Account) and no record end (^)
+// is a CSV, a picture or a README, whose lines starting with P or M the
+// letter rule would garble.
+const char kNotQif[] = "This is not a QIF file: no line holds a header such "
+                       "as !Type:Bank or ends a record with ^.";
 
 // How many dates no rule converts a refusal lists; --check lists them all.
 const int kListedLeftAlone = 10;

@@ -70,10 +70,12 @@ inline void CountDateLine(Counting *c, int i) {
     NoteDayFirst(c, i, (data[i + 1] - '0') * 10 + (data[i + 2] - '0'));
 }
 
-// A '!' line: a record mark, and under the any-export rule maybe a header
-// that opens or closes a block of descriptions.
+// A '!' line: a QIF header when a letter follows (!Type:Bank, !Account; a
+// README's image line ![...] is none), and under the any-export rule maybe
+// one that opens or closes a block of descriptions.
 void CountBang(Counting *c, int i) {
-  ++c->counts->recordMarks;
+  unsigned char next = i + 1 < c->size ? c->data[i + 1] | 0x20 : 0;
+  c->counts->recordMarks += next >= 'a' && next <= 'z';
   if (c->rules & kQifAnyExportRule)
     c->counts->place.descriptions = QifDescriptionsAfter(
         c->data, c->size, i, c->counts->place.descriptions);

@@ -15,7 +15,8 @@ struct QifCheckCounts {
   int dayFirstLine;       // line of the first date with a month pair over 12
   int dayFirstMonth;      // that month, 13 to 99; 0 when there is none
   int firstLeftAloneLine; // line of the first date left alone, or 0
-  int recordMarks;        // lines that start with '!' or '^': none, no QIF
+  int recordMarks;        // lines that start with '^' or with '!' and a
+                          // letter: none, and it is no QIF file
   int lineEnds;           // line ends counted so far: numbers the next
                           // piece's lines
   QifPlace place;         // where the next piece starts

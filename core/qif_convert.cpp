@@ -21,9 +21,13 @@ struct Walk {
   QifConfirmFn confirm;
   void *context;
   int asked;
-  int crEnds;     // QifCrEndsLines(rules)
   QifPlace place; // where the walk stands, updated as it goes
 };
+
+// Inlined with anyExport a constant, so that the dialog's walk is compiled
+// without a test it never needs and the every-date walk without a test of
+// its rules at every line.
+#define KESTROM_SPECIALISED inline __attribute__((always_inline))
 
 // The question comes at most once per pass. Whether it is still to come is
 // tested before the month: converting day-first content back, the month
@@ -54,20 +58,21 @@ __attribute__((noinline)) int ApplyShortFormAt(Walk *walk, int i) {
 // the line starts and blocks a walk finds stay the same however many bytes
 // it has already changed. Returns 0 only when the user declined the
 // question at this line.
-inline int ApplyRulesAt(Walk *walk, int i) {
+KESTROM_SPECIALISED int ApplyRulesAt(Walk *walk, int i, int anyExport) {
   unsigned char *data = walk->data;
   unsigned char c = data[i];
   if (c == 'D') {
-    if (walk->place.descriptions)
+    if (anyExport && walk->place.descriptions)
       return 1;
-    if (!IsQifTwoDigitDate(data, walk->size, i, walk->rules))
+    int rules = anyExport ? kQifAnyExportRule : 0; // all the test reads
+    if (!IsQifTwoDigitDate(data, walk->size, i, rules))
       return walk->rules & kQifShortFormRule ? ApplyShortFormAt(walk, i) : 1;
     if (MayAsk(walk) && QifMonthLooksLikeDay(data, i) && !AskDayFirst(walk))
       return 0;
     SwapDatePairs(data, i);
   } else if (c == 'M' || c == 'P') {
     data[i] = c == 'M' ? 'P' : 'M';
-  } else if (c == '!' && (walk->rules & kQifAnyExportRule)) {
+  } else if (anyExport && c == '!') {
     walk->place.descriptions =
         QifDescriptionsAfter(data, walk->size, i, walk->place.descriptions);
   }
@@ -79,16 +84,16 @@ inline int ApplyRulesAt(Walk *walk, int i) {
 // else the line start where the user declined. The line ends are found 64
 // bytes at a time, which also leaves the inner loop (a branch the CPU
 // cannot foresee) once per six lines or so rather than once per line.
-int WalkLineStarts(Walk *walk, int end) {
+KESTROM_SPECIALISED int WalkFrom(Walk *walk, int end, int anyExport) {
   const unsigned char *data = walk->data;
   int first = FirstQifLineStart(data, walk->size, walk->rules, &walk->place);
   walk->place.pastStart = 1;
   if (end <= first)
     return -1;
-  if (!ApplyRulesAt(walk, first))
+  if (!ApplyRulesAt(walk, first, anyExport))
     return first;
   int pos = 0;
-  int crEnds = walk->crEnds;
+  int crEnds = anyExport;
 #if defined(KESTROM_LINE_BLOCKS)
   // The last byte of end - 1 cannot start a line below end, so only bytes
   // below end - 1 are searched for line ends.
@@ -97,7 +102,7 @@ int WalkLineStarts(Walk *walk, int end) {
     while (lineEnds) {
       int start = pos + __builtin_ctzll(lineEnds) + 1;
       lineEnds &= lineEnds - 1;
-      if (!ApplyRulesAt(walk, start))
+      if (!ApplyRulesAt(walk, start, anyExport))
         return start;
     }
   }
@@ -106,22 +111,25 @@ int WalkLineStarts(Walk *walk, int end) {
     int start = NextQifLineStart(data, pos, end, walk->size, crEnds);
     if (start < 0)
       return -1;
-    if (!ApplyRulesAt(walk, start))
+    if (!ApplyRulesAt(walk, start, anyExport))
       return start;
     pos = start;
   }
+}
+
+int WalkLineStarts(Walk *walk, int end) {
+  return walk->rules & kQifAnyExportRule ? WalkFrom(walk, end, 1)
+                                         : WalkFrom(walk, end, 0);
 }
 
 } // namespace
 
 int ConvertQifPiece(unsigned char *data, int size, int rules,
                     QifConfirmFn confirm, void *context, QifPlace *place) {
-  Walk walk = {data,  size, rules, confirm, context, 0, QifCrEndsLines(rules),
-               *place};
+  Walk walk = {data, size, rules, confirm, context, 0, *place};
   int declinedAt = WalkLineStarts(&walk, size);
   if (declinedAt >= 0) {
-    Walk undo = {data,  size, rules, nullptr, nullptr, 0, QifCrEndsLines(rules),
-                 *place};
+    Walk undo = {data, size, rules, nullptr, nullptr, 0, *place};
     WalkLineStarts(&undo, declinedAt);
     return 0;
   }
@@ -136,7 +144,6 @@ int ConvertQifBytes(unsigned char *data, int size, int rules,
 }
 
 void ExchangeQifBytes(unsigned char *data, int size, int end, int rules) {
-  Walk walk = {data,  size, rules, nullptr, nullptr, 0, QifCrEndsLines(rules),
-               {0, 0}};
+  Walk walk = {data, size, rules, nullptr, nullptr, 0, {0, 0}};
   WalkLineStarts(&walk, end < size ? end : size);
 }

@@ -80,7 +80,7 @@ check)
   copy bank_mdy_crlf.qif bank.qif
   cli --check bank.qif
   expect_status 0
-  grep -qxF "bank.qif: 6 dates (2 in short form) and 11 payee/memo letters to exchange" out.txt ||
+  grep -qxF "bank.qif: 6 dates to convert and 11 payee/memo lines to exchange" out.txt ||
     fail "no counts in: $(cat out.txt)"
   same bank.qif "$fixtures/bank_mdy_crlf.qif"
   expect_files bank.qif
@@ -153,7 +153,7 @@ console)
   copy bank_mdy_crlf.qif выписка.qif
   script -qec "'$wine_run' '$exe' --check выписка.qif" /dev/null </dev/null |
     perl -pe 's/\e\[(\d*)C/" " x ($1 || 1)/ge; s/\e\[[0-9;?]*[A-Za-z]//g; s/\r//g' >out.txt
-  grep -qxF "выписка.qif: 6 dates (2 in short form) and 11 payee/memo letters to exchange" out.txt ||
+  grep -qxF "выписка.qif: 6 dates to convert and 11 payee/memo lines to exchange" out.txt ||
     fail "name not shown legibly on the console: $(cat out.txt)"
   ;;
 repeat)

@@ -96,11 +96,10 @@ bool Step(unsigned char *data, int size, int i, int rules, QifConfirmFn confirm,
   if (data[i] == '!' && AnyExport(rules))
     ReadHeader(data, size, i, descriptions);
   int month = -1, firstLength = 0, span = 0;
-  if (*descriptions)
-    month = -1;
-  else if (TwoDigitDate(data, size, i, rules))
+  // A description is no date: only the letter rule applies to its line.
+  if (!*descriptions && TwoDigitDate(data, size, i, rules))
     month = (data[i + 1] - '0') * 10 + (data[i + 2] - '0');
-  else if ((rules & kQifShortFormRule) &&
+  else if (!*descriptions && (rules & kQifShortFormRule) &&
            (span = ShortForm(data, size, i, rules, &firstLength, &month)) == 0)
     month = -1;
   if (month >= 0 && confirm && month > 12 && !*asked) {

@@ -1,7 +1,8 @@
 // Fuzzes the conversion pass, the undo walk and the path split. Each input
 // is used whole as file content (with the dialog's two-digit rule alone and
-// with both rules) and as a path; any broken invariant aborts, so libFuzzer
-// keeps the input that broke it.
+// with the every-date rules, which read lines that end at a CR alone, a
+// byte-order mark and blocks of descriptions) and as a path; any broken
+// invariant aborts, so libFuzzer keeps the input that broke it.
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -102,6 +103,21 @@ void CheckPassDeclined(const Bytes &input, const Bytes &converted, int rules,
   }
 }
 
+// Cut at a line start, as kestrom-cli cuts a file, the two pieces convert
+// as the whole does: the block state and the byte-order mark carry over.
+void CheckPieces(const Bytes &input, const Bytes &converted, int rules) {
+  int n = Size(input);
+  int cut = NextQifLineStart(input.data(), n / 2, n, n, QifCrEndsLines(rules));
+  if (cut < 0)
+    return;
+  Bytes pieces = input;
+  QifPlace place = {0, 0};
+  Answer answer = {1, 0};
+  ConvertQifPiece(pieces.data(), cut, rules, Reply, &answer, &place);
+  ConvertQifPiece(pieces.data() + cut, n - cut, rules, Reply, &answer, &place);
+  Require(pieces == converted, "two pieces converted unlike the whole");
+}
+
 // Any end, in range or not: as the plain walk does, and its own inverse.
 void CheckExchange(const Bytes &input, int end, int rules) {
   Bytes fast = input, plain = input;
@@ -159,10 +175,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size) {
   const Bytes input(bytes, bytes + size);
   int n = Size(input);
   int chosen = size >= 2 ? (bytes[0] | bytes[1] << 8) % (n + 2) : 0;
-  for (int rules : {kQifTwoDigitRule, kQifBothRules}) {
+  for (int rules : {kQifTwoDigitRule, kQifEveryDateRules}) {
     int questions = 0;
     Bytes converted = CheckPassAnsweredYes(input, rules, &questions);
     CheckPassDeclined(input, converted, rules, questions);
+    if (rules & kQifAnyExportRule)
+      CheckPieces(input, converted, rules);
     for (int end : {-1, 0, 1, n / 2, n - 1, n, n + 1, chosen})
       CheckExchange(input, end, rules);
   }

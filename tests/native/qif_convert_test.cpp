@@ -85,8 +85,8 @@ const ConvertCase kConvertCases[] = {
     // only with a separator between month and day.
     {"CarriageReturnAloneEndsLines", "!Type:Bank\rD01/31/10\rPShop\rMNote\r^\r",
      "!Type:Bank\rD31/01/10\rMShop\rPNote\r^\r", "", 0, 1, kQifEveryDateRules},
-    {"ByteOrderMarkSkipped", "\xEF\xBB\xBF" "D12/25/99\nPx\n",
-     "\xEF\xBB\xBF" "D25/12/99\nMx\n", "", 0, 1, kQifEveryDateRules},
+    {"ByteOrderMarkSkipped", "\357\273\277D12/25/99\nPx\n",
+     "\357\273\277D25/12/99\nMx\n", "", 0, 1, kQifEveryDateRules},
     {"YearFirstAndOtherSeparatorsLeftAlone",
      "D20070122\nD12'25'99\nD12 25 99\n", "D20070122\nD12'25'99\nD12 25 99\n",
      "", 0, 1, kQifEveryDateRules},
