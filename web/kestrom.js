@@ -132,7 +132,7 @@ function loadRefusal(file, reason) {
     empty: [texts.empty, `${file.name} has no bytes.`],
     unreadable: [texts.unableToLoad, `The browser could not read ${file.name}; it may have been moved or deleted since it was picked.`],
     memory: [texts.unableToLoad, `${file.name} does not fit in the memory the browser gives this page.`],
-    notQif: [texts.unableToLoad, `${file.name} is not a QIF file: none of its lines starts with ! or ^, as a QIF file's headers and record ends do.`],
+    notQif: [texts.unableToLoad, `${file.name} is not a QIF file: no line holds a header such as !Type:Bank or ends a record with ^.`],
   }[reason];
   return `${why[0]}\n\n${why[1]}`;
 }

@@ -65,7 +65,7 @@ async function load(file) {
   }
   const started = performance.now();
   const counts = countLoaded(bytes);
-  // QIF opens its lists with '!' lines and ends each record with '^'.
+  // QIF opens its lists with headers (!Type:Bank) and ends records with '^'.
   if (!counts.recordMarks) return { reason: 'notQif' };
   loaded = bytes;
   return { counts, countMs: performance.now() - started };
@@ -101,7 +101,12 @@ function warmUp() {
   }
 }
 
-const ready = WebAssembly.instantiate(decodeBase64(MODULE_BASE64)).then(({ instance }) => {
+// The module is stored gzipped, to keep the page small.
+function inflate(bytes) {
+  return new Response(new Blob([bytes]).stream().pipeThrough(new DecompressionStream('gzip'))).arrayBuffer();
+}
+
+const ready = inflate(decodeBase64(MODULE_BASE64)).then(WebAssembly.instantiate).then(({ instance }) => {
   core = instance.exports;
   warmUp();
   postMessage({ texts: [0, 1, 2, 3, 4].map(moduleText) });

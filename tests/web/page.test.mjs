@@ -142,7 +142,7 @@ test('refused files say why under the program\'s text, and the file loaded befor
 // Loaded one after another: what the status says before any Save, or the
 // refusal of a file that is not QIF, after which the file before it stays
 // loaded. Whatever the status says, nothing on the page moves.
-const notQif = (name) => `Unable to load file\n\n${name} is not a QIF file: none of its lines starts with ! or ^, as a QIF file's headers and record ends do.`;
+const notQif = (name) => `Unable to load file\n\n${name} is not a QIF file: no line holds a header such as !Type:Bank or ends a record with ^.`;
 const long = 'an export with a name longer than the status has room for.qif';
 const loads = [
   ['question.qif', '!Type:Bank\nD12/25/99\nPx\nD25/12/99\n', '2 dates to convert, 1 payee/memo line to exchange\n' +
@@ -153,7 +153,7 @@ const loads = [
   [long, '^\nPx', `0 dates to convert, 1 payee/memo line to exchange\nSave downloads ${long.replace('.qif', '-converted.qif')} (4 bytes).`],
   ['export.csv', 'Date,Payee,Memo\n12/25/99,Shop,Milk\n', notQif('export.csv')],
   ['picture.png', '\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x10', notQif('picture.png')],
-  ['README.md', 'Plus one\nD12/25/99\n', notQif('README.md')],
+  ['README.md', '![The page](docs/kestrom-web.png)\nPlus one\nD12/25/99\n', notQif('README.md')],
 ];
 
 test('on load the status says what Save will do, a file that is not QIF is refused, and nothing moves', (t) =>
