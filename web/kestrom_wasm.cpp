@@ -1,7 +1,7 @@
 // The page's way into the conversion pass. The page copies the file's bytes
 // into the module's memory from KestromContent() on (growing the memory to
-// fit) and runs the same ConvertQifBytes as kestrom-cli, with both date
-// rules, and the same counts as its --check.
+// fit) and runs the same ConvertQifBytes as kestrom-cli, with the
+// every-date rules, and the same counts as its --check.
 #include "qif_check.h"
 #include "qif_convert.h"
 #include "qif_messages.h"
