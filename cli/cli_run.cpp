@@ -259,6 +259,14 @@ void RedoSecondHalf(FileJob *jobs, int count) {
   WalkPieces(second);
 }
 
+// Only once the whole file is counted is it known to hold no QIF line.
+void RefuseUnlessQif(FileJob *job) {
+  if (job->counts.recordMarks || job->options->yes)
+    return;
+  job->ok = 0;
+  job->refused = 1;
+}
+
 // The counts of the whole file, once every job has gone to its end.
 void MergeCounts(FileJob *jobs, int count) {
   for (int i = 1; i < count; ++i)
@@ -449,16 +457,13 @@ int ConvertOneFile(const char *path, const CliOptions *options) {
   else
     WalkPieces(&jobs[0]);
   RedoSecondHalf(jobs, count);
+  if (jobs[0].ok && jobs[count - 1].ok) {
+    MergeCounts(jobs, count);
+    RefuseUnlessQif(&jobs[0]);
+  }
   if (!jobs[0].ok || !jobs[count - 1].ok) {
     DiscardOutputFile(&out);
     int reported = ReportStop(jobs, &in);
-    CloseInputFile(&in);
-    return reported;
-  }
-  MergeCounts(jobs, count);
-  if (!jobs[0].counts.recordMarks && !options->yes) {
-    DiscardOutputFile(&out);
-    int reported = ReportRefusal(path, options, &in);
     CloseInputFile(&in);
     return reported;
   }

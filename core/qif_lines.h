@@ -73,6 +73,35 @@ inline unsigned long long QifByteBits(const unsigned char *data, char byte) {
 }
 #endif
 
+#if defined(__SSE2__)
+// True when one of the 64 bytes at data is a CR that no LF follows. Most
+// blocks have none, and this costs less than the mask of their CRs.
+inline int QifHasCrAlone(const unsigned char *data) {
+  const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
+  __m128i alone = _mm_setzero_si128();
+  for (int k = 0; k < 4; ++k) {
+    const unsigned char *at = data + 16 * k;
+    __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at));
+    __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at + 1));
+    alone = _mm_or_si128(alone, _mm_andnot_si128(_mm_cmpeq_epi8(next, lf),
+                                                 _mm_cmpeq_epi8(block, cr)));
+  }
+  return _mm_movemask_epi8(alone) != 0;
+}
+#elif defined(__wasm_simd128__)
+inline int QifHasCrAlone(const unsigned char *data) {
+  const v128_t cr = wasm_i8x16_splat('\r'), lf = wasm_i8x16_splat('\n');
+  v128_t alone = wasm_i64x2_splat(0);
+  for (int k = 0; k < 4; ++k) {
+    v128_t block = wasm_v128_load(data + 16 * k);
+    v128_t next = wasm_v128_load(data + 16 * k + 1);
+    alone = wasm_v128_or(alone, wasm_v128_andnot(wasm_i8x16_eq(block, cr),
+                                                 wasm_i8x16_eq(next, lf)));
+  }
+  return wasm_v128_any_true(alone);
+}
+#endif
+
 #if defined(KESTROM_LINE_BLOCKS)
 // IsQifLineEnd for the 64 bytes at data at once, bit k for data[k]; reads
 // data[64] too, to tell a CR alone from a CR LF. QIF lines are about ten
@@ -80,7 +109,7 @@ inline unsigned long long QifByteBits(const unsigned char *data, char byte) {
 inline unsigned long long QifLineEndBits(const unsigned char *data,
                                          int crEnds) {
   unsigned long long lineFeeds = QifByteBits(data, '\n');
-  if (!crEnds)
+  if (!crEnds || !QifHasCrAlone(data))
     return lineFeeds;
   unsigned long long lfNext =
       lineFeeds >> 1 | static_cast<unsigned long long>(data[64] == '\n') << 63;
