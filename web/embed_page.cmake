@@ -40,6 +40,21 @@ function(file_base64 path out)
   set(${out} "${text}" PARENT_SCOPE)
 endfunction()
 
+# The module goes in gzipped, at under half its size, and the worker
+# inflates it with the browser's DecompressionStream. The gzip header's time
+# is zeroed, so the same module always gives the same page.
+function(module_base64 path out)
+  set(gz "${OUT}.module.gz")
+  file(ARCHIVE_CREATE OUTPUT "${gz}" PATHS "${path}" FORMAT raw
+       COMPRESSION GZip COMPRESSION_LEVEL 9)
+  file(READ "${gz}" hex HEX)
+  file(REMOVE "${gz}")
+  string(SUBSTRING "${hex}" 0 8 head)
+  string(SUBSTRING "${hex}" 16 -1 rest)
+  hex_to_base64("${head}00000000${rest}" text)
+  set(${out} "${text}" PARENT_SCOPE)
+endfunction()
+
 # The CSP source for an inline element: 'sha256-' and its digest in base64.
 function(csp_hash text out)
   string(SHA256 digest "${text}")
@@ -47,33 +62,27 @@ function(csp_hash text out)
   set(${out} "'sha256-${digest64}'" PARENT_SCOPE)
 endfunction()
 
-# The dialog's caption and its description are the page's title and text,
-# read from the resource script so the two cannot differ.
-function(dialog_texts rc captionOut descriptionOut)
+# The dialog's description is the page's text, read from the resource script
+# so the two cannot differ. The page has its own title: the dialog's names
+# the job, not the program.
+function(dialog_description rc out)
   file(READ "${rc}" script)
-  if(NOT script MATCHES "\nCAPTION[ \t]+\"([^\"]+)\"")
-    message(FATAL_ERROR "no dialog caption in ${rc}")
-  endif()
-  set(caption "${CMAKE_MATCH_1}")
   if(NOT script MATCHES "CONTROL[ \t]+\"([^\"]+)\"")
     message(FATAL_ERROR "no description text in ${rc}")
   endif()
   set(description "${CMAKE_MATCH_1}")
-  foreach(var caption description)
-    string(REPLACE "&" "&amp;" ${var} "${${var}}")
-    string(REPLACE "<" "&lt;" ${var} "${${var}}")
-  endforeach()
-  set(${captionOut} "${caption}" PARENT_SCOPE)
-  set(${descriptionOut} "${description}" PARENT_SCOPE)
+  string(REPLACE "&" "&amp;" description "${description}")
+  string(REPLACE "<" "&lt;" description "${description}")
+  set(${out} "${description}" PARENT_SCOPE)
 endfunction()
 
 file(READ "${TEMPLATE}" page)
 file(READ "${STYLE}" style)
 file(READ "${SCRIPT}" script)
 file(READ "${WORKER}" worker)
-file_base64("${MODULE}" module64)
+module_base64("${MODULE}" module64)
 file_base64("${ICON}" icon64)
-dialog_texts("${RC}" caption description)
+dialog_description("${RC}" description)
 
 string(REPLACE "@WASM@" "${module64}" worker "${worker}")
 csp_hash("${style}" styleHash)
@@ -84,7 +93,6 @@ csp_hash("${script}" scriptHash)
 set(csp "default-src 'none'; script-src ${scriptHash} 'wasm-unsafe-eval'; worker-src blob:; style-src ${styleHash}; img-src data:; base-uri 'none'; form-action 'none'")
 
 string(REPLACE "@CSP@" "${csp}" page "${page}")
-string(REPLACE "@CAPTION@" "${caption}" page "${page}")
 string(REPLACE "@DESCRIPTION@" "${description}" page "${page}")
 string(REPLACE "@ICON@" "${icon64}" page "${page}")
 string(REPLACE "@STYLE@" "${style}" page "${page}")

@@ -1,6 +1,7 @@
 'use strict';
-// The page: pick or drop a file, Save converts the bytes as loaded and
-// downloads them as NAME-converted.EXT, then says what it did. The
+// The page: pick or drop a file and the status says what Save will do;
+// Save converts the bytes as loaded and downloads them as
+// NAME-converted.EXT, then says what it did. The
 // conversion runs in a worker (web/kestrom_worker.js, inside this page) with
 // the program's own pass compiled to WebAssembly. Nothing leaves the
 // computer: the page asks for nothing over the network.
@@ -63,8 +64,26 @@ function warn(text) {
   return showDialog(byId('warning'), texts.kestrom, text);
 }
 
-function say(text) {
-  byId('status').textContent = text;
+// A file's name may hold a right-to-left override or other bidi controls:
+// set apart, it cannot reorder the text around it.
+function isolated(name) {
+  const bdi = document.createElement('bdi');
+  bdi.textContent = name;
+  return bdi;
+}
+
+function line(className, parts) {
+  const span = document.createElement('span');
+  span.className = className;
+  span.append(...[parts].flat());
+  return span;
+}
+
+// What it says, then details in smaller type, each on a line of its own;
+// each is text, or a list of text and isolated names. The status keeps its
+// height whatever it says, so nothing below it moves.
+function say(main, ...details) {
+  byId('status').replaceChildren(line('', main), ...details.map((d) => line('detail', d)));
 }
 
 const count = (n, one, many) => `${n} ${n === 1 ? one : many}`;
@@ -78,16 +97,32 @@ function formatSize(bytes) {
 }
 
 // export.qif downloads as export-converted.qif, beside the bank's original.
+// The name is cleaned first as the browser cleans a download's name (no
+// controls, bidi marks or characters Windows forbids; no dots or blanks at
+// either end), so the name the status gives is the name the file gets.
 function convertedName(name) {
-  const dot = name.lastIndexOf('.');
-  return dot > 0 ? `${name.slice(0, dot)}-converted${name.slice(dot)}` : `${name}-converted`;
+  const clean = name.replace(/(?![\u200c\u200d])[\p{Cc}\p{Cf}"*/:<>?\\|]/gu, '_').replace(/^~/, '_')
+    .replace(/^[\s.]+|[\s.]+$/g, '') || 'download';
+  const dot = clean.lastIndexOf('.');
+  return dot > 0 ? `${clean.slice(0, dot)}-converted${clean.slice(dot)}` : `${clean}-converted`;
+}
+
+// What Save will do, said as the file loads: the download's name and size,
+// what it converts, and what may make it ask or leave dates as they are.
+function sayWhatSaveDoes({ savedName, size, counts }) {
+  if (counts.dates + counts.payeeMemo === 0) return say(nothingToConvert(counts));
+  const why = counts.dayFirstLine
+    ? `It looks converted already: the date on line ${counts.dayFirstLine} can only be day-first.`
+    : counts.leftAlone ? `${count(counts.leftAlone, 'date is', 'dates are')} in a form the page does not convert; Save leaves ${counts.leftAlone === 1 ? 'it' : 'them'} as loaded.` : '';
+  say(`${count(counts.dates, 'date', 'dates')} to convert, ${count(counts.payeeMemo, 'payee/memo line', 'payee/memo lines')} to exchange`,
+    ['Save downloads ', isolated(savedName), ` (${formatSize(size)}).`], why);
 }
 
 function showLoaded(file, counts) {
-  current = { name: file.name, counts };
-  byId('file-name').value = `${file.name} (${formatSize(file.size)})`;
+  current = { savedName: convertedName(file.name), size: file.size, counts };
+  byId('file-name').replaceChildren(isolated(file.name), ` (${formatSize(file.size)})`);
   byId('save').disabled = false;
-  say('');
+  sayWhatSaveDoes(current);
 }
 
 // The program's text first, as the dialog says it, and why under it.
@@ -97,6 +132,7 @@ function loadRefusal(file, reason) {
     empty: [texts.empty, `${file.name} has no bytes.`],
     unreadable: [texts.unableToLoad, `The browser could not read ${file.name}; it may have been moved or deleted since it was picked.`],
     memory: [texts.unableToLoad, `${file.name} does not fit in the memory the browser gives this page.`],
+    notQif: [texts.unableToLoad, `${file.name} is not a QIF file: no line holds a header such as !Type:Bank or ends a record with ^.`],
   }[reason];
   return `${why[0]}\n\n${why[1]}`;
 }
@@ -144,8 +180,6 @@ function download(name, blob) {
 
 // Why a Save would change no byte, where the counts tell.
 function nothingToConvert(counts) {
-  if (counts.lineFeeds === 0 && counts.hasCR)
-    return 'Nothing to convert: the lines end with CR alone, so the file reads as one line';
   if (counts.leftAlone)
     return `Nothing to convert: no payee/memo line, and ${count(counts.leftAlone, 'date is', 'dates are')} in a form the page does not convert`;
   return 'Nothing to convert: the file has no date or payee/memo line';
@@ -165,11 +199,9 @@ function leftAloneText(counts) {
 // Dates left alone are asked about after it, and before anything downloads.
 async function save() {
   if (!current || busy) return;
-  const { name, counts } = current;
-  if (counts.dates + counts.letters === 0) return say(nothingToConvert(counts));
-  const savedName = convertedName(name);
+  const { savedName, counts } = current;
+  if (counts.dates + counts.payeeMemo === 0) return say(nothingToConvert(counts));
   setBusy(true);
-  say('');
   try {
     const started = performance.now();
     let reply = await request({ answerYes: 0 });
@@ -182,7 +214,8 @@ async function save() {
     record('kestrom-pass', reply.passMs);
     download(savedName, reply.blob);
     performance.measure('kestrom-save', { start: started, end: performance.now() });
-    say(`Saved ${savedName} (${formatSize(reply.blob.size)}): ${count(counts.dates, 'date', 'dates')} converted, ${count(counts.letters, 'payee/memo line', 'payee/memo lines')} exchanged`);
+    say(['Saved ', isolated(savedName), ` (${formatSize(reply.blob.size)}): ${count(counts.dates, 'date', 'dates')} converted, ` +
+      `${count(counts.payeeMemo, 'payee/memo line', 'payee/memo lines')} exchanged`]);
   } finally {
     setBusy(false);
   }
@@ -221,6 +254,9 @@ const ready = startWorker().then(([kestrom, save_, empty, unableToLoad, confirm]
   texts = { kestrom, save: save_, empty, unableToLoad, confirm };
   document.documentElement.dataset.ready = '1';
 });
+// The icon is in the page once, as its favicon, which the window's two
+// pictures of it share: the page has a size budget.
+for (const img of document.querySelectorAll('img')) img.src = document.querySelector('link[rel="icon"]').href;
 const input = byId('open-file');
 byId('open').addEventListener('click', () => input.click());
 input.addEventListener('change', () => {

@@ -1,7 +1,7 @@
 // The page's way into the conversion pass. The page copies the file's bytes
 // into the module's memory from KestromContent() on (growing the memory to
-// fit) and runs the same ConvertQifBytes as kestrom-cli, with both date
-// rules, and the same counts as its --check.
+// fit) and runs the same ConvertQifBytes as kestrom-cli, with the
+// every-date rules, and the same counts as its --check.
 #include "qif_check.h"
 #include "qif_convert.h"
 #include "qif_messages.h"
@@ -19,15 +19,16 @@ namespace {
 // puts the question and runs again with the user's answer.
 int AnswerGiven(void *context) { return *static_cast<int *>(context); }
 
-// What KestromCount reports, as the page reads it: four counts, then the
+// What KestromCount reports, as the page reads it: five counts, then the
 // line number, offset and length of each of the first few dates left alone
 // (the page lists ten and says how many more).
 const int kListedDates = 10;
 struct CountReport {
   int datesExchanged;
-  int lettersExchanged;
+  int payeeMemoExchanged;
   int datesLeftAlone;
-  int lineFeeds;
+  int dayFirstLine; // 0 when no date asks the question
+  int recordMarks;  // none: not a QIF file
   int listed;
   int dates[kListedDates][3];
 };
@@ -59,7 +60,7 @@ KESTROM_EXPORT(KestromContent) unsigned char *KestromContent() {
 // 1 when the whole content was converted; 0 when the question came up and
 // answerYes was 0, the content then being exactly as before the call.
 KESTROM_EXPORT(KestromConvert) int KestromConvert(int size, int answerYes) {
-  return ConvertQifBytes(&__heap_base, size, kQifBothRules, AnswerGiven,
+  return ConvertQifBytes(&__heap_base, size, kQifEveryDateRules, AnswerGiven,
                          &answerYes);
 }
 
@@ -68,12 +69,13 @@ KESTROM_EXPORT(KestromCount) const CountReport *KestromCount(int size) {
   QifCheckCounts counts = {};
   Listing listing = {size, &g_report};
   g_report.listed = 0;
-  CountQifPiece(&__heap_base, size, kQifBothRules, ListLeftAlone, &listing,
+  CountQifPiece(&__heap_base, size, kQifEveryDateRules, ListLeftAlone, &listing,
                 &counts);
   g_report.datesExchanged = counts.datesExchanged;
-  g_report.lettersExchanged = counts.lettersExchanged;
+  g_report.payeeMemoExchanged = counts.lettersExchanged;
   g_report.datesLeftAlone = counts.datesLeftAlone;
-  g_report.lineFeeds = counts.lineFeeds;
+  g_report.dayFirstLine = counts.dayFirstMonth ? counts.dayFirstLine : 0;
+  g_report.recordMarks = counts.recordMarks;
   return &g_report;
 }
 

@@ -36,23 +36,25 @@ function makeRoom(size) {
 }
 
 // What a Save will do, counted once as the file loads: the dates and
-// payee/memo lines it converts, and the first few dates it leaves alone
+// payee/memo lines it converts, the line of a date that asks the question,
+// whether any line is QIF's own, and the first few dates it leaves alone
 // with their lines, as the module reports them.
 function countLoaded(bytes) {
   new Uint8Array(core.memory.buffer, core.KestromContent(), bytes.length).set(bytes);
   const report = new Int32Array(core.memory.buffer, core.KestromCount(bytes.length));
-  const [dates, letters, leftAlone, lineFeeds, listed] = report;
+  const [dates, payeeMemo, leftAlone, dayFirstLine, recordMarks, listed] = report;
   const decoder = new TextDecoder('windows-1252');
   const leftAloneLines = [];
   for (let i = 0; i < listed; i++) {
-    const [line, offset, length] = report.subarray(5 + 3 * i, 8 + 3 * i);
+    const [line, offset, length] = report.subarray(6 + 3 * i, 9 + 3 * i);
     const text = decoder.decode(bytes.subarray(offset, offset + Math.min(length, 41)));
     leftAloneLines.push({ line, text: length > 40 ? `${text.slice(0, 40)}…` : text });
   }
-  return { dates, letters, leftAlone, lineFeeds, leftAloneLines, hasCR: bytes.includes(13) };
+  return { dates, payeeMemo, leftAlone, dayFirstLine, recordMarks, leftAloneLines };
 }
 
-// A file that cannot be read leaves the one loaded before it in place.
+// A file that cannot be read, or is no QIF file, leaves the one loaded
+// before it in place.
 async function load(file) {
   if (!makeRoom(file.size)) return { reason: 'memory' };
   let bytes;
@@ -61,9 +63,11 @@ async function load(file) {
   } catch {
     return { reason: 'unreadable' };
   }
-  loaded = bytes;
   const started = performance.now();
   const counts = countLoaded(bytes);
+  // QIF opens its lists with headers (!Type:Bank) and ends records with '^'.
+  if (!counts.recordMarks) return { reason: 'notQif' };
+  loaded = bytes;
   return { counts, countMs: performance.now() - started };
 }
 
@@ -97,7 +101,12 @@ function warmUp() {
   }
 }
 
-const ready = WebAssembly.instantiate(decodeBase64(MODULE_BASE64)).then(({ instance }) => {
+// The module is stored gzipped, to keep the page small.
+function inflate(bytes) {
+  return new Response(new Blob([bytes]).stream().pipeThrough(new DecompressionStream('gzip'))).arrayBuffer();
+}
+
+const ready = inflate(decodeBase64(MODULE_BASE64)).then(WebAssembly.instantiate).then(({ instance }) => {
   core = instance.exports;
   warmUp();
   postMessage({ texts: [0, 1, 2, 3, 4].map(moduleText) });

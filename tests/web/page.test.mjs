@@ -10,6 +10,8 @@ import { dropFile, openFile, openSession, repo, saveAndDownload } from './browse
 
 const fixtures = join(repo, 'tests/fixtures');
 const confirmText = 'This file looks like it already has dates in normal order.\n\nAre you sure you want to convert it?';
+const whyAsked = 'A date such as 25/12/99 can only be day-first, so this file may have been converted already. Converting it again turns its dates back.';
+const title = 'Kestrom: convert a QIF export to day-first dates';
 
 // Every scenario runs in its own browser, which must not have asked for
 // anything but the page itself and the worker the page makes from its own
@@ -29,7 +31,8 @@ async function withPage(t, scenario, options) {
 // is ready.
 test('the shared fixtures convert to their every-date bytes, downloaded as NAME-converted.qif', (t) =>
   withPage(t, async (page) => {
-    await assert.doesNotReject(page.getByRole('heading', { name: 'Validate ZARN QIF Export File Dates' }).waitFor());
+    await assert.doesNotReject(page.getByRole('heading', { name: title }).waitFor());
+    assert.equal(await page.title(), title);
     for (const expected of readdirSync(fixtures).filter((f) => f.endsWith('.expected.qif'))) {
       const name = expected.replace('.expected', '');
       const everyDate = join(fixtures, expected.replace('.expected', '.every-date'));
@@ -48,7 +51,7 @@ test('the question opens with No focused: Enter, No and Esc save nothing; Yes co
     page.on('download', (d) => downloads.push(d));
     await openFile(page, join(fixtures, 'bank_dayfirst.qif'));
     await save.click();
-    assert.equal(await dialog.locator('p').innerText(), confirmText);
+    assert.deepEqual(await dialog.locator('p').allInnerTexts(), [confirmText, whyAsked]);
     assert.equal(await save.evaluate((b) => getComputedStyle(b).cursor), 'progress'); // busy while it converts
     await page.keyboard.press('Enter');
     await dialog.waitFor({ state: 'hidden' });
@@ -69,14 +72,19 @@ test('the question opens with No focused: Enter, No and Esc save nothing; Yes co
 // above 0x7F kept (and never taken for digits), no line end at the end; the
 // download's name and what the status says; files with nothing to convert.
 const dropped = [
-  ['LF', 'export.qif', 'D12/25/99\nPPay\xe9e\nMMemo', 'D25/12/99\nMPay\xe9e\nPMemo', 'export-converted.qif (22 bytes): 1 date converted, 2 payee/memo lines'],
-  ['CR LF', 'Export 2024.QIF', 'D01/02/03\r\nP\xff\xfe\r\nD11/12/13\r\n', 'D02/01/03\r\nM\xff\xfe\r\nD12/11/13\r\n', 'Export 2024-converted.QIF (27 bytes): 2 dates converted, 1 payee/memo line'],
-  ['CR only: one line start', 'a.b.qif', 'D12/25/99\rPx\rD12/25/99', 'D25/12/99\rPx\rD12/25/99', 'a.b-converted.qif (22 bytes): 1 date converted, 0 payee/memo lines'],
-  ['high byte in a digit place', 'qif', 'D1\xb2/25/99\nD12/2\xb5/99\nP', 'D1\xb2/25/99\nD12/2\xb5/99\nM', 'qif-converted (21 bytes): 0 dates converted, 1 payee/memo line', ['Dates left alone']],
-  ['date cut short at the end', 'x.qif', 'M\nD12', 'P\nD12', 'x-converted.qif (5 bytes): 0 dates converted, 1 payee/memo line'],
-  ['no date or payee/memo line', 'notes.txt', 'hello\nworld\n', null, 'Nothing to convert: the file has no date or payee/memo line'],
-  ['CR only, nothing at the first line', 'mac.qif', '!Type:Bank\rD12/25/99\rPx\r', null, 'Nothing to convert: the lines end with CR alone, so the file reads as one line'],
+  ['LF', 'export.qif', '!Type:Bank\nD12/25/99\nPPay\xe9e\nMMemo', '!Type:Bank\nD25/12/99\nMPay\xe9e\nPMemo', 'export-converted.qif (33 bytes): 1 date converted, 2 payee/memo lines'],
+  ['CR LF', 'Export 2024.QIF', '!Type:Bank\r\nD01/02/03\r\nP\xff\xfe\r\nD11/12/13\r\n', '!Type:Bank\r\nD02/01/03\r\nM\xff\xfe\r\nD12/11/13\r\n', 'Export 2024-converted.QIF (39 bytes): 2 dates converted, 1 payee/memo line'],
+  ['CR only', 'a.b.qif', '!Type:Bank\rD12/25/99\rPx\rD12/25/99', '!Type:Bank\rD25/12/99\rMx\rD25/12/99', 'a.b-converted.qif (33 bytes): 2 dates converted, 1 payee/memo line'],
+  ['high byte in a digit place', 'qif', '!Type:Bank\nD1\xb2/25/99\nD12/2\xb5/99\nP', '!Type:Bank\nD1\xb2/25/99\nD12/2\xb5/99\nM', 'qif-converted (32 bytes): 0 dates converted, 1 payee/memo line', ['Dates left alone']],
+  ['CR only, a line end at the end', 'mac.qif', '!Type:Bank\rD12/25/99\rPx\r', '!Type:Bank\rD25/12/99\rMx\r', 'mac-converted.qif (24 bytes): 1 date converted, 1 payee/memo line'],
+  ['date cut short at the end', 'x.qif', '!Type:Bank\nM\nD12', '!Type:Bank\nP\nD12', 'x-converted.qif (16 bytes): 0 dates converted, 1 payee/memo line'],
+  ['no date or payee/memo line', 'notes.txt', '!Type:Bank\nT-1.00\n^\n', null, 'Nothing to convert: the file has no date or payee/memo line'],
   ['only a date left alone', 'iso.qif', '!Type:Bank\nD2014-12-31\n', null, 'Nothing to convert: no payee/memo line, and 1 date is in a form the page does not convert'],
+  // Names the browser would not keep as they are for a download: the status
+  // names the file that downloads, and a bidi override stays inside the name.
+  ...[['rlo\u202Efdp.qif', 'rlo_fdp-converted.qif'], ['.qif', 'qif-converted'], ['.hidden.qif', 'hidden-converted.qif'], ['export.', 'export-converted'],
+    [' lead.qif', 'lead-converted.qif'], ['dots...', 'dots-converted'], ['a<b>\x01\x7f.qif', 'a_b___-converted.qif'], ['~x.qif', '_x-converted.qif']]
+    .map(([name, saved]) => [name, name, '^\nPx', '^\nMx', `${saved} (4 bytes): 0 dates converted, 1 payee/memo line`]),
 ];
 
 test('dropped files: what downloads, under which name, and what the status says', (t) =>
@@ -88,7 +96,14 @@ test('dropped files: what downloads, under which name, and what the status says'
       await dropFile(page, name, Buffer.from(before, 'latin1'));
       assert.equal(await page.getByRole('status', { name: 'File name' }).innerText(), `${name} (${before.length} bytes)`);
       if (after === null) await page.getByRole('button', { name: 'Save' }).click();
-      else assert.equal((await saveAndDownload(page, yesTo)).bytes.toString('latin1'), after, label);
+      else {
+        const saved = await saveAndDownload(page, yesTo);
+        assert.equal(saved.bytes.toString('latin1'), after, label);
+        assert.equal(saved.name, await status.locator('bdi').textContent(), label);
+        const [nameEnd, restStart] = await page.locator('#file-name').evaluate((field, name = field.querySelector('bdi'), rest = document.createRange()) =>
+          [name.getBoundingClientRect().right, (rest.selectNodeContents(name.nextSibling), rest.getClientRects()[0].left)]);
+        assert.ok(restStart >= nameEnd - 1, `${label}: the size starts at ${restStart}, left of the name's end at ${nameEnd}`);
+      }
       assert.equal(await status.innerText(), after === null ? said : `Saved ${said} exchanged`, label);
     }
     assert.equal(downloads.length, dropped.filter((row) => row[3] !== null).length);
@@ -117,6 +132,40 @@ test('refused files say why under the program\'s text, and the file loaded befor
       assert.match(await page.getByRole('status', { name: 'File name' }).innerText(), /^bank_dayfirst\.qif \(/, name);
       assert.ok(await page.getByRole('button', { name: 'Save' }).isEnabled(), name);
     }
+  }));
+
+// Loaded one after another: what the status says before any Save, or the
+// refusal of a file that is not QIF, after which the file before it stays
+// loaded. Whatever the status says, nothing on the page moves.
+const notQif = (name) => `Unable to load file\n\n${name} is not a QIF file: no line holds a header such as !Type:Bank or ends a record with ^.`;
+const long = 'an export with a name longer than the status has room for.qif';
+const loads = [
+  ['q.qif', '!Type:Bank\nD12/25/99\nPx\nD25/12/99\n', '2 dates to convert, 1 payee/memo line to exchange\nSave downloads q-converted.qif (34 bytes).\nIt looks converted already: the date on line 4 can only be day-first.'],
+  ['iso.qif', '!Type:Bank\nD2014-12-31\nMx\n', '0 dates to convert, 1 payee/memo line to exchange\nSave downloads iso-converted.qif (26 bytes).\n1 date is in a form the page does not convert; Save leaves it as loaded.'],
+  [long, '^\nPx', `0 dates to convert, 1 payee/memo line to exchange\nSave downloads ${long.replace('.qif', '-converted.qif')} (4 bytes).`],
+  ...['export.csv', 'picture.png', 'README.md'].map((name, i) => [name, ['Date,Payee\n12/25/99,Shop\n', '\x89PNG\r\n\x1a\n', '![Page](page.png)\nPlus\n'][i], notQif(name)]),
+];
+
+test('on load the status says what Save will do, a file that is not QIF is refused, and nothing moves', (t) =>
+  withPage(t, async (page) => {
+    const status = page.getByRole('status', { name: 'Status' });
+    const layout = () => page.evaluate(() => ['main', '#file-name', '#save', '#status', '.note']
+      .map((part) => JSON.stringify(document.querySelector(part).getBoundingClientRect())));
+    const still = await layout();
+    let loaded = '';
+    for (const [name, bytes, said] of loads) {
+      await dropFile(page, name, Buffer.from(bytes, 'latin1'));
+      const warning = page.getByRole('dialog', { name: 'Kestrom' });
+      if (!said.startsWith('Unable')) loaded = said;
+      else {
+        assert.equal(await warning.locator('p').innerText(), said);
+        await warning.getByRole('button', { name: 'OK' }).click();
+      }
+      assert.equal(await status.innerText(), loaded, name);
+      assert.deepEqual(await layout(), still, name);
+    }
+    assert.equal((await saveAndDownload(page)).bytes.toString(), '^\nMx');
+    assert.deepEqual(await layout(), still, 'saved');
   }));
 
 test('dates left alone: listed by line, ten and how many more, asked after the question; No is focused, Esc is No', (t) =>
