@@ -88,18 +88,6 @@ inline int QifHasCrAlone(const unsigned char *data) {
   }
   return _mm_movemask_epi8(alone) != 0;
 }
-#elif defined(__wasm_simd128__)
-inline int QifHasCrAlone(const unsigned char *data) {
-  const v128_t cr = wasm_i8x16_splat('\r'), lf = wasm_i8x16_splat('\n');
-  v128_t alone = wasm_i64x2_splat(0);
-  for (int k = 0; k < 4; ++k) {
-    v128_t block = wasm_v128_load(data + 16 * k);
-    v128_t next = wasm_v128_load(data + 16 * k + 1);
-    alone = wasm_v128_or(alone, wasm_v128_andnot(wasm_i8x16_eq(block, cr),
-                                                 wasm_i8x16_eq(next, lf)));
-  }
-  return wasm_v128_any_true(alone);
-}
 #endif
 
 #if defined(KESTROM_LINE_BLOCKS)
@@ -109,8 +97,14 @@ inline int QifHasCrAlone(const unsigned char *data) {
 inline unsigned long long QifLineEndBits(const unsigned char *data,
                                          int crEnds) {
   unsigned long long lineFeeds = QifByteBits(data, '\n');
-  if (!crEnds || !QifHasCrAlone(data))
+  if (!crEnds)
     return lineFeeds;
+#if defined(__SSE2__)
+  // Natively this test costs less than the mask of the CRs it spares; in
+  // the page's WebAssembly it costs more than it saves.
+  if (!QifHasCrAlone(data))
+    return lineFeeds;
+#endif
   unsigned long long lfNext =
       lineFeeds >> 1 | static_cast<unsigned long long>(data[64] == '\n') << 63;
   return lineFeeds | (QifByteBits(data, '\r') & ~lfNext);
