@@ -1,6 +1,6 @@
 # The browser page's module: WebAssembly with Debian's clang-14 and
-# wasm-ld-14 (package lld-14), no C library. The few library calls the core
-# makes come from web/freestanding.
+# wasm-ld-14 (package lld-14), no C library: the core's walk and counts call
+# none.
 set(CMAKE_SYSTEM_NAME Generic)
 set(CMAKE_SYSTEM_PROCESSOR wasm32)
 
