@@ -127,12 +127,15 @@ function showLoaded(file, counts) {
 
 // The program's text first, as the dialog says it, and why under it.
 function loadRefusal(file, reason) {
+  // The warning is plain text: first-strong isolates keep a right-to-left
+  // name from reordering the sentence around it.
+  const name = `\u2068${file.name}\u2069`;
   const why = {
-    large: [texts.unableToLoad, `${file.name} is larger than 256 MB, the most the page takes.`],
-    empty: [texts.empty, `${file.name} has no bytes.`],
-    unreadable: [texts.unableToLoad, `The browser could not read ${file.name}; it may have been moved or deleted since it was picked.`],
-    memory: [texts.unableToLoad, `${file.name} does not fit in the memory the browser gives this page.`],
-    notQif: [texts.unableToLoad, `${file.name} is not a QIF file: no line holds a header such as !Type:Bank or ends a record with ^.`],
+    large: [texts.unableToLoad, `${name} is larger than 256 MB, the most the page takes.`],
+    empty: [texts.empty, `${name} has no bytes.`],
+    unreadable: [texts.unableToLoad, `The browser could not read ${name}; it may have been moved or deleted since it was picked.`],
+    memory: [texts.unableToLoad, `${name} does not fit in the memory the browser gives this page.`],
+    notQif: [texts.unableToLoad, `${name} is not a QIF file: no line holds a header such as !Type:Bank or ends a record with ^.`],
   }[reason];
   return `${why[0]}\n\n${why[1]}`;
 }

@@ -114,8 +114,8 @@ test('refused files say why under the program\'s text, and the file loaded befor
     const folder = mkdtempSync(join(tmpdir(), 'kestrom-web-'));
     t.after(() => rmSync(folder, { recursive: true, force: true }));
     await openFile(page, join(fixtures, 'bank_dayfirst.qif'));
-    const cases = [['empty.qif', 0, 'The file is empty\n\nempty.qif has no bytes.'],
-      ['huge.qif', 256 * 1024 * 1024 + 1, 'Unable to load file\n\nhuge.qif is larger than 256 MB, the most the page takes.'],
+    const cases = [['empty.qif', 0, 'The file is empty\n\n\u2068empty.qif\u2069 has no bytes.'],
+      ['huge.qif', 256 * 1024 * 1024 + 1, 'Unable to load file\n\n\u2068huge.qif\u2069 is larger than 256 MB, the most the page takes.'],
       ['two files', -1, 'The page converts one file at a time.\n\n2 files were dropped, so none was loaded. Drop one, or press Open.']];
     for (const [name, size, text] of cases) {
       if (size < 0) await dropFile(page, 'a.qif', Buffer.from('D01/02/03\n'), { count: 2 });
@@ -137,13 +137,13 @@ test('refused files say why under the program\'s text, and the file loaded befor
 // Loaded one after another: what the status says before any Save, or the
 // refusal of a file that is not QIF, after which the file before it stays
 // loaded. Whatever the status says, nothing on the page moves.
-const notQif = (name) => `Unable to load file\n\n${name} is not a QIF file: no line holds a header such as !Type:Bank or ends a record with ^.`;
+const notQif = (name) => `Unable to load file\n\n\u2068${name}\u2069 is not a QIF file: no line holds a header such as !Type:Bank or ends a record with ^.`;
 const long = 'an export with a name longer than the status has room for.qif';
 const loads = [
   ['q.qif', '!Type:Bank\nD12/25/99\nPx\nD25/12/99\n', '2 dates to convert, 1 payee/memo line to exchange\nSave downloads q-converted.qif (34 bytes).\nIt looks converted already: the date on line 4 can only be day-first.'],
   ['iso.qif', '!Type:Bank\nD2014-12-31\nMx\n', '0 dates to convert, 1 payee/memo line to exchange\nSave downloads iso-converted.qif (26 bytes).\n1 date is in a form the page does not convert; Save leaves it as loaded.'],
   [long, '^\nPx', `0 dates to convert, 1 payee/memo line to exchange\nSave downloads ${long.replace('.qif', '-converted.qif')} (4 bytes).`],
-  ...['export.csv', 'picture.png', 'README.md'].map((name, i) => [name, ['Date,Payee\n12/25/99,Shop\n', '\x89PNG\r\n\x1a\n', '![Page](page.png)\nPlus\n'][i], notQif(name)]),
+  ...['export.csv', 'picture\u202Egnp.png', 'README.md'].map((name, i) => [name, ['Date,Payee\n12/25/99,Shop\n', '\x89PNG\r\n\x1a\n', '![Page](page.png)\nPlus\n'][i], notQif(name)]),
 ];
 
 test('on load the status says what Save will do, a file that is not QIF is refused, and nothing moves', (t) =>
