@@ -14,6 +14,7 @@
 #include "cli_escape.h"
 #include "cli_stdio.h"
 #include "qif_messages.h"
+#include "split_path.h"
 
 namespace {
 
@@ -227,17 +228,6 @@ int CheckTarget(const BY_HANDLE_FILE_INFORMATION *info, char *reason) {
   if (info->dwFileAttributes & FILE_ATTRIBUTE_READONLY)
     return Fail(reason, MSG_UNABLE_TO_SAVE, ERROR_ACCESS_DENIED);
   return 1;
-}
-
-// The path without the \\?\ prefix GetFinalPathNameByHandle gives: a
-// drive path as is, \\?\UNC\server\share as \\server\share.
-void DropLongPathPrefix(char *path) {
-  if (strncmp(path, "\\\\?\\UNC\\", 8) == 0) {
-    memmove(path + 2, path + 8, strlen(path + 8) + 1);
-    return;
-  }
-  if (strncmp(path, "\\\\?\\", 4) == 0)
-    memmove(path, path + 4, strlen(path + 4) + 1);
 }
 
 // The file an existing target is, found through any symbolic link, so that

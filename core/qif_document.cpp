@@ -80,22 +80,6 @@ struct SaveTarget {
   FILETIME created;
 };
 
-int StartsWith(const char *text, const char *start) {
-  while (*start && *text == *start)
-    ++text, ++start;
-  return !*start;
-}
-
-// The final path comes as \\?\C:\... for a drive, \\?\UNC\server\share
-// for a network share: back to C:\... and \\server\share.
-void DropLongPathPrefix(char *path) {
-  int unc = StartsWith(path, "\\\\?\\UNC\\");
-  if (!unc && !StartsWith(path, "\\\\?\\"))
-    return;
-  for (char *at = unc ? path + 2 : path; (*at = at[unc ? 6 : 4]) != 0; ++at) {
-  }
-}
-
 // The file an existing target really is. Through a symbolic link the file
 // the link names is replaced, and the link stays a link.
 int FindFinalPath(HANDLE file, SaveTarget *target) {

@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include <string.h>
+
 namespace {
 
 inline int IsSeparator(char c) { return c == ':' || c == '\\'; }
@@ -27,4 +29,13 @@ void SplitPath(char *path, char *name) {
     if (before != ':' && before != '\\' && before != '.')
       path[k - 1] = '\0';
   }
+}
+
+void DropLongPathPrefix(char *path) {
+  if (strncmp(path, "\\\\?\\UNC\\", 8) == 0) {
+    memmove(path + 2, path + 8, strlen(path + 8) + 1);
+    return;
+  }
+  if (strncmp(path, "\\\\?\\", 4) == 0)
+    memmove(path, path + 4, strlen(path + 4) + 1);
 }

@@ -69,4 +69,18 @@ TEST(SplitPath, UnterminatedBufferIsNotReadPastItsEnd) {
   EXPECT_EQ(size_t(kPathBufferSize - 1 - 4), strlen(name));
 }
 
+TEST(DropLongPathPrefix, GivesThePathTheDialogsUse) {
+  const char *const cases[][2] = {
+      {"\\\\?\\C:\\bank\\export.qif", "C:\\bank\\export.qif"},
+      {"\\\\?\\UNC\\server\\share\\x.qif", "\\\\server\\share\\x.qif"},
+      {"C:\\already\\plain.qif", "C:\\already\\plain.qif"},
+  };
+  for (const auto &c : cases) {
+    char path[kPathBufferSize];
+    strcpy(path, c[0]);
+    DropLongPathPrefix(path);
+    EXPECT_STREQ(c[1], path) << c[0];
+  }
+}
+
 } // namespace
