@@ -112,7 +112,7 @@ function convertedName(name) {
 function sayWhatSaveDoes({ savedName, size, counts }) {
   if (counts.dates + counts.payeeMemo === 0) return say(nothingToConvert(counts));
   const why = counts.dayFirstLine
-    ? `It looks converted already: the date on line ${counts.dayFirstLine} can only be day-first.`
+    ? `It may be converted already, or not month-first: the date on line ${counts.dayFirstLine} has a month over 12.`
     : counts.leftAlone ? `${count(counts.leftAlone, 'date is', 'dates are')} in a form the page does not convert; Save leaves ${counts.leftAlone === 1 ? 'it' : 'them'} as loaded.` : '';
   say(`${count(counts.dates, 'date', 'dates')} to convert, ${count(counts.payeeMemo, 'payee/memo line', 'payee/memo lines')} to exchange`,
     ['Save downloads ', isolated(savedName), ` (${formatSize(size)}).`], why);

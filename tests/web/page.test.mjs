@@ -10,7 +10,7 @@ import { dropFile, openFile, openSession, repo, saveAndDownload } from './browse
 
 const fixtures = join(repo, 'tests/fixtures');
 const confirmText = 'This file looks like it already has dates in normal order.\n\nAre you sure you want to convert it?';
-const whyAsked = 'A date such as 25/12/99 can only be day-first, so this file may have been converted already. Converting it again turns its dates back.';
+const whyAsked = 'A date such as 25/12/99 has a month over 12: the file is converted already, or not month-first. Converting a converted file turns its dates back.';
 const title = 'Kestrom: convert a QIF export to day-first dates';
 
 // Every scenario runs in its own browser, which must not have asked for
@@ -140,7 +140,7 @@ test('refused files say why under the program\'s text, and the file loaded befor
 const notQif = (name) => `Unable to load file\n\n\u2068${name}\u2069 is not a QIF file: no line holds a header such as !Type:Bank or ends a record with ^.`;
 const long = 'an export with a name longer than the status has room for.qif';
 const loads = [
-  ['q.qif', '!Type:Bank\nD12/25/99\nPx\nD25/12/99\n', '2 dates to convert, 1 payee/memo line to exchange\nSave downloads q-converted.qif (34 bytes).\nIt looks converted already: the date on line 4 can only be day-first.'],
+  ['q.qif', '!Type:Bank\nD12/25/99\nPx\nD13/08/12\n', '2 dates to convert, 1 payee/memo line to exchange\nSave downloads q-converted.qif (34 bytes).\nIt may be converted already, or not month-first: the date on line 4 has a month over 12.'],
   ['iso.qif', '!Type:Bank\nD2014-12-31\nMx\n', '0 dates to convert, 1 payee/memo line to exchange\nSave downloads iso-converted.qif (26 bytes).\n1 date is in a form the page does not convert; Save leaves it as loaded.'],
   [long, '^\nPx', `0 dates to convert, 1 payee/memo line to exchange\nSave downloads ${long.replace('.qif', '-converted.qif')} (4 bytes).`],
   ...['export.csv', 'picture\u202Egnp.png', 'README.md'].map((name, i) => [name, ['Date,Payee\n12/25/99,Shop\n', '\x89PNG\r\n\x1a\n', '![Page](page.png)\nPlus\n'][i], notQif(name)]),
