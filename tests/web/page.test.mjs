@@ -83,7 +83,8 @@ const dropped = [
   // Names the browser would not keep as they are for a download: the status
   // names the file that downloads, and a bidi override stays inside the name.
   ...[['rlo\u202Efdp.qif', 'rlo_fdp-converted.qif'], ['.qif', 'qif-converted'], ['.hidden.qif', 'hidden-converted.qif'], ['export.', 'export-converted'],
-    [' lead.qif', 'lead-converted.qif'], ['dots...', 'dots-converted'], ['a<b>\x01\x7f.qif', 'a_b___-converted.qif'], ['~x.qif', '_x-converted.qif']]
+    [' lead.qif', 'lead-converted.qif'], ['dots...', 'dots-converted'], ['a<b>\x01\x7f.qif', 'a_b___-converted.qif'], ['~x.qif', '_x-converted.qif'],
+    ['n\uFDD0\uFDEF\uFDF0\uFFFE\u{10FFFF}.qif', 'n__\uFDF0__-converted.qif']]
     .map(([name, saved]) => [name, name, '^\nPx', '^\nMx', `${saved} (4 bytes): 0 dates converted, 1 payee/memo line`]),
 ];
 
@@ -100,9 +101,9 @@ test('dropped files: what downloads, under which name, and what the status says'
         const saved = await saveAndDownload(page, yesTo);
         assert.equal(saved.bytes.toString('latin1'), after, label);
         assert.equal(saved.name, await status.locator('bdi').textContent(), label);
-        const [nameEnd, restStart] = await page.locator('#file-name').evaluate((field, name = field.querySelector('bdi'), rest = document.createRange()) =>
-          [name.getBoundingClientRect().right, (rest.selectNodeContents(name.nextSibling), rest.getClientRects()[0].left)]);
-        assert.ok(restStart >= nameEnd - 1, `${label}: the size starts at ${restStart}, left of the name's end at ${nameEnd}`);
+        const [nameEnd, restStart, cut] = await page.locator('#file-name').evaluate((field, name = field.querySelector('bdi'), rest = document.createRange()) =>
+          [name.getBoundingClientRect().right, (rest.selectNodeContents(name.nextSibling), rest.getClientRects()[0].left), name.firstChild.scrollWidth > name.firstChild.clientWidth]);
+        assert.ok(restStart >= nameEnd - 1 && !cut, `${label}: the size starts at ${restStart}, left of the name's end at ${nameEnd}, or a short name is cut`);
       }
       assert.equal(await status.innerText(), after === null ? said : `Saved ${said} exchanged`, label);
     }
@@ -199,8 +200,41 @@ test('looks: a drop target while files are dragged over, a 2 px focus ring, a da
       b === document.activeElement && getComputedStyle(b).outlineWidth), '2px');
     const shade = (css) => css.match(/\d+/g).slice(0, 3).reduce((sum, c) => sum + Number(c), 0);
     await page.emulateMedia({ colorScheme: 'dark' });
-    const [face, text] = await page.locator('main').evaluate((m) => [getComputedStyle(m).backgroundColor, getComputedStyle(m).color]);
+    const [face, text] = await page.locator('body').evaluate((m) => [getComputedStyle(m).backgroundColor, getComputedStyle(m).color]);
     assert.ok(shade(face) < 200 && shade(text) > 600, `${face} on ${text}`);
+  }));
+
+// Width, scheme, and the least the drop area measures. A desktop's width is
+// used and a phone's keeps a margin; a long name gives way in its middle,
+// keeping its end, also when the window is resized after the load; nothing
+// clips, a dialog stays on the screen, and axe finds nothing to mend.
+const layouts = [[1280, 'light', 480, 250], [1280, 'dark', 480, 250], [360, 'light', 320, 140], [360, 'dark', 320, 140]];
+
+test('layout at 1280 and 360 px, light and dark: drop area, margins, long names, dialogs, axe', (t) =>
+  withPage(t, async (page) => {
+    await page.evaluate(readFileSync(join(repo, 'tests/web/node_modules/axe-core/axe.min.js'), 'utf8'));
+    await dropFile(page, `${'a bank export named at length '.repeat(8)}2024-03.qif`, Buffer.from('^\nPx'));
+    for (const [width, scheme, dropWidth, dropHeight] of layouts) {
+      await page.setViewportSize({ width, height: 720 });
+      await page.emulateMedia({ colorScheme: scheme });
+      const got = await page.evaluate(() => {
+        const inside = (part, box) => part.left >= box.left && part.right <= box.right;
+        const [drop, status, field, tail, size] = ['#open', '#status', '#file-name', '#status .tail', '#file-name > span']
+          .map((q) => document.querySelector(q).getBoundingClientRect());
+        return { drop: [drop.left, drop.right, drop.width, drop.height], ends: [inside(tail, status), inside(size, field)],
+          clipped: ['html', '#file-name', '#status'].filter((q) => (e => e.scrollWidth > e.clientWidth)(document.querySelector(q))),
+          tail: document.querySelector('#status .tail').textContent };
+      });
+      const label = `${width} px, ${scheme}`;
+      assert.ok(got.drop[0] >= 12 && got.drop[1] <= width - 12 && got.drop[2] >= dropWidth && got.drop[3] >= dropHeight, `${label}: ${got.drop}`);
+      assert.deepEqual([got.ends, got.clipped, got.tail], [[true, true], [], '024-03-converted.qif'], label);
+      assert.deepEqual((await page.evaluate(() => axe.run())).violations.map((v) => v.id), [], label);
+      await dropFile(page, 'a.qif', Buffer.from('^\n'), { count: 2 });
+      const warning = page.getByRole('dialog', { name: 'Kestrom' });
+      const box = await warning.boundingBox();
+      assert.ok(box.x >= 8 && box.x + box.width <= width - 8, `${label}: the warning spans ${box.x} to ${box.x + box.width}`);
+      await warning.getByRole('button', { name: 'OK' }).click();
+    }
   }));
 
 // Reported, not asserted: the time depends on the machine.
