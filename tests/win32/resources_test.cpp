@@ -16,12 +16,10 @@ namespace {
 
 const WORD kEnglishUs = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
 
-std::string EnvPath(const char *name) {
+std::string ExePath(const char *name = "KESTROM_EXE") {
   const char *path = getenv(name);
   return path ? path : "";
 }
-
-std::string ExePath() { return EnvPath("KESTROM_EXE"); }
 
 // Copies one resource of the exe, in U.S. English, or nothing.
 std::vector<BYTE> ResourceBytes(LPCSTR type, int id,
@@ -172,11 +170,10 @@ TEST(Resources, DialogTemplateIsAsDesigned) {
   }
 }
 
-// The dialog's icon, and kestrom-cli.exe's for Explorer: the same one.
 TEST(Resources, IconIsOneImage32By32In16Colours) {
   for (const char *exe : {"KESTROM_EXE", "KESTROM_CLI_EXE"}) {
     SCOPED_TRACE(exe);
-    std::vector<BYTE> group = ResourceBytes(RT_GROUP_ICON, 101, EnvPath(exe));
+    std::vector<BYTE> group = ResourceBytes(RT_GROUP_ICON, 101, ExePath(exe));
     ASSERT_GE(group.size(), 6u + 14u);
     Cursor c = {group.data()};
     EXPECT_EQ(0, Word(&c)); // reserved
