@@ -65,11 +65,30 @@ function warn(text) {
 }
 
 // A file's name may hold a right-to-left override or other bidi controls:
-// set apart, it cannot reorder the text around it.
-function isolated(name) {
+// set apart, it cannot reorder the text around it. Too long for its line,
+// it gives way in the middle, its tooltip the whole name: its end, which
+// tells one export from another, stays from six characters before `marker`.
+function isolated(name, marker = '') {
+  const at = name.lastIndexOf(marker);
+  const chars = [...name];
+  const cut = Math.max(0, chars.length - [...name.slice(at < 0 ? name.length : at)].length - 6);
   const bdi = document.createElement('bdi');
-  bdi.textContent = name;
+  bdi.title = name;
+  bdi.append(line('head', chars.slice(0, cut).join('')), line('tail', chars.slice(cut).join('')));
   return bdi;
+}
+
+const widthOf = (part) => part.getBoundingClientRect().width;
+
+// On the page, a name's start may take only the room its line leaves: after
+// what comes before, beside `after` where the line cannot wrap, 1ch for a
+// blank, and rounded so that a name that fits is never cut by a fraction.
+function fitName(bdi, after) {
+  const before = document.createRange();
+  before.setStartBefore(bdi.parentNode.firstChild);
+  before.setEndBefore(bdi);
+  bdi.style.maxWidth = `calc(100% - 1ch - ${Math.ceil(widthOf(before) + (after ? widthOf(after) : 0))}px)`;
+  bdi.firstChild.style.maxWidth = `calc(100% - ${Math.floor(widthOf(bdi.lastChild))}px)`;
 }
 
 function line(className, parts) {
@@ -84,6 +103,7 @@ function line(className, parts) {
 // height whatever it says, so nothing below it moves.
 function say(main, ...details) {
   byId('status').replaceChildren(line('', main), ...details.map((d) => line('detail', d)));
+  for (const bdi of byId('status').querySelectorAll('bdi')) fitName(bdi);
 }
 
 const count = (n, one, many) => `${n} ${n === 1 ? one : many}`;
@@ -98,10 +118,11 @@ function formatSize(bytes) {
 
 // export.qif downloads as export-converted.qif, beside the bank's original.
 // The name is cleaned first as the browser cleans a download's name (no
-// controls, bidi marks or characters Windows forbids; no dots or blanks at
-// either end), so the name the status gives is the name the file gets.
+// controls, bidi marks, noncharacters or characters Windows forbids; no
+// dots or blanks at either end), so the name the status gives is the name
+// the file gets.
 function convertedName(name) {
-  const clean = name.replace(/(?![\u200c\u200d])[\p{Cc}\p{Cf}"*/:<>?\\|]/gu, '_').replace(/^~/, '_')
+  const clean = name.replace(/(?![\u200c\u200d])[\p{Cc}\p{Cf}\p{Noncharacter_Code_Point}"*/:<>?\\|]/gu, '_').replace(/^~/, '_')
     .replace(/^[\s.]+|[\s.]+$/g, '') || 'download';
   const dot = clean.lastIndexOf('.');
   return dot > 0 ? `${clean.slice(0, dot)}-converted${clean.slice(dot)}` : `${clean}-converted`;
@@ -112,15 +133,17 @@ function convertedName(name) {
 function sayWhatSaveDoes({ savedName, size, counts }) {
   if (counts.dates + counts.payeeMemo === 0) return say(nothingToConvert(counts));
   const why = counts.dayFirstLine
-    ? `It looks converted already: the date on line ${counts.dayFirstLine} can only be day-first.`
+    ? `It may be converted already, or not month-first: the date on line ${counts.dayFirstLine} has a month over 12.`
     : counts.leftAlone ? `${count(counts.leftAlone, 'date is', 'dates are')} in a form the page does not convert; Save leaves ${counts.leftAlone === 1 ? 'it' : 'them'} as loaded.` : '';
   say(`${count(counts.dates, 'date', 'dates')} to convert, ${count(counts.payeeMemo, 'payee/memo line', 'payee/memo lines')} to exchange`,
-    ['Save downloads ', isolated(savedName), ` (${formatSize(size)}).`], why);
+    ['Save downloads ', isolated(savedName, '-converted'), ` (${formatSize(size)}).`], why);
 }
 
 function showLoaded(file, counts) {
   current = { savedName: convertedName(file.name), size: file.size, counts };
-  byId('file-name').replaceChildren(isolated(file.name), ` (${formatSize(file.size)})`);
+  const [name, size] = [isolated(file.name, '.'), line('', ` (${formatSize(file.size)})`)];
+  byId('file-name').replaceChildren(name, size);
+  fitName(name, size);
   byId('save').disabled = false;
   sayWhatSaveDoes(current);
 }
@@ -217,7 +240,7 @@ async function save() {
     record('kestrom-pass', reply.passMs);
     download(savedName, reply.blob);
     performance.measure('kestrom-save', { start: started, end: performance.now() });
-    say(['Saved ', isolated(savedName), ` (${formatSize(reply.blob.size)}): ${count(counts.dates, 'date', 'dates')} converted, ` +
+    say(['Saved ', isolated(savedName, '-converted'), ` (${formatSize(reply.blob.size)}): ${count(counts.dates, 'date', 'dates')} converted, ` +
       `${count(counts.payeeMemo, 'payee/memo line', 'payee/memo lines')} exchanged`]);
   } finally {
     setBusy(false);

@@ -125,11 +125,12 @@ large)
   expect_files expected.qif large.qif
   ;;
 manifest)
-  # The only resource, id 1 (no default one from the toolchain), cut out.
+  # The one manifest, id 1 (no default one from the toolchain), cut out.
   objdump -p "$exe" >pe.txt
-  grep -q 'Entry: ID: 0x000018' pe.txt && grep -q 'Entry: ID: 0x000001,' pe.txt &&
-    [ "$(grep -c 'Leaf:' pe.txt)" -eq 1 ] || fail "not one manifest: $(grep -E 'Entry|Leaf' pe.txt)"
-  read -r addr size < <(sed -n 's/.*Leaf: Addr: 0x\([0-9a-f]*\), Size: 0x\([0-9a-f]*\).*/\1 \2/p' pe.txt)
+  awk '/^[0-9a-f]+   Entry:/ { manifest = $4 == "0x000018," } manifest' pe.txt >rt_manifest.txt
+  grep -q 'Entry: ID: 0x000001,' rt_manifest.txt && [ "$(grep -c 'Leaf:' rt_manifest.txt)" -eq 1 ] ||
+    fail "not one manifest: $(grep -E 'Entry|Leaf' pe.txt)"
+  read -r addr size < <(sed -n 's/.*Leaf: Addr: 0x\([0-9a-f]*\), Size: 0x\([0-9a-f]*\).*/\1 \2/p' rt_manifest.txt)
   read -r vma at < <(objdump -h "$exe" | awk '$2 == ".rsrc" { print $4, $6 }')
   base=$(awk '$1 == "ImageBase" { print $2 }' pe.txt)
   tail -c +$((16#$at + 16#$base + 16#$addr - 16#$vma + 1)) "$exe" | head -c $((16#$size)) >manifest.xml

@@ -10,7 +10,7 @@ import { dropFile, openFile, openSession, repo, saveAndDownload } from './browse
 
 const fixtures = join(repo, 'tests/fixtures');
 const confirmText = 'This file looks like it already has dates in normal order.\n\nAre you sure you want to convert it?';
-const whyAsked = 'A date such as 25/12/99 can only be day-first, so this file may have been converted already. Converting it again turns its dates back.';
+const whyAsked = 'A date such as 25/12/99 has a month over 12: the file is converted already, or not month-first. Converting a converted file turns its dates back.';
 const title = 'Kestrom: convert a QIF export to day-first dates';
 
 // Every scenario runs in its own browser, which must not have asked for
@@ -83,7 +83,8 @@ const dropped = [
   // Names the browser would not keep as they are for a download: the status
   // names the file that downloads, and a bidi override stays inside the name.
   ...[['rlo\u202Efdp.qif', 'rlo_fdp-converted.qif'], ['.qif', 'qif-converted'], ['.hidden.qif', 'hidden-converted.qif'], ['export.', 'export-converted'],
-    [' lead.qif', 'lead-converted.qif'], ['dots...', 'dots-converted'], ['a<b>\x01\x7f.qif', 'a_b___-converted.qif'], ['~x.qif', '_x-converted.qif']]
+    [' lead.qif', 'lead-converted.qif'], ['dots...', 'dots-converted'], ['a<b>\x01\x7f.qif', 'a_b___-converted.qif'], ['~x.qif', '_x-converted.qif'],
+    ['n\uFDD0\uFDEF\uFDF0\uFFFE\u{10FFFF}.qif', 'n__\uFDF0__-converted.qif']]
     .map(([name, saved]) => [name, name, '^\nPx', '^\nMx', `${saved} (4 bytes): 0 dates converted, 1 payee/memo line`]),
 ];
 
@@ -100,9 +101,9 @@ test('dropped files: what downloads, under which name, and what the status says'
         const saved = await saveAndDownload(page, yesTo);
         assert.equal(saved.bytes.toString('latin1'), after, label);
         assert.equal(saved.name, await status.locator('bdi').textContent(), label);
-        const [nameEnd, restStart] = await page.locator('#file-name').evaluate((field, name = field.querySelector('bdi'), rest = document.createRange()) =>
-          [name.getBoundingClientRect().right, (rest.selectNodeContents(name.nextSibling), rest.getClientRects()[0].left)]);
-        assert.ok(restStart >= nameEnd - 1, `${label}: the size starts at ${restStart}, left of the name's end at ${nameEnd}`);
+        const [nameEnd, restStart, cut] = await page.locator('#file-name').evaluate((field, name = field.querySelector('bdi'), rest = document.createRange()) =>
+          [name.getBoundingClientRect().right, (rest.selectNodeContents(name.nextSibling), rest.getClientRects()[0].left), name.firstChild.scrollWidth > name.firstChild.clientWidth]);
+        assert.ok(restStart >= nameEnd - 1 && !cut, `${label}: the size starts at ${restStart}, left of the name's end at ${nameEnd}, or a short name is cut`);
       }
       assert.equal(await status.innerText(), after === null ? said : `Saved ${said} exchanged`, label);
     }
@@ -140,7 +141,7 @@ test('refused files say why under the program\'s text, and the file loaded befor
 const notQif = (name) => `Unable to load file\n\n\u2068${name}\u2069 is not a QIF file: no line holds a header such as !Type:Bank or ends a record with ^.`;
 const long = 'an export with a name longer than the status has room for.qif';
 const loads = [
-  ['q.qif', '!Type:Bank\nD12/25/99\nPx\nD25/12/99\n', '2 dates to convert, 1 payee/memo line to exchange\nSave downloads q-converted.qif (34 bytes).\nIt looks converted already: the date on line 4 can only be day-first.'],
+  ['q.qif', '!Type:Bank\nD12/25/99\nPx\nD13/08/12\n', '2 dates to convert, 1 payee/memo line to exchange\nSave downloads q-converted.qif (34 bytes).\nIt may be converted already, or not month-first: the date on line 4 has a month over 12.'],
   ['iso.qif', '!Type:Bank\nD2014-12-31\nMx\n', '0 dates to convert, 1 payee/memo line to exchange\nSave downloads iso-converted.qif (26 bytes).\n1 date is in a form the page does not convert; Save leaves it as loaded.'],
   [long, '^\nPx', `0 dates to convert, 1 payee/memo line to exchange\nSave downloads ${long.replace('.qif', '-converted.qif')} (4 bytes).`],
   ...['export.csv', 'picture\u202Egnp.png', 'README.md'].map((name, i) => [name, ['Date,Payee\n12/25/99,Shop\n', '\x89PNG\r\n\x1a\n', '![Page](page.png)\nPlus\n'][i], notQif(name)]),
@@ -199,8 +200,33 @@ test('looks: a drop target while files are dragged over, a 2 px focus ring, a da
       b === document.activeElement && getComputedStyle(b).outlineWidth), '2px');
     const shade = (css) => css.match(/\d+/g).slice(0, 3).reduce((sum, c) => sum + Number(c), 0);
     await page.emulateMedia({ colorScheme: 'dark' });
-    const [face, text] = await page.locator('main').evaluate((m) => [getComputedStyle(m).backgroundColor, getComputedStyle(m).color]);
+    const [face, text] = await page.locator('body').evaluate((m) => [getComputedStyle(m).backgroundColor, getComputedStyle(m).color]);
     assert.ok(shade(face) < 200 && shade(text) > 600, `${face} on ${text}`);
+  }));
+
+// Width, scheme and the least drop area: the page keeps a margin, a long name
+// loaded before a resize keeps its end, nothing clips, and axe finds nothing.
+const layouts = [[1280, 'light', 480, 250], [1280, 'dark', 480, 250], [360, 'light', 320, 140], [360, 'dark', 320, 140]];
+test('layout at 1280 and 360 px, light and dark: drop area, margins, long names, dialogs, axe', (t) =>
+  withPage(t, async (page) => {
+    await page.evaluate(readFileSync(join(repo, 'tests/web/node_modules/axe-core/axe.min.js'), 'utf8'));
+    await dropFile(page, `${'a bank export named at length '.repeat(8)}2024-03.qif`, Buffer.from('^\nPx'));
+    for (const [width, scheme, ...least] of layouts) {
+      await page.setViewportSize({ width, height: 720 });
+      await page.emulateMedia({ colorScheme: scheme });
+      assert.deepEqual((await page.evaluate(() => axe.run())).violations.map((v) => v.id), [], `${width} px, ${scheme}`);
+      await dropFile(page, 'a.qif', Buffer.from('^\n'), { count: 2 }); // a warning opens
+      const { size, ...got } = await page.evaluate((rect = (q) => document.querySelector(q).getBoundingClientRect()) => {
+        const [drop, status, field, tail, size, warning] = ['#open', '#status', '#file-name', '#status .tail', '#file-name > span', '#warning'].map(rect);
+        const within = (part, box, margin = 0) => part.left >= box.left + margin && part.right <= box.right - margin;
+        return { size: [drop.width, drop.height], within: [within(drop, rect('html'), 12), within(warning, rect('html'), 8), within(tail, status), within(size, field)],
+          clipped: ['html', '#file-name', '#status'].filter((q) => document.querySelector(q).scrollWidth > document.querySelector(q).clientWidth),
+          tail: document.querySelector('#status .tail').textContent };
+      });
+      assert.ok(size[0] >= least[0] && size[1] >= least[1], `${width} px: the drop area is ${size}`);
+      assert.deepEqual(got, { within: [true, true, true, true], clipped: [], tail: '024-03-converted.qif' }, `${width} px, ${scheme}`);
+      await page.getByRole('dialog', { name: 'Kestrom' }).getByRole('button', { name: 'OK' }).click();
+    }
   }));
 
 // Reported, not asserted: the time depends on the machine.

@@ -6,7 +6,7 @@ import { openFile, openSession, repo, saveAndDownload } from './browser.mjs';
 
 const session = await openSession();
 try {
-  await session.page.setViewportSize({ width: 720, height: 440 });
+  await session.page.setViewportSize({ width: 960, height: 420 });
   await openFile(session.page, join(repo, 'tests/fixtures/bank_mdy_crlf.qif'));
   await saveAndDownload(session.page);
   await session.page.mouse.move(0, 0);

@@ -16,16 +16,16 @@ namespace {
 
 const WORD kEnglishUs = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
 
-std::string ExePath() {
-  const char *path = getenv("KESTROM_EXE");
+std::string ExePath(const char *name = "KESTROM_EXE") {
+  const char *path = getenv(name);
   return path ? path : "";
 }
 
 // Copies one resource of the exe, in U.S. English, or nothing.
-std::vector<BYTE> ResourceBytes(LPCSTR type, int id) {
+std::vector<BYTE> ResourceBytes(LPCSTR type, int id,
+                                const std::string &path = ExePath()) {
   std::vector<BYTE> bytes;
-  HMODULE exe =
-      LoadLibraryExA(ExePath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  HMODULE exe = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   if (!exe)
     return bytes;
   HRSRC found = FindResourceExA(exe, type, MAKEINTRESOURCEA(id), kEnglishUs);
@@ -171,18 +171,21 @@ TEST(Resources, DialogTemplateIsAsDesigned) {
 }
 
 TEST(Resources, IconIsOneImage32By32In16Colours) {
-  std::vector<BYTE> group = ResourceBytes(RT_GROUP_ICON, 101);
-  ASSERT_GE(group.size(), 6u + 14u);
-  Cursor c = {group.data()};
-  EXPECT_EQ(0, Word(&c)); // reserved
-  EXPECT_EQ(1, Word(&c)); // icon, not cursor
-  ASSERT_EQ(1, Word(&c)); // one image
-  EXPECT_EQ(32, c.p[0]);
-  EXPECT_EQ(32, c.p[1]);
-  EXPECT_EQ(16, c.p[2]);
-  c.p += 4;
-  EXPECT_EQ(1, Word(&c)); // planes
-  EXPECT_EQ(4, Word(&c)); // bits per pixel
+  for (const char *exe : {"KESTROM_EXE", "KESTROM_CLI_EXE"}) {
+    SCOPED_TRACE(exe);
+    std::vector<BYTE> group = ResourceBytes(RT_GROUP_ICON, 101, ExePath(exe));
+    ASSERT_GE(group.size(), 6u + 14u);
+    Cursor c = {group.data()};
+    EXPECT_EQ(0, Word(&c)); // reserved
+    EXPECT_EQ(1, Word(&c)); // icon, not cursor
+    ASSERT_EQ(1, Word(&c)); // one image
+    EXPECT_EQ(32, c.p[0]);
+    EXPECT_EQ(32, c.p[1]);
+    EXPECT_EQ(16, c.p[2]);
+    c.p += 4;
+    EXPECT_EQ(1, Word(&c)); // planes
+    EXPECT_EQ(4, Word(&c)); // bits per pixel
+  }
 }
 
 std::string VersionString(const std::vector<BYTE> &info, const char *name) {
