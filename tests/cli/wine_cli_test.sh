@@ -71,20 +71,26 @@ yes)
   ;;
 refuse)
   copy bank_dayfirst.qif dayfirst.qif
-  cli dayfirst.qif
+  printf '\211PNG\r\n\032\n\0\r^\r' >picture.qif && cp picture.qif picture.png
+  cli dayfirst.qif picture.qif
   expect_status 1
   expect_err "dayfirst.qif:7: This file looks like it already has dates in normal order."
+  expect_err "picture.qif: This is not a QIF file: it holds binary data (byte 0x1A on line 2)."
   same dayfirst.qif "$fixtures/bank_dayfirst.qif"
-  expect_files dayfirst.qif
+  same picture.qif picture.png
+  expect_files dayfirst.qif picture.png picture.qif
   ;;
 check)
   copy bank_mdy_crlf.qif bank.qif
-  cli --check bank.qif
+  copy full_export.qif full.qif
+  cli --check bank.qif full.qif
   expect_status 0
   grep -qxF "bank.qif: 6 dates to convert and 11 payee/memo lines to exchange" out.txt ||
     fail "no counts in: $(cat out.txt)"
+  grep -qxF "full.qif: 4 dates to convert and 5 payee/memo lines to exchange, and the header !Option:MDY to rewrite as !Option:DMY" out.txt ||
+    fail "no full export's counts in: $(cat out.txt)"
   same bank.qif "$fixtures/bank_mdy_crlf.qif"
-  expect_files bank.qif
+  expect_files bank.qif full.qif
   ;;
 output_missing_folder)
   copy bank_mdy_crlf.qif in.qif
