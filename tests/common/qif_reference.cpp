@@ -6,8 +6,6 @@
 #include <string>
 #include <utility>
 
-#include "qif_check.h"
-
 namespace {
 
 bool Digit(unsigned char c) { return c >= '0' && c <= '9'; }
@@ -86,18 +84,30 @@ std::string Header(const unsigned char *data, int size, int i) {
 
 enum Block { kTransactions, kList, kPrices };
 
-// Lists of accounts, categories, classes, payees, securities, budgets and
-// tags: nothing in them is converted. Prices: only their dates are.
-void ReadHeader(const unsigned char *data, int size, int i, Block *block) {
-  std::string header = Header(data, size, i);
-  bool type = header.compare(0, 6, "!type:") == 0;
-  std::string name = type ? header.substr(6) : "";
-  if (header == "!account" || name == "cat" || name == "class" ||
-      name == "payee" || name == "security" || name == "budget" ||
-      name == "tag")
+// Lists: nothing in them is converted. Prices: only their dates are.
+// Returns 1 for !Option:MDY, 2 for !Option:DMY, else 0.
+int ReadHeader(const unsigned char *data, int size, int i, Block *block) {
+  std::string h = Header(data, size, i);
+  if (std::regex_match(
+          h,
+          std::regex("!account|!type:(cat|class|payee|security|budget|tag)")))
     *block = kList;
-  else if (type)
-    *block = name == "prices" ? kPrices : kTransactions;
+  else if (h.compare(0, 6, "!type:") == 0)
+    *block = h == "!type:prices" ? kPrices : kTransactions;
+  return h == "!option:mdy" ? 1 : h == "!option:dmy" ? 2 : 0;
+}
+
+// "SYMBOL",PRICE,"DATE"...: sets *open and *close to the quotes around DATE.
+bool PriceDate(const unsigned char *data, int size, int i, int *open,
+               int *close) {
+  std::string line = static_cast<char>(data[i]) + RestOfLine(data, size, i);
+  std::smatch found;
+  if (!std::regex_search(line, found,
+                         std::regex("^\"[^\"]*\",[^,]*,\"([^\"]*)\"")))
+    return false;
+  *open = i + static_cast<int>(found.position(1)) - 1;
+  *close = *open + 1 + static_cast<int>(found.length(1));
+  return true;
 }
 
 // One position of the walk; returns false when the question was declined.
@@ -105,18 +115,14 @@ bool Step(unsigned char *data, int size, int i, int rules, QifConfirmFn confirm,
           void *context, bool *asked, Block *block) {
   if (!ReferenceLineStart(data, size, i, rules))
     return true;
-  int order = 0;
-  if (data[i] == '!' && AnyExport(rules)) {
-    ReadHeader(data, size, i, block);
-    order = ReferenceDateOrderHeader(data, size, i);
-  }
+  int order =
+      data[i] == '!' && AnyExport(rules) ? ReadHeader(data, size, i, block) : 0;
   // A list is no transaction: only a price's date, between its quotes, is
   // converted there, as the rest of a D line is. at is its D or quote.
   int month = -1, firstLength = 0, span = 0, at = i, end = size;
   bool list = AnyExport(rules) && *block != kTransactions;
-  bool date =
-      list ? *block == kPrices && ReferencePriceDate(data, size, i, &at, &end)
-           : data[i] == 'D';
+  bool date = list ? *block == kPrices && PriceDate(data, size, i, &at, &end)
+                   : data[i] == 'D';
   if (date && TwoDigitDate(data, end, at, rules))
     month = (data[at + 1] - '0') * 10 + (data[at + 2] - '0');
   else if (date && (rules & kQifShortFormRule) &&
@@ -162,23 +168,6 @@ int ReferenceShortFormSpan(const unsigned char *data, int size, int i,
                            int rules) {
   int firstLength = 0, month = 0;
   return ShortForm(data, size, i, rules, &firstLength, &month);
-}
-
-bool ReferencePriceDate(const unsigned char *data, int size, int i, int *open,
-                        int *close) {
-  static const std::regex price("^\"[^\"\r\n]*\",[^,\r\n]*,\"([^\"\r\n]*)\"");
-  std::string line(data + i, data + i + QifLineLength(data, size, i));
-  std::smatch found;
-  if (!std::regex_search(line, found, price))
-    return false;
-  *open = i + static_cast<int>(found.position(1)) - 1;
-  *close = *open + 1 + static_cast<int>(found.length(1));
-  return true;
-}
-
-int ReferenceDateOrderHeader(const unsigned char *data, int size, int i) {
-  std::string header = Header(data, size, i);
-  return header == "!option:mdy" ? 1 : header == "!option:dmy" ? 2 : 0;
 }
 
 int ReferenceConvert(unsigned char *data, int size, int rules,

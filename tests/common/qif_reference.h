@@ -18,13 +18,4 @@ bool ReferenceLineStart(const unsigned char *data, int size, int i, int rules);
 int ReferenceShortFormSpan(const unsigned char *data, int size, int i,
                            int rules);
 
-// Whether the line at i reads "SYMBOL",PRICE,"DATE"...; sets *open and
-// *close to the quotes around DATE.
-bool ReferencePriceDate(const unsigned char *data, int size, int i, int *open,
-                        int *close);
-
-// 1 for a line !Option:MDY, 2 for !Option:DMY (any case, blanks after it
-// ignored), else 0.
-int ReferenceDateOrderHeader(const unsigned char *data, int size, int i);
-
 #endif

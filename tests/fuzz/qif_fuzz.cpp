@@ -1,9 +1,8 @@
 // Fuzzes the conversion pass, the undo walk and the path split. Each input
 // is used whole as file content (with the dialog's two-digit rule alone and
 // with the every-date rules, which read lines that end at a CR alone, a
-// byte-order mark, lists, price lists and the date-order header) and as a
-// path; any broken invariant aborts, so libFuzzer keeps the input that
-// broke it.
+// byte-order mark, lists, prices and headers) and as a path; any broken
+// invariant aborts, so libFuzzer keeps the input that broke it.
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>

@@ -2,8 +2,7 @@
 // the invariants that real faults break: length, the positions allowed to
 // change, undo, declines at every point, and agreement with the plain walk,
 // for the dialog's two-digit rule alone and for the every-date rules (lines
-// that end at a CR alone, a byte-order mark, lists, prices, the date-order
-// header).
+// that end at a CR alone, a byte-order mark, lists, prices and headers).
 #include <gtest/gtest.h>
 
 #include <string.h>
@@ -21,9 +20,8 @@ namespace {
 
 typedef std::vector<unsigned char> Bytes;
 
-// A date line or a price built from parts, most of them valid short-form
-// parts, so that short forms, near misses and two-digit dates all turn up
-// often.
+// A date line or price built from parts, mostly valid short-form parts, so
+// that short forms, near misses and two-digit dates all turn up often.
 void AppendDateLine(std::mt19937 &rng, Bytes *content) {
   static const char *const kFields[] = {"1", "12", " 3", "13", "123", "", " "};
   static const char *const kSeparators[] = {"/", "-", ".", "'", " "};
@@ -41,8 +39,8 @@ void AppendDateLine(std::mt19937 &rng, Bytes *content) {
   content->insert(content->end(), line.begin(), line.end());
 }
 
-// Headers that open lists, price lists and transactions, date-order
-// headers, and others that change nothing.
+// Headers that open and close lists and price lists, date orders, and
+// others that change nothing.
 void AppendHeader(std::mt19937 &rng, Bytes *content) {
   static const char *const kHeaders[] = {
       "!Account\n",    "!Type:Cat\r",          "!type:CLASS \t\r\n",

@@ -33,6 +33,7 @@ test('the shared fixtures convert to their every-date bytes, downloaded as NAME-
   withPage(t, async (page) => {
     await assert.doesNotReject(page.getByRole('heading', { name: title }).waitFor());
     assert.equal(await page.title(), title);
+    // The dialog refuses full_export.qif, so it has only an every-date file.
     for (const expected of [...readdirSync(fixtures).filter((f) => f.endsWith('.expected.qif')), 'full_export.expected.qif']) {
       const name = expected.replace('.expected', '');
       const everyDate = join(fixtures, expected.replace('.expected', '.every-date'));

@@ -70,35 +70,4 @@ TEST_F(QifTextTest, ExchangeOverWholeContentRestoresAsLoaded) {
   EXPECT_TRUE(g_recordedBoxes.empty());
 }
 
-// Save first compares the dialog's rules with kestrom-cli's and the page's:
-// where they differ, it refuses, naming the first line, and the content is
-// as loaded.
-TEST_F(QifTextTest, SaveRefusesWhatTheDialogWouldConvertOtherwise) {
-  const struct {
-    const char *content;
-    int line; // 0: both rules agree
-  } kCases[] = {{"!Type:Bank\r\nD12/25/99\r\nPShop\r\nD13/01/00\r\n^\r\n", 0},
-                {"!Type:Bank\nD12/29/10\nD1/ 1/10\n", 3},
-                {"!Type:Bank\rD12/25/99\rPx\r", 2},
-                {"!Type:Payee\nPSafeway\n", 2},
-                {"!Option:MDY\n", 1},
-                {"^\nD20070122\n", 2},
-                {"!Type:Prices\n\"X\",1,\"12/25/05\"\n", 2}};
-  for (const auto &c : kCases) {
-    LoadContent(c.content);
-    ResetRecorder();
-    EXPECT_EQ(c.line == 0, CheckWholeConversion(kOwner)) << c.content;
-    EXPECT_EQ(c.content, Content());
-    ASSERT_EQ(c.line ? 1u : 0u, g_recordedBoxes.size()) << c.content;
-    if (c.line) {
-      EXPECT_EQ("Unable to Save file\n\nLine " + std::to_string(c.line) +
-                    " is not written the way the bank writes its exports, so "
-                    "this program cannot convert the file correctly. "
-                    "kestrom.html and kestrom-cli convert this file.",
-                g_recordedBoxes[0].text);
-    }
-    ReleaseQifDocument();
-  }
-}
-
 } // namespace
