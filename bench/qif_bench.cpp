@@ -19,6 +19,7 @@
 #include <utility>
 #include <vector>
 
+#include "qif_check.h"
 #include "qif_convert.h"
 #include "qif_generator.h"
 #include "qif_reference.h"
@@ -143,6 +144,19 @@ void BenchWalk(benchmark::State &state, Kind kind, WholeWalk walk) {
   ReportThroughput(state, input);
 }
 
+// The counts kestrom-cli takes of each piece before converting it, and the
+// page of a file as it loads; they change no byte.
+void BenchCount(benchmark::State &state, Kind kind) {
+  const Bytes &input = Content(kind);
+  for (auto _ : state) {
+    QifCheckCounts counts = {};
+    CountQifPiece(input.data(), static_cast<int>(kind.size), kind.rules,
+                  nullptr, nullptr, &counts);
+    benchmark::DoNotOptimize(counts);
+  }
+  ReportThroughput(state, input);
+}
+
 void BenchFloor(benchmark::State &state, Kind kind) {
   const Bytes &input = Content(kind);
   for (auto _ : state) {
@@ -189,6 +203,9 @@ void RegisterAll() {
             Kind{s.bytes, lineEnd, w.shortFormPercent, w.rules}, w.walk);
       benchmark::RegisterBenchmark(("BM_Floor" + suffix).c_str(), BenchFloor,
                                    Kind{s.bytes, lineEnd, 0, 0});
+      benchmark::RegisterBenchmark(
+          ("BM_Count" + suffix).c_str(), BenchCount,
+          Kind{s.bytes, lineEnd, 0, kQifEveryDateRules});
     }
   }
 }

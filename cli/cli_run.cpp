@@ -45,6 +45,35 @@ const int kRules = kQifEveryDateRules;
 const char kNotQif[] = "This is not a QIF file: no line holds a header such "
                        "as !Type:Bank or ends a record with ^.";
 
+// Why the counted file is no QIF file, in reason; or null when it is one.
+// A control byte says more than a missing header.
+const char *NotQifReason(const QifCheckCounts *counts, char *reason) {
+  if (counts->binaryLine) {
+    snprintf(reason, kReasonSize, MSG_BINARY_DATA, counts->binaryByte,
+             counts->binaryLine);
+    return reason;
+  }
+  return counts->recordMarks ? nullptr : kNotQif;
+}
+
+// What made the file look day-first: a month over 12, or the header.
+const char *DayFirstSign(const QifCheckCounts *counts, char *sign) {
+  if (!counts->dayFirstMonth)
+    return "!Option:DMY";
+  snprintf(sign, 16, "month %02d", counts->dayFirstMonth);
+  return sign;
+}
+
+// What becomes of the date-order header, said after the counts: verb is
+// "to rewrite as" or "rewritten as". Empty when the file has none.
+void SayHeader(const QifCheckCounts *counts, const char *verb, char *said) {
+  said[0] = '\0';
+  if (counts->monthFirstHeaders || counts->dayFirstHeaders)
+    snprintf(said, 64, ", and the header !Option:%s %s !Option:%s",
+             counts->monthFirstHeaders ? "MDY" : "DMY", verb,
+             counts->monthFirstHeaders ? "DMY" : "MDY");
+}
+
 // How many dates no rule converts a refusal lists; --check lists them all.
 const int kListedLeftAlone = 10;
 const int kExcerptLength = 40;
@@ -242,17 +271,17 @@ int SplitJob(FileJob *first, FileJob *second) {
   *second = *first;
   first->to = middle + cut;
   second->from = middle + cut;
-  // A guess, checked once the first half is done (RedoSecondHalf): a block
-  // of descriptions across the middle of a large file is rare.
+  // A guess, checked once the first half is done (RedoSecondHalf): a list
+  // across the middle of a large file is rare.
   second->counts.place.pastStart = 1;
   return 2;
 }
 
-// The second half started outside any block of descriptions; when the
-// first half ended inside one, the second is walked again from there,
+// The second half started among transactions; when the first half ended
+// in a list or a price list, the second is walked again from there,
 // writing over what it wrote.
 void RedoSecondHalf(FileJob *jobs, int count) {
-  if (count < 2 || !jobs[0].ok || !jobs[0].counts.place.descriptions)
+  if (count < 2 || !jobs[0].ok || !jobs[0].counts.place.block)
     return;
   FileJob *second = &jobs[1];
   long long from = second->from;
@@ -264,7 +293,8 @@ void RedoSecondHalf(FileJob *jobs, int count) {
 
 // Only once the whole file is counted is it known to hold no QIF line.
 void RefuseUnlessQif(FileJob *job) {
-  if (job->counts.recordMarks || job->options->yes)
+  char reason[kReasonSize];
+  if (!NotQifReason(&job->counts, reason) || job->options->yes)
     return;
   job->ok = 0;
   job->refused = 1;
@@ -287,15 +317,16 @@ int ReportRefusal(const char *path, const CliOptions *options, InputFile *in) {
   if (!job.ok)
     return ReportFailure(job.failedPath, job.reason);
   const QifCheckCounts *counts = &job.counts;
-  if (!counts->recordMarks)
+  char reason[kReasonSize], sign[16];
+  const char *notQif = NotQifReason(counts, reason);
+  if (notQif)
     PrintCli(stderr, "%s: %s: %s Not converted; --yes converts it anyway.\n",
-             kProgram, path, kNotQif);
-  if (counts->dayFirstMonth)
+             kProgram, path, notQif);
+  if (counts->dayFirstLine)
     PrintCli(stderr,
-             "%s: %s:%d: %s Not converted (month %02d); --yes converts it "
-             "anyway.\n",
+             "%s: %s:%d: %s Not converted (%s); --yes converts it anyway.\n",
              kProgram, path, counts->dayFirstLine, MSG_ALREADY_DAY_FIRST,
-             counts->dayFirstMonth);
+             DayFirstSign(counts, sign));
   int count = counts->datesLeftAlone;
   if (count > kListedLeftAlone)
     PrintCli(stderr, "%s: %s: and %d more; --check lists them all\n", kProgram,
@@ -309,17 +340,18 @@ int ReportRefusal(const char *path, const CliOptions *options, InputFile *in) {
   return 0;
 }
 
-void NoteNotQif(const FileJob *job) {
+void NoteNotQif(const FileJob *job, const char *reason) {
   PrintCli(stderr, "%s: %s: note: %s Converted as --yes was given.\n", kProgram,
-           job->path, kNotQif);
+           job->path, reason);
 }
 
 void NoteAnsweredYes(const FileJob *job) {
+  char sign[16];
   PrintCli(stderr,
-           "%s: %s:%d: note: dates looked day-first already (month %02d); "
+           "%s: %s:%d: note: dates looked day-first already (%s); "
            "converted as --yes was given\n",
            kProgram, job->path, job->counts.dayFirstLine,
-           job->counts.dayFirstMonth);
+           DayFirstSign(&job->counts, sign));
 }
 
 // Converted with --yes although some dates could not be: say so.
@@ -351,24 +383,26 @@ int PrintCheckSummary(const FileJob *job) {
   const char *verdict = job->options->yes
                             ? "Converted anyway, as --yes was given."
                             : "Refused without --yes.";
+  char header[64], reason[kReasonSize], sign[16];
+  SayHeader(counts, "to rewrite as", header);
   PrintCli(stdout,
-           "%s: %d date%s to convert and %d payee/memo line%s to exchange\n",
+           "%s: %d date%s to convert and %d payee/memo line%s to exchange%s\n",
            job->path, counts->datesExchanged, Plural(counts->datesExchanged),
-           counts->lettersExchanged, Plural(counts->lettersExchanged));
-  if (!counts->recordMarks)
-    PrintCli(stdout, "%s: %s %s\n", job->path, kNotQif, verdict);
+           counts->lettersExchanged, Plural(counts->lettersExchanged), header);
+  const char *notQif = NotQifReason(counts, reason);
+  if (notQif)
+    PrintCli(stdout, "%s: %s %s\n", job->path, notQif, verdict);
   if (counts->datesLeftAlone)
     PrintCli(stdout,
              "%s: %d date%s that no rule converts: the file would be half "
              "converted. %s\n",
              job->path, counts->datesLeftAlone, Plural(counts->datesLeftAlone),
              verdict);
-  if (counts->dayFirstMonth)
-    PrintCli(stdout, "%s:%d: %s (month %02d) %s\n", job->path,
-             counts->dayFirstLine, MSG_ALREADY_DAY_FIRST, counts->dayFirstMonth,
-             verdict);
-  return job->options->yes || (counts->recordMarks && !counts->datesLeftAlone &&
-                               !counts->dayFirstMonth);
+  if (counts->dayFirstLine)
+    PrintCli(stdout, "%s:%d: %s (%s) %s\n", job->path, counts->dayFirstLine,
+             MSG_ALREADY_DAY_FIRST, DayFirstSign(counts, sign), verdict);
+  return job->options->yes ||
+         (!notQif && !counts->datesLeftAlone && !counts->dayFirstLine);
 }
 
 // Every byte of the file, when the jobs read all they were given.
@@ -390,12 +424,14 @@ void FormatDone(const FileJob *job, const char *target, char *note) {
     snprintf(where, sizeof where, "into %s", target);
   else
     snprintf(where, sizeof where, "in place");
+  char header[64];
+  SayHeader(counts, "rewritten as", header);
   snprintf(note, kNoteSize,
            "%s: %s: converted %s: %d date%s and %d payee/memo line%s "
-           "changed\n",
+           "changed%s\n",
            kProgram, job->path, where, counts->datesExchanged,
            Plural(counts->datesExchanged), counts->lettersExchanged,
-           Plural(counts->lettersExchanged));
+           Plural(counts->lettersExchanged), header);
 }
 
 // A FILE done, and the file it names now.
@@ -475,8 +511,9 @@ int ConvertOneFile(const char *path, const CliOptions *options) {
   FormatDone(&jobs[0], target, note);
   if (!CommitOutputFile(&out, &in, BytesRead(jobs, count), note, reason))
     return ReportFailure(target, reason);
-  if (!jobs[0].counts.recordMarks)
-    NoteNotQif(&jobs[0]);
+  const char *notQif = NotQifReason(&jobs[0].counts, reason);
+  if (notQif)
+    NoteNotQif(&jobs[0], notQif);
   if (jobs[0].answer.asked || jobs[count - 1].answer.asked)
     NoteAnsweredYes(&jobs[0]);
   if (jobs[0].counts.datesLeftAlone)

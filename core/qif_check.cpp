@@ -16,7 +16,8 @@ struct Counting {
   QifLeftAloneFn leftAlone;
   void *context;
   QifCheckCounts *counts;
-  int countedTo; // line ends before this offset are in counts->lineEnds
+  int countedTo;      // line ends before this offset are in counts->lineEnds
+  int lineEndsBefore; // those before the piece
 };
 
 int LineAt(Counting *c, int offset) {
@@ -26,91 +27,127 @@ int LineAt(Counting *c, int offset) {
   return c->counts->lineEnds + 1;
 }
 
-// A date whose month suggests the file is day-first already; only the
-// first is kept. Rare, so kept out of the loop that counts the common dates.
+// A date whose month, or a header that says the file is day-first
+// already; only the first is kept, with the date's month (0 for the
+// header). Rare, so kept out of the loop that counts the common dates.
 void NoteDayFirst(Counting *c, int i, int month) {
   QifCheckCounts *counts = c->counts;
-  if (counts->dayFirstMonth == 0) {
+  if (counts->dayFirstLine == 0) {
     counts->dayFirstMonth = month;
     counts->dayFirstLine = LineAt(c, i);
   }
 }
 
-// A date line the two-digit rule does not take: a short form, a date no
-// rule takes, or no date at all.
-void NoteOtherDate(Counting *c, int i) {
+// A date the two-digit rule does not take: a short form, a date no rule
+// takes, or no date at all. The date is the text after at, up to limit,
+// on the line that starts at line.
+void NoteOtherDate(Counting *c, int at, int limit, int line) {
   QifShortDate date;
   if ((c->rules & kQifShortFormRule) &&
-      FindQifShortDate(c->data, c->size, i, &date)) {
+      FindQifShortDate(c->data, limit, at, &date)) {
     ++c->counts->datesExchanged;
     ++c->counts->shortFormDates;
     if (date.month > 12)
-      NoteDayFirst(c, i, date.month);
+      NoteDayFirst(c, line, date.month);
     return;
   }
-  if (!ReadsAsQifDate(c->data, c->size, i, c->rules))
+  if (!ReadsAsQifDate(c->data, limit, at, c->rules))
     return;
-  int line = LineAt(c, i);
+  int number = LineAt(c, line);
   if (++c->counts->datesLeftAlone == 1)
-    c->counts->firstLeftAloneLine = line;
+    c->counts->firstLeftAloneLine = number;
   if (c->leftAlone)
-    c->leftAlone(c->context, line, i);
+    c->leftAlone(c->context, number, line);
 }
 
-inline void CountDateLine(Counting *c, int i) {
+inline void CountDate(Counting *c, int at, int limit, int line) {
   const unsigned char *data = c->data;
-  if (c->counts->place.descriptions)
-    return;
-  if (!IsQifTwoDigitDate(data, c->size, i, c->rules)) {
-    NoteOtherDate(c, i);
+  if (!IsQifTwoDigitDate(data, limit, at, c->rules)) {
+    NoteOtherDate(c, at, limit, line);
     return;
   }
   ++c->counts->datesExchanged;
-  if (QifMonthLooksLikeDay(data, i))
-    NoteDayFirst(c, i, (data[i + 1] - '0') * 10 + (data[i + 2] - '0'));
+  if (QifMonthLooksLikeDay(data, at))
+    NoteDayFirst(c, line, (data[at + 1] - '0') * 10 + (data[at + 2] - '0'));
 }
 
 // A '!' line: a QIF header when a letter follows (!Type:Bank, !Account; a
 // README's image line ![...] is none), and under the any-export rule maybe
-// one that opens or closes a block of descriptions.
+// one that starts a block or gives the date order.
 void CountBang(Counting *c, int i) {
   unsigned char next = i + 1 < c->size ? c->data[i + 1] | 0x20 : 0;
-  c->counts->recordMarks += next >= 'a' && next <= 'z';
-  if (c->rules & kQifAnyExportRule)
-    c->counts->place.descriptions = QifDescriptionsAfter(
-        c->data, c->size, i, c->counts->place.descriptions);
+  QifCheckCounts *counts = c->counts;
+  counts->recordMarks += next >= 'a' && next <= 'z';
+  if (!(c->rules & kQifAnyExportRule))
+    return;
+  counts->place.block = QifBlockAfter(c->data, c->size, i, counts->place.block);
+  int order = QifDateOrderAt(c->data, c->size, i);
+  counts->monthFirstHeaders += order == kQifMonthFirstHeader;
+  if (order == kQifDayFirstHeader) {
+    ++counts->dayFirstHeaders;
+    NoteDayFirst(c, i, 0);
+  }
+}
+
+void CountPrice(Counting *c, int i) {
+  int end = 0;
+  int quote = FindQifPriceDate(c->data, c->size, i, &end);
+  if (quote)
+    CountDate(c, quote, end, i);
 }
 
 void CountLineStart(Counting *c, int i) {
   unsigned char b = c->data[i];
-  if (b == 'D')
-    CountDateLine(c, i);
+  int block = c->counts->place.block;
+  if (b == 'D' && block == kQifTransactions)
+    CountDate(c, i, c->size, i);
   else if (b == 'M' || b == 'P')
-    ++c->counts->lettersExchanged;
+    c->counts->lettersExchanged += block == kQifTransactions;
   else if (b == '!')
     CountBang(c, i);
   else if (b == '^')
     ++c->counts->recordMarks;
+  else if (b == '"' && block == kQifPrices)
+    CountPrice(c, i);
+}
+
+// The first control byte from from on, if none was found before: a file
+// holds one or none, so its line is counted apart from those of the dates.
+void NoteBinaryByte(Counting *c, int from) {
+  int at = FindQifBinaryByte(c->data, from, c->size);
+  if (at < 0)
+    return;
+  c->counts->binaryByte = c->data[at];
+  c->counts->binaryLine = c->lineEndsBefore +
+                          CountQifLineEnds(c->data, 0, at, c->size, c->crEnds) +
+                          1;
 }
 
 #if defined(KESTROM_LINE_BLOCKS)
 // 64 positions at a time: the line ends in them (QifLineEndBits) mark the
-// line starts one byte on. Letters and '^' are counted from the masks, and
-// only line-start D and '!' bytes, about one line in six, are looked at one
-// by one. Returns where the byte-by-byte tail begins.
+// line starts one byte on. Among transactions, letters and '^' are counted
+// from the masks, and only line-start D bytes, about one line in six, are
+// looked at one by one; 64 bytes with a '!' line, or in a list, are looked
+// at line by line. The control bytes are looked for in the same 64 bytes,
+// while they are at hand. Returns where the byte-by-byte tail begins.
 int CountBlocks(Counting *c, int pos) {
   const unsigned char *data = c->data;
   QifCheckCounts *counts = c->counts;
   for (; c->size - pos > 64; pos += 64) {
+    if (!counts->binaryLine && QifHasBinaryByte(data + pos))
+      NoteBinaryByte(c, pos);
     unsigned long long starts = QifLineEndBits(data + pos, c->crEnds);
     const unsigned char *next = data + pos + 1;
-    unsigned long long letters =
-        QifByteBits(next, 'M') | QifByteBits(next, 'P');
-    counts->lettersExchanged += __builtin_popcountll(starts & letters);
-    counts->recordMarks +=
-        __builtin_popcountll(starts & QifByteBits(next, '^'));
-    unsigned long long oneByOne =
-        starts & (QifByteBits(next, 'D') | QifByteBits(next, '!'));
+    unsigned long long marks = starts & QifByteBits(next, '^');
+    counts->recordMarks += __builtin_popcountll(marks);
+    unsigned long long oneByOne = starts & ~marks;
+    if (counts->place.block == kQifTransactions &&
+        !(starts & QifByteBits(next, '!'))) {
+      unsigned long long letters =
+          QifByteBits(next, 'M') | QifByteBits(next, 'P');
+      counts->lettersExchanged += __builtin_popcountll(starts & letters);
+      oneByOne = starts & QifByteBits(next, 'D');
+    }
     for (; oneByOne; oneByOne &= oneByOne - 1)
       CountLineStart(c, pos + 1 + __builtin_ctzll(oneByOne));
   }
@@ -125,13 +162,15 @@ int CountBlocks(Counting *, int pos) { return pos; }
 void CountQifPiece(const unsigned char *data, int size, int rules,
                    QifLeftAloneFn leftAlone, void *context,
                    QifCheckCounts *counts) {
-  Counting c = {data,      size,    rules,  QifCrEndsLines(rules),
-                leftAlone, context, counts, 0};
+  Counting c = {data,    size,   rules, QifCrEndsLines(rules), leftAlone,
+                context, counts, 0,     counts->lineEnds};
   int first = FirstQifLineStart(data, size, rules, &counts->place);
   counts->place.pastStart = 1;
   if (first < size)
     CountLineStart(&c, first);
   int pos = CountBlocks(&c, 0);
+  if (!counts->binaryLine)
+    NoteBinaryByte(&c, pos);
   for (int start;
        (start = NextQifLineStart(data, pos, size, size, c.crEnds)) >= 0;
        pos = start)
@@ -140,12 +179,18 @@ void CountQifPiece(const unsigned char *data, int size, int rules,
 }
 
 void AddQifCounts(QifCheckCounts *total, const QifCheckCounts *later) {
-  if (!total->dayFirstMonth && later->dayFirstMonth) {
+  if (!total->dayFirstLine && later->dayFirstLine) {
     total->dayFirstMonth = later->dayFirstMonth;
     total->dayFirstLine = total->lineEnds + later->dayFirstLine;
   }
   if (!total->datesLeftAlone && later->datesLeftAlone)
     total->firstLeftAloneLine = total->lineEnds + later->firstLeftAloneLine;
+  if (!total->binaryLine && later->binaryLine) {
+    total->binaryByte = later->binaryByte;
+    total->binaryLine = total->lineEnds + later->binaryLine;
+  }
+  total->monthFirstHeaders += later->monthFirstHeaders;
+  total->dayFirstHeaders += later->dayFirstHeaders;
   total->datesExchanged += later->datesExchanged;
   total->shortFormDates += later->shortFormDates;
   total->lettersExchanged += later->lettersExchanged;

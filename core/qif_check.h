@@ -12,24 +12,31 @@ struct QifCheckCounts {
   int shortFormDates;     // those of them the short-form rule converts
   int lettersExchanged;   // line-start M and P
   int datesLeftAlone;     // dates that no rule converts (ReadsAsQifDate)
-  int dayFirstLine;       // line of the first date with a month pair over 12
-  int dayFirstMonth;      // that month, 13 to 99; 0 when there is none
+  int dayFirstLine;       // line of the first date with a month pair over
+                          // 12, or of !Option:DMY; 0 when there is none
+  int dayFirstMonth;      // that date's month, 13 to 99; 0 for the header
   int firstLeftAloneLine; // line of the first date left alone, or 0
   int recordMarks;        // lines that start with '^' or with '!' and a
                           // letter: none, and it is no QIF file
+  int monthFirstHeaders;  // !Option:MDY lines, to become !Option:DMY
+  int dayFirstHeaders;    // !Option:DMY lines, to become !Option:MDY
+  int binaryLine;         // line of the first IsQifBinaryByte, or 0: no
+                          // QIF file either
+  int binaryByte;         // that byte
   int lineEnds;           // line ends counted so far: numbers the next
                           // piece's lines
   QifPlace place;         // where the next piece starts
 };
 
-// Told of each date line the rule leaves alone: its 1-based line number
-// (lines end at LF, CR LF or CR) and the offset of its D in the piece.
+// Told of each date the rules leave alone: its 1-based line number (lines
+// end at LF, CR LF or CR) and the offset of its line in the piece.
 typedef void (*QifLeftAloneFn)(void *context, int line, int offset);
 
 // Adds to counts (zeroed before a file's first piece) what converting the
 // piece with the given rules would do. A file may be counted whole, or
-// piece by piece as cut by FindQifPieceEnd, with the same result. leftAlone
-// may be null.
+// piece by piece as cut by FindQifPieceEnd, with the same result: a piece
+// ends at a line start or at the file's end, so a Ctrl-Z that ends a piece
+// ends the file. leftAlone may be null.
 void CountQifPiece(const unsigned char *data, int size, int rules,
                    QifLeftAloneFn leftAlone, void *context,
                    QifCheckCounts *counts);

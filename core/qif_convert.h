@@ -37,4 +37,9 @@ int ConvertBankQifBytes(unsigned char *data, int size, QifConfirmFn confirm,
                         void *context);
 void ExchangeBankQifBytes(unsigned char *data, int size, int end);
 
+// Where the dialog's rules and the every-date rules, each answered yes,
+// would write different bytes: the first such offset, or -1 when they
+// agree. copy is size bytes to work in; data is left as it was.
+int FindQifRuleDifference(unsigned char *data, int size, unsigned char *copy);
+
 #endif

@@ -1,5 +1,6 @@
 #include "qif_document.h"
 
+#include "qif_lines.h"
 #include "qif_messages.h"
 #include "split_path.h"
 
@@ -16,6 +17,22 @@ const LONGLONG kLargestContent = 0x7FFFFFFF - 2;
 int ReadWhole(HANDLE file, unsigned char *block, DWORD length) {
   DWORD got = 0;
   return ReadFile(file, block, length, &got, nullptr) && got == length;
+}
+
+// A picture or a program renamed .qif is refused as it loads: the rules
+// would change bytes in it that are no dates or letters. The warning names
+// the byte and its line, as a stray one in a real export needs finding.
+int IsTextContent(HWND owner) {
+  int at = FindQifBinaryByte(QifDocument.data, 0, QifDocument.size);
+  if (at < 0)
+    return 1;
+  char text[256];
+  wsprintfA(text, MSG_UNABLE_TO_LOAD "\n\n" MSG_BINARY_DATA,
+            QifDocument.data[at],
+            QifLineNumber(QifDocument.data, QifDocument.size, at));
+  ReleaseQifDocument();
+  ShowWarning(owner, text, KESTROM_CAPTION);
+  return 0;
 }
 
 int LoadOpenFile(HWND owner, HANDLE file) {
@@ -41,7 +58,7 @@ int LoadOpenFile(HWND owner, HANDLE file) {
     return 0;
   }
   QifDocument.size = static_cast<int>(size);
-  return 1;
+  return IsTextContent(owner);
 }
 
 } // namespace

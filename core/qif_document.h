@@ -32,6 +32,9 @@ void ReleaseQifDocument();
 int WriteQifFile(HWND owner);
 
 // The conversion over the document's content, asking owner at most once.
+// CheckWholeConversion comes first: 1 when the dialog's rules convert the
+// content as kestrom-cli and the page do, else 0, having warned.
+int CheckWholeConversion(HWND owner);
 int ConvertQifText(HWND owner);
 void ExchangeQifFields(int end);
 int ConfirmConversion(HWND owner);

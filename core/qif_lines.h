@@ -14,11 +14,18 @@
 #define KESTROM_LINE_BLOCKS 1
 #endif
 
+// The blocks a file is read in, each from a !Type: or !Account line to the
+// next. Transactions are converted; in a list (accounts, categories,
+// classes, payees, securities, budgets, tags) a D line is a description
+// and P and M are the list's own fields, so nothing is; in a price list
+// only the prices' dates are.
+enum { kQifTransactions = 0, kQifList = 1, kQifPrices = 2 };
+
 // Where a walk stands between the pieces of one file. Zeroed: at the
-// file's start, outside any block of descriptions.
+// file's start, among transactions.
 struct QifPlace {
-  int pastStart;    // a byte-order mark counts only at the file's start
-  int descriptions; // in an !Account, !Type:Cat or !Type:Class block
+  int pastStart; // a byte-order mark counts only at the file's start
+  int block;     // kQifTransactions, kQifList or kQifPrices
 };
 
 // Lines end at LF, and with CR LF alike since the CR is then part of the
@@ -90,6 +97,53 @@ inline int QifHasCrAlone(const unsigned char *data) {
 }
 #endif
 
+// True when one of the 64 bytes at data is IsQifBinaryByte's: x <= 0x1F
+// unsigned, and neither LF nor TAB or CR (x | 4 is 13 for those two alone).
+#if defined(__SSE2__)
+inline int QifHasBinaryByte(const unsigned char *data) {
+  const __m128i top = _mm_set1_epi8(0x1F), four = _mm_set1_epi8(4);
+  const __m128i lf = _mm_set1_epi8('\n'), cr = _mm_set1_epi8('\r');
+  __m128i found = _mm_setzero_si128();
+  for (int k = 0; k < 4; ++k) {
+    __m128i x =
+        _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + 16 * k));
+    __m128i low = _mm_cmpeq_epi8(_mm_max_epu8(x, top), top);
+    __m128i text = _mm_or_si128(_mm_cmpeq_epi8(x, lf),
+                                _mm_cmpeq_epi8(_mm_or_si128(x, four), cr));
+    found = _mm_or_si128(found, _mm_andnot_si128(text, low));
+  }
+  return _mm_movemask_epi8(found) != 0;
+}
+#elif defined(__wasm_simd128__)
+inline int QifHasBinaryByte(const unsigned char *data) {
+  const v128_t top = wasm_i8x16_splat(0x1F), four = wasm_i8x16_splat(4);
+  const v128_t lf = wasm_i8x16_splat('\n'), cr = wasm_i8x16_splat('\r');
+  v128_t found = wasm_i8x16_splat(0);
+  for (int k = 0; k < 4; ++k) {
+    v128_t x = wasm_v128_load(data + 16 * k);
+    v128_t text = wasm_v128_or(wasm_i8x16_eq(x, lf),
+                               wasm_i8x16_eq(wasm_v128_or(x, four), cr));
+    found = wasm_v128_or(found, wasm_v128_andnot(wasm_u8x16_le(x, top), text));
+  }
+  return wasm_v128_any_true(found);
+}
+#endif
+
+// The first byte from from on that makes the content binary, or -1. A
+// single Ctrl-Z as the very last byte is allowed, as DOS tools end files
+// with it.
+inline int FindQifBinaryByte(const unsigned char *data, int from, int size) {
+  int p = from;
+#if defined(KESTROM_LINE_BLOCKS)
+  while (p + 64 <= size && !QifHasBinaryByte(data + p))
+    p += 64;
+#endif
+  for (; p < size; ++p)
+    if (IsQifBinaryByte(data[p]) && !(data[p] == 0x1A && p == size - 1))
+      return p;
+  return -1;
+}
+
 #if defined(KESTROM_LINE_BLOCKS)
 // IsQifLineEnd for the 64 bytes at data at once, bit k for data[k]; reads
 // data[64] too, to tell a CR alone from a CR LF. QIF lines are about ten
@@ -115,9 +169,14 @@ inline unsigned char QifLower(unsigned char c) {
   return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
 }
 
+// Header lines are one in hundreds: their tests are kept out of line, so
+// that each block and each date order read costs a call, not a copy of
+// the test, in every walk the header is compiled into.
+#define KESTROM_OUT_OF_LINE inline __attribute__((noinline))
+
 // True when the line at i opens with word, in any case.
-inline int QifLineOpensWith(const unsigned char *data, int length, int i,
-                            const char *word) {
+KESTROM_OUT_OF_LINE int QifLineOpensWith(const unsigned char *data, int length,
+                                         int i, const char *word) {
   int k = 0;
   for (; word[k]; ++k)
     if (k >= length || QifLower(data[i + k]) != word[k])
@@ -135,8 +194,8 @@ inline int QifHeaderLength(const unsigned char *data, int size, int i) {
   return end - i;
 }
 
-inline int IsQifHeader(const unsigned char *data, int length, int i,
-                       const char *word) {
+KESTROM_OUT_OF_LINE int IsQifHeader(const unsigned char *data, int length,
+                                    int i, const char *word) {
   int k = 0;
   while (word[k])
     ++k;
@@ -152,17 +211,41 @@ inline int FirstQifLineStart(const unsigned char *data, int size, int rules,
   return mark ? 3 : 0;
 }
 
-// The block state after the '!' line at i: a description block from an
-// !Account, !Type:Cat or !Type:Class header (any case, blanks after it
-// ignored) to the next !Type: line; other '!' lines leave it as it was.
-inline int QifDescriptionsAfter(const unsigned char *data, int size, int i,
-                                int descriptions) {
+// The block after the '!' line at i (any case, blanks after it ignored):
+// a new one after !Account or !Type:, the same after any other '!' line
+// (!Option:, !Clear:).
+KESTROM_OUT_OF_LINE int QifBlockAfter(const unsigned char *data, int size,
+                                      int i, int block) {
+  static const char *const kLists[] = {
+      "!account",       "!type:cat",    "!type:class", "!type:payee",
+      "!type:security", "!type:budget", "!type:tag"};
   int length = QifHeaderLength(data, size, i);
-  if (IsQifHeader(data, length, i, "!account") ||
-      IsQifHeader(data, length, i, "!type:cat") ||
-      IsQifHeader(data, length, i, "!type:class"))
-    return 1;
-  return QifLineOpensWith(data, length, i, "!type:") ? 0 : descriptions;
+  for (const char *list : kLists)
+    if (IsQifHeader(data, length, i, list))
+      return kQifList;
+  if (IsQifHeader(data, length, i, "!type:prices"))
+    return kQifPrices;
+  return QifLineOpensWith(data, length, i, "!type:") ? kQifTransactions : block;
+}
+
+// The date-order header: !Option:MDY says the dates are month-first, as
+// the bank writes them, !Option:DMY that they are day-first already.
+enum { kQifNoDateOrder = 0, kQifMonthFirstHeader = 1, kQifDayFirstHeader = 2 };
+
+KESTROM_OUT_OF_LINE int QifDateOrderAt(const unsigned char *data, int size,
+                                       int i) {
+  int length = QifHeaderLength(data, size, i);
+  if (IsQifHeader(data, length, i, "!option:mdy"))
+    return kQifMonthFirstHeader;
+  return IsQifHeader(data, length, i, "!option:dmy") ? kQifDayFirstHeader
+                                                     : kQifNoDateOrder;
+}
+
+// MDY and DMY trade their M and D in place, as a date trades its fields.
+inline void SwapQifDateOrder(unsigned char *data, int i) {
+  unsigned char m = data[i + 8];
+  data[i + 8] = data[i + 9];
+  data[i + 9] = m;
 }
 
 // Line ends at positions from to to - 1.
@@ -177,6 +260,12 @@ inline int CountQifLineEnds(const unsigned char *data, int from, int to,
   for (; p < to; ++p)
     count += IsQifLineEnd(data, size, p, crEnds);
   return count;
+}
+
+// The 1-based line that offset stands on, lines ending at LF, CR LF or a
+// CR alone, as an editor numbers them.
+inline int QifLineNumber(const unsigned char *data, int size, int offset) {
+  return CountQifLineEnds(data, 0, offset, size, 1) + 1;
 }
 
 #endif

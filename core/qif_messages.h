@@ -13,5 +13,16 @@
   "This file looks like it already has dates in normal order."
 #define MSG_CONFIRM_CONVERSION                                                 \
   MSG_ALREADY_DAY_FIRST "\n\nAre you sure you want to convert it?"
+// Under "Unable to load file": the byte, as 0x%02X, and its line, as %d.
+#define MSG_BINARY_DATA                                                        \
+  "This is not a QIF file: it holds binary data (byte 0x%02X on line %d)."
+// Under "Unable to Save file": the first line the dialog would convert
+// otherwise than kestrom-cli and the page, as %d.
+#define MSG_NOT_AS_THE_BANK_WRITES                                             \
+  "Line %d is not written the way the bank writes its exports, so this "       \
+  "program cannot convert the file correctly. kestrom.html and kestrom-cli "   \
+  "convert this file."
+#define MSG_NO_ROOM_TO_CHECK                                                   \
+  "There is not enough memory to check this file before converting it."
 
 #endif

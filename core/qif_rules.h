@@ -13,7 +13,10 @@
 // categories whose D lines are descriptions, and write year-first dates
 // (D20070122): the any-export rule reads lines and blocks as such files
 // need, and takes a two-digit date only with '/', '-' or '.' between month
-// and day. kestrom-cli and the page apply all three.
+// and day. Full exports of finance programs also hold lists (payees,
+// categories, securities, prices) and a date-order header: the any-export
+// rule leaves a list's lines as written, converts the dates of a price
+// list, and rewrites !Option:MDY. kestrom-cli and the page apply all three.
 enum {
   kQifTwoDigitRule = 1,
   kQifShortFormRule = 2,
@@ -22,6 +25,13 @@ enum {
   // The every-date set under its earlier name.
   kQifBothRules = kQifEveryDateRules
 };
+
+// A control byte other than TAB, LF and CR: no text file holds one, and a
+// file that does is a picture, an archive or a program, whose bytes the
+// rules would garble.
+inline int IsQifBinaryByte(unsigned char c) {
+  return c < 0x20 && c != '\t' && c != '\n' && c != '\r';
+}
 
 // Only the ASCII digits count; no byte above 0x7F does.
 inline int IsQifDigit(unsigned char c) { return c >= '0' && c <= '9'; }
@@ -146,6 +156,34 @@ inline int ReadsAsQifDate(const unsigned char *data, int size, int i,
     return 1;
   return (rules & kQifAnyExportRule) && p - digitsFrom >= 4 &&
          (p == size || data[p] == '\r' || data[p] == '\n');
+}
+
+// Where field ends before the line does: the first stop byte from p on, or
+// -1 when a CR, an LF or size comes first.
+inline int QifFieldEnd(const unsigned char *data, int size, int p,
+                       unsigned char stop) {
+  while (p < size && data[p] != stop && data[p] != '\n' && data[p] != '\r')
+    ++p;
+  return p < size && data[p] == stop ? p : -1;
+}
+
+// A price list's line, "SYMBOL",PRICE,"DATE"...: returns the position of
+// the quote before DATE and sets *end to the one after it, or returns 0
+// when the line at i is no such line. The quote plays the part of a date
+// line's D and *end that of its line end, so DATE goes by the same rules
+// as the rest of a D line, and the rules change nothing the search reads.
+inline __attribute__((noinline)) int
+FindQifPriceDate(const unsigned char *data, int size, int i, int *end) {
+  if (data[i] != '"')
+    return 0;
+  int p = QifFieldEnd(data, size, i + 1, '"');
+  if (p < 0 || p + 1 >= size || data[p + 1] != ',')
+    return 0;
+  p = QifFieldEnd(data, size, p + 2, ',');
+  if (p < 0 || p + 1 >= size || data[p + 1] != '"')
+    return 0;
+  *end = QifFieldEnd(data, size, p + 2, '"');
+  return *end < 0 ? 0 : p + 1;
 }
 
 #endif

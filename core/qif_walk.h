@@ -48,40 +48,73 @@ inline int AskDayFirst(Walk *walk) {
   return 1;
 }
 
-// Kept out of line: in the bank's own exports no date needs it.
-inline __attribute__((noinline)) int ApplyShortFormAt(Walk *walk, int i) {
+// Kept out of line: in the bank's own exports no date needs it. The date
+// is the text after at, up to limit or its line's end.
+inline __attribute__((noinline)) int ApplyShortFormAt(Walk *walk, int at,
+                                                      int limit) {
   QifShortDate date;
-  if (!FindQifShortDate(walk->data, walk->size, i, &date))
+  if (!FindQifShortDate(walk->data, limit, at, &date))
     return 1;
   if (MayAsk(walk) && date.month > 12 && !AskDayFirst(walk))
     return 0;
-  SwapQifShortDate(walk->data, i, &date);
+  SwapQifShortDate(walk->data, at, &date);
   return 1;
 }
 
-// The rules at one line start. They change only digits, spaces, date
-// separators and the letters M and P, never a line end or a '!' line, so
-// the line starts and blocks a walk finds stay the same however many bytes
-// it has already changed. Returns 0 only when the user declined the
-// question at this line.
+// The date rules over the text after at (a date line's D, or the quote
+// before a price's date) up to limit. Returns 0 only when the user
+// declined the question here.
+KESTROM_SPECIALISED int ApplyDateAt(Walk *walk, int at, int limit,
+                                    int anyExport, int shortForms) {
+  unsigned char *data = walk->data;
+  int rules = anyExport ? kQifAnyExportRule : 0; // all the test reads
+  if (!IsQifTwoDigitDate(data, limit, at, rules))
+    return shortForms ? ApplyShortFormAt(walk, at, limit) : 1;
+  if (MayAsk(walk) && QifMonthLooksLikeDay(data, at) && !AskDayFirst(walk))
+    return 0;
+  SwapDatePairs(data, at);
+  return 1;
+}
+
+// A '!' line, or a line that opens with a quote, which only in a price
+// list is a price. Rare, so kept out of the loop.
+inline __attribute__((noinline)) int ApplyHeaderOrPriceAt(Walk *walk, int i,
+                                                          int shortForms) {
+  unsigned char *data = walk->data;
+  if (data[i] == '"') {
+    int end = 0, quote = walk->place.block == kQifPrices
+                             ? FindQifPriceDate(data, walk->size, i, &end)
+                             : 0;
+    return !quote || ApplyDateAt(walk, quote, end, 1, shortForms);
+  }
+  walk->place.block = QifBlockAfter(data, walk->size, i, walk->place.block);
+  int order = QifDateOrderAt(data, walk->size, i);
+  if (order == kQifDayFirstHeader && MayAsk(walk) && !AskDayFirst(walk))
+    return 0;
+  if (order)
+    SwapQifDateOrder(data, i);
+  return 1;
+}
+
+// The rules at one line start. They change only a date's digits, spaces
+// and separators, the letter M or P that opens a line and the M and D of a
+// date-order header, never a line end, a block's header or a price's
+// quotes and commas, so the line starts and blocks a walk finds stay the
+// same however many bytes it has already changed. Returns 0 only when the
+// user declined the question at this line.
 KESTROM_SPECIALISED int ApplyRulesAt(Walk *walk, int i, int anyExport,
                                      int shortForms) {
   unsigned char *data = walk->data;
   unsigned char c = data[i];
   if (c == 'D') {
-    if (anyExport && walk->place.descriptions)
+    if (anyExport && walk->place.block)
       return 1;
-    int rules = anyExport ? kQifAnyExportRule : 0; // all the test reads
-    if (!IsQifTwoDigitDate(data, walk->size, i, rules))
-      return shortForms ? ApplyShortFormAt(walk, i) : 1;
-    if (MayAsk(walk) && QifMonthLooksLikeDay(data, i) && !AskDayFirst(walk))
-      return 0;
-    SwapDatePairs(data, i);
+    return ApplyDateAt(walk, i, walk->size, anyExport, shortForms);
   } else if (c == 'M' || c == 'P') {
-    data[i] = c == 'M' ? 'P' : 'M';
-  } else if (anyExport && c == '!') {
-    walk->place.descriptions =
-        QifDescriptionsAfter(data, walk->size, i, walk->place.descriptions);
+    if (!(anyExport && walk->place.block))
+      data[i] = c == 'M' ? 'P' : 'M';
+  } else if (anyExport && (c == '!' || c == '"')) {
+    return ApplyHeaderOrPriceAt(walk, i, shortForms);
   }
   return 1;
 }

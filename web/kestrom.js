@@ -128,14 +128,26 @@ function convertedName(name) {
   return dot > 0 ? `${clean.slice(0, dot)}-converted${clean.slice(dot)}` : `${clean}-converted`;
 }
 
+// What becomes of a date-order header, after the counts: ', and the header
+// !Option:MDY to rewrite as !Option:DMY', or nothing.
+function headerChange(counts, verb) {
+  if (!counts.mdyHeaders && !counts.dmyHeaders) return '';
+  const [from, to] = counts.mdyHeaders ? ['MDY', 'DMY'] : ['DMY', 'MDY'];
+  return `, and the header !Option:${from} ${verb} !Option:${to}`;
+}
+
+const nothingChanges = (counts) => counts.dates + counts.payeeMemo + counts.mdyHeaders + counts.dmyHeaders === 0;
+
 // What Save will do, said as the file loads: the download's name and size,
 // what it converts, and what may make it ask or leave dates as they are.
 function sayWhatSaveDoes({ savedName, size, counts }) {
-  if (counts.dates + counts.payeeMemo === 0) return say(nothingToConvert(counts));
-  const why = counts.dayFirstLine
+  if (nothingChanges(counts)) return say(nothingToConvert(counts));
+  const why = counts.dayFirstLine && !counts.dayFirstMonth
+    ? `It looks converted already: its header on line ${counts.dayFirstLine} says !Option:DMY.`
+    : counts.dayFirstLine
     ? `It may be converted already, or not month-first: the date on line ${counts.dayFirstLine} has a month over 12.`
     : counts.leftAlone ? `${count(counts.leftAlone, 'date is', 'dates are')} in a form the page does not convert; Save leaves ${counts.leftAlone === 1 ? 'it' : 'them'} as loaded.` : '';
-  say(`${count(counts.dates, 'date', 'dates')} to convert, ${count(counts.payeeMemo, 'payee/memo line', 'payee/memo lines')} to exchange`,
+  say(`${count(counts.dates, 'date', 'dates')} to convert, ${count(counts.payeeMemo, 'payee/memo line', 'payee/memo lines')} to exchange${headerChange(counts, 'to rewrite as')}`,
     ['Save downloads ', isolated(savedName, '-converted'), ` (${formatSize(size)}).`], why);
 }
 
@@ -149,16 +161,18 @@ function showLoaded(file, counts) {
 }
 
 // The program's text first, as the dialog says it, and why under it.
-function loadRefusal(file, reason) {
+function loadRefusal(file, { reason, line, byte }) {
   // The warning is plain text: first-strong isolates keep a right-to-left
   // name from reordering the sentence around it.
   const name = `\u2068${file.name}\u2069`;
+  const hex = (byte ?? 0).toString(16).toUpperCase().padStart(2, '0');
   const why = {
     large: [texts.unableToLoad, `${name} is larger than 256 MB, the most the page takes.`],
     empty: [texts.empty, `${name} has no bytes.`],
     unreadable: [texts.unableToLoad, `The browser could not read ${name}; it may have been moved or deleted since it was picked.`],
     memory: [texts.unableToLoad, `${name} does not fit in the memory the browser gives this page.`],
     notQif: [texts.unableToLoad, `${name} is not a QIF file: no line holds a header such as !Type:Bank or ends a record with ^.`],
+    binary: [texts.unableToLoad, `${name} is not a QIF file: it holds binary data (byte 0x${hex} on line ${line}).`],
   }[reason];
   return `${why[0]}\n\n${why[1]}`;
 }
@@ -177,7 +191,7 @@ async function loadFile(file) {
   await ready;
   const reply = await readFile(file);
   setBusy(false);
-  if (!reply.counts) return warn(loadRefusal(file, reply.reason));
+  if (!reply.counts) return warn(loadRefusal(file, reply));
   record('kestrom-count', reply.countMs);
   showLoaded(file, reply.counts);
   byId('save').focus();
@@ -226,7 +240,7 @@ function leftAloneText(counts) {
 async function save() {
   if (!current || busy) return;
   const { savedName, counts } = current;
-  if (counts.dates + counts.payeeMemo === 0) return say(nothingToConvert(counts));
+  if (nothingChanges(counts)) return say(nothingToConvert(counts));
   setBusy(true);
   try {
     const started = performance.now();
@@ -241,7 +255,7 @@ async function save() {
     download(savedName, reply.blob);
     performance.measure('kestrom-save', { start: started, end: performance.now() });
     say(['Saved ', isolated(savedName, '-converted'), ` (${formatSize(reply.blob.size)}): ${count(counts.dates, 'date', 'dates')} converted, ` +
-      `${count(counts.payeeMemo, 'payee/memo line', 'payee/memo lines')} exchanged`]);
+      `${count(counts.payeeMemo, 'payee/memo line', 'payee/memo lines')} exchanged${headerChange(counts, 'rewritten as')}`]);
   } finally {
     setBusy(false);
   }

@@ -19,7 +19,7 @@ namespace {
 // puts the question and runs again with the user's answer.
 int AnswerGiven(void *context) { return *static_cast<int *>(context); }
 
-// What KestromCount reports, as the page reads it: five counts, then the
+// What KestromCount reports, as the page reads it: ten counts, then the
 // line number, offset and length of each of the first few dates left alone
 // (the page lists ten and says how many more).
 const int kListedDates = 10;
@@ -27,8 +27,13 @@ struct CountReport {
   int datesExchanged;
   int payeeMemoExchanged;
   int datesLeftAlone;
-  int dayFirstLine; // 0 when no date asks the question
-  int recordMarks;  // none: not a QIF file
+  int dayFirstLine;  // 0 when no date or header asks the question
+  int recordMarks;   // none: not a QIF file
+  int dayFirstMonth; // 0 when the header asks it
+  int monthFirstHeaders;
+  int dayFirstHeaders;
+  int binaryLine; // not 0: not a QIF file, for binaryByte on that line
+  int binaryByte;
   int listed;
   int dates[kListedDates][3];
 };
@@ -74,8 +79,13 @@ KESTROM_EXPORT(KestromCount) const CountReport *KestromCount(int size) {
   g_report.datesExchanged = counts.datesExchanged;
   g_report.payeeMemoExchanged = counts.lettersExchanged;
   g_report.datesLeftAlone = counts.datesLeftAlone;
-  g_report.dayFirstLine = counts.dayFirstMonth ? counts.dayFirstLine : 0;
+  g_report.dayFirstLine = counts.dayFirstLine;
   g_report.recordMarks = counts.recordMarks;
+  g_report.dayFirstMonth = counts.dayFirstMonth;
+  g_report.monthFirstHeaders = counts.monthFirstHeaders;
+  g_report.dayFirstHeaders = counts.dayFirstHeaders;
+  g_report.binaryLine = counts.binaryLine;
+  g_report.binaryByte = counts.binaryByte;
   return &g_report;
 }
 

@@ -42,15 +42,15 @@ function makeRoom(size) {
 function countLoaded(bytes) {
   new Uint8Array(core.memory.buffer, core.KestromContent(), bytes.length).set(bytes);
   const report = new Int32Array(core.memory.buffer, core.KestromCount(bytes.length));
-  const [dates, payeeMemo, leftAlone, dayFirstLine, recordMarks, listed] = report;
+  const [dates, payeeMemo, leftAlone, dayFirstLine, recordMarks, dayFirstMonth, mdyHeaders, dmyHeaders, binaryLine, binaryByte, listed] = report;
   const decoder = new TextDecoder('windows-1252');
   const leftAloneLines = [];
   for (let i = 0; i < listed; i++) {
-    const [line, offset, length] = report.subarray(6 + 3 * i, 9 + 3 * i);
+    const [line, offset, length] = report.subarray(11 + 3 * i, 14 + 3 * i);
     const text = decoder.decode(bytes.subarray(offset, offset + Math.min(length, 41)));
     leftAloneLines.push({ line, text: length > 40 ? `${text.slice(0, 40)}…` : text });
   }
-  return { dates, payeeMemo, leftAlone, dayFirstLine, recordMarks, leftAloneLines };
+  return { dates, payeeMemo, leftAlone, dayFirstLine, recordMarks, dayFirstMonth, mdyHeaders, dmyHeaders, binaryLine, binaryByte, leftAloneLines };
 }
 
 // A file that cannot be read, or is no QIF file, leaves the one loaded
@@ -65,7 +65,9 @@ async function load(file) {
   }
   const started = performance.now();
   const counts = countLoaded(bytes);
-  // QIF opens its lists with headers (!Type:Bank) and ends records with '^'.
+  // QIF opens its lists with headers (!Type:Bank) and ends records with '^';
+  // no text holds a control byte.
+  if (counts.binaryLine) return { reason: 'binary', line: counts.binaryLine, byte: counts.binaryByte };
   if (!counts.recordMarks) return { reason: 'notQif' };
   loaded = bytes;
   return { counts, countMs: performance.now() - started };

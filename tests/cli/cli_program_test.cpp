@@ -296,6 +296,14 @@ TEST_F(CliProgram, NotAQifFileIsRefusedUntouchedUnlessYes) {
   EXPECT_EQ(content, ReadBytes(file));
   EXPECT_EQ(0, RunCli({"--yes", file}).status);
   EXPECT_EQ("# Notes\n![The dialog](d.png)\nMlus one\n", ReadBytes(file));
+  const std::string png("\x89PNG\r\n\x1a\n\0\r^\r", 12); // a CR, then '^'
+  WriteBytes(file, png);
+  EXPECT_EQ(1, RunCli({file}).status);
+  EXPECT_NE(std::string::npos,
+            RunCli({"--check", file})
+                .out.find(": This is not a QIF file: it holds binary data "
+                          "(byte 0x1A on line 2). Refused without --yes."));
+  EXPECT_EQ(png, ReadBytes(file));
 }
 
 TEST_F(CliProgram, YesConvertsAFileThatLooksDayFirst) {
@@ -358,6 +366,10 @@ TEST_F(CliProgram, CheckCountsBothRulesAndWritesNothing) {
             run.out);
   EXPECT_EQ(ReadBytes(FixturePath("bank_mdy_crlf.qif")), ReadBytes(file));
   EXPECT_EQ(std::vector<std::string>{"bank.qif"}, Listing(folder_));
+  std::string full = Copy("full_export.qif", "full.qif");
+  EXPECT_EQ(full + ": 4 dates to convert and 5 payee/memo lines to exchange, "
+                   "and the header !Option:MDY to rewrite as !Option:DMY\n",
+            RunCli({"--check", full}).out);
 }
 
 TEST_F(CliProgram, CheckSaysWhereADayFirstFileWouldBeRefused) {
@@ -370,6 +382,10 @@ TEST_F(CliProgram, CheckSaysWhereADayFirstFileWouldBeRefused) {
   CliRun allowed = RunCli({"--check", "--yes", file});
   EXPECT_EQ(0, allowed.status);
   EXPECT_EQ(ReadBytes(FixturePath("bank_dayfirst.qif")), ReadBytes(file));
+  WriteBytes(file, "!Type:Bank\n!Option:DMY\n");
+  EXPECT_NE(std::string::npos,
+            RunCli({"--check", file})
+                .out.find(":2: " MSG_ALREADY_DAY_FIRST " (!Option:DMY)"));
 }
 
 struct BadInput {
@@ -828,6 +844,10 @@ TEST_F(CliProgram, ControlBytesArePrintedEscaped) {
   EXPECT_EQ("kestrom-cli: " + shown +
                 ":2: date that no rule converts: "
                 "D6/1/94\\x1b[8m\\x7f\\xc2\\x85\n"
+                "kestrom-cli: " +
+                shown +
+                ": This is not a QIF file: it holds binary data (byte 0x1B on "
+                "line 2). Not converted; --yes converts it anyway.\n"
                 "kestrom-cli: " +
                 shown +
                 ":2: 1 date that no rule converts: not converted, as the file "

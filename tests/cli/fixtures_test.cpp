@@ -64,6 +64,8 @@ const FixtureCase kFixtureCases[] = {
      "bom_accounts.every-date.qif", "", 0, 1},
     {DIALOG "ByteOrderMarkAndAccountAsEver", "bom_accounts.qif",
      "bom_accounts.expected.qif", "", 0, 1},
+    {BOTH "FullExport", "full_export.qif", "full_export.every-date.qif", "", 0,
+     1},
     {DIALOG "DayFirstAnsweredYes", "bank_dayfirst.qif", "bank_dayfirst.yes.qif",
      "y", 1, 1},
     {DIALOG "DayFirstAnsweredNo", "bank_dayfirst.qif", "bank_dayfirst.qif", "n",

@@ -44,6 +44,8 @@ struct CheckCase {
   int dayFirstMonth;
   int shortForms = 0; // of the dates
   int recordMarks = 0;
+  int binaryLine = 0;
+  int headers = 0; // !Option:MDY, and 10 for each !Option:DMY
 };
 
 class CheckTable : public ::testing::TestWithParam<CheckCase> {};
@@ -64,6 +66,8 @@ TEST_P(CheckTable, CountsAsTheConversionRulesSay) {
   EXPECT_EQ(c.dayFirstLine, counts.dayFirstLine);
   EXPECT_EQ(c.dayFirstMonth, counts.dayFirstMonth);
   EXPECT_EQ(c.recordMarks, counts.recordMarks);
+  EXPECT_EQ(c.binaryLine, counts.binaryLine);
+  EXPECT_EQ(c.headers, counts.monthFirstHeaders + 10 * counts.dayFirstHeaders);
 }
 
 // Longer than one sixteen-byte block, so the block walk meets each rule.
@@ -130,6 +134,22 @@ const CheckCase kCheckCases[] = {
     {"ImageLineIsNoHeader", "![The dialog](d.png)\n!\nPlus\n", 0, 1, {}, 0, 0},
     {"RecordMarksOnlyAtLineStarts", "x!\n!Option:A\n^^\n y^", 0, 0, {}, 0, 0,
      0, 2},
+    // Lists and prices, past one 64-byte block so the block walk meets them.
+    {"ListsAndPrices", "!Type:Payee\nPSafeway\nMx\nD12/25/99\n!Type:Prices\n"
+     "\"A\",1,\"12/25/05\"\n\"B\",2,\"1/ 5'26\"\n\"C\",3,\"2005-12-25\"\nPy\n"
+     "\"D\",4,\"13/12/05\"\n!Type:Bank\nPz\n\"E\",5,\"2005-12-25\"\n",
+     3, 1, {8}, 10, 13, 1, 3},
+    {"DateOrderHeaders", "!Option:MDY\nD12/25/99\n!option:dmy \r\n", 1, 0, {},
+     3, 0, 0, 2, 0, 11},
+    // Control bytes other than TAB, LF and CR, bar one Ctrl-Z at the end.
+    {"NulIsBinary", std::string("^\nPx\r\n\t\x7f\0", 9), 0, 1, {}, 0, 0, 0, 1,
+     3},
+    {"FinalCtrlZAllowed", "^\nPx\n\x1a", 0, 1, {}, 0, 0, 0, 1, 0},
+    {"TwoCtrlZsAreBinary", "^\r\x1a\x1a", 0, 0, {}, 0, 0, 0, 1, 2},
+    {"ControlByteInTheBlockWalk", "^" + std::string(70, '\n') + "\x1b\x1f",
+     0, 0, {}, 0, 0, 0, 1, 71},
+    {"ControlByteAtABlockEnd", std::string(63, 'x') + "\x0c", 0, 0, {}, 0, 0,
+     0, 0, 1},
     // clang-format on
 };
 
@@ -284,7 +304,7 @@ TEST(CheckAgreesWithConversion, OnRandomContent) {
     ASSERT_EQ(shortForms, counts.shortFormDates) << round;
     ASSERT_EQ(expectedLeftAlone, found) << round;
     ASSERT_EQ(lineEnds, counts.lineEnds) << round;
-    ASSERT_EQ(AskedByCore(in), counts.dayFirstMonth != 0) << round;
+    ASSERT_EQ(AskedByCore(in), counts.dayFirstLine != 0) << round;
   }
 }
 

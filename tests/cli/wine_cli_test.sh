@@ -71,11 +71,14 @@ yes)
   ;;
 refuse)
   copy bank_dayfirst.qif dayfirst.qif
-  cli dayfirst.qif
+  printf '\211PNG\r\n\032\n\0\r^\r' >picture.qif && cp picture.qif picture.png
+  cli dayfirst.qif picture.qif
   expect_status 1
   expect_err "dayfirst.qif:7: This file looks like it already has dates in normal order."
+  expect_err "picture.qif: This is not a QIF file: it holds binary data (byte 0x1A on line 2)."
   same dayfirst.qif "$fixtures/bank_dayfirst.qif"
-  expect_files dayfirst.qif
+  same picture.qif picture.png
+  expect_files dayfirst.qif picture.png picture.qif
   ;;
 check)
   copy bank_mdy_crlf.qif bank.qif

@@ -2,7 +2,9 @@
 
 #include <ctype.h>
 
+#include <regex>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -10,9 +12,11 @@ bool Digit(unsigned char c) { return c >= '0' && c <= '9'; }
 
 bool AnyExport(int rules) { return rules & kQifAnyExportRule; }
 
+// The date is the text after i (a D line's D, or the quote before a price's
+// date) up to size or the line's end.
 bool TwoDigitDate(const unsigned char *data, int size, int i, int rules) {
-  return data[i] == 'D' && size - i >= 6 && Digit(data[i + 1]) &&
-         Digit(data[i + 2]) && Digit(data[i + 4]) && Digit(data[i + 5]) &&
+  return size - i >= 6 && Digit(data[i + 1]) && Digit(data[i + 2]) &&
+         Digit(data[i + 4]) && Digit(data[i + 5]) &&
          (!AnyExport(rules) || std::string("/-.").find(static_cast<char>(
                                    data[i + 3])) != std::string::npos);
 }
@@ -46,7 +50,7 @@ std::string RestOfLine(const unsigned char *data, int size, int i) {
 // length of F1 S1 F2 (the part that is rewritten) and F1's length, or 0.
 int ShortForm(const unsigned char *data, int size, int i, int rules,
               int *firstLength, int *month) {
-  if (data[i] != 'D' || TwoDigitDate(data, size, i, rules))
+  if (TwoDigitDate(data, size, i, rules))
     return 0;
   std::string rest = RestOfLine(data, size, i);
   for (int a = 1; a <= 2; ++a) {
@@ -78,50 +82,71 @@ std::string Header(const unsigned char *data, int size, int i) {
   return line;
 }
 
-// Account, category and class lists: their D lines are descriptions.
-void ReadHeader(const unsigned char *data, int size, int i,
-                bool *descriptions) {
-  std::string header = Header(data, size, i);
-  if (header == "!account" || header == "!type:cat" || header == "!type:class")
-    *descriptions = true;
-  else if (header.compare(0, 6, "!type:") == 0)
-    *descriptions = false;
+enum Block { kTransactions, kList, kPrices };
+
+// Lists: nothing in them is converted. Prices: only their dates are.
+// Returns 1 for !Option:MDY, 2 for !Option:DMY, else 0.
+int ReadHeader(const unsigned char *data, int size, int i, Block *block) {
+  std::string h = Header(data, size, i);
+  if (std::regex_match(
+          h,
+          std::regex("!account|!type:(cat|class|payee|security|budget|tag)")))
+    *block = kList;
+  else if (h.compare(0, 6, "!type:") == 0)
+    *block = h == "!type:prices" ? kPrices : kTransactions;
+  return h == "!option:mdy" ? 1 : h == "!option:dmy" ? 2 : 0;
+}
+
+// "SYMBOL",PRICE,"DATE"...: sets *open and *close to the quotes around DATE.
+bool PriceDate(const unsigned char *data, int size, int i, int *open,
+               int *close) {
+  std::string line = static_cast<char>(data[i]) + RestOfLine(data, size, i);
+  std::smatch found;
+  if (!std::regex_search(line, found,
+                         std::regex("^\"[^\"]*\",[^,]*,\"([^\"]*)\"")))
+    return false;
+  *open = i + static_cast<int>(found.position(1)) - 1;
+  *close = *open + 1 + static_cast<int>(found.length(1));
+  return true;
 }
 
 // One position of the walk; returns false when the question was declined.
 bool Step(unsigned char *data, int size, int i, int rules, QifConfirmFn confirm,
-          void *context, bool *asked, bool *descriptions) {
+          void *context, bool *asked, Block *block) {
   if (!ReferenceLineStart(data, size, i, rules))
     return true;
-  if (data[i] == '!' && AnyExport(rules))
-    ReadHeader(data, size, i, descriptions);
-  int month = -1, firstLength = 0, span = 0;
-  // A description is no date: only the letter rule applies to its line.
-  if (!*descriptions && TwoDigitDate(data, size, i, rules))
-    month = (data[i + 1] - '0') * 10 + (data[i + 2] - '0');
-  else if (!*descriptions && (rules & kQifShortFormRule) &&
-           (span = ShortForm(data, size, i, rules, &firstLength, &month)) == 0)
+  int order =
+      data[i] == '!' && AnyExport(rules) ? ReadHeader(data, size, i, block) : 0;
+  // A list is no transaction: only a price's date, between its quotes, is
+  // converted there, as the rest of a D line is. at is its D or quote.
+  int month = -1, firstLength = 0, span = 0, at = i, end = size;
+  bool list = AnyExport(rules) && *block != kTransactions;
+  bool date = list ? *block == kPrices && PriceDate(data, size, i, &at, &end)
+                   : data[i] == 'D';
+  if (date && TwoDigitDate(data, end, at, rules))
+    month = (data[at + 1] - '0') * 10 + (data[at + 2] - '0');
+  else if (date && (rules & kQifShortFormRule) &&
+           (span = ShortForm(data, end, at, rules, &firstLength, &month)) == 0)
     month = -1;
-  if (month >= 0 && confirm && month > 12 && !*asked) {
+  if ((month > 12 || order == 2) && confirm && !*asked) {
     if (!confirm(context))
       return false;
     *asked = true;
   }
+  if (order)
+    std::swap(data[i + 8], data[i + 9]);
   if (span) {
-    std::string part(data + i + 1, data + i + 1 + span);
+    std::string part(data + at + 1, data + at + 1 + span);
     std::string swapped = part.substr(firstLength + 1) + part[firstLength] +
                           part.substr(0, firstLength);
-    swapped.copy(reinterpret_cast<char *>(data + i + 1), span);
+    swapped.copy(reinterpret_cast<char *>(data + at + 1), span);
   } else if (month >= 0) {
-    unsigned char m1 = data[i + 1], m2 = data[i + 2];
-    data[i + 1] = data[i + 4];
-    data[i + 2] = data[i + 5];
-    data[i + 4] = m1;
-    data[i + 5] = m2;
+    std::swap(data[at + 1], data[at + 4]);
+    std::swap(data[at + 2], data[at + 5]);
   }
-  if (data[i] == 'M')
+  if (data[i] == 'M' && !list)
     data[i] = 'P';
-  else if (data[i] == 'P')
+  else if (data[i] == 'P' && !list)
     data[i] = 'M';
   return true;
 }
@@ -147,9 +172,10 @@ int ReferenceShortFormSpan(const unsigned char *data, int size, int i,
 
 int ReferenceConvert(unsigned char *data, int size, int rules,
                      QifConfirmFn confirm, void *context) {
-  bool asked = false, descriptions = false;
+  bool asked = false;
+  Block block = kTransactions;
   for (int i = 0; i < size; ++i) {
-    if (!Step(data, size, i, rules, confirm, context, &asked, &descriptions)) {
+    if (!Step(data, size, i, rules, confirm, context, &asked, &block)) {
       ReferenceExchange(data, size, i, rules);
       return 0;
     }
@@ -158,7 +184,8 @@ int ReferenceConvert(unsigned char *data, int size, int rules,
 }
 
 void ReferenceExchange(unsigned char *data, int size, int end, int rules) {
-  bool asked = false, descriptions = false;
+  bool asked = false;
+  Block block = kTransactions;
   for (int i = 0; i < end && i < size; ++i)
-    Step(data, size, i, rules, nullptr, nullptr, &asked, &descriptions);
+    Step(data, size, i, rules, nullptr, nullptr, &asked, &block);
 }

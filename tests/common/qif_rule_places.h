@@ -1,7 +1,8 @@
 // Where the conversion rules may change a byte at all: the letter of a line
 // that starts with M or P, the four digit places of a line-start date with
-// six bytes to spare, and, for the short-form rule, the two fields and the
-// separator between them. Tests hold every pass to this.
+// six bytes to spare, for the short-form rule the two fields and the
+// separator between them, and for the any-export rule a price's line and
+// the M and D of a header. Tests hold every pass to this.
 #ifndef KESTROM_TESTS_QIF_RULE_PLACES_H
 #define KESTROM_TESTS_QIF_RULE_PLACES_H
 
@@ -24,6 +25,12 @@ inline std::vector<bool> RulePlaces(const std::vector<unsigned char> &b,
     if (b[i] == 'D' && (rules & kQifShortFormRule))
       for (int k = ReferenceShortFormSpan(b.data(), size, i, rules); k > 0; --k)
         allowed[i + k] = true;
+    for (int k = i + 1; (rules & kQifAnyExportRule) && b[i] == '"' &&
+                        k < size && b[k] != '\n' && b[k] != '\r';
+         ++k)
+      allowed[k] = true;
+    if ((rules & kQifAnyExportRule) && b[i] == '!' && size - i > 9)
+      allowed[i + 8] = allowed[i + 9] = true;
   }
   return allowed;
 }

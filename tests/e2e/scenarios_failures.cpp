@@ -82,6 +82,10 @@ void SaveAfterYesOntoHeldFile(const E2eSetup &setup) {
 void RunLoadFailureScenarios(const E2eSetup &setup) {
   RefusedLoad(setup, "empty.qif", "", 0, "The file is empty");
   RefusedLoad(setup, "held.qif", Bytes(kMonthFirst), 1, "Unable to open file");
+  RefusedLoad(setup, "picture.qif", std::string("\x89PNG\r\n\x1a\n\0\r^", 11),
+              0,
+              "Unable to load file\n\nThis is not a QIF file: it holds binary "
+              "data (byte 0x1A on line 2).");
 }
 
 void RunSaveFailureScenarios(const E2eSetup &setup) {

@@ -1,7 +1,7 @@
 // Fuzzes the conversion pass, the undo walk and the path split. Each input
 // is used whole as file content (with the dialog's two-digit rule alone and
 // with the every-date rules, which read lines that end at a CR alone, a
-// byte-order mark and blocks of descriptions) and as a path; any broken
+// byte-order mark, lists, prices and headers) and as a path; any broken
 // invariant aborts, so libFuzzer keeps the input that broke it.
 #include <stdint.h>
 #include <stdio.h>

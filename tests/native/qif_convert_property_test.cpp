@@ -2,7 +2,7 @@
 // the invariants that real faults break: length, the positions allowed to
 // change, undo, declines at every point, and agreement with the plain walk,
 // for the dialog's two-digit rule alone and for the every-date rules (lines
-// that end at a CR alone, a byte-order mark, blocks of descriptions).
+// that end at a CR alone, a byte-order mark, lists, prices and headers).
 #include <gtest/gtest.h>
 
 #include <string.h>
@@ -20,7 +20,7 @@ namespace {
 
 typedef std::vector<unsigned char> Bytes;
 
-// A date line built from parts, most of them valid short-form parts, so
+// A date line or price built from parts, mostly valid short-form parts, so
 // that short forms, near misses and two-digit dates all turn up often.
 void AppendDateLine(std::mt19937 &rng, Bytes *content) {
   static const char *const kFields[] = {"1", "12", " 3", "13", "123", "", " "};
@@ -30,27 +30,33 @@ void AppendDateLine(std::mt19937 &rng, Bytes *content) {
   auto pick = [&rng](auto &list) {
     return list[rng() % (sizeof list / sizeof list[0])];
   };
-  std::string line = std::string("D") + pick(kFields) + pick(kSeparators) +
+  static const char *const kOpenings[] = {"D", "D", "\n\"X\",1.5,\"",
+                                          "\r\"\",,\""};
+  const char *opening = pick(kOpenings);
+  std::string line = std::string(opening) + pick(kFields) + pick(kSeparators) +
                      pick(kFields) + pick(kSeparators) + pick(kYears) +
-                     pick(kEnds);
+                     (*opening == '"' ? "\",2" : "") + pick(kEnds);
   content->insert(content->end(), line.begin(), line.end());
 }
 
-// Headers that open and close blocks of descriptions, and others that
-// change nothing.
+// Headers that open and close lists and price lists, date orders, and
+// others that change nothing.
 void AppendHeader(std::mt19937 &rng, Bytes *content) {
   static const char *const kHeaders[] = {
-      "!Account\n",   "!Type:Cat\r",          "!type:CLASS \t\r\n",
-      "!Type:Bank\n", "!Option:AutoSwitch\r", "!Clear:AutoSwitch\n",
-      "!Account:x\n", "!Type:Catx\n",         "!Type:Invst\r\n"};
+      "!Account\n",    "!Type:Cat\r",          "!type:CLASS \t\r\n",
+      "!Type:Bank\n",  "!Option:AutoSwitch\r", "!Clear:AutoSwitch\n",
+      "!Account:x\n",  "!Type:Catx\n",         "!Type:Invst\r\n",
+      "!Type:Payee\n", "!type:PRICES \r\n",    "!Type:Prices\r",
+      "!Option:MDY\n", "!option:dmy \r",       "!Type: \n"};
   const char *header = kHeaders[rng() % (sizeof kHeaders / sizeof *kHeaders)];
+  content->push_back('\n');
   content->insert(content->end(), header, header + strlen(header));
 }
 
 Bytes RandomContent(std::mt19937 &rng) {
   static const unsigned char kAlphabet[] = {
-      'D',  'D', 'M', 'P', '0',  '1', '2', '3',  '9',  '\n', '\n',
-      '\r', '/', '-', '.', '\'', ' ', 'x', 0x00, 0xB2, 0xFF};
+      'D', 'D', 'M', 'P',  '0', '1', '2',  '3',  '9',  '\n', '\n', '\r',
+      '/', '-', '.', '\'', ' ', 'x', 0x00, 0xB2, 0xFF, '"',  ','};
   // Up to a few hundred bytes: past the line finder's block size.
   std::uniform_int_distribution<int> length(0, 300);
   std::uniform_int_distribution<int> pick(0, sizeof kAlphabet - 1);

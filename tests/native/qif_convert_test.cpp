@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "confirm_script.h"
@@ -96,7 +97,7 @@ const ConvertCase kConvertCases[] = {
      "gifts\nPx\n!Option:AutoSwitch\nD01/02/03\n!Type:Class\r\nD1/2/3\r\n",
      "!Account\nD12/25 savings\n^\n!Type:Bank\nD25/12/99\n^\n!type:CAT  \n"
      "D12/25 "
-     "gifts\nMx\n!Option:AutoSwitch\nD01/02/03\n!Type:Class\r\nD1/2/3\r\n",
+     "gifts\nPx\n!Option:AutoSwitch\nD01/02/03\n!Type:Class\r\nD1/2/3\r\n",
      "", 0, 1, kQifEveryDateRules},
     {"DialogKeepsItsLinesAndSeparators",
      "\xEF\xBB\xBFPx\rPy\n!Account\nD12/25/99\nD20070122\n",
@@ -111,6 +112,29 @@ const ConvertCase kConvertCases[] = {
      "D3/13/3\nD01/25/99\n", "y", 1, 1, kQifBothRules},
     {"ShortMonthDeclinedUndoesEarlierLines", "D1/2/3\nPx\nD13/3/3\n",
      "D1/2/3\nPx\nD13/3/3\n", "n", 1, 0, kQifBothRules},
+    // Lists keep their P, M and D lines; !Clear: and !Option: end no block.
+    {"ListsKeepEveryLine",
+     "!Account\nPa\n!Clear:AutoSwitch\nMb\n!Type:Payee\nPSafeway\n^\n"
+     "!Type:Security\nD12/25/99\n!Type:Tag\nMc\n!Type:Budget \nPd\n"
+     "!Type:Memorized\nPe\nMf\n!Type:Oth A\nD1/ 1/10\nPg\n",
+     "!Account\nPa\n!Clear:AutoSwitch\nMb\n!Type:Payee\nPSafeway\n^\n"
+     "!Type:Security\nD12/25/99\n!Type:Tag\nMc\n!Type:Budget \nPd\n"
+     "!Type:Memorized\nMe\nPf\n!Type:Oth A\nD 1/1/10\nMg\n",
+     "", 0, 1, kQifEveryDateRules},
+    {"PriceDates",
+     "\"X\",1,\"12/13/05\"\n!Type:Prices\n\"INTU\",55.4,\"12/13/05\",55.5\r\n"
+     "\"W\",19,\"1/ 5'26\"\n\"Q\",\"2\",\"10.11.05\"\n\"Y\",3,\"2014-12-31\"\n"
+     "\"Z\",4,\"12/13/05 x\"\n\"N\",5,12/13/05\nD12/25/99\nPx\n^\n",
+     "\"X\",1,\"12/13/05\"\n!Type:Prices\n\"INTU\",55.4,\"13/12/05\",55.5\r\n"
+     "\"W\",19,\" 5/1'26\"\n\"Q\",\"2\",\"11.10.05\"\n\"Y\",3,\"2014-12-31\"\n"
+     "\"Z\",4,\"13/12/05 x\"\n\"N\",5,12/13/05\nD12/25/99\nPx\n^\n",
+     "", 0, 1, kQifEveryDateRules},
+    {"PriceDateOverTwelveAsks", "!Type:Prices\n\"X\",1,\"25/12/05\"\n",
+     "!Type:Prices\n\"X\",1,\"12/25/05\"\n", "y", 1, 1, kQifEveryDateRules},
+    {"MonthFirstHeaderRewritten", "!Option:MDY\n!option:mdy \r\nD12/25/99\n",
+     "!Option:DMY\n!option:dmy \r\nD25/12/99\n", "", 0, 1, kQifEveryDateRules},
+    {"DayFirstHeaderAsks", "!Option:DMY\nD25/12/99\n",
+     "!Option:MDY\nD12/25/99\n", "y", 1, 1, kQifEveryDateRules},
 };
 
 INSTANTIATE_TEST_SUITE_P(Rules, ConvertTable,
@@ -135,6 +159,22 @@ TEST(ConvertQifBytes, TrailingZeroBytesAreNotContent) {
   EXPECT_EQ(1, ConvertQifBytes(block.data(), 7, kQifBothRules, ScriptedConfirm,
                                &script));
   EXPECT_EQ(std::string("x\nD12/3\0\0", 9), Text(block));
+}
+
+// The dialog's Save compares its rules with the every-date rules, on a
+// copy: the line where they would first write different bytes, or 0.
+TEST(FindQifRuleDifference, NamesTheFirstLineTheDialogWouldGetWrong) {
+  const std::pair<std::string, int> kCases[] = {
+      {"!Type:Bank\r\nD12/25/99\r\nPShop\r\nD13/01/00\r\n^\r\n", 0},
+      {"!Type:Bank\nD12/29/10\nD1/ 1/10\n", 3},
+      {"!Type:Bank\rD12/25/99\rPx\r", 2}};
+  for (const auto &c : kCases) {
+    std::vector<unsigned char> data = Bytes(c.first), copy(data.size());
+    int size = static_cast<int>(data.size());
+    int at = FindQifRuleDifference(data.data(), size, copy.data());
+    EXPECT_EQ(c.second, at < 0 ? 0 : QifLineNumber(data.data(), size, at));
+    EXPECT_EQ(c.first, Text(data));
+  }
 }
 
 TEST(ExchangeQifBytes, StopsBeforeEnd) {

@@ -109,6 +109,13 @@ TEST_F(QifFileTest, EmptyFileIsRefusedWithoutAllocating) {
   ExpectLoadRefused(dir + "empty.qif", "The file is empty");
 }
 
+TEST_F(QifFileTest, BinaryDataIsRefused) {
+  WriteBytes(dir + "binary.qif", std::string("^\r\n\0\n", 5));
+  ExpectLoadRefused(dir + "binary.qif", "Unable to load file\n\nThis is not a "
+                                        "QIF file: it holds binary data (byte "
+                                        "0x00 on line 2).");
+}
+
 // A file that says it is longer than what a read gives: the kernel's own
 // status files report a whole page and deliver a few bytes. A short read must
 // never pass for the whole file, or a Save would cut the user's file short.
