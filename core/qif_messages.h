@@ -14,4 +14,15 @@
 #define MSG_CONFIRM_CONVERSION                                                 \
   MSG_ALREADY_DAY_FIRST "\n\nAre you sure you want to convert it?"
 
+// Below "Unable to Save file", when a write in place failed part-way and
+// the old bytes could not be written back either; the path follows.
+#define MSG_NOT_PUT_BACK                                                       \
+  "The file could not be put back as it was: part of it may already be "       \
+  "converted."
+#define MSG_ORIGINAL_KEPT_IN "Its original content is kept in "
+// When a failed replace left nothing under the file's name; the path of
+// the temporary file follows.
+#define MSG_CONVERTED_KEPT_AS                                                  \
+  "Nothing is left under the file's name: the converted file is kept as "
+
 #endif
