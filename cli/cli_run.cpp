@@ -42,8 +42,7 @@ const int kRules = kQifEveryDateRules;
 // A file with no QIF header (!Type:Bank, !Account) and no record end (^)
 // is a CSV, a picture or a README, whose lines starting with P or M the
 // letter rule would garble.
-const char kNotQif[] = "This is not a QIF file: no line holds a header such "
-                       "as !Type:Bank or ends a record with ^.";
+const char kNotQif[] = "This " MSG_IS_NOT_QIF;
 
 // How many dates no rule converts a refusal lists; --check lists them all.
 const int kListedLeftAlone = 10;

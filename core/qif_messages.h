@@ -1,5 +1,6 @@
 // The texts the program says, in one place so every front end uses the
-// same words.
+// same words. The page reads them from its module by name
+// (web/kestrom_wasm.cpp).
 #ifndef KESTROM_CORE_QIF_MESSAGES_H
 #define KESTROM_CORE_QIF_MESSAGES_H
 
@@ -13,6 +14,18 @@
   "This file looks like it already has dates in normal order."
 #define MSG_CONFIRM_CONVERSION                                                 \
   MSG_ALREADY_DAY_FIRST "\n\nAre you sure you want to convert it?"
+
+// A file with no QIF header and no record end, after its name or "This".
+#define MSG_IS_NOT_QIF                                                         \
+  "is not a QIF file: no line holds a header such as !Type:Bank or ends a "    \
+  "record with ^."
+
+// The dialog given several files, and the page given several dropped.
+#define MSG_ONE_FILE_AT_A_TIME "converts one file at a time"
+#define MSG_START_WITH_ONE_FILE                                                \
+  KESTROM_CAPTION " " MSG_ONE_FILE_AT_A_TIME                                   \
+                  ": start it with a single file.\n\nTo convert several "      \
+                  "files at once, use kestrom-cli."
 
 // Below "Unable to Save file", when a write in place failed part-way and
 // the old bytes could not be written back either; the path follows.
