@@ -141,11 +141,13 @@ large)
   expect_files expected.qif large.qif
   ;;
 manifest)
-  # The only resource, id 1 (no default one from the toolchain), cut out.
+  # Two resources, the version block (0x10) and the manifest (0x18), each
+  # id 1 (no default one from the toolchain); the manifest cut out.
   objdump -p "$exe" >pe.txt
-  grep -q 'Entry: ID: 0x000018' pe.txt && grep -q 'Entry: ID: 0x000001,' pe.txt &&
-    [ "$(grep -c 'Leaf:' pe.txt)" -eq 1 ] || fail "not one manifest: $(grep -E 'Entry|Leaf' pe.txt)"
-  read -r addr size < <(sed -n 's/.*Leaf: Addr: 0x\([0-9a-f]*\), Size: 0x\([0-9a-f]*\).*/\1 \2/p' pe.txt)
+  grep -q 'Entry: ID: 0x000010' pe.txt && grep -q 'Entry: ID: 0x000018' pe.txt &&
+    [ "$(grep -c 'Entry: ID: 0x000001,' pe.txt)" -eq 2 ] && [ "$(grep -c 'Leaf:' pe.txt)" -eq 2 ] ||
+    fail "not a version block and a manifest: $(grep -E 'Entry|Leaf' pe.txt)"
+  read -r addr size < <(sed -n '/Entry: ID: 0x000018/,$s/.*Leaf: Addr: 0x\([0-9a-f]*\), Size: 0x\([0-9a-f]*\).*/\1 \2/p' pe.txt)
   read -r vma at < <(objdump -h "$exe" | awk '$2 == ".rsrc" { print $4, $6 }')
   base=$(awk '$1 == "ImageBase" { print $2 }' pe.txt)
   tail -c +$((16#$at + 16#$base + 16#$addr - 16#$vma + 1)) "$exe" | head -c $((16#$size)) >manifest.xml

@@ -1,5 +1,6 @@
 // The resources of the built kestrom.exe, read back from the file itself:
-// the dialog template, the icon, the version block and the manifest.
+// the dialog template, the icon, the version block (kestrom-cli.exe's too)
+// and the manifest.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -22,10 +23,10 @@ std::string ExePath() {
 }
 
 // Copies one resource of the exe, in U.S. English, or nothing.
-std::vector<BYTE> ResourceBytes(LPCSTR type, int id) {
+std::vector<BYTE> ResourceBytes(LPCSTR type, int id,
+                                const std::string &path = ExePath()) {
   std::vector<BYTE> bytes;
-  HMODULE exe =
-      LoadLibraryExA(ExePath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  HMODULE exe = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   if (!exe)
     return bytes;
   HRSRC found = FindResourceExA(exe, type, MAKEINTRESOURCEA(id), kEnglishUs);
@@ -195,13 +196,15 @@ std::string VersionString(const std::vector<BYTE> &info, const char *name) {
   return length ? std::string(value) : std::string();
 }
 
-TEST(Resources, VersionBlockIsAsPublished) {
+void CheckVersionBlock(const std::string &path, const char *program,
+                       const char *file) {
   DWORD handle = 0;
-  DWORD size = GetFileVersionInfoSizeA(ExePath().c_str(), &handle);
+  DWORD size = GetFileVersionInfoSizeA(path.c_str(), &handle);
   ASSERT_NE(0u, size);
   std::vector<BYTE> info(size);
-  ASSERT_TRUE(GetFileVersionInfoA(ExePath().c_str(), 0, size, info.data()));
-  ASSERT_FALSE(ResourceBytes(RT_VERSION, 1).empty()) << "not U.S. English";
+  ASSERT_TRUE(GetFileVersionInfoA(path.c_str(), 0, size, info.data()));
+  ASSERT_FALSE(ResourceBytes(RT_VERSION, 1, path).empty())
+      << "not U.S. English";
 
   VS_FIXEDFILEINFO *fixed = nullptr;
   UINT length = 0;
@@ -220,9 +223,9 @@ TEST(Resources, VersionBlockIsAsPublished) {
   EXPECT_EQ(0u, fixed->dwFileDateMS);
   EXPECT_EQ(0u, fixed->dwFileDateLS);
 
-  EXPECT_EQ("kestrom", VersionString(info, "FileDescription"));
-  EXPECT_EQ("kestrom", VersionString(info, "InternalName"));
-  EXPECT_EQ("kestrom.exe", VersionString(info, "OriginalFilename"));
+  EXPECT_EQ(program, VersionString(info, "FileDescription"));
+  EXPECT_EQ(program, VersionString(info, "InternalName"));
+  EXPECT_EQ(file, VersionString(info, "OriginalFilename"));
   EXPECT_EQ(KESTROM_VERSION_TEXT, VersionString(info, "FileVersion"));
   EXPECT_EQ(KESTROM_VERSION_TEXT, VersionString(info, "ProductVersion"));
   for (const char *empty :
@@ -237,6 +240,26 @@ TEST(Resources, VersionBlockIsAsPublished) {
   ASSERT_EQ(4u, length);
   EXPECT_EQ(0x0409, translation[0]);
   EXPECT_EQ(1200, translation[1]);
+}
+
+// Both exes carry the one version block, each with its own names.
+struct VersionedExe {
+  const char *variable; // the environment variable naming the exe
+  const char *program, *file;
+};
+
+const VersionedExe kVersionedExes[] = {
+    {"KESTROM_EXE", "kestrom", "kestrom.exe"},
+    {"KESTROM_CLI_EXE", "kestrom-cli", "kestrom-cli.exe"},
+};
+
+TEST(Resources, VersionBlockIsAsPublished) {
+  for (const VersionedExe &exe : kVersionedExes) {
+    SCOPED_TRACE(exe.file);
+    const char *path = getenv(exe.variable);
+    ASSERT_NE(nullptr, path) << exe.variable;
+    CheckVersionBlock(path, exe.program, exe.file);
+  }
 }
 
 typedef std::vector<std::string> Values;
