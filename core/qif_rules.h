@@ -18,9 +18,7 @@ enum {
   kQifTwoDigitRule = 1,
   kQifShortFormRule = 2,
   kQifAnyExportRule = 4,
-  kQifEveryDateRules = kQifTwoDigitRule | kQifShortFormRule | kQifAnyExportRule,
-  // The every-date set under its earlier name.
-  kQifBothRules = kQifEveryDateRules
+  kQifEveryDateRules = kQifTwoDigitRule | kQifShortFormRule | kQifAnyExportRule
 };
 
 // Only the ASCII digits count; no byte above 0x7F does.
