@@ -289,6 +289,7 @@ killed_in_rename)
   trace rename:delay_exit=2000000:when=1
   "$wine_run" "$exe" large.qif >/dev/null 2>err.txt & pid=$!
   for _ in $(seq 4000); do [ -n "$(ls kst*.tmp 2>/dev/null)" ] && break; sleep 0.005; done
+  [ -n "$(ls kst*.tmp 2>/dev/null)" ] || fail "no temporary file was made"
   for _ in $(seq 4000); do [ -z "$(ls kst*.tmp 2>/dev/null)" ] || [ ! -e large.qif ] && break; sleep 0.005; done
   kill -KILL $pid; { wait $pid; } 2>/dev/null; sleep 2.5
   untrace
