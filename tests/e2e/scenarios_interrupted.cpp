@@ -218,10 +218,15 @@ void RunOrdinaryUserScenarios(const E2eSetup &setup) {
     CheckEndsWithCode0(&inPlace, "after Save");
   }
   CheckFileBytes(inPlace.path, Bytes(kMonthFirstConverted));
+  char temp[MAX_PATH];
+  GetTempPathA(MAX_PATH, temp);
+  Check(TempFileBeside(std::string(temp) + "x").empty(),
+        "the copy of the original was left in %s", temp);
   FinishSession(&inPlace);
 
-  // The test script made it, larger than the file-size limit it set.
-  printf("-- a write in place cut short puts the old bytes back\n");
+  // The test script made it, larger than the file-size limit it set: the
+  // copy of the original stops at the limit, and nothing is written.
+  printf("-- a write in place that cannot keep a copy is refused\n");
   Session cut = {};
   cut.path = inPlace.path.substr(0, inPlace.path.rfind('\\')) + "\\large.qif";
   std::string before;
