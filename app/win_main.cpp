@@ -30,10 +30,6 @@ void RunMessageLoop() {
   }
 }
 
-const char kOneFileAtATime[] =
-    "Kestrom converts one file at a time: start it with a single file.\n\n"
-    "To convert several files at once, use kestrom-cli.";
-
 } // namespace
 
 // The Open dialog runs inside CreateDialogParamA (from WM_INITDIALOG), while
@@ -45,7 +41,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   char given[MAX_PATH];
   int files = FirstArgument(commandLine, given, MAX_PATH);
   if (files > 1) {
-    ShowWarning(nullptr, kOneFileAtATime, KESTROM_CAPTION);
+    ShowWarning(nullptr, MSG_START_WITH_ONE_FILE, KESTROM_CAPTION);
     return 0;
   }
   g_appInstance = instance;

@@ -1,8 +1,9 @@
-// The thin platform layer: a file read front to back, and a replacement
-// written to a temporary file beside its target and renamed over it.
-// cli_file_posix.cpp and cli_file_win32.cpp implement it; CMake picks one.
-// On failure, reason receives one line for the user that ends with the
-// system's own words.
+// The file layer: a file read front to back, and a replacement written to
+// a temporary file beside its target and renamed over it; "-" is standard
+// input or output. cli_file.cpp holds what is the same everywhere, on the
+// system's own calls (cli_platform.h) in cli_file_posix.cpp or
+// cli_file_win32.cpp, which CMake picks. On failure, reason receives one
+// line for the user that ends with the system's own words.
 #ifndef KESTROM_CLI_CLI_FILE_H
 #define KESTROM_CLI_CLI_FILE_H
 
@@ -43,6 +44,8 @@ struct InputFile {
   int standard;          // standard input, not a file
 };
 
+struct Replacement; // core/replace_file.h
+
 struct OutputFile {
   intptr_t handle;
   char target[kCliPathSize];
@@ -53,6 +56,7 @@ struct OutputFile {
   // complete, so that a refused file writes nothing. Null for a file.
   unsigned char *memory;
   long long size;
+  Replacement *replace; // Windows: the replacement under way
 };
 
 // Opens a regular, non-empty file of under 2 GiB, without waiting on a
@@ -90,7 +94,9 @@ int WriteOutputFile(OutputFile *file, long long offset,
 // found the same file as when opened (CheckInputUnchanged). source is
 // closed once that check is done, whatever comes of it: until then no new
 // file can be given its identity. On failure the target is untouched and
-// the temporary file is gone.
+// the temporary file is gone, unless a failed rename left nothing under
+// the target's name: then the temporary file, the only copy, stays, and
+// reason says where.
 //
 // note is the line that says the file is converted. Once the rename has
 // begun the file is done: an interrupt from then on prints note on stderr
@@ -108,8 +114,8 @@ void SayConverted(void);
 void DiscardOutputFile(OutputFile *file);
 
 // The file path names now, a link followed. Returns 0, saying nothing,
-// when there is none to be had (no such file). Each file layer has its own;
-// the checks built on it are shared (cli_file.cpp).
+// when there is none to be had (no such file). Each system has its own;
+// the checks built on it are shared.
 int LookAtFile(const char *path, FileState *state);
 
 // The identity of the file path names now, a link followed. Returns 0,

@@ -1,12 +1,11 @@
-// The file layer on POSIX systems.
-#include "cli_file.h"
+// The system's calls on POSIX systems (cli_platform.h).
+#include "cli_platform.h"
 
 #include <errno.h>
 #include <fcntl.h>
 #include <limits.h>
 #include <pthread.h>
 #include <signal.h>
-#include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -16,21 +15,9 @@
 #include <sys/xattr.h>
 #endif
 
-#include "cli_escape.h"
-#include "cli_stdio.h"
 #include "qif_messages.h"
 
 namespace {
-
-int Fail(char *reason, const char *what, int error) {
-  snprintf(reason, kReasonSize, "%s: %s", what, strerror(error));
-  return 0;
-}
-
-int FailWith(char *reason, const char *what, const char *why) {
-  snprintf(reason, kReasonSize, "%s: %s", what, why);
-  return 0;
-}
 
 int CheckReadable(const struct stat *st, char *reason) {
   if (S_ISDIR(st->st_mode))
@@ -75,15 +62,6 @@ int MakeTempName(const char *target, char *temp, char *reason) {
   return 1;
 }
 
-// The temporary file being written, and the note of the last file
-// converted and not yet reported, for the signal handler: each is complete
-// before its flag is set, and both change only while the signals are
-// blocked.
-volatile sig_atomic_t g_tempActive = 0;
-char g_tempName[kCliPathSize];
-volatile sig_atomic_t g_noteArmed = 0;
-char *g_note = nullptr;
-
 void OnInterrupt(int signal) {
   if (g_tempActive)
     unlink(g_tempName);
@@ -93,41 +71,6 @@ void OnInterrupt(int signal) {
 }
 
 const int kCleanupSignals[] = {SIGINT, SIGTERM, SIGHUP};
-
-void BlockCleanupSignals(int block) {
-  sigset_t set;
-  sigemptyset(&set);
-  for (int signal : kCleanupSignals)
-    sigaddset(&set, signal);
-  pthread_sigmask(block ? SIG_BLOCK : SIG_UNBLOCK, &set, nullptr);
-}
-
-void ForgetTemp() { g_tempActive = 0; }
-
-// Takes the escaped note from the caller, the signals blocked.
-void ArmNote(char *note) {
-  g_noteArmed = 0;
-  free(g_note);
-  g_note = note;
-  g_noteArmed = note != nullptr;
-}
-
-// A file done has its note armed; one not done leaves the last file's.
-void ArmNoteIfDone(int done, char *note) {
-  if (done)
-    ArmNote(note);
-  else
-    free(note);
-}
-
-char *EscapeNote(const char *note) {
-  return EscapeLine(note, static_cast<int>(strlen(note)));
-}
-
-void RememberTemp(const char *temp) {
-  strcpy(g_tempName, temp);
-  g_tempActive = 1;
-}
 
 // An existing target must be a regular file the user may write: a device,
 // a FIFO or a socket would be replaced by a plain file, and rename ignores
@@ -305,13 +248,27 @@ void StartWriteOut(int fd, long long offset, int size) {
 #endif
 }
 
+void *RunThreadStart(void *context) {
+  ThreadStart *start = static_cast<ThreadStart *>(context);
+  start->job(start->argument);
+  return nullptr;
+}
+
 } // namespace
 
-int OpenInputFile(const char *path, InputFile *file, char *reason) {
-  if (IsStandardStream(path))
-    return ReadStandardInput(file, reason);
-  // O_NONBLOCK: a FIFO opens at once instead of waiting for a writer, and
-  // is then refused as not a regular file.
+void BlockInterrupt(int block) {
+  sigset_t set;
+  sigemptyset(&set);
+  for (int signal : kCleanupSignals)
+    sigaddset(&set, signal);
+  pthread_sigmask(block ? SIG_BLOCK : SIG_UNBLOCK, &set, nullptr);
+}
+
+void UseBinaryStream(FILE *) {}
+
+// O_NONBLOCK: a FIFO opens at once instead of waiting for a writer, and is
+// then refused as not a regular file.
+int OpenPlatformInput(const char *path, InputFile *file, char *reason) {
   int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0)
     return Fail(reason, MSG_UNABLE_TO_OPEN, errno);
@@ -330,12 +287,8 @@ int OpenInputFile(const char *path, InputFile *file, char *reason) {
   return 1;
 }
 
-int ReadInputFile(InputFile *file, long long offset, unsigned char *buffer,
-                  int capacity, int *got, char *reason) {
-  if (file->memory) {
-    ReadInputMemory(file, offset, buffer, capacity, got);
-    return 1;
-  }
+int ReadPlatformInput(InputFile *file, long long offset, unsigned char *buffer,
+                      int capacity, int *got, char *reason) {
   int fd = static_cast<int>(file->handle);
   int done = 0;
   while (done < capacity) {
@@ -353,40 +306,26 @@ int ReadInputFile(InputFile *file, long long offset, unsigned char *buffer,
   return 1;
 }
 
-void CloseInputFile(InputFile *file) {
-  if (!file->standard)
-    close(static_cast<int>(file->handle));
-  free(file->memory);
-  file->memory = nullptr;
+void ClosePlatformInput(InputFile *file) {
+  close(static_cast<int>(file->handle));
 }
 
-int CreateOutputFile(const char *path, long long size, OutputFile *file,
-                     char *reason) {
-  if (IsStandardStream(path))
-    return CreateOutputMemory(file, size, reason);
-  memset(file, 0, sizeof *file);
-  file->given = path;
+int CreatePlatformOutput(const char *path, OutputFile *file, char *reason) {
   struct stat st;
+  file->handle = -1;
   if (!ResolveTarget(path, file->target, reason) ||
       !CheckTarget(file->target, &st, &file->replaces, reason) ||
       !MakeTempName(file->target, file->temp, reason))
     return 0;
-  BlockCleanupSignals(1);
   int fd = mkstemp(file->temp);
-  int error = errno;
-  if (fd >= 0)
-    RememberTemp(file->temp);
-  BlockCleanupSignals(0);
   if (fd < 0)
-    return Fail(reason, MSG_UNABLE_TO_SAVE, error);
+    return Fail(reason, MSG_UNABLE_TO_SAVE, errno);
   file->handle = fd;
   return 1;
 }
 
-int WriteOutputFile(OutputFile *file, long long offset,
-                    const unsigned char *data, int size, char *reason) {
-  if (file->memory)
-    return WriteOutputMemory(file, offset, data, size, reason);
+int WritePlatformOutput(OutputFile *file, long long offset,
+                        const unsigned char *data, int size, char *reason) {
   int fd = static_cast<int>(file->handle);
   int done = 0;
   while (done < size) {
@@ -402,60 +341,32 @@ int WriteOutputFile(OutputFile *file, long long offset,
   return 1;
 }
 
-// fsync before the rename: after a crash the target then holds either its
-// old content or the whole new one, never an empty or partial file. The
-// write-out started piece by piece leaves it little to wait for. The
-// source is looked at last, after the wait, just before the rename. A
-// signal during the rename waits for it, then finds the note armed.
-int CommitOutputFile(OutputFile *file, InputFile *source, long long read,
-                     const char *note, char *reason) {
-  if (file->memory) {
-    CloseInputFile(source);
-    int ok = CommitOutputMemory(file, reason);
-    BlockCleanupSignals(1);
-    ArmNoteIfDone(ok, EscapeNote(note));
-    BlockCleanupSignals(0);
-    return ok;
-  }
+// fsync before the rename: the write-out started piece by piece leaves it
+// little to wait for.
+int FinishPlatformOutput(OutputFile *file, char *reason) {
   int fd = static_cast<int>(file->handle);
+  file->handle = -1;
   int ok = TakeOverMetadata(fd, file->target, reason);
   if (ok && fsync(fd) != 0)
     ok = Fail(reason, MSG_UNABLE_TO_SAVE, errno);
   if (close(fd) != 0 && ok)
     ok = Fail(reason, MSG_UNABLE_TO_SAVE, errno);
-  if (ok)
-    ok = CheckInputUnchanged(source, read, reason);
-  CloseInputFile(source);
-  char *escaped = ok ? EscapeNote(note) : nullptr;
-  BlockCleanupSignals(1);
-  if (ok && rename(file->temp, file->target) != 0)
-    ok = Fail(reason, MSG_UNABLE_TO_SAVE, errno);
-  if (!ok)
-    unlink(file->temp);
-  ForgetTemp();
-  ArmNoteIfDone(ok, escaped);
-  BlockCleanupSignals(0);
   return ok;
 }
 
-void SayConverted(void) {
-  BlockCleanupSignals(1);
-  if (g_noteArmed)
-    fputs(g_note, stderr);
-  ArmNote(nullptr);
-  BlockCleanupSignals(0);
+int MovePlatformOutput(OutputFile *file, char *reason) {
+  if (rename(file->temp, file->target) == 0)
+    return 1;
+  int error = errno;
+  unlink(file->temp);
+  return Fail(reason, MSG_UNABLE_TO_SAVE, error);
 }
 
-void DiscardOutputFile(OutputFile *file) {
-  if (file->memory) {
-    DiscardOutputMemory(file);
-    return;
-  }
-  close(static_cast<int>(file->handle));
-  BlockCleanupSignals(1);
+void RemovePlatformTemp(OutputFile *file) {
+  if (file->handle >= 0)
+    close(static_cast<int>(file->handle));
+  file->handle = -1;
   unlink(file->temp);
-  ForgetTemp();
-  BlockCleanupSignals(0);
 }
 
 void InstallInterruptCleanup(void) {
@@ -482,38 +393,19 @@ int LookAtFile(const char *path, FileState *state) {
 }
 
 // Terminals here take the bytes as they come, once escaped.
-void PrintCli(FILE *stream, const char *format, ...) {
-  va_list args;
-  va_start(args, format);
-  char *line = FormatEscapedLine(format, args);
-  va_end(args);
-  if (line)
-    fputs(line, stream);
-  free(line);
+void WritePlatformLine(FILE *stream, const char *text) { fputs(text, stream); }
+
+int StartPlatformThread(ThreadStart *start, intptr_t *thread) {
+  pthread_t started;
+  static_assert(sizeof started <= sizeof *thread, "a thread fits");
+  if (pthread_create(&started, nullptr, RunThreadStart, start) != 0)
+    return 0;
+  memcpy(thread, &started, sizeof started);
+  return 1;
 }
 
-namespace {
-
-struct ThreadStart {
-  void (*job)(void *);
-  void *argument;
-};
-
-void *RunThreadStart(void *context) {
-  ThreadStart *start = static_cast<ThreadStart *>(context);
-  start->job(start->argument);
-  return nullptr;
-}
-
-} // namespace
-
-void RunSideBySide(void (*job)(void *), void *first, void *second) {
-  ThreadStart start = {job, second};
-  pthread_t thread;
-  int started = pthread_create(&thread, nullptr, RunThreadStart, &start) == 0;
-  job(first);
-  if (started)
-    pthread_join(thread, nullptr);
-  else
-    job(second);
+void JoinPlatformThread(intptr_t thread) {
+  pthread_t started;
+  memcpy(&started, &thread, sizeof started);
+  pthread_join(started, nullptr);
 }

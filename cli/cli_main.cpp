@@ -1,6 +1,5 @@
 // kestrom-cli: the dialog's conversion for batches and scripts.
 #include <stdio.h>
-#include <stdlib.h>
 
 #include "cli_file.h"
 #include "cli_options.h"
@@ -100,16 +99,10 @@ int main(int argc, char **argv) {
 #ifdef _WIN32
   LimitDllSearchToSystem32();
 #endif
-  const char **files =
-      static_cast<const char **>(malloc(sizeof(const char *) * (argc + 1)));
-  if (!files) {
-    fputs("kestrom-cli: out of memory\n", stderr);
-    return 1;
-  }
   CliOptions options;
   char error[256];
   int status = 0;
-  if (!ParseCliOptions(argc, argv, files, &options, error, sizeof error)) {
+  if (!ParseCliOptions(argc, argv, &options, error, sizeof error)) {
     status = BadUsage(error);
   } else if (options.help) {
     fputs(kUsage, stdout);
@@ -119,6 +112,5 @@ int main(int argc, char **argv) {
     InstallInterruptCleanup();
     status = RunEachFileOnce(&options);
   }
-  free(files);
   return FinishOutput(status);
 }

@@ -6,7 +6,7 @@
 
 namespace {
 
-int Fail(char *error, int errorSize, const char *reason) {
+int Refuse(char *error, int errorSize, const char *reason) {
   snprintf(error, errorSize, "%s", reason);
   return 0;
 }
@@ -72,11 +72,11 @@ int CheckCombination(const CliOptions *options, char *error, int errorSize) {
   if (options->help || options->version)
     return 1;
   if (options->fileCount == 0)
-    return Fail(error, errorSize, "no input files");
+    return Refuse(error, errorSize, "no input files");
   if (options->output && options->fileCount > 1)
-    return Fail(error, errorSize, "-o takes exactly one input file");
+    return Refuse(error, errorSize, "-o takes exactly one input file");
   if (options->output && options->check)
-    return Fail(error, errorSize, "-o cannot be used with --check");
+    return Refuse(error, errorSize, "-o cannot be used with --check");
   return 1;
 }
 
@@ -84,10 +84,9 @@ int CheckCombination(const CliOptions *options, char *error, int errorSize) {
 
 // getopt_long, as in other tools: -yo OUT, --output=OUT, options after
 // the files (argv is put in order), "--" to end them, and "-" a file.
-int ParseCliOptions(int argc, char **argv, const char **files,
-                    CliOptions *options, char *error, int errorSize) {
+int ParseCliOptions(int argc, char **argv, CliOptions *options, char *error,
+                    int errorSize) {
   memset(options, 0, sizeof *options);
-  options->files = files;
   optind = 0; // from the start, even when called before
   opterr = 0; // its messages are ours
   int found;
@@ -95,18 +94,18 @@ int ParseCliOptions(int argc, char **argv, const char **files,
                               nullptr)) != -1) {
     int output = found == 'o' || found == kOutput;
     if (output && options->output)
-      return Fail(error, errorSize, "-o given twice");
+      return Refuse(error, errorSize, "-o given twice");
     // --output= names no file, rather than one called "".
     if (output && !*optarg)
-      return Fail(error, errorSize,
-                  found == 'o' ? "-o needs a file name"
-                               : "--output needs a file name");
+      return Refuse(error, errorSize,
+                    found == 'o' ? "-o needs a file name"
+                                 : "--output needs a file name");
     if (output)
       options->output = optarg;
     else if (!TakeOption(found, options))
       return FailOption(found, argv, error, errorSize);
   }
-  for (int i = optind; i < argc; ++i)
-    files[options->fileCount++] = argv[i];
+  options->files = argv + optind;
+  options->fileCount = argc - optind;
   return CheckCombination(options, error, errorSize);
 }

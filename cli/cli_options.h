@@ -9,14 +9,14 @@ struct CliOptions {
   int version;        // --version
   int verbose;        // one line per file done
   const char *output; // -o OUT, or null for in place
-  const char **files; // the FILE arguments, in order
+  char *const *files; // the FILE arguments, in order: the end of argv
   int fileCount;
 };
 
-// Reads argv[1..argc-1]. files must have room for argc entries. Options
-// and files may come in any order; "--" ends the options. Returns 1, or 0
-// with a one-line reason in error for bad usage.
-int ParseCliOptions(int argc, char **argv, const char **files,
-                    CliOptions *options, char *error, int errorSize);
+// Reads argv[1..argc-1], putting the FILE arguments last, in their order.
+// Options and files may come in any order; "--" ends the options. Returns
+// 1, or 0 with a one-line reason in error for bad usage.
+int ParseCliOptions(int argc, char **argv, CliOptions *options, char *error,
+                    int errorSize);
 
 #endif

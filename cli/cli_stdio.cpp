@@ -6,6 +6,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "cli_platform.h"
 #include "qif_messages.h"
 
 namespace {
@@ -13,11 +14,6 @@ namespace {
 // The content could not be written to standard output, and was reported
 // as the file's failure, with its reason.
 int g_contentLost = 0;
-
-int Fail(char *reason, const char *what, int error) {
-  snprintf(reason, kReasonSize, "%s: %s", what, strerror(error));
-  return 0;
-}
 
 // Whatever is on standard input, up to 2 GiB, in a buffer that doubles.
 int ReadAll(unsigned char **data, long long *size, char *reason) {

@@ -27,8 +27,10 @@ void ReleaseQifDocument();
 
 // Replaces the file at QifDocument.path, or the file a link there names,
 // with the content: written to a temporary file beside it, then renamed
-// over it, so a failed or killed save leaves the old file whole. Returns 1
-// when every byte reached the file; on failure it has warned.
+// over it, so a failed or killed save leaves the old file whole. Where no
+// new file can be made there, it writes in place, the original copied to
+// the temporary folder first (qif_save.cpp). Returns 1 when every byte
+// reached the file; on failure it has warned.
 int WriteQifFile(HWND owner);
 
 // The conversion over the document's content, asking owner at most once.

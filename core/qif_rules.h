@@ -21,9 +21,7 @@ enum {
   kQifTwoDigitRule = 1,
   kQifShortFormRule = 2,
   kQifAnyExportRule = 4,
-  kQifEveryDateRules = kQifTwoDigitRule | kQifShortFormRule | kQifAnyExportRule,
-  // The every-date set under its earlier name.
-  kQifBothRules = kQifEveryDateRules
+  kQifEveryDateRules = kQifTwoDigitRule | kQifShortFormRule | kQifAnyExportRule
 };
 
 // A control byte other than TAB, LF and CR: no text file holds one, and a

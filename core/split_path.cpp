@@ -2,8 +2,6 @@
 
 #include <string.h>
 
-#include <string.h>
-
 namespace {
 
 inline int IsSeparator(char c) { return c == ':' || c == '\\'; }

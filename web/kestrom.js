@@ -171,8 +171,8 @@ function loadRefusal(file, { reason, line, byte }) {
     empty: [texts.empty, `${name} has no bytes.`],
     unreadable: [texts.unableToLoad, `The browser could not read ${name}; it may have been moved or deleted since it was picked.`],
     memory: [texts.unableToLoad, `${name} does not fit in the memory the browser gives this page.`],
-    notQif: [texts.unableToLoad, `${name} is not a QIF file: no line holds a header such as !Type:Bank or ends a record with ^.`],
-    binary: [texts.unableToLoad, `${name} is not a QIF file: it holds binary data (byte 0x${hex} on line ${line}).`],
+    notQif: [texts.unableToLoad, `${name} ${texts.isNotQif}`],
+    binary: [texts.unableToLoad, `${name} ${texts.holdsBinaryData.replace('%02X', hex).replace('%d', line)}`],
   }[reason];
   return `${why[0]}\n\n${why[1]}`;
 }
@@ -199,7 +199,7 @@ async function loadFile(file) {
 
 function loadDropped(files) {
   if (files.length > 1)
-    return ready.then(() => warn(`The page converts one file at a time.\n\n${files.length} files were dropped, so none was loaded. Drop one, or press Open.`));
+    return ready.then(() => warn(`The page ${texts.oneFileAtATime}.\n\n${files.length} files were dropped, so none was loaded. Drop one, or press Open.`));
   if (files.length === 1) loadFile(files[0]);
 }
 
@@ -290,8 +290,8 @@ function wireDrop() {
 
 // Everything is wired at once, so a pick made while the worker starts is
 // kept; loadFile waits for the worker.
-const ready = startWorker().then(([kestrom, save_, empty, unableToLoad, confirm]) => {
-  texts = { kestrom, save: save_, empty, unableToLoad, confirm };
+const ready = startWorker().then((given) => {
+  texts = given;
   document.documentElement.dataset.ready = '1';
 });
 // The icon is in the page once, as its favicon, which the window's two

@@ -89,10 +89,17 @@ KESTROM_EXPORT(KestromCount) const CountReport *KestromCount(int size) {
   return &g_report;
 }
 
-// The program's own texts, so the page says exactly what the dialog says.
-KESTROM_EXPORT(KestromText) const char *KestromText(int which) {
-  static const char *const kTexts[] = {KESTROM_CAPTION, SAVE_CAPTION,
-                                       MSG_FILE_EMPTY, MSG_UNABLE_TO_LOAD,
-                                       MSG_CONFIRM_CONVERSION};
-  return which >= 0 && which < 5 ? kTexts[which] : "";
+// The program's own texts by name, so the page says exactly what the
+// dialog and kestrom-cli say: a name, a NUL, its text, a NUL, and so on up
+// to an empty name.
+KESTROM_EXPORT(KestromTexts) const char *KestromTexts() {
+  static const char kTexts[] = "kestrom\0" KESTROM_CAPTION "\0"
+                               "save\0" SAVE_CAPTION "\0"
+                               "empty\0" MSG_FILE_EMPTY "\0"
+                               "unableToLoad\0" MSG_UNABLE_TO_LOAD "\0"
+                               "confirm\0" MSG_CONFIRM_CONVERSION "\0"
+                               "isNotQif\0" MSG_IS_NOT_QIF "\0"
+                               "holdsBinaryData\0" MSG_HOLDS_BINARY_DATA "\0"
+                               "oneFileAtATime\0" MSG_ONE_FILE_AT_A_TIME "\0";
+  return kTexts;
 }

@@ -14,11 +14,18 @@ function decodeBase64(text) {
   return bytes;
 }
 
-// The module's texts are NUL-terminated ASCII in its memory.
-function moduleText(which) {
+// The module's texts, by name: NUL-terminated ASCII in its memory, a name
+// then its text, up to an empty name.
+function moduleTexts() {
   const memory = new Uint8Array(core.memory.buffer);
-  const start = core.KestromText(which);
-  return String.fromCharCode(...memory.subarray(start, memory.indexOf(0, start)));
+  const read = (at) => String.fromCharCode(...memory.subarray(at, memory.indexOf(0, at)));
+  const texts = {};
+  for (let at = core.KestromTexts(); memory[at]; ) {
+    const name = read(at);
+    texts[name] = read(at + name.length + 1);
+    at += name.length + texts[name].length + 2;
+  }
+  return texts;
 }
 
 // The module's memory must hold the content above its own data; a file it
@@ -111,7 +118,7 @@ function inflate(bytes) {
 const ready = inflate(decodeBase64(MODULE_BASE64)).then(WebAssembly.instantiate).then(({ instance }) => {
   core = instance.exports;
   warmUp();
-  postMessage({ texts: [0, 1, 2, 3, 4].map(moduleText) });
+  postMessage({ texts: moduleTexts() });
 });
 
 onmessage = async ({ data }) => {

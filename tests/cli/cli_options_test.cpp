@@ -22,12 +22,10 @@ Parsed Parse(std::vector<std::string> args) {
   std::vector<char *> argv;
   for (std::string &a : args)
     argv.push_back(&a[0]);
-  std::vector<const char *> files(argv.size());
   Parsed parsed;
   char error[256] = "";
-  parsed.ok =
-      ParseCliOptions(static_cast<int>(argv.size()), argv.data(), files.data(),
-                      &parsed.options, error, sizeof error);
+  parsed.ok = ParseCliOptions(static_cast<int>(argv.size()), argv.data(),
+                              &parsed.options, error, sizeof error);
   for (int i = 0; parsed.ok && i < parsed.options.fileCount; ++i)
     parsed.files.push_back(parsed.options.files[i]);
   parsed.output =

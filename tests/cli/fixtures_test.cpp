@@ -88,7 +88,7 @@ TEST(FixtureCounts, MixedDatesFixtureReportsWhatTheConversionDoes) {
   std::vector<int> lines;
   QifCheckCounts counts = {};
   CountQifPiece(reinterpret_cast<const unsigned char *>(bytes.data()),
-                static_cast<int>(bytes.size()), kQifBothRules, CollectLine,
+                static_cast<int>(bytes.size()), kQifEveryDateRules, CollectLine,
                 &lines, &counts);
   EXPECT_EQ(6, counts.datesExchanged);
   EXPECT_EQ(2, counts.shortFormDates);
@@ -119,8 +119,8 @@ TEST(FixtureCounts, DayFirstFixtureNamesTheLineTheQuestionComesAt) {
   ASSERT_NE("<missing>", bytes);
   QifCheckCounts counts = {};
   CountQifPiece(reinterpret_cast<const unsigned char *>(bytes.data()),
-                static_cast<int>(bytes.size()), kQifBothRules, nullptr, nullptr,
-                &counts);
+                static_cast<int>(bytes.size()), kQifEveryDateRules, nullptr,
+                nullptr, &counts);
   EXPECT_EQ(3, counts.datesExchanged);
   EXPECT_EQ(5, counts.lettersExchanged);
   EXPECT_EQ(7, counts.dayFirstLine);

@@ -29,8 +29,8 @@ void CollectLeftAlone(void *context, int line, int offset) {
 QifCheckCounts Count(const std::string &s, std::vector<LeftAlone> *found) {
   QifCheckCounts counts = {};
   CountQifPiece(reinterpret_cast<const unsigned char *>(s.data()),
-                static_cast<int>(s.size()), kQifBothRules, CollectLeftAlone,
-                found, &counts);
+                static_cast<int>(s.size()), kQifEveryDateRules,
+                CollectLeftAlone, found, &counts);
   return counts;
 }
 
@@ -164,10 +164,10 @@ TEST(CheckLineNumbers, CountOnAcrossPieces) {
   const std::string first = "Px\nQy\n";
   const std::string second = "D1/5\nD6-1";
   CountQifPiece(reinterpret_cast<const unsigned char *>(first.data()),
-                static_cast<int>(first.size()), kQifBothRules, CollectLeftAlone,
-                &found, &counts);
+                static_cast<int>(first.size()), kQifEveryDateRules,
+                CollectLeftAlone, &found, &counts);
   CountQifPiece(reinterpret_cast<const unsigned char *>(second.data()),
-                static_cast<int>(second.size()), kQifBothRules,
+                static_cast<int>(second.size()), kQifEveryDateRules,
                 CollectLeftAlone, &found, &counts);
   EXPECT_EQ((std::vector<LeftAlone>{{3, 0}, {4, 5}}), found);
   EXPECT_EQ(3, counts.lineEnds);
@@ -260,7 +260,7 @@ int AskedByCore(const std::string &s) {
   std::vector<unsigned char> data(s.begin(), s.end());
   int asked = 0;
   ConvertQifBytes(
-      data.data(), static_cast<int>(data.size()), kQifBothRules,
+      data.data(), static_cast<int>(data.size()), kQifEveryDateRules,
       [](void *context) {
         ++*static_cast<int *>(context);
         return 0;
@@ -276,7 +276,7 @@ TEST(CheckAgreesWithConversion, OnRandomContent) {
     std::string out = in;
     ExchangeQifBytes(reinterpret_cast<unsigned char *>(&out[0]),
                      static_cast<int>(out.size()), static_cast<int>(out.size()),
-                     kQifBothRules);
+                     kQifEveryDateRules);
     int dates = 0, shortForms = 0, letters = 0, lineEnds = 0;
     std::vector<LeftAlone> expectedLeftAlone;
     for (size_t i = 0; i < in.size(); ++i) {

@@ -59,7 +59,7 @@ std::string RandomContent(std::mt19937 *rng, int size) {
 std::string ExchangeWhole(std::string s) {
   ExchangeQifBytes(reinterpret_cast<unsigned char *>(&s[0]),
                    static_cast<int>(s.size()), static_cast<int>(s.size()),
-                   kQifBothRules);
+                   kQifEveryDateRules);
   return s;
 }
 
@@ -90,7 +90,7 @@ Walked WalkInPieces(const std::string &s, size_t capacity) {
     }
     piece.resize(length);
     CountQifPiece(reinterpret_cast<const unsigned char *>(piece.data()), length,
-                  kQifBothRules, CollectLine, &walked.leftAloneLines,
+                  kQifEveryDateRules, CollectLine, &walked.leftAloneLines,
                   &walked.counts);
     walked.converted += ExchangeWhole(piece);
     start += length;
@@ -101,7 +101,7 @@ Walked WalkInPieces(const std::string &s, size_t capacity) {
 Walked WalkWhole(const std::string &s) {
   Walked walked = {ExchangeWhole(s), {}, {}};
   CountQifPiece(reinterpret_cast<const unsigned char *>(s.data()),
-                static_cast<int>(s.size()), kQifBothRules, CollectLine,
+                static_cast<int>(s.size()), kQifEveryDateRules, CollectLine,
                 &walked.leftAloneLines, &walked.counts);
   return walked;
 }

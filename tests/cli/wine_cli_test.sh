@@ -5,7 +5,7 @@
 # Usage: wine_cli_test.sh WINE_RUN EXE FIXTURES CASE
 set -uo pipefail
 wine_run=$(realpath "$1") exe=$(realpath "$2") fixtures=$(realpath "$3")
-case=$4
+case=$4 common=$(realpath "$(dirname "$0")/../common")
 
 # Wine reads Unix names in the locale's charset: fixed, not the host's.
 export LC_ALL=C.UTF-8
@@ -28,8 +28,9 @@ cli() {
 copy() { cp "$fixtures/$1" "$2"; }
 # 2^15 copies, 13 MB: converted as two halves on two threads. A run to be
 # stopped mid-way takes 2^17, 52 MB, which takes long enough to be caught.
+# The third argument is the fixture to copy, the bank's export by default.
 large() {
-  copy bank_mdy_crlf.qif "$1" && for _ in $(seq ${2:-15}); do cat "$1" "$1" >twice && mv twice "$1"; done
+  copy "${3:-bank_mdy_crlf.qif}" "$1" && for _ in $(seq ${2:-15}); do cat "$1" "$1" >twice && mv twice "$1"; done
 }
 # Starts a conversion (the Wine process keeps the pid) and stops it while
 # its temporary file exists.
@@ -39,6 +40,22 @@ stop_mid_run() {
   kill -STOP $pid && [ -n "$(ls kst*.tmp 2>/dev/null)" ] || fail "the run ended too soon"
 }
 resume() { kill -CONT $pid; wait $pid; status=$?; tr -d '\r' <err.txt >err2.txt && mv err2.txt err.txt; }
+# Until untrace, the renames Wine's server makes fail or are held as $1
+# says (trace-server.sh). Where there is no server to trace, the case says
+# so and ends, once the program is seen to run.
+trace() {
+  tracer=$work.tracer
+  bash "$common/trace-server.sh" "$tracer" "$1" &
+  for _ in $(seq 200); do [ -s "$tracer" ] && break; sleep 0.05; done
+  tracer=$(cat "$tracer" 2>/dev/null) && rm -f "$work.tracer"
+  trap 'kill $tracer 2>/dev/null; rm -rf "$work"' EXIT
+  [ -n "$tracer" ] && [ "$tracer" != none ] && return
+  cli --version && grep -q '^kestrom-cli ' out.txt || fail "the program did not run"
+  echo "ok ($case; no Wine server that strace can trace here)" && exit 0
+}
+untrace() { kill $tracer; sleep 0.2; }
+# The file is still open in process $1 (the program's own fd on it).
+holds() { ls -l /proc/$1/fd 2>/dev/null | grep -q -- "$2"; }
 same() { cmp -s "$1" "$2" || fail "$1 differs from $2"; }
 expect_status() { [ "$status" -eq "$1" ] || fail "exit $status, expected $1: $(cat err.txt)"; }
 expect_err() { grep -qF -- "$1" err.txt || fail "stderr lacks '$1': $(cat err.txt)"; }
@@ -120,8 +137,7 @@ bad_input)
   ;;
 large)
   large large.qif
-  copy bank_mdy_crlf.every-date.qif expected.qif
-  for _ in $(seq 15); do cat expected.qif expected.qif >twice && mv twice expected.qif; done
+  large expected.qif 15 bank_mdy_crlf.every-date.qif
   cli large.qif
   expect_status 0
   same large.qif expected.qif
@@ -244,6 +260,61 @@ link)
   expect_status 0
   [ -L link.qif ] || fail "the link was replaced"
   same real.qif "$fixtures/bank_mdy_crlf.every-date.qif"
+  # A link to a missing file stays a link, as on POSIX systems: refused.
+  ln -s missing.qif dangling.qif && copy bank_mdy_crlf.qif in.qif
+  cli -o dangling.qif in.qif
+  expect_status 1
+  expect_err "dangling.qif: Unable to Save file: "
+  [ -L dangling.qif ] && [ ! -e missing.qif ] || fail "the dangling link was replaced"
+  ;;
+rename_fails)
+  # The server's second rename fails (the last of a two-step replace), then
+  # every one: the file is converted or as it was, never gone, and no
+  # temporary file is left.
+  for row in "when=2 0 every-date." "when=1+ 1 "; do
+    read -r when expected converted <<<"$row"
+    copy bank_mdy_crlf.qif bank.qif
+    trace "rename:error=EACCES:$when"
+    cli bank.qif
+    untrace
+    expect_status "$expected"
+    same bank.qif "$fixtures/bank_mdy_crlf.${converted}qif"
+    expect_files bank.qif
+  done
+  expect_err "bank.qif: Unable to Save file: Access denied"
+  ;;
+killed_in_rename)
+  # Killed while the server holds the rename: the file's name holds the
+  # old file or the whole new one, never nothing.
+  large large.qif 16 && cp large.qif before.qif
+  large expected.qif 16 bank_mdy_crlf.every-date.qif
+  trace rename:delay_exit=2000000:when=1
+  "$wine_run" "$exe" large.qif >/dev/null 2>err.txt & pid=$!
+  for _ in $(seq 4000); do [ -n "$(ls kst*.tmp 2>/dev/null)" ] && break; sleep 0.005; done
+  [ -n "$(ls kst*.tmp 2>/dev/null)" ] || fail "no temporary file was made"
+  for _ in $(seq 4000); do [ -z "$(ls kst*.tmp 2>/dev/null)" ] || [ ! -e large.qif ] && break; sleep 0.005; done
+  kill -KILL $pid; { wait $pid; } 2>/dev/null; sleep 2.5
+  untrace
+  cmp -s large.qif before.qif || same large.qif expected.qif
+  expect_files before.qif expected.qif large.qif
+  ;;
+held_target)
+  # Another program (a scanner, an indexer; here a second run's --check)
+  # holds the file when its replacement is ready: the rename is tried again
+  # until it lets go.
+  large large.qif 17 && large expected.qif 17 bank_mdy_crlf.every-date.qif
+  stop_mid_run large.qif && converter=$pid
+  "$wine_run" "$exe" --check large.qif >/dev/null & holder=$!
+  for _ in $(seq 2000); do holds $holder large.qif && break; sleep 0.005; done
+  kill -STOP $holder && holds $holder large.qif || fail "the check ended too soon"
+  kill -CONT $converter
+  # Once the temporary file is closed, the rename is being tried.
+  for _ in $(seq 4000); do holds $converter 'kst.*\.tmp' || break; sleep 0.005; done
+  sleep 0.3 && kill -KILL $holder && { wait $holder; } 2>/dev/null
+  resume
+  expect_status 0
+  same large.qif expected.qif
+  expect_files expected.qif large.qif
   ;;
 filter)
   # Standard input and output in binary: every CR stays.

@@ -6,7 +6,8 @@
 # needs to be open to nobody. KESTROM_LOCKED_FILE names a file there that
 # the user may write, in a folder where it may not create files; beside it,
 # large.qif is larger than the 512 KiB every file written is limited to, so
-# a write in place stops part-way (SIGXFSZ ignored).
+# the copy of it a write in place keeps first stops part-way (SIGXFSZ
+# ignored).
 # Not run as root: skipped (exit code 77).
 # Usage: as-ordinary-user.sh WINE_RUN DRIVER GROUP KESTROM_EXE
 set -euo pipefail

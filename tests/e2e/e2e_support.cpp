@@ -129,6 +129,18 @@ int FileExists(const std::string &path) {
   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+int RunOnUnixFiles(std::string command, const std::string &path, int exists) {
+  for (size_t at; (at = command.find("Z:\\")) != std::string::npos;)
+    command.erase(at, 2);
+  for (char &c : command)
+    c = c == '\\' ? '/' : c;
+  WinExec(command.c_str(), SW_HIDE);
+  for (int tries = 0; tries < 100 && FileExists(path) != exists; ++tries)
+    Sleep(50); // a Unix process's end is not waited for
+  return Check(FileExists(path) == exists, "\"%s\" did not finish",
+               command.c_str());
+}
+
 int CheckFileBytes(const std::string &path, const std::string &bytes) {
   std::string actual;
   if (!Check(ReadBytes(path, &actual), "cannot read %s", path.c_str()))

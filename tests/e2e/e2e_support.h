@@ -36,6 +36,11 @@ int EmptyFolder(const std::string &path);
 int WriteBytes(const std::string &path, const std::string &bytes);
 int ReadBytes(const std::string &path, std::string *bytes);
 int FileExists(const std::string &path);
+// Runs a Unix command line whose paths are given as Wine shows them (Z:\a
+// as /a), as a person would with ln and rm: Wine follows a link, and
+// deleting one from Windows deletes the file it names. Returns when path
+// exists, or no longer does.
+int RunOnUnixFiles(std::string command, const std::string &path, int exists);
 // Fails with the first differing offset when the file is not exactly bytes.
 int CheckFileBytes(const std::string &path, const std::string &bytes);
 int CheckFileSame(const std::string &path, const std::string &expectedPath);

@@ -59,6 +59,77 @@ void KillWhenMissing(Session *session, DWORD took) {
   }
 }
 
+// strace on Wine's server makes its renames fail or wait as inject says
+// (tests/common/trace-server.sh). Returns the tracer's pid, or 0 where
+// none can trace here, which the scenario then says.
+int TraceServer(const E2eSetup &setup, const char *inject) {
+  std::string pids = JoinPath(setup.work, "tracer.pid"), text;
+  RunOnUnixFiles("/bin/bash " + setup.fixtures +
+                     "\\..\\common\\trace-server.sh " + pids + " " + inject,
+                 pids, 1);
+  int tracer = ReadBytes(pids, &text) ? atoi(text.c_str()) : 0;
+  DeleteFileA(pids.c_str());
+  if (!tracer)
+    printf("skipped: no Wine server that strace can trace here\n");
+  return tracer;
+}
+
+// The replace's own faults: every rename failing (strace), and the file
+// held open by another program, as a scanner does, from the moment the
+// temporary file appears until after the rename was first tried, the
+// program let be or killed meanwhile.
+struct ReplaceFault {
+  const char *what;
+  const char *inject; // strace's fault for the server's renames, or null
+  int killed;
+};
+
+const ReplaceFault kReplaceFaults[] = {
+    {"every rename fails: the warning, the file as it was",
+     "rename:error=EACCES:when=1+", 0},
+    {"the file held at the rename: tried again until let go", nullptr, 0},
+    {"killed while the held file's rename is tried again: as it was", nullptr,
+     1},
+};
+
+void SaveWithReplaceFault(const E2eSetup &setup, const ReplaceFault &fault) {
+  printf("-- %s\n", fault.what);
+  std::string input, converted;
+  while (input.size() < (4u << 20)) {
+    input += kMonthFirst;
+    converted += kMonthFirstConverted;
+  }
+  Session session;
+  int tracer = 0;
+  if (EmptyFolder(setup.work) &&
+      OpenNewFile(setup, "fault.qif", input, &session) &&
+      (!fault.inject || (tracer = TraceServer(setup, fault.inject)))) {
+    if (tracer) {
+      RefusedSave(&session, input);
+      WinExec(("/bin/kill " + std::to_string(tracer)).c_str(), SW_HIDE);
+      Sleep(300);
+    } else {
+      PressButton(session, kSaveId);
+      for (DWORD start = GetTickCount(); TempFileBeside(session.path).empty() &&
+                                         GetTickCount() - start < 9000;)
+        Sleep(1);
+      HANDLE held = CreateFileA(session.path.c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+      Check(held != INVALID_HANDLE_VALUE, "cannot hold the file");
+      Sleep(500);
+      if (fault.killed)
+        EndProgram(&session.program);
+      CloseHandle(held);
+      if (!fault.killed)
+        CheckEndsWithCode0(&session, "after the rename held");
+      int outcome = Outcome(session.path, input, converted);
+      Check(outcome == !fault.killed, "%s", kOutcomes[outcome]);
+    }
+  }
+  FinishSession(&session);
+}
+
 } // namespace
 
 // The test script limits every file written to 512 KiB, which stands for a
@@ -117,6 +188,8 @@ void RunKilledSaveScenario(const E2eSetup &setup) {
   printf("killed saves: %d old, %d new, %d new under the temporary name, %d "
          "other; %d left a temporary file\n",
          counts[0], counts[1], counts[2], counts[3], leftTemp);
+  for (const ReplaceFault &fault : kReplaceFaults)
+    SaveWithReplaceFault(setup, fault);
 }
 
 // Run as an ordinary user by the test script: as root, Wine writes over
@@ -145,10 +218,15 @@ void RunOrdinaryUserScenarios(const E2eSetup &setup) {
     CheckEndsWithCode0(&inPlace, "after Save");
   }
   CheckFileBytes(inPlace.path, Bytes(kMonthFirstConverted));
+  char temp[MAX_PATH];
+  GetTempPathA(MAX_PATH, temp);
+  Check(TempFileBeside(std::string(temp) + "x").empty(),
+        "the copy of the original was left in %s", temp);
   FinishSession(&inPlace);
 
-  // The test script made it, larger than the file-size limit it set.
-  printf("-- a write in place cut short puts the old bytes back\n");
+  // The test script made it, larger than the file-size limit it set: the
+  // copy of the original stops at the limit, and nothing is written.
+  printf("-- a write in place that cannot keep a copy is refused\n");
   Session cut = {};
   cut.path = inPlace.path.substr(0, inPlace.path.rfind('\\')) + "\\large.qif";
   std::string before;

@@ -77,10 +77,11 @@ const ConvertCase kConvertCases[] = {
     {"ShortForms",
      "D1/10/06\nD6/ 3/17\nD5/23' 5\nD12/3/99\nD 1/ 5/99\nD2/14'2020\nD1.5.99",
      "D10/1/06\nD 3/6/17\nD23/5' 5\nD3/12/99\nD 5/ 1/99\nD14/2'2020\nD5.1.99",
-     "", 0, 1, kQifBothRules},
+     "", 0, 1, kQifEveryDateRules},
     {"ShortFormsCrLfHyphensAndTwoDigitDates",
      "D1-5-99\r\nD10/5-1\r\nD12/25/99\r\nD12345\r\n",
-     "D5-1-99\r\nD5/10-1\r\nD25/12/99\r\nD12345\r\n", "", 0, 1, kQifBothRules},
+     "D5-1-99\r\nD5/10-1\r\nD25/12/99\r\nD12345\r\n", "", 0, 1,
+     kQifEveryDateRules},
     // The every-date rules: lines that end at a CR alone, a byte-order
     // mark, lists whose D lines are descriptions, and a two-digit date
     // only with a separator between month and day.
@@ -105,13 +106,13 @@ const ConvertCase kConvertCases[] = {
     {"NoShortForms", // text after Y, no Y, 3-digit field, 5-digit year, S1 '
      "D1/5/99 x\nD1/5\nD123/4/5\nD1/5/12345\nD1'5/99\nD2014-12-31\n",
      "D1/5/99 x\nD1/5\nD123/4/5\nD1/5/12345\nD1'5/99\nD2014-12-31\n", "", 0, 1,
-     kQifBothRules},
+     kQifEveryDateRules},
     {"ShortFormEndsTheContent", "x\nD1/5/9", "x\nD5/1/9", "", 0, 1,
-     kQifBothRules},
+     kQifEveryDateRules},
     {"ShortMonthOverTwelveAsksOnceForBothRules", "D13/3/3\nD25/01/99\n",
-     "D3/13/3\nD01/25/99\n", "y", 1, 1, kQifBothRules},
+     "D3/13/3\nD01/25/99\n", "y", 1, 1, kQifEveryDateRules},
     {"ShortMonthDeclinedUndoesEarlierLines", "D1/2/3\nPx\nD13/3/3\n",
-     "D1/2/3\nPx\nD13/3/3\n", "n", 1, 0, kQifBothRules},
+     "D1/2/3\nPx\nD13/3/3\n", "n", 1, 0, kQifEveryDateRules},
     // Lists keep their P, M and D lines; !Clear: and !Option: end no block.
     {"ListsKeepEveryLine",
      "!Account\nPa\n!Clear:AutoSwitch\nMb\n!Type:Payee\nPSafeway\n^\n"
@@ -146,8 +147,8 @@ INSTANTIATE_TEST_SUITE_P(Rules, ConvertTable,
 TEST(ConvertQifBytes, EmptyContentIsConverted) {
   ConfirmScript script = {"", 0};
   unsigned char none = 0;
-  EXPECT_EQ(1,
-            ConvertQifBytes(&none, 0, kQifBothRules, ScriptedConfirm, &script));
+  EXPECT_EQ(1, ConvertQifBytes(&none, 0, kQifEveryDateRules, ScriptedConfirm,
+                               &script));
   EXPECT_EQ(0, script.asked);
 }
 
@@ -156,8 +157,8 @@ TEST(ConvertQifBytes, TrailingZeroBytesAreNotContent) {
   // stop at size and leave them alone.
   std::vector<unsigned char> block = Bytes(std::string("x\nD12/3\0\0", 9));
   ConfirmScript script = {"", 0};
-  EXPECT_EQ(1, ConvertQifBytes(block.data(), 7, kQifBothRules, ScriptedConfirm,
-                               &script));
+  EXPECT_EQ(1, ConvertQifBytes(block.data(), 7, kQifEveryDateRules,
+                               ScriptedConfirm, &script));
   EXPECT_EQ(std::string("x\nD12/3\0\0", 9), Text(block));
 }
 

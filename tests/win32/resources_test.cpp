@@ -1,5 +1,6 @@
 // The resources of the built kestrom.exe, read back from the file itself:
-// the dialog template, the icon, the version block and the manifest.
+// the dialog template, the icon, the version block (kestrom-cli.exe's too)
+// and the manifest.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -170,10 +171,23 @@ TEST(Resources, DialogTemplateIsAsDesigned) {
   }
 }
 
+// Both exes carry the icon and the one version block, each with its own
+// names.
+struct VersionedExe {
+  const char *variable; // the environment variable naming the exe
+  const char *program, *file;
+};
+
+const VersionedExe kVersionedExes[] = {
+    {"KESTROM_EXE", "kestrom", "kestrom.exe"},
+    {"KESTROM_CLI_EXE", "kestrom-cli", "kestrom-cli.exe"},
+};
+
 TEST(Resources, IconIsOneImage32By32In16Colours) {
-  for (const char *exe : {"KESTROM_EXE", "KESTROM_CLI_EXE"}) {
-    SCOPED_TRACE(exe);
-    std::vector<BYTE> group = ResourceBytes(RT_GROUP_ICON, 101, ExePath(exe));
+  for (const VersionedExe &exe : kVersionedExes) {
+    SCOPED_TRACE(exe.file);
+    std::vector<BYTE> group =
+        ResourceBytes(RT_GROUP_ICON, 101, ExePath(exe.variable));
     ASSERT_GE(group.size(), 6u + 14u);
     Cursor c = {group.data()};
     EXPECT_EQ(0, Word(&c)); // reserved
@@ -198,13 +212,15 @@ std::string VersionString(const std::vector<BYTE> &info, const char *name) {
   return length ? std::string(value) : std::string();
 }
 
-TEST(Resources, VersionBlockIsAsPublished) {
+void CheckVersionBlock(const std::string &path, const char *program,
+                       const char *file) {
   DWORD handle = 0;
-  DWORD size = GetFileVersionInfoSizeA(ExePath().c_str(), &handle);
+  DWORD size = GetFileVersionInfoSizeA(path.c_str(), &handle);
   ASSERT_NE(0u, size);
   std::vector<BYTE> info(size);
-  ASSERT_TRUE(GetFileVersionInfoA(ExePath().c_str(), 0, size, info.data()));
-  ASSERT_FALSE(ResourceBytes(RT_VERSION, 1).empty()) << "not U.S. English";
+  ASSERT_TRUE(GetFileVersionInfoA(path.c_str(), 0, size, info.data()));
+  ASSERT_FALSE(ResourceBytes(RT_VERSION, 1, path).empty())
+      << "not U.S. English";
 
   VS_FIXEDFILEINFO *fixed = nullptr;
   UINT length = 0;
@@ -223,9 +239,9 @@ TEST(Resources, VersionBlockIsAsPublished) {
   EXPECT_EQ(0u, fixed->dwFileDateMS);
   EXPECT_EQ(0u, fixed->dwFileDateLS);
 
-  EXPECT_EQ("kestrom", VersionString(info, "FileDescription"));
-  EXPECT_EQ("kestrom", VersionString(info, "InternalName"));
-  EXPECT_EQ("kestrom.exe", VersionString(info, "OriginalFilename"));
+  EXPECT_EQ(program, VersionString(info, "FileDescription"));
+  EXPECT_EQ(program, VersionString(info, "InternalName"));
+  EXPECT_EQ(file, VersionString(info, "OriginalFilename"));
   EXPECT_EQ(KESTROM_VERSION_TEXT, VersionString(info, "FileVersion"));
   EXPECT_EQ(KESTROM_VERSION_TEXT, VersionString(info, "ProductVersion"));
   for (const char *empty :
@@ -240,6 +256,15 @@ TEST(Resources, VersionBlockIsAsPublished) {
   ASSERT_EQ(4u, length);
   EXPECT_EQ(0x0409, translation[0]);
   EXPECT_EQ(1200, translation[1]);
+}
+
+TEST(Resources, VersionBlockIsAsPublished) {
+  for (const VersionedExe &exe : kVersionedExes) {
+    SCOPED_TRACE(exe.file);
+    const char *path = getenv(exe.variable);
+    ASSERT_NE(nullptr, path) << exe.variable;
+    CheckVersionBlock(path, exe.program, exe.file);
+  }
 }
 
 typedef std::vector<std::string> Values;

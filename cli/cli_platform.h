@@ -1,0 +1,65 @@
+// What each system gives the shared file layer (cli_file.cpp): its own
+// calls, and no more. cli_file_posix.cpp and cli_file_win32.cpp implement
+// it; CMake picks one. Each fails with a reason as cli_file.h says.
+#ifndef KESTROM_CLI_CLI_PLATFORM_H
+#define KESTROM_CLI_CLI_PLATFORM_H
+
+#include <signal.h>
+#include <stdint.h>
+#include <stdio.h>
+
+#include "cli_file.h"
+
+// The temporary file being written, and the note of the last file
+// converted and not yet reported, for the interrupt handler: each is
+// complete before its flag is set, and both change only while the
+// interrupt is held off.
+extern volatile sig_atomic_t g_tempActive;
+extern char g_tempName[kCliPathSize];
+extern volatile sig_atomic_t g_noteArmed;
+extern char *g_note;
+
+// Holds off the interrupt handler (block 1) until let go (block 0): the
+// signals blocked, or on Windows the lock its thread waits on taken.
+void BlockInterrupt(int block);
+
+// reason: what, then why.
+int FailWith(char *reason, const char *what, const char *why);
+// reason: what, then the words for errno's error.
+int Fail(char *reason, const char *what, int error);
+
+// Standard input or output as bytes, not text (Windows turns CR LF to LF).
+void UseBinaryStream(FILE *stream);
+
+int OpenPlatformInput(const char *path, InputFile *file, char *reason);
+int ReadPlatformInput(InputFile *file, long long offset, unsigned char *buffer,
+                      int capacity, int *got, char *reason);
+void ClosePlatformInput(InputFile *file);
+
+// Finds the target, checks it and makes the temporary file beside it,
+// with the interrupt held off.
+int CreatePlatformOutput(const char *path, OutputFile *file, char *reason);
+int WritePlatformOutput(OutputFile *file, long long offset,
+                        const unsigned char *data, int size, char *reason);
+// Gives the temporary file the target's metadata, flushes and closes it.
+int FinishPlatformOutput(OutputFile *file, char *reason);
+// Renames the finished file over the target; on failure it has removed
+// the temporary file, or said in reason where it is kept.
+int MovePlatformOutput(OutputFile *file, char *reason);
+// Closes the temporary file, if still open, and removes it.
+void RemovePlatformTemp(OutputFile *file);
+
+// One escaped line to stream, as the system shows it best.
+void WritePlatformLine(FILE *stream, const char *text);
+
+struct ThreadStart {
+  void (*job)(void *);
+  void *argument;
+};
+
+// Runs start's job on a new thread, which *thread then names; 0 when
+// there is none to be had.
+int StartPlatformThread(ThreadStart *start, intptr_t *thread);
+void JoinPlatformThread(intptr_t thread);
+
+#endif

@@ -1,0 +1,281 @@
+#include "replace_file.h"
+
+#include "split_path.h"
+
+namespace {
+
+int Stop(Replacement *replace, ReplaceStop stop, DWORD error) {
+  replace->stop = stop;
+  replace->error = error;
+  return 0;
+}
+
+// A step of the system's that failed leaves its own error.
+int Checked(BOOL ok, Replacement *replace) {
+  return ok ? 1 : Stop(replace, kReplaceFailed, GetLastError());
+}
+
+// The system's path limit counts UTF-16 units, not the bytes of a name in
+// the ANSI code page (UTF-8 by the manifests).
+int WideLength(const char *text, int bytes) {
+  return bytes ? MultiByteToWideChar(CP_ACP, 0, text, bytes, nullptr, 0) : 0;
+}
+
+// The length of the folder part of path, with its closing separator:
+// MoveFileExA replaces a file atomically only within one volume.
+int FolderLength(const char *path) {
+  int length = 0;
+  for (int i = 0; path[i]; ++i)
+    if (path[i] == '\\' || path[i] == '/' || path[i] == ':')
+      length = i + 1;
+  return length;
+}
+
+// number's name in path's folder, which has room for room more characters:
+// kstXXXX.tmp, or where that does not fit, as many hex digits as do, so
+// that every file that could be loaded can be saved.
+void MakeTempName(const char *path, int folder, int room, unsigned number,
+                  char *temp) {
+  int digits = room < 4 ? room : 4;
+  int named = room >= 11;
+  lstrcpynA(temp, path, folder + 1);
+  char *at = temp + folder;
+  if (named)
+    at = lstrcpyA(at, "kst") + 3;
+  for (int i = digits - 1; i >= 0; --i, number >>= 4)
+    at[i] = "0123456789ABCDEF"[number & 15];
+  lstrcpyA(at + digits, named ? ".tmp" : "");
+}
+
+// The file an existing target really is, found through any link. A final
+// path that the ANSI calls cannot take (Wine cannot even give one beyond
+// MAX_PATH) leaves only the name given.
+int FindFinalPath(HANDLE file, Replacement *replace) {
+  DWORD length = GetFinalPathNameByHandleA(
+      file, replace->target, kReplacePathSize, FILE_NAME_NORMALIZED);
+  DWORD error = GetLastError();
+  if (length == 0 && error != ERROR_MORE_DATA &&
+      error != ERROR_NOT_ENOUGH_MEMORY)
+    return Stop(replace, kReplaceFailed, error);
+  if (length > 0 && length < kReplacePathSize) {
+    DropLongPathPrefix(replace->target);
+    if (WideLength(replace->target, lstrlenA(replace->target)) < MAX_PATH)
+      return 1;
+  }
+  return Stop(replace, kReplaceTooLong, ERROR_FILENAME_EXCED_RANGE);
+}
+
+// Only a file on a disk is replaced: a device (NUL, CON) or a pipe would
+// become a plain file. A read-only file is refused, although a rename
+// would replace it and Wine as root would write into it.
+int LookAtTarget(HANDLE file, Replacement *replace) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (GetFileType(file) != FILE_TYPE_DISK)
+    return Stop(replace, kReplaceIsDevice, ERROR_ACCESS_DENIED);
+  if (!Checked(GetFileInformationByHandle(file, &info), replace))
+    return 0;
+  replace->attributes = info.dwFileAttributes;
+  replace->created = info.ftCreationTime;
+  if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+    return Stop(replace, kReplaceIsFolder, ERROR_ACCESS_DENIED);
+  if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY)
+    return Stop(replace, kReplaceFailed, ERROR_ACCESS_DENIED);
+  return FindFinalPath(file, replace);
+}
+
+// A file the user may not write, or one another program holds open, is
+// refused before anything is written.
+int MayWrite(Replacement *replace, int callerReads) {
+  HANDLE file = CreateFileA(replace->target, GENERIC_WRITE,
+                            callerReads ? FILE_SHARE_READ : 0, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (!Checked(file != INVALID_HANDLE_VALUE, replace))
+    return 0;
+  CloseHandle(file);
+  return 1;
+}
+
+// A name that opens nothing (error: why) is a new file, unless its folder
+// lists something under it: a symbolic link to a missing file, which the
+// rename would turn into a plain file. Windows lists the link; Wine finds
+// it and then no file. A missing folder fails when the file is made.
+int FindNewTarget(const char *path, DWORD error, Replacement *replace) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(path, &found);
+  DWORD searched = GetLastError();
+  if (search != INVALID_HANDLE_VALUE)
+    FindClose(search);
+  if (search != INVALID_HANDLE_VALUE ||
+      (searched != ERROR_FILE_NOT_FOUND && searched != ERROR_PATH_NOT_FOUND))
+    return Stop(replace, kReplaceFailed, error);
+  DWORD length =
+      GetFullPathNameA(path, kReplacePathSize, replace->target, nullptr);
+  if (length == 0 || length >= kReplacePathSize)
+    return Stop(replace, kReplaceFailed, ERROR_FILENAME_EXCED_RANGE);
+  return 1;
+}
+
+int FindTarget(const char *path, int callerReads, Replacement *replace) {
+  if (lstrlenA(path) >= kReplacePathSize)
+    return Stop(replace, kReplaceFailed, ERROR_FILENAME_EXCED_RANGE);
+  HANDLE file =
+      CreateFileA(path, FILE_READ_ATTRIBUTES,
+                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    return FindNewTarget(path, GetLastError(), replace);
+  replace->exists = 1;
+  int found = LookAtTarget(file, replace);
+  CloseHandle(file);
+  return found && MayWrite(replace, callerReads);
+}
+
+// Wine keeps permissions as Unix modes, and a descriptor set on a file
+// comes back as a mode that lets the group write and everyone run it (0600
+// turns into 0770): there the new file keeps the mode every new file gets.
+int PermissionsAreUnixModes() {
+  HMODULE system = GetModuleHandleA("ntdll.dll");
+  return system && GetProcAddress(system, "wine_get_version");
+}
+
+// Who may read and change the file stays as it was. A volume that keeps no
+// permissions has none to give.
+int CarrySecurity(Replacement *replace) {
+  const SECURITY_INFORMATION kWhat = DACL_SECURITY_INFORMATION;
+  DWORD need = 0;
+  if (PermissionsAreUnixModes())
+    return 1;
+  GetFileSecurityA(replace->target, kWhat, nullptr, 0, &need);
+  if (need == 0)
+    return 1;
+  void *descriptor = GlobalAlloc(GMEM_FIXED, need);
+  int carried = Checked(
+      descriptor != nullptr &&
+          GetFileSecurityA(replace->target, kWhat, descriptor, need, &need) &&
+          SetFileSecurityA(replace->temp, kWhat, descriptor),
+      replace);
+  if (descriptor)
+    GlobalFree(descriptor);
+  return carried;
+}
+
+// The hidden and system attributes stay, and the archive bit marks the
+// changed content.
+int CarryOver(Replacement *replace) {
+  const DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                      FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+  return Checked(
+             SetFileAttributesA(replace->temp, (replace->attributes & kKept) |
+                                                   FILE_ATTRIBUTE_ARCHIVE),
+             replace) &&
+         CarrySecurity(replace);
+}
+
+} // namespace
+
+// Names are tried from a place of this run's own, in odd steps that reach
+// every name before any comes back. A name taken is passed over; any other
+// failure is the folder's answer and ends the search. After maxNames taken
+// the folder is full of them, and the error says so (The file exists).
+HANDLE CreateOwnTempFile(const char *path, unsigned maxNames, char *temp,
+                         DWORD *error, int *denied) {
+  const unsigned kStep = 40503;
+  int folder = FolderLength(path);
+  int room = MAX_PATH - 1 - WideLength(path, folder);
+  *denied = 0;
+  *error = ERROR_FILENAME_EXCED_RANGE;
+  if (room < 1 || folder + int(sizeof "kst0000.tmp") > kReplacePathSize)
+    return INVALID_HANDLE_VALUE;
+  unsigned names = 1u << 4 * (room < 4 ? room : 4);
+  if (maxNames == 0 || maxNames > names)
+    maxNames = names;
+  unsigned number = GetCurrentProcessId() * kStep + GetTickCount();
+  for (unsigned tried = 0; tried < maxNames; ++tried) {
+    MakeTempName(path, folder, room, number += kStep, temp);
+    HANDLE file = CreateFileA(temp, GENERIC_WRITE, FILE_SHARE_DELETE, nullptr,
+                              CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE)
+      return file;
+    *error = GetLastError();
+    // Access is also denied for a folder or a file being deleted there.
+    int taken = *error == ERROR_FILE_EXISTS || *error == ERROR_ALREADY_EXISTS ||
+                (*error == ERROR_ACCESS_DENIED &&
+                 GetFileAttributesA(temp) != INVALID_FILE_ATTRIBUTES);
+    if (!taken) {
+      *denied = *error == ERROR_ACCESS_DENIED;
+      return INVALID_HANDLE_VALUE;
+    }
+    *error = ERROR_FILE_EXISTS;
+  }
+  return INVALID_HANDLE_VALUE;
+}
+
+int BeginReplacement(const char *path, unsigned maxNames, int callerReads,
+                     Replacement *replace) {
+  replace->file = INVALID_HANDLE_VALUE;
+  replace->exists = 0;
+  replace->temp[0] = '\0';
+  replace->stop = kReplaceFailed;
+  if (!FindTarget(path, callerReads, replace))
+    return 0;
+  int denied = 0;
+  replace->file = CreateOwnTempFile(replace->target, maxNames, replace->temp,
+                                    &replace->error, &denied);
+  if (replace->file != INVALID_HANDLE_VALUE)
+    return 1;
+  return Stop(replace, denied ? kReplaceNoNewFiles : kReplaceFailed,
+              replace->error);
+}
+
+// The creation time is set before the flush, so that it is on the disk
+// with the content: on Windows a replaced file keeps its own.
+int FinishReplacement(Replacement *replace) {
+  HANDLE file = replace->file;
+  replace->file = INVALID_HANDLE_VALUE;
+  int done = (!replace->exists ||
+              Checked(SetFileTime(file, &replace->created, nullptr, nullptr),
+                      replace)) &&
+             Checked(FlushFileBuffers(file), replace);
+  int closed = Checked(CloseHandle(file), replace);
+  return done && closed && (!replace->exists || CarryOver(replace));
+}
+
+// A rename is all or nothing, so after a failed one the target's name
+// holds the old file and the temporary file goes. A new file never
+// replaces one that appeared meanwhile.
+int MoveReplacement(Replacement *replace) {
+  DWORD flags = MOVEFILE_WRITE_THROUGH;
+  if (replace->exists)
+    flags |= MOVEFILE_REPLACE_EXISTING;
+  DWORD error;
+  for (int tries = 1;; ++tries) {
+    if (MoveFileExA(replace->temp, replace->target, flags))
+      return 1;
+    error = GetLastError();
+    if (tries == 10 ||
+        (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION))
+      break;
+    Sleep(100);
+  }
+  if (replace->exists &&
+      GetFileAttributesA(replace->target) == INVALID_FILE_ATTRIBUTES &&
+      GetLastError() == ERROR_FILE_NOT_FOUND)
+    return Stop(replace, kReplaceTempKept, error);
+  DeleteFileA(replace->temp);
+  return Stop(replace, kReplaceFailed, error);
+}
+
+void DiscardReplacement(Replacement *replace) {
+  if (replace->file != INVALID_HANDLE_VALUE)
+    CloseHandle(replace->file);
+  replace->file = INVALID_HANDLE_VALUE;
+  DeleteFileA(replace->temp);
+}
+
+OVERLAPPED OffsetAt(long long offset) {
+  OVERLAPPED at;
+  ZeroMemory(&at, sizeof at);
+  at.Offset = DWORD(offset);
+  at.OffsetHigh = DWORD(offset >> 32);
+  return at;
+}
