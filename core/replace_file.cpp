@@ -138,9 +138,22 @@ int PermissionsAreUnixModes() {
   return system && GetProcAddress(system, "wine_get_version");
 }
 
-// Who may read and change the file stays as it was. A volume that keeps no
-// permissions has none to give.
-int CarrySecurity(Replacement *replace) {
+// The hidden and system attributes stay, and the archive bit marks the
+// changed content.
+int CarryOver(Replacement *replace) {
+  const DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                      FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+  return Checked(
+             SetFileAttributesA(replace->temp, (replace->attributes & kKept) |
+                                                   FILE_ATTRIBUTE_ARCHIVE),
+             replace) &&
+         CarryPermissions(replace, replace->temp);
+}
+
+} // namespace
+
+// A volume that keeps no permissions has none to give.
+int CarryPermissions(Replacement *replace, const char *to) {
   const SECURITY_INFORMATION kWhat = DACL_SECURITY_INFORMATION;
   DWORD need = 0;
   if (PermissionsAreUnixModes())
@@ -152,26 +165,12 @@ int CarrySecurity(Replacement *replace) {
   int carried = Checked(
       descriptor != nullptr &&
           GetFileSecurityA(replace->target, kWhat, descriptor, need, &need) &&
-          SetFileSecurityA(replace->temp, kWhat, descriptor),
+          SetFileSecurityA(to, kWhat, descriptor),
       replace);
   if (descriptor)
     GlobalFree(descriptor);
   return carried;
 }
-
-// The hidden and system attributes stay, and the archive bit marks the
-// changed content.
-int CarryOver(Replacement *replace) {
-  const DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                      FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-  return Checked(
-             SetFileAttributesA(replace->temp, (replace->attributes & kKept) |
-                                                   FILE_ATTRIBUTE_ARCHIVE),
-             replace) &&
-         CarrySecurity(replace);
-}
-
-} // namespace
 
 // Names are tried from a place of this run's own, in odd steps that reach
 // every name before any comes back. A name taken is passed over; any other

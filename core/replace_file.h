@@ -63,6 +63,20 @@ int MoveReplacement(Replacement *replace);
 // Closes the temporary file, if still open, and removes it.
 void DiscardReplacement(Replacement *replace);
 
+// Gives the file to the permissions of the target: who may read and
+// change it (not under Wine, which keeps Unix modes). Returns 1, or 0 with
+// stop and error set.
+int CarryPermissions(Replacement *replace, const char *to);
+
+// Makes backup the target as it is before the replacement (between
+// FinishReplacement and MoveReplacement): a second name of the file (a
+// hard link), or where its volume refuses links a copy with its
+// attributes, times and permissions, flushed; made under a temporary name
+// of its own, then renamed to backup in one step, written through, over
+// an older backup of that name. Returns 1, or 0 with stop and error set
+// and nothing made (backup_file.cpp, which only kestrom-cli links).
+int BackUpTarget(Replacement *replace, const char *backup);
+
 // Creates kstXXXX.tmp, a file of this save's own, in the folder of path
 // (the part up to its last separator: "C:\Temp\" names the folder itself),
 // its name shortened to fit a deep folder. CREATE_NEW never opens a file
