@@ -1,49 +1,77 @@
 // What both systems share: "-" as standard input or output, the temporary
-// file and the note kept for the interrupt handler, the checks built on
-// LookAtFile, the lines printed and the second thread. Each system's own
-// calls are behind cli_platform.h.
+// file and the notes kept for the interrupt handler, the backup's name,
+// the checks built on LookAtFile, the lines printed and the second thread. Each
+// system's own calls are behind cli_platform.h.
+#include <errno.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
+#include "cli_backup.h"
 #include "cli_escape.h"
 #include "cli_file.h"
 #include "cli_platform.h"
 #include "cli_stdio.h"
+#include "qif_messages.h"
 
 volatile sig_atomic_t g_tempActive = 0;
+volatile sig_atomic_t g_tempFolder = -1;
 char g_tempName[kCliPathSize];
-volatile sig_atomic_t g_noteArmed = 0;
-char *g_note = nullptr;
+char *g_notes = nullptr;
+volatile sig_atomic_t g_notesLength = 0;
 
 namespace {
 
-void RememberTemp(const char *temp) {
-  strcpy(g_tempName, temp);
+void RememberTemp(const OutputFile *file) {
+  strcpy(g_tempName, file->temp + file->nameAt);
+  g_tempFolder = static_cast<sig_atomic_t>(file->folder);
   g_tempActive = 1;
 }
 
 void ForgetTemp() { g_tempActive = 0; }
 
-// Takes the escaped note from the caller, the interrupt held off.
-void ArmNote(char *note) {
-  g_noteArmed = 0;
-  free(g_note);
-  g_note = note;
-  g_noteArmed = note != nullptr;
-}
-
-// A file done has its note armed; one not done leaves the last file's.
-void ArmNoteIfDone(int done, char *note) {
-  if (done)
-    ArmNote(note);
-  else
-    free(note);
+// Adds the escaped note of a file done to those not yet said (kept with a
+// closing NUL), the interrupt held off: the handler sees the list before or
+// after, never in between. Without the memory, the file goes unsaid.
+void AddNote(char *note) {
+  if (!note)
+    return;
+  size_t length = strlen(note);
+  char *grown = static_cast<char *>(
+      realloc(g_notes, static_cast<size_t>(g_notesLength) + length + 1));
+  if (grown) {
+    memcpy(grown + g_notesLength, note, length + 1);
+    g_notes = grown;
+    g_notesLength += static_cast<sig_atomic_t>(length);
+  }
+  free(note);
 }
 
 char *EscapeNote(const char *note) {
   return EscapeLine(note, static_cast<int>(strlen(note)));
+}
+
+// The backup of an existing target: its name, one that does not name the
+// source, whose content would be lost under it.
+int ChooseBackup(OutputFile *file, const InputFile *source,
+                 const BackupChoice *choice, char *reason) {
+  long long highest = 0;
+  if (choice->control != kBackupSimple &&
+      !HighestPlatformBackup(file, &highest, reason))
+    return 0;
+  if (!MakeBackupName(file->target, choice, highest, file->backup,
+                      kCliPathSize))
+    return Fail(reason, CLI_CANNOT_NAME_BACKUP, ENAMETOOLONG);
+  FileState state;
+  if (!source->standard && LookAtFile(file->backup, &state) &&
+      state.identity.volume == source->opened.identity.volume &&
+      state.identity.index == source->opened.identity.index) {
+    char what[kCliPathSize + 256];
+    snprintf(what, sizeof what, CLI_CANNOT_BACK_UP, file->backup);
+    return FailWith(reason, what, CLI_BACKUP_IS_INPUT);
+  }
+  return 1;
 }
 
 } // namespace
@@ -80,19 +108,25 @@ void CloseInputFile(InputFile *file) {
 }
 
 // An interrupt waits until the temporary file is known.
-int CreateOutputFile(const char *path, long long size, OutputFile *file,
+int CreateOutputFile(const char *path, const InputFile *source,
+                     const BackupChoice *backup, OutputFile *file,
                      char *reason) {
   if (IsStandardStream(path)) {
     UseBinaryStream(stdout);
-    return CreateOutputMemory(file, size, reason);
+    return CreateOutputMemory(file, source->size, reason);
   }
   memset(file, 0, sizeof *file);
   file->given = path;
   BlockInterrupt(1);
   int ok = CreatePlatformOutput(path, file, reason);
   if (ok)
-    RememberTemp(file->temp);
+    RememberTemp(file);
   BlockInterrupt(0);
+  if (ok && file->replaces && backup->control != kBackupNone &&
+      !ChooseBackup(file, source, backup, reason)) {
+    DiscardOutputFile(file);
+    return 0;
+  }
   return ok;
 }
 
@@ -105,8 +139,8 @@ int WriteOutputFile(OutputFile *file, long long offset,
 
 // Metadata and flush come before the rename, so that after a crash the
 // target holds either its old content or the whole new one. The source is
-// looked at last, just before the rename. An interrupt during the rename
-// waits for it, then finds the note armed.
+// looked at last, then the backup is made, just before the rename. An
+// interrupt during them waits, then finds the file's note among the others.
 int CommitOutputFile(OutputFile *file, InputFile *source, long long read,
                      const char *note, char *reason) {
   char *escaped = EscapeNote(note);
@@ -116,26 +150,34 @@ int CommitOutputFile(OutputFile *file, InputFile *source, long long read,
     ok = CommitOutputMemory(file, reason);
     BlockInterrupt(1);
   } else {
-    ok = FinishPlatformOutput(file, reason) &&
-         CheckInputUnchanged(source, read, reason);
+    ok = FinishPlatformOutput(file, reason);
+    if (ok && !CheckInputUnchanged(source, read, reason)) {
+      file->failedPath = source->path;
+      ok = 0;
+    }
     CloseInputFile(source);
     BlockInterrupt(1);
+    if (ok && file->backup[0])
+      ok = BackUpPlatformTarget(file, reason);
     if (ok)
       ok = MovePlatformOutput(file, reason);
     else
       RemovePlatformTemp(file);
     ForgetTemp();
   }
-  ArmNoteIfDone(ok, escaped);
+  if (ok)
+    AddNote(escaped);
+  else
+    free(escaped);
   BlockInterrupt(0);
   return ok;
 }
 
 void SayConverted(void) {
   BlockInterrupt(1);
-  if (g_noteArmed)
-    WritePlatformLine(stderr, g_note);
-  ArmNote(nullptr);
+  if (g_notesLength)
+    WritePlatformLine(stderr, g_notes);
+  g_notesLength = 0;
   BlockInterrupt(0);
 }
 
@@ -161,9 +203,7 @@ int CheckInputUnchanged(const InputFile *source, long long read, char *reason) {
       now.lastWrite == opened.lastWrite &&
       now.lastChange == opened.lastChange && read == opened.size)
     return 1;
-  snprintf(reason, kReasonSize,
-           "%s changed while it was being converted; nothing was written",
-           source->path);
+  snprintf(reason, kReasonSize, "%s", CLI_CHANGED);
   return 0;
 }
 

@@ -10,7 +10,8 @@
 #include <stdint.h>
 #include <stdio.h>
 
-enum { kReasonSize = 512, kCliPathSize = 4096 };
+// A reason may name two files.
+enum { kCliPathSize = 4096, kReasonSize = 2 * kCliPathSize + 512 };
 
 // What tells one file from another, whichever path names it: device and
 // inode, or volume serial number and file index.
@@ -44,14 +45,26 @@ struct InputFile {
   int standard;          // standard input, not a file
 };
 
-struct Replacement; // core/replace_file.h
+struct Replacement;  // core/replace_file.h
+struct BackupChoice; // cli_backup.h
 
 struct OutputFile {
   intptr_t handle;
+  // POSIX: the target's folder, opened once, through which the temporary
+  // file is made, renamed and removed, so that a folder moved away
+  // meanwhile keeps no stray file; -1 on Windows, where paths are used.
+  intptr_t folder;
   char target[kCliPathSize];
   char temp[kCliPathSize];
+  char backup[kCliPathSize]; // empty when none is made
+  // Where the names used with folder start in target, temp and backup (0
+  // without a folder: whole paths).
+  int nameAt;
   const char *given; // the path as the user gave it
   int replaces;      // the target existed when the temporary file was made
+  // The file a failed commit is about, when it is not the target: the
+  // input, which changed while it converted.
+  const char *failedPath;
   // Standard output: the content is kept here and written only once it is
   // complete, so that a refused file writes nothing. Null for a file.
   unsigned char *memory;
@@ -59,8 +72,8 @@ struct OutputFile {
   Replacement *replace; // Windows: the replacement under way
 };
 
-// Opens a regular, non-empty file of under 2 GiB, without waiting on a
-// FIFO or a device; "-" reads standard input whole.
+// Opens a regular file of under 2 GiB, without waiting on a FIFO or a
+// device; "-" reads standard input whole.
 int OpenInputFile(const char *path, InputFile *file, char *reason);
 
 // Reads from offset until buffer is full or the file ends; *got is 0 at
@@ -77,12 +90,16 @@ void CloseInputFile(InputFile *file);
 // have been given its identity.
 int CheckInputUnchanged(const InputFile *file, long long read, char *reason);
 
-// Creates the temporary file in path's folder, for size bytes. Refuses a
-// target that exists and is not a regular file, or that the user may not
-// write, or that is read-only (no owner write bit), even for root. A
-// symbolic link is followed: the file it names is replaced and the link
-// stays. "-" is standard output.
-int CreateOutputFile(const char *path, long long size, OutputFile *file,
+// Creates the temporary file in path's folder, for the converted source.
+// Refuses a target that exists and is not a regular file, or that the user
+// may not write, or that is read-only (no owner write bit), even for root,
+// or whose owner and group the replacement could not keep. A symbolic link
+// is followed: the file it names is replaced and the link stays. "-" is
+// standard output. An existing target is to be backed up as backup says
+// (cli_backup.h): its backup's name is chosen now, and refused should it
+// name the source.
+int CreateOutputFile(const char *path, const InputFile *source,
+                     const BackupChoice *backup, OutputFile *file,
                      char *reason);
 
 // Writes at offset. Two threads may write one file at once.
@@ -90,24 +107,25 @@ int WriteOutputFile(OutputFile *file, long long offset,
                     const unsigned char *data, int size, char *reason);
 
 // Gives the temporary file the target's owner, mode and extended
-// attributes, closes it and renames it over the target, once source is
-// found the same file as when opened (CheckInputUnchanged). source is
-// closed once that check is done, whatever comes of it: until then no new
-// file can be given its identity. On failure the target is untouched and
-// the temporary file is gone, unless a failed rename left nothing under
-// the target's name: then the temporary file, the only copy, stays, and
+// attributes, closes it, makes the target's backup, if one was chosen,
+// and renames the temporary file over the target, once source is found
+// the same file as when opened (CheckInputUnchanged). source is closed
+// once that check is done, whatever comes of it: until then no new file
+// can be given its identity. On failure the target is untouched and the
+// temporary file is gone, unless a failed rename left nothing under the
+// target's name: then the temporary file, the only copy, stays, and
 // reason says where.
 //
 // note is the line that says the file is converted. Once the rename has
-// begun the file is done: an interrupt from then on prints note on stderr
-// before it ends the run, until SayConverted has printed it or the next
-// file's note takes its place. A run stopped by a signal so never leaves a
-// converted file unsaid.
+// begun the file is done: its note joins those of the files done before
+// it that SayConverted has not printed, and an interrupt from then on
+// prints them all on stderr before it ends the run. A run stopped by a
+// signal so never leaves a converted file unsaid.
 int CommitOutputFile(OutputFile *file, InputFile *source, long long read,
                      const char *note, char *reason);
 
-// Prints the note of the last file committed, now, and takes it from the
-// interrupt handler, so that it is said once.
+// Prints the notes of the files committed and not yet said, now, and
+// takes them from the interrupt handler, so that each is said once.
 void SayConverted(void);
 
 // Closes and removes the temporary file; the target is never touched.
@@ -129,13 +147,22 @@ int GetFileIdentity(const char *path, FileIdentity *identity);
 void PrintCli(FILE *stream, const char *format, ...)
     __attribute__((format(printf, 2, 3)));
 
-// From now on SIGINT, SIGTERM and SIGHUP (a console's Ctrl+C, Ctrl+Break
-// or close on Windows) remove the temporary file being written, print the
-// note of a file converted and not yet reported (CommitOutputFile), then
-// end the program with 128 + the signal's number (130 for Ctrl+C).
-// SIGPIPE is ignored: a closed pipe is a write that fails, reported as any
-// other.
+// From now on every signal from outside whose default is to end the
+// program (SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGUSR1, SIGUSR2, SIGALRM,
+// SIGVTALRM, SIGPROF, SIGXCPU and, on Linux, SIGPOLL, SIGPWR, SIGSTKFLT
+// and the real-time signals), or on Windows a console's Ctrl+C,
+// Ctrl+Break or close, removes the temporary file being written, prints
+// the notes of the files converted and not yet reported
+// (CommitOutputFile), then ends the program as the signal would have (on
+// Windows with 130 for Ctrl+C and Ctrl+Break, else 143). A signal ignored
+// when the run started stays ignored. SIGPIPE and SIGXFSZ are ignored: a
+// closed pipe, or a file grown past the size limit (ulimit -f), is a write
+// that fails, reported as any other.
 void InstallInterruptCleanup(void);
+
+// Whether standard input is a terminal (a console on Windows), which a
+// user types at, rather than a file or a pipe to read.
+int StandardInputIsTerminal(void);
 
 // Runs job(second) on a new thread and job(first) on this one, and returns
 // when both are done; without a thread, one after the other.

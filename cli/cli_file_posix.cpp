@@ -1,6 +1,7 @@
 // The system's calls on POSIX systems (cli_platform.h).
 #include "cli_platform.h"
 
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <limits.h>
@@ -10,27 +11,28 @@
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <unistd.h>
 #if defined(__linux__)
 #include <sys/xattr.h>
 #endif
+#if defined(__APPLE__)
+#include <sys/random.h>
+#endif
 
+#include "cli_backup.h"
 #include "qif_messages.h"
 
 namespace {
 
 int CheckReadable(const struct stat *st, char *reason) {
   if (S_ISDIR(st->st_mode))
-    return Fail(reason, MSG_UNABLE_TO_OPEN, EISDIR);
+    return Fail(reason, CLI_CANNOT_OPEN, EISDIR);
   if (!S_ISREG(st->st_mode))
-    return FailWith(reason, MSG_UNABLE_TO_OPEN, "not a regular file");
-  if (st->st_size == 0) {
-    snprintf(reason, kReasonSize, "%s", MSG_FILE_EMPTY);
-    return 0;
-  }
+    return FailWith(reason, CLI_CANNOT_OPEN, CLI_NOT_A_FILE);
   // Counts and line numbers are ints, as in the dialog.
   if (st->st_size >= INT_MAX)
-    return Fail(reason, MSG_UNABLE_TO_LOAD, EFBIG);
+    return Fail(reason, CLI_CANNOT_READ, EFBIG);
   return 1;
 }
 
@@ -41,63 +43,142 @@ int ResolveTarget(const char *path, char *target, char *reason) {
   struct stat st;
   if (lstat(path, &st) == 0 && S_ISLNK(st.st_mode)) {
     if (!realpath(path, resolved))
-      return Fail(reason, MSG_UNABLE_TO_SAVE, errno);
+      return Fail(reason, CLI_CANNOT_WRITE, errno);
     path = resolved;
   }
   if (strlen(path) >= kCliPathSize)
-    return Fail(reason, MSG_UNABLE_TO_SAVE, ENAMETOOLONG);
+    return Fail(reason, CLI_CANNOT_WRITE, ENAMETOOLONG);
   strcpy(target, path);
   return 1;
 }
 
-// Beside the target, because rename is atomic only within one file system.
-int MakeTempName(const char *target, char *temp, char *reason) {
-  static const char kTempName[] = ".kestrom-XXXXXX";
-  const char *slash = strrchr(target, '/');
-  size_t folderLength = slash ? static_cast<size_t>(slash - target) + 1 : 0;
-  if (folderLength + sizeof kTempName > kCliPathSize)
-    return Fail(reason, MSG_UNABLE_TO_SAVE, ENAMETOOLONG);
-  memcpy(temp, target, folderLength);
-  memcpy(temp + folderLength, kTempName, sizeof kTempName);
-  return 1;
+// The temporary files' names: hidden, and random, so that another
+// program's file of that name is never opened.
+const char kTempPrefix[] = ".kestrom-";
+const int kTempNameSize = sizeof kTempPrefix + 6;
+const int kTempNameTries = 100;
+
+void MakeRandomName(char *name) {
+  static const char kLetters[] =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  unsigned char random[6];
+  if (getentropy(random, sizeof random) != 0) {
+    struct timeval now;
+    gettimeofday(&now, nullptr);
+    unsigned long long mixed =
+        static_cast<unsigned long long>(now.tv_usec) * 2654435761u ^
+        static_cast<unsigned long long>(getpid()) << 20;
+    memcpy(random, &mixed, sizeof random);
+  }
+  memcpy(name, kTempPrefix, sizeof kTempPrefix - 1);
+  for (int i = 0; i < 6; ++i)
+    name[sizeof kTempPrefix - 1 + i] = kLetters[random[i] % 62];
+  name[kTempNameSize - 1] = '\0';
 }
 
+// Makes a new file under a random name in folder (O_EXCL: never one that
+// is there); name receives it. Returns the descriptor, or -1 with errno.
+int CreateTempIn(int folder, char *name) {
+  for (int tries = 0; tries < kTempNameTries; ++tries) {
+    MakeRandomName(name);
+    int fd = openat(folder, name, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd >= 0 || errno != EEXIST)
+      return fd;
+  }
+  return -1;
+}
+
+// A hard link to name in folder under a random name, into *temp.
+int LinkUnderTempName(int folder, const char *name, char *temp) {
+  for (int tries = 0; tries < kTempNameTries; ++tries) {
+    MakeRandomName(temp);
+    if (linkat(folder, name, folder, temp, 0) == 0)
+      return 1;
+    if (errno != EEXIST)
+      return 0;
+  }
+  return 0;
+}
+
+// The signals that end the program when nobody handles them, as other
+// programs send them; a program error (SIGSEGV, SIGABRT) is not among
+// them, as the state it leaves is not to be trusted.
+void CleanupSignals(sigset_t *set) {
+  static const int kSignals[] = {SIGHUP,  SIGINT,  SIGQUIT,   SIGTERM, SIGUSR1,
+                                 SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF, SIGXCPU};
+  sigemptyset(set);
+  for (int signal : kSignals)
+    sigaddset(set, signal);
+#if defined(__linux__)
+  static const int kLinuxSignals[] = {SIGPOLL, SIGPWR, SIGSTKFLT};
+  for (int signal : kLinuxSignals)
+    sigaddset(set, signal);
+  for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal)
+    sigaddset(set, signal);
+#endif
+}
+
+// Removes the temporary file through its folder, says what was done, and
+// ends the run as the signal would have, so the status is the signal's.
 void OnInterrupt(int signal) {
   if (g_tempActive)
-    unlink(g_tempName);
-  if (g_noteArmed)
-    (void)!write(STDERR_FILENO, g_note, strlen(g_note));
+    unlinkat(g_tempFolder, g_tempName, 0);
+  if (g_notesLength)
+    (void)!write(STDERR_FILENO, g_notes, static_cast<size_t>(g_notesLength));
+  struct sigaction action;
+  memset(&action, 0, sizeof action);
+  action.sa_handler = SIG_DFL;
+  sigaction(signal, &action, nullptr);
+  sigset_t set;
+  sigemptyset(&set);
+  sigaddset(&set, signal);
+  pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
+  raise(signal);
   _exit(128 + signal);
 }
-
-const int kCleanupSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 // An existing target must be a regular file the user may write: a device,
 // a FIFO or a socket would be replaced by a plain file, and rename ignores
 // a read-only mode. Root may write any file, so a mode without the owner's
 // write bit is refused as such, as the dialog refuses a read-only file.
 // stat does not open, so it never waits on a FIFO.
-int CheckTarget(const char *target, struct stat *st, int *exists,
+int CheckTarget(int folder, const char *name, struct stat *st, int *exists,
                 char *reason) {
-  *exists = stat(target, st) == 0;
+  *exists = fstatat(folder, name, st, 0) == 0;
   if (!*exists)
-    return errno == ENOENT ? 1 : Fail(reason, MSG_UNABLE_TO_SAVE, errno);
+    return errno == ENOENT ? 1 : Fail(reason, CLI_CANNOT_WRITE, errno);
   if (S_ISDIR(st->st_mode))
-    return Fail(reason, MSG_UNABLE_TO_SAVE, EISDIR);
+    return Fail(reason, CLI_CANNOT_WRITE, EISDIR);
   if (!S_ISREG(st->st_mode))
-    return FailWith(reason, MSG_UNABLE_TO_SAVE, "not a regular file");
-  if (faccessat(AT_FDCWD, target, W_OK, AT_EACCESS) != 0)
-    return Fail(reason, MSG_UNABLE_TO_SAVE, errno);
+    return FailWith(reason, CLI_CANNOT_WRITE, CLI_NOT_A_FILE);
+  if (faccessat(folder, name, W_OK, AT_EACCESS) != 0)
+    return Fail(reason, CLI_CANNOT_WRITE, errno);
   if (!(st->st_mode & S_IWUSR))
-    return Fail(reason, MSG_UNABLE_TO_SAVE, EACCES);
+    return Fail(reason, CLI_CANNOT_WRITE, EACCES);
   return 1;
+}
+
+// The target's owner and group, which only root may give a file (its
+// owner may give it a group it is in). A replacement that had to take
+// the converting user's would lock the owner out and let others in: such
+// a file is refused, and its owner keeps it.
+int KeepOwner(int fd, const struct stat *st, char *reason) {
+  if ((st->st_uid == geteuid() && st->st_gid == getegid()) ||
+      fchown(fd, st->st_uid, st->st_gid) == 0)
+    return 1;
+  int error = errno;
+  char what[kCliPathSize + 256];
+  snprintf(what, sizeof what, CLI_OWNER_NOT_KEPT,
+           static_cast<unsigned>(st->st_uid),
+           static_cast<unsigned>(st->st_gid));
+  return Fail(reason, what, error);
 }
 
 #if defined(__linux__)
 int FailAttribute(char *reason, const char *name, int error) {
-  snprintf(reason, kReasonSize, "%s: cannot keep the attribute %s: %s",
-           MSG_UNABLE_TO_SAVE, name, strerror(error));
-  return 0;
+  char what[kCliPathSize + 256];
+  snprintf(what, sizeof what, CLI_ATTRIBUTE_NOT_KEPT, name);
+  return Fail(reason, what, error);
 }
 
 int CopyAttribute(int fd, const char *target, const char *name, char *reason) {
@@ -137,13 +218,13 @@ int ListAttributes(int fd, const char *path, char **names, ssize_t *size,
   if (*size < 0 && (errno == ENOTSUP || errno == ENOSYS))
     *size = 0;
   if (*size <= 0)
-    return *size == 0 ? 1 : Fail(reason, MSG_UNABLE_TO_SAVE, errno);
+    return *size == 0 ? 1 : Fail(reason, CLI_CANNOT_WRITE, errno);
   *names = static_cast<char *>(malloc(*size));
   if (!*names)
-    return Fail(reason, MSG_UNABLE_TO_SAVE, ENOMEM);
+    return Fail(reason, CLI_CANNOT_WRITE, ENOMEM);
   *size =
       fd >= 0 ? flistxattr(fd, *names, *size) : listxattr(path, *names, *size);
-  return *size >= 0 ? 1 : Fail(reason, MSG_UNABLE_TO_SAVE, errno);
+  return *size >= 0 ? 1 : Fail(reason, CLI_CANNOT_WRITE, errno);
 }
 
 // The new file's attributes are its folder's, not the target's.
@@ -172,49 +253,135 @@ int DropExtraAttributes(int, const char *, char *) { return 1; }
 int CopyAttributes(int, const char *, char *) { return 1; }
 #endif
 
-// The target's owner and group, where the system allows it: only root
-// may give a file away, but its owner may still give it a group it is in.
-// A set-user-ID or set-group-ID bit whose owner or group could not be kept
-// is dropped from *mode: it would now run as the user converting.
-int KeepOwner(int fd, const struct stat *st, mode_t *mode, char *reason) {
-  *mode = st->st_mode & 07777;
-  if ((st->st_uid == geteuid() && st->st_gid == getegid()) ||
-      fchown(fd, st->st_uid, st->st_gid) == 0)
-    return 1;
-  if (errno != EPERM)
-    return Fail(reason, MSG_UNABLE_TO_SAVE, errno);
-  *mode &= ~S_ISUID;
-  if (fchown(fd, static_cast<uid_t>(-1), st->st_gid) == 0)
-    return 1;
-  if (errno != EPERM)
-    return Fail(reason, MSG_UNABLE_TO_SAVE, errno);
-  *mode &= ~S_ISGID;
-  return 1;
-}
-
 // The replacement takes the target's metadata once its data is written,
 // as a write clears the set-user-ID and set-group-ID bits and the file
 // capabilities: the owner (a change of owner clears them too), then
 // exactly the target's extended attributes, none of those the folder gave
 // the new file, then the mode, then the attributes (an ACL sets the group
 // bits of the mode itself). A new file gets the usual mode.
-int TakeOverMetadata(int fd, const char *target, char *reason) {
+int TakeOverMetadata(int fd, const OutputFile *file, char *reason) {
   struct stat st;
-  if (stat(target, &st) != 0) {
+  if (fstatat(static_cast<int>(file->folder), file->target + file->nameAt, &st,
+              0) != 0) {
     if (errno != ENOENT)
-      return Fail(reason, MSG_UNABLE_TO_SAVE, errno);
+      return Fail(reason, CLI_CANNOT_WRITE, errno);
     mode_t mask = umask(0);
     umask(mask);
     (void)!fchmod(fd, 0666 & ~mask);
     return 1;
   }
-  mode_t mode;
-  if (!KeepOwner(fd, &st, &mode, reason) ||
-      !DropExtraAttributes(fd, target, reason))
+  if (!KeepOwner(fd, &st, reason) ||
+      !DropExtraAttributes(fd, file->target, reason))
     return 0;
-  if (fchmod(fd, mode) != 0)
-    return Fail(reason, MSG_UNABLE_TO_SAVE, errno);
-  return CopyAttributes(fd, target, reason);
+  if (fchmod(fd, st.st_mode & 07777) != 0)
+    return Fail(reason, CLI_CANNOT_WRITE, errno);
+  return CopyAttributes(fd, file->target, reason);
+}
+
+// The folder that holds the target, opened once. One that may be searched
+// and written but not read still opens, as a handle for paths alone.
+int OpenFolder(OutputFile *file, char *reason) {
+  char folder[kCliPathSize];
+  const char *slash = strrchr(file->target, '/');
+  file->nameAt = slash ? static_cast<int>(slash - file->target) + 1 : 0;
+  if (slash)
+    snprintf(folder, sizeof folder, "%.*s", file->nameAt, file->target);
+  else
+    strcpy(folder, ".");
+  int fd = open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+#if defined(O_PATH)
+  if (fd < 0 && errno == EACCES)
+    fd = open(folder, O_PATH | O_DIRECTORY | O_CLOEXEC);
+#endif
+  if (fd < 0)
+    return Fail(reason, CLI_CANNOT_WRITE, errno);
+  file->folder = fd;
+  return 1;
+}
+
+// Whether the target's folder is still where its path says: one moved
+// away (and perhaps another put in its place) is not where the user
+// asked for the file.
+int FolderStillThere(const OutputFile *file) {
+  char folder[kCliPathSize];
+  snprintf(folder, sizeof folder, "%.*s", file->nameAt, file->target);
+  struct stat held, named;
+  return fstat(static_cast<int>(file->folder), &held) == 0 &&
+         stat(file->nameAt ? folder : ".", &named) == 0 &&
+         held.st_dev == named.st_dev && held.st_ino == named.st_ino;
+}
+
+// What is made in the folder is on the disk once it is flushed too; a
+// folder held only to be searched cannot be, and is left to the system.
+int SyncFolder(int folder) {
+  return fsync(folder) == 0 || errno == EBADF || errno == EINVAL;
+}
+
+int FailBackup(char *reason, const OutputFile *file, int error) {
+  char what[kCliPathSize + 256];
+  snprintf(what, sizeof what, CLI_CANNOT_BACK_UP, file->backup);
+  return Fail(reason, what, error);
+}
+
+// A volume without hard links (FAT, some network shares) refuses them
+// so; any other error (no room, no right) a copy would meet as well.
+int LinksRefused(int error) {
+  return error == EPERM || error == EMLINK || error == EXDEV ||
+         error == ENOTSUP || error == EOPNOTSUPP || error == ENOSYS;
+}
+
+int CopyBytes(int from, int to) {
+  static const int kChunk = 1 << 16;
+  unsigned char chunk[kChunk];
+  for (;;) {
+    ssize_t got = read(from, chunk, kChunk);
+    if (got < 0 && errno == EINTR)
+      continue;
+    if (got <= 0)
+      return got == 0;
+    for (ssize_t done = 0; done < got;) {
+      ssize_t put = write(to, chunk + done, static_cast<size_t>(got - done));
+      if (put < 0 && errno != EINTR)
+        return 0;
+      done += put > 0 ? put : 0;
+    }
+  }
+}
+
+// The times a copy keeps: the last access and the last write.
+void GetTimes(const struct stat *st, struct timespec *times) {
+#if defined(__APPLE__)
+  times[0] = st->st_atimespec, times[1] = st->st_mtimespec;
+#else
+  times[0] = st->st_atim, times[1] = st->st_mtim;
+#endif
+}
+
+// The target's bytes in a new file under a random name in its folder,
+// with its owner, mode, attributes and times, flushed. On failure the new
+// file is gone.
+int CopyUnderTempName(const OutputFile *file, char *temp, char *reason) {
+  int folder = static_cast<int>(file->folder);
+  int from = openat(folder, file->target + file->nameAt, O_RDONLY | O_CLOEXEC);
+  int to = from >= 0 ? CreateTempIn(folder, temp) : -1;
+  struct stat st;
+  struct timespec times[2];
+  int ok = to >= 0 && CopyBytes(from, to) && fstat(from, &st) == 0;
+  if (!ok)
+    FailBackup(reason, file, errno);
+  else if (TakeOverMetadata(to, file, reason))
+    GetTimes(&st, times);
+  else
+    ok = 0;
+  if (ok && (futimens(to, times) != 0 || fsync(to) != 0))
+    ok = FailBackup(reason, file, errno);
+  if (from >= 0)
+    close(from);
+  if (to >= 0 && close(to) != 0 && ok)
+    ok = FailBackup(reason, file, errno);
+  if (!ok && to >= 0)
+    unlinkat(folder, temp, 0);
+  return ok;
 }
 
 FileState StateOf(const struct stat *st) {
@@ -258,9 +425,7 @@ void *RunThreadStart(void *context) {
 
 void BlockInterrupt(int block) {
   sigset_t set;
-  sigemptyset(&set);
-  for (int signal : kCleanupSignals)
-    sigaddset(&set, signal);
+  CleanupSignals(&set);
   pthread_sigmask(block ? SIG_BLOCK : SIG_UNBLOCK, &set, nullptr);
 }
 
@@ -271,10 +436,10 @@ void UseBinaryStream(FILE *) {}
 int OpenPlatformInput(const char *path, InputFile *file, char *reason) {
   int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0)
-    return Fail(reason, MSG_UNABLE_TO_OPEN, errno);
+    return Fail(reason, CLI_CANNOT_OPEN, errno);
   struct stat st;
   int ok = fstat(fd, &st) == 0 ? CheckReadable(&st, reason)
-                               : Fail(reason, MSG_UNABLE_TO_OPEN, errno);
+                               : Fail(reason, CLI_CANNOT_OPEN, errno);
   if (!ok) {
     close(fd);
     return 0;
@@ -297,7 +462,7 @@ int ReadPlatformInput(InputFile *file, long long offset, unsigned char *buffer,
     if (n < 0 && errno == EINTR)
       continue;
     if (n < 0)
-      return Fail(reason, MSG_UNABLE_TO_LOAD, errno);
+      return Fail(reason, CLI_CANNOT_READ, errno);
     if (n == 0)
       break;
     done += static_cast<int>(n);
@@ -310,17 +475,40 @@ void ClosePlatformInput(InputFile *file) {
   close(static_cast<int>(file->handle));
 }
 
+// The owner and group are tried on the empty temporary file, so that a
+// file whose replacement could not keep them is refused before anything
+// is written.
 int CreatePlatformOutput(const char *path, OutputFile *file, char *reason) {
   struct stat st;
   file->handle = -1;
-  if (!ResolveTarget(path, file->target, reason) ||
-      !CheckTarget(file->target, &st, &file->replaces, reason) ||
-      !MakeTempName(file->target, file->temp, reason))
+  file->folder = -1;
+  if (!ResolveTarget(path, file->target, reason) || !OpenFolder(file, reason))
     return 0;
-  int fd = mkstemp(file->temp);
-  if (fd < 0)
-    return Fail(reason, MSG_UNABLE_TO_SAVE, errno);
+  int folder = static_cast<int>(file->folder);
+  if (file->nameAt + kTempNameSize > kCliPathSize) {
+    RemovePlatformTemp(file);
+    return Fail(reason, CLI_CANNOT_WRITE, ENAMETOOLONG);
+  }
+  memcpy(file->temp, file->target, file->nameAt);
+  char *name = file->temp + file->nameAt;
+  name[0] = '\0';
+  if (!CheckTarget(folder, file->target + file->nameAt, &st, &file->replaces,
+                   reason)) {
+    RemovePlatformTemp(file);
+    return 0;
+  }
+  int fd = CreateTempIn(folder, name);
+  if (fd < 0) {
+    int error = errno;
+    name[0] = '\0';
+    RemovePlatformTemp(file);
+    return Fail(reason, CLI_CANNOT_WRITE, error);
+  }
   file->handle = fd;
+  if (file->replaces && !KeepOwner(fd, &st, reason)) {
+    RemovePlatformTemp(file);
+    return 0;
+  }
   return 1;
 }
 
@@ -334,7 +522,7 @@ int WritePlatformOutput(OutputFile *file, long long offset,
     if (n < 0 && errno == EINTR)
       continue;
     if (n < 0)
-      return Fail(reason, MSG_UNABLE_TO_SAVE, errno);
+      return Fail(reason, CLI_CANNOT_WRITE, errno);
     done += static_cast<int>(n);
   }
   StartWriteOut(fd, offset, size);
@@ -346,43 +534,108 @@ int WritePlatformOutput(OutputFile *file, long long offset,
 int FinishPlatformOutput(OutputFile *file, char *reason) {
   int fd = static_cast<int>(file->handle);
   file->handle = -1;
-  int ok = TakeOverMetadata(fd, file->target, reason);
+  int ok = TakeOverMetadata(fd, file, reason);
   if (ok && fsync(fd) != 0)
-    ok = Fail(reason, MSG_UNABLE_TO_SAVE, errno);
+    ok = Fail(reason, CLI_CANNOT_WRITE, errno);
   if (close(fd) != 0 && ok)
-    ok = Fail(reason, MSG_UNABLE_TO_SAVE, errno);
+    ok = Fail(reason, CLI_CANNOT_WRITE, errno);
   return ok;
 }
 
 int MovePlatformOutput(OutputFile *file, char *reason) {
-  if (rename(file->temp, file->target) == 0)
-    return 1;
-  int error = errno;
-  unlink(file->temp);
-  return Fail(reason, MSG_UNABLE_TO_SAVE, error);
+  int folder = static_cast<int>(file->folder);
+  int moved = 0;
+  if (!FolderStillThere(file))
+    snprintf(reason, kReasonSize, "%s", CLI_FOLDER_MOVED);
+  else if (renameat(folder, file->temp + file->nameAt, folder,
+                    file->target + file->nameAt) == 0)
+    moved = 1;
+  else
+    Fail(reason, CLI_CANNOT_WRITE, errno);
+  if (moved)
+    file->temp[file->nameAt] = '\0'; // nothing of it to remove
+  RemovePlatformTemp(file);
+  return moved;
 }
 
+// Through the folder held: where the folder went, the file goes.
 void RemovePlatformTemp(OutputFile *file) {
   if (file->handle >= 0)
     close(static_cast<int>(file->handle));
   file->handle = -1;
-  unlink(file->temp);
+  if (file->folder < 0)
+    return;
+  if (file->temp[file->nameAt])
+    unlinkat(static_cast<int>(file->folder), file->temp + file->nameAt, 0);
+  close(static_cast<int>(file->folder));
+  file->folder = -1;
+}
+
+int HighestPlatformBackup(const OutputFile *file, long long *highest,
+                          char *reason) {
+  int fd = openat(static_cast<int>(file->folder), ".",
+                  O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  DIR *folder = fd >= 0 ? fdopendir(fd) : nullptr;
+  if (!folder) {
+    int error = errno;
+    if (fd >= 0)
+      close(fd);
+    return Fail(reason, CLI_CANNOT_NAME_BACKUP, error);
+  }
+  *highest = 0;
+  for (struct dirent *entry; (entry = readdir(folder));) {
+    long long number = BackupNumber(entry->d_name, file->target + file->nameAt);
+    *highest = number > *highest ? number : *highest;
+  }
+  closedir(folder);
+  return 1;
+}
+
+// Renamed into place, a backup replaces an older one of its name; one
+// that is already a name of the target (a hard link made beforehand) keeps
+// the original as it is, and rename would do nothing.
+int BackUpPlatformTarget(OutputFile *file, char *reason) {
+  int folder = static_cast<int>(file->folder);
+  struct stat backup, target;
+  if (fstatat(folder, file->backup + file->nameAt, &backup,
+              AT_SYMLINK_NOFOLLOW) == 0 &&
+      fstatat(folder, file->target + file->nameAt, &target, 0) == 0 &&
+      backup.st_dev == target.st_dev && backup.st_ino == target.st_ino)
+    return 1;
+  char temp[kTempNameSize];
+  if (!LinkUnderTempName(folder, file->target + file->nameAt, temp)) {
+    if (!LinksRefused(errno))
+      return FailBackup(reason, file, errno);
+    if (!CopyUnderTempName(file, temp, reason))
+      return 0;
+  }
+  if (renameat(folder, temp, folder, file->backup + file->nameAt) != 0) {
+    int error = errno;
+    unlinkat(folder, temp, 0);
+    return FailBackup(reason, file, error);
+  }
+  return SyncFolder(folder) || FailBackup(reason, file, errno);
 }
 
 void InstallInterruptCleanup(void) {
   signal(SIGPIPE, SIG_IGN);
-  for (int signal : kCleanupSignals) {
-    struct sigaction action, old;
-    memset(&action, 0, sizeof action);
-    action.sa_handler = OnInterrupt;
-    sigemptyset(&action.sa_mask);
-    for (int other : kCleanupSignals)
-      sigaddset(&action.sa_mask, other);
+  signal(SIGXFSZ, SIG_IGN);
+  sigset_t cleanup;
+  CleanupSignals(&cleanup);
+  struct sigaction action;
+  memset(&action, 0, sizeof action);
+  action.sa_handler = OnInterrupt;
+  action.sa_mask = cleanup;
+  for (int signal = 1; signal < NSIG; ++signal) {
+    struct sigaction old;
     // A signal ignored by whoever started us (nohup) stays ignored.
-    if (sigaction(signal, nullptr, &old) == 0 && old.sa_handler != SIG_IGN)
+    if (sigismember(&cleanup, signal) == 1 &&
+        sigaction(signal, nullptr, &old) == 0 && old.sa_handler != SIG_IGN)
       sigaction(signal, &action, nullptr);
   }
 }
+
+int StandardInputIsTerminal(void) { return isatty(STDIN_FILENO); }
 
 int LookAtFile(const char *path, FileState *state) {
   struct stat st;

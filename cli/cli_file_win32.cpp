@@ -12,6 +12,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "cli_backup.h"
 #include "qif_messages.h"
 #include "replace_file.h"
 
@@ -81,35 +82,28 @@ HANDLE OpenToLookAt(const char *path) {
 
 int CheckReadable(HANDLE file, LARGE_INTEGER *size, char *reason) {
   if (GetFileType(file) != FILE_TYPE_DISK)
-    return FailWith(reason, MSG_UNABLE_TO_OPEN, "not a regular file");
+    return FailWith(reason, CLI_CANNOT_OPEN, CLI_NOT_A_FILE);
   if (!GetFileSizeEx(file, size))
-    return FailSystem(reason, MSG_UNABLE_TO_OPEN, GetLastError());
-  if (size->QuadPart == 0) {
-    snprintf(reason, kReasonSize, "%s", MSG_FILE_EMPTY);
-    return 0;
-  }
+    return FailSystem(reason, CLI_CANNOT_OPEN, GetLastError());
   // Counts and line numbers are ints, as in the dialog.
   if (size->QuadPart >= INT_MAX)
-    return FailSystem(reason, MSG_UNABLE_TO_LOAD, ERROR_FILE_TOO_LARGE);
+    return FailSystem(reason, CLI_CANNOT_READ, ERROR_FILE_TOO_LARGE);
   return 1;
 }
 
 // Why a replacement stopped, in the program's words and the system's.
 int FailReplacement(char *reason, const Replacement *replace) {
-  char what[kReasonSize];
+  char what[kCliPathSize + 256];
   switch (replace->stop) {
   case kReplaceIsFolder:
-    return FailWith(reason, MSG_UNABLE_TO_SAVE, "it is a folder");
+    return FailWith(reason, CLI_CANNOT_WRITE, "it is a folder");
   case kReplaceIsDevice:
-    return FailWith(reason, MSG_UNABLE_TO_SAVE, "not a regular file");
+    return FailWith(reason, CLI_CANNOT_WRITE, CLI_NOT_A_FILE);
   case kReplaceTempKept:
-    snprintf(what, sizeof what,
-             "%s: the converted file is kept as %s, as nothing is left under "
-             "its name",
-             MSG_UNABLE_TO_SAVE, replace->temp);
+    snprintf(what, sizeof what, CLI_CONVERTED_KEPT_AS, replace->temp);
     return FailSystem(reason, what, replace->error);
   default:
-    return FailSystem(reason, MSG_UNABLE_TO_SAVE, replace->error);
+    return FailSystem(reason, CLI_CANNOT_WRITE, replace->error);
   }
 }
 
@@ -139,16 +133,25 @@ void WriteToConsole(HANDLE console, const char *text) {
 // soon as it is set.
 SRWLOCK g_interruptLock = SRWLOCK_INIT;
 
-// The note, from the handler's thread, straight to the standard error
+// The notes, from the handler's thread, straight to the standard error
 // handle: the C runtime's stream is the main thread's.
-void WriteNoteFromHandler(void) {
+void WriteNotesFromHandler(void) {
   HANDLE handle = GetStdHandle(STD_ERROR_HANDLE);
   DWORD mode, written;
   if (GetConsoleMode(handle, &mode))
-    WriteToConsole(handle, g_note);
+    WriteToConsole(handle, g_notes);
   else
-    WriteFile(handle, g_note, static_cast<DWORD>(strlen(g_note)), &written,
+    WriteFile(handle, g_notes, static_cast<DWORD>(g_notesLength), &written,
               nullptr);
+}
+
+// The name after the folder, in a full path.
+const char *NameIn(const char *path) {
+  const char *name = path;
+  for (const char *at = path; *at; ++at)
+    if (*at == '\\' || *at == '/' || *at == ':')
+      name = at + 1;
+  return name;
 }
 
 // Ctrl+C and Ctrl+Break as SIGINT, a closed console or the end of the
@@ -159,8 +162,8 @@ BOOL WINAPI OnConsoleControl(DWORD event) {
   AcquireSRWLockExclusive(&g_interruptLock);
   if (g_tempActive)
     DeleteFileA(g_tempName);
-  if (g_noteArmed)
-    WriteNoteFromHandler();
+  if (g_notesLength)
+    WriteNotesFromHandler();
   TerminateProcess(GetCurrentProcess(),
                    event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT ? 130
                                                                       : 143);
@@ -188,17 +191,17 @@ int OpenPlatformInput(const char *path, InputFile *file, char *reason) {
   DWORD attributes = GetFileAttributesA(path);
   if (attributes != INVALID_FILE_ATTRIBUTES &&
       (attributes & FILE_ATTRIBUTE_DIRECTORY))
-    return FailWith(reason, MSG_UNABLE_TO_OPEN, "it is a folder");
+    return FailWith(reason, CLI_CANNOT_OPEN, "it is a folder");
   HANDLE handle =
       CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                   nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (handle == INVALID_HANDLE_VALUE)
-    return FailSystem(reason, MSG_UNABLE_TO_OPEN, GetLastError());
+    return FailSystem(reason, CLI_CANNOT_OPEN, GetLastError());
   LARGE_INTEGER size;
   FileState state;
   if (!CheckReadable(handle, &size, reason) ||
       (!GetFileState(handle, &state) &&
-       !FailSystem(reason, MSG_UNABLE_TO_OPEN, GetLastError()))) {
+       !FailSystem(reason, CLI_CANNOT_OPEN, GetLastError()))) {
     CloseHandle(handle);
     return 0;
   }
@@ -221,7 +224,7 @@ int ReadPlatformInput(InputFile *file, long long offset, unsigned char *buffer,
       DWORD error = GetLastError();
       if (error == ERROR_HANDLE_EOF)
         break;
-      return FailSystem(reason, MSG_UNABLE_TO_LOAD, error);
+      return FailSystem(reason, CLI_CANNOT_READ, error);
     }
     if (read == 0)
       break;
@@ -241,7 +244,7 @@ int CreatePlatformOutput(const char *path, OutputFile *file, char *reason) {
   Replacement *replace =
       static_cast<Replacement *>(malloc(sizeof(Replacement)));
   if (!replace)
-    return FailSystem(reason, MSG_UNABLE_TO_SAVE, ERROR_NOT_ENOUGH_MEMORY);
+    return FailSystem(reason, CLI_CANNOT_WRITE, ERROR_NOT_ENOUGH_MEMORY);
   if (!BeginReplacement(path, kTempNameTries, 1, replace)) {
     FailReplacement(reason, replace);
     free(replace);
@@ -249,6 +252,7 @@ int CreatePlatformOutput(const char *path, OutputFile *file, char *reason) {
   }
   strcpy(file->target, replace->target);
   strcpy(file->temp, replace->temp);
+  file->folder = -1;
   file->replaces = replace->exists;
   file->handle = reinterpret_cast<intptr_t>(replace->file);
   file->replace = replace;
@@ -263,7 +267,7 @@ int WritePlatformOutput(OutputFile *file, long long offset,
     DWORD written = 0;
     if (!WriteFile(HandleOf(file->handle), data + done,
                    static_cast<DWORD>(size - done), &written, &at))
-      return FailSystem(reason, MSG_UNABLE_TO_SAVE, GetLastError());
+      return FailSystem(reason, CLI_CANNOT_WRITE, GetLastError());
     done += static_cast<int>(written);
   }
   return 1;
@@ -290,6 +294,38 @@ void RemovePlatformTemp(OutputFile *file) {
 
 void InstallInterruptCleanup(void) {
   SetConsoleCtrlHandler(OnConsoleControl, TRUE);
+}
+
+// A console, not a file, a pipe or NUL (which _isatty takes for one).
+int StandardInputIsTerminal(void) {
+  DWORD mode;
+  return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
+}
+
+int HighestPlatformBackup(const OutputFile *file, long long *highest,
+                          char *reason) {
+  char pattern[kCliPathSize + 8];
+  snprintf(pattern, sizeof pattern, "%s.~*~", file->target);
+  *highest = 0;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(pattern, &found);
+  if (search == INVALID_HANDLE_VALUE)
+    return GetLastError() == ERROR_FILE_NOT_FOUND ||
+           FailSystem(reason, CLI_CANNOT_NAME_BACKUP, GetLastError());
+  do {
+    long long number = BackupNumber(found.cFileName, NameIn(file->target));
+    *highest = number > *highest ? number : *highest;
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return 1;
+}
+
+int BackUpPlatformTarget(OutputFile *file, char *reason) {
+  if (BackUpTarget(file->replace, file->backup))
+    return 1;
+  char what[kCliPathSize + 256];
+  snprintf(what, sizeof what, CLI_CANNOT_BACK_UP, file->backup);
+  return FailSystem(reason, what, file->replace->error);
 }
 
 int LookAtFile(const char *path, FileState *state) {

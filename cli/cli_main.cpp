@@ -8,20 +8,32 @@
 #include "kestrom_version.h"
 #ifdef _WIN32
 #include "dll_search.h"
+
+// The MinGW-w64 runtime expands wildcards in the arguments (export-*.qif),
+// as the command prompt leaves that to each program. A quoted argument and
+// one that matches nothing stay as they are.
+extern "C" {
+int _dowildcard = -1;
+}
 #endif
 
 namespace {
 
 const char kUsage[] =
-    "Usage: kestrom-cli [OPTION]... FILE...\n"
+    "Usage: kestrom-cli [OPTION]... [FILE]...\n"
     "Converts QIF exports: every date month-first becomes day-first\n"
     "(D12/25/99 becomes D25/12/99, D6/1/94 becomes D1/6/94), and payee (P)\n"
     "and memo (M) lines exchange their letters. Each FILE is rewritten in\n"
     "place; its length and every other byte stay as they were. A FILE of -\n"
-    "is standard input, converted to standard output.\n"
+    "is standard input, converted to standard output; with no FILE,\n"
+    "standard input is read unless it is a terminal.\n"
     "\n"
     "  -o, --output=OUT  write the result to OUT instead (one FILE only);\n"
     "                    - is standard output\n"
+    "  -b                make a backup of each file replaced\n"
+    "      --backup[=CONTROL]  the same, CONTROL saying how\n"
+    "  -S, --suffix=SUFFIX  the suffix of a simple backup (default ~);\n"
+    "                    makes backups too\n"
     "  -y, --yes         convert even when the dates look day-first already\n"
     "                    (a month over 12, !Option:DMY) or some dates cannot\n"
     "                    be converted (D2014-12-31, D20070122), or the file\n"
@@ -36,6 +48,15 @@ const char kUsage[] =
     "  -h, --help        show this help and exit\n"
     "      --version     show the version and exit\n"
     "\n"
+    "The backup is made before the file is replaced, in its folder, and\n"
+    "keeps its content and metadata. CONTROL, or VERSION_CONTROL when it\n"
+    "is not given, is one of:\n"
+    "  none, off       no backups\n"
+    "  numbered, t     FILE.~1~, FILE.~2~ and so on\n"
+    "  existing, nil   numbered if numbered backups exist, else simple\n"
+    "                  (the default)\n"
+    "  simple, never   FILE and the suffix: -S, SIMPLE_BACKUP_SUFFIX or ~\n"
+    "\n"
     "Dates with one-digit or space-padded fields (D6/1/94, D 1/ 5/99,\n"
     "D2/14'2020) are converted too; the Kestrom dialog converts only the\n"
     "two-digit ones its bank writes. Lines may end with LF, CR LF or a CR\n"
@@ -43,13 +64,15 @@ const char kUsage[] =
     "budgets, tags) stay as they are; the dates of a price list\n"
     "(\"INTU\",55.40,\"12/13/05\") are converted as D lines are, and\n"
     "!Option:MDY becomes !Option:DMY. A file holding a control byte other\n"
-    "than TAB, LF and CR is no QIF file. A file is never half converted\n"
-    "without --yes. A file is replaced only once its new content is\n"
-    "complete: on any failure the original stays untouched. Convert each\n"
-    "file once: a second run would swap its dates back (it is usually\n"
-    "refused, as the dates then look day-first).\n"
+    "than TAB, LF and CR is no QIF file; an empty file is nothing to\n"
+    "convert. A file is never half converted without --yes. A file is\n"
+    "replaced only once its new content is complete: on any failure the\n"
+    "original stays untouched. Convert each file once: a second run would\n"
+    "swap its dates back (it is usually refused, as the dates then look\n"
+    "day-first; -b keeps the original).\n"
     "\n"
-    "The replacement keeps the file's permissions and attributes. If\n"
+    "The replacement keeps the file's permissions, attributes, owner and\n"
+    "group; a file whose owner and group it could not keep is refused. If\n"
     "another program changes the file while it converts, nothing is\n"
     "written. Only regular files you may write are replaced. A refused\n"
     "file writes nothing to standard output.\n"
@@ -59,13 +82,14 @@ const char kUsage[] =
     "  1  some FILE was refused or failed, or the report could not be\n"
     "     written; the other FILEs were still done\n"
     "  2  bad usage\n"
-    "  129, 130, 143  interrupted (SIGHUP, SIGINT, SIGTERM); every FILE\n"
-    "     reported converted is converted, the one being converted when\n"
-    "     the signal came is left as it was\n"
+    "  128+N  ended by signal N (129 SIGHUP, 130 SIGINT, 143 SIGTERM and\n"
+    "     the others that end a program); every FILE converted is named\n"
+    "     on stderr, the one being converted is left as it was\n"
     "\n"
     "Examples: kestrom-cli --check export-*.qif && kestrom-cli export-*.qif\n"
     "          kestrom-cli --yes -o fixed.qif export.qif\n"
-    "          kestrom-cli - <export.qif >fixed.qif\n"
+    "          kestrom-cli -b export.qif\n"
+    "          kestrom-cli <export.qif >fixed.qif\n"
     "\n"
     "Report problems on the Kestrom project's issue tracker, where its\n"
     "source and releases are published.\n";
@@ -102,7 +126,8 @@ int main(int argc, char **argv) {
   CliOptions options;
   char error[256];
   int status = 0;
-  if (!ParseCliOptions(argc, argv, &options, error, sizeof error)) {
+  if (!ParseCliOptions(argc, argv, StandardInputIsTerminal(), &options, error,
+                       sizeof error)) {
     status = BadUsage(error);
   } else if (options.help) {
     fputs(kUsage, stdout);

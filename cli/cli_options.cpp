@@ -1,46 +1,116 @@
 #include "cli_options.h"
 
 #include <getopt.h>
+#include <stdarg.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 namespace {
 
-int Refuse(char *error, int errorSize, const char *reason) {
-  snprintf(error, errorSize, "%s", reason);
-  return 0;
-}
-
-// reason holds one %s for the argument at fault.
-int FailAt(char *error, int errorSize, const char *reason, const char *arg) {
-  snprintf(error, errorSize, reason, arg);
+// reason may hold %s and %c for the arguments after it.
+__attribute__((format(printf, 3, 4))) int Refuse(char *error, int errorSize,
+                                                 const char *reason, ...) {
+  va_list args;
+  va_start(args, reason);
+  vsnprintf(error, errorSize, reason, args);
+  va_end(args);
   return 0;
 }
 
 // Long options have values of their own, above any letter, so that an
 // error names the option as it was written.
-enum { kYes = 256, kCheck, kOutput, kVerbose, kHelp, kVersion };
+enum {
+  kYes = 256,
+  kCheck,
+  kOutput,
+  kVerbose,
+  kHelp,
+  kVersion,
+  kBackup,
+  kSuffix
+};
 
-const char kShortOptions[] = ":hvyo:";
+const char kShortOptions[] = ":hvyo:bS:";
 
 const struct option kLongOptions[] = {
     {"yes", no_argument, nullptr, kYes},
     {"check", no_argument, nullptr, kCheck},
     {"output", required_argument, nullptr, kOutput},
     {"verbose", no_argument, nullptr, kVerbose},
+    {"backup", optional_argument, nullptr, kBackup},
+    {"suffix", required_argument, nullptr, kSuffix},
     {"help", no_argument, nullptr, kHelp},
     {"version", no_argument, nullptr, kVersion},
     {nullptr, 0, nullptr, 0},
 };
 
+// Standard input, the FILE when none is given and it is no terminal.
+char g_standardInput[] = "-";
+char *const g_standardInputOnly[] = {g_standardInput};
+
+// What was wrong with a long option, found by looking its name up as
+// getopt_long does (an exact name, or the start of one alone), so that
+// the words are glibc's whichever getopt_long the system has.
+int FailLongOption(const char *arg, char *error, int errorSize) {
+  const char *name = arg + 2;
+  size_t length = strcspn(name, "=");
+  const struct option *match = nullptr;
+  int matches = 0;
+  char possible[160] = "";
+  for (const struct option *o = kLongOptions; o->name; ++o) {
+    if (strncmp(o->name, name, length) != 0)
+      continue;
+    if (strlen(o->name) == length) {
+      match = o, matches = 1;
+      break;
+    }
+    match = o, ++matches;
+    size_t used = strlen(possible);
+    snprintf(possible + used, sizeof possible - used, " '--%s'", o->name);
+  }
+  if (matches == 0)
+    return Refuse(error, errorSize, "unrecognized option '%s'", arg);
+  if (matches > 1)
+    return Refuse(error, errorSize,
+                  "option '%.*s' is ambiguous; possibilities:%s",
+                  static_cast<int>(length + 2), arg, possible);
+  if (name[length] == '=' && match->has_arg == no_argument)
+    return Refuse(error, errorSize, "option '--%s' doesn't allow an argument",
+                  match->name);
+  return Refuse(error, errorSize, "option '--%s' requires an argument",
+                match->name);
+}
+
 // What getopt_long found wrong: a letter (optopt), or else a long option,
 // which is the argument it just passed.
 int FailOption(int found, char **argv, char *error, int errorSize) {
-  char letter[3] = {'-', static_cast<char>(optopt), '\0'};
-  const char *arg = optopt > 0 && optopt < 256 ? letter : argv[optind - 1];
-  if (found == ':')
-    return FailAt(error, errorSize, "%s needs a file name", arg);
-  return FailAt(error, errorSize, "unknown option '%s'", arg);
+  if (optopt > 0 && optopt < 256)
+    return Refuse(error, errorSize,
+                  found == ':' ? "option requires an argument -- '%c'"
+                               : "invalid option -- '%c'",
+                  optopt);
+  return FailLongOption(argv[optind - 1], error, errorSize);
+}
+
+// --backup=CONTROL, or VERSION_CONTROL for -b, --backup and -S alone.
+int TakeBackup(const char *control, CliOptions *options, char *error,
+               int errorSize) {
+  const char *from = "--backup";
+  if (!control) {
+    control = getenv("VERSION_CONTROL");
+    from = "VERSION_CONTROL";
+    options->backup.control = kBackupExisting;
+    if (!control || !*control)
+      return 1;
+  }
+  int ambiguous;
+  if (ReadBackupControl(control, &options->backup.control, &ambiguous))
+    return 1;
+  return Refuse(error, errorSize,
+                "%s argument '%s' for '%s'; valid arguments are 'none', "
+                "'off', 'simple', 'never', 'existing', 'nil', 'numbered', 't'",
+                ambiguous ? "ambiguous" : "invalid", control, from);
 }
 
 int TakeOption(int found, CliOptions *options) {
@@ -80,32 +150,76 @@ int CheckCombination(const CliOptions *options, char *error, int errorSize) {
   return 1;
 }
 
+// A Windows console tool answers /? with its help.
+int AsksWindowsHelp(int argc, char **argv) {
+#ifdef _WIN32
+  for (int i = 1; i < argc && strcmp(argv[i], "--") != 0; ++i)
+    if (strcmp(argv[i], "/?") == 0)
+      return 1;
+#else
+  (void)argc, (void)argv;
+#endif
+  return 0;
+}
+
+// -o OUT: once, and naming a file ("--output=" names none).
+int TakeOutput(int found, CliOptions *options, char *error, int errorSize) {
+  if (options->output)
+    return Refuse(error, errorSize, "-o given twice");
+  if (!*optarg)
+    return found == 'o'
+               ? Refuse(error, errorSize, "option requires an argument -- 'o'")
+               : Refuse(error, errorSize,
+                        "option '--output' requires an argument");
+  options->output = optarg;
+  return 1;
+}
+
+// -b, --backup[=CONTROL], -S and --suffix=SUFFIX, as cp reads them: a
+// suffix alone asks for backups too. Done once all options are read.
+int ChooseBackup(int asked, const char *control, const char *suffix,
+                 CliOptions *options, char *error, int errorSize) {
+  options->backup.suffix = ChooseBackupSuffix(suffix);
+  return !asked || options->help || options->version ||
+         TakeBackup(control, options, error, errorSize);
+}
+
 } // namespace
 
 // getopt_long, as in other tools: -yo OUT, --output=OUT, options after
 // the files (argv is put in order), "--" to end them, and "-" a file.
-int ParseCliOptions(int argc, char **argv, CliOptions *options, char *error,
-                    int errorSize) {
+int ParseCliOptions(int argc, char **argv, int inputIsTerminal,
+                    CliOptions *options, char *error, int errorSize) {
   memset(options, 0, sizeof *options);
+  if (AsksWindowsHelp(argc, argv)) {
+    options->help = 1;
+    return 1;
+  }
   optind = 0; // from the start, even when called before
   opterr = 0; // its messages are ours
-  int found;
+  int found, backup = 0;
+  const char *control = nullptr, *suffix = nullptr;
   while ((found = getopt_long(argc, argv, kShortOptions, kLongOptions,
                               nullptr)) != -1) {
-    int output = found == 'o' || found == kOutput;
-    if (output && options->output)
-      return Refuse(error, errorSize, "-o given twice");
-    // --output= names no file, rather than one called "".
-    if (output && !*optarg)
-      return Refuse(error, errorSize,
-                    found == 'o' ? "-o needs a file name"
-                                 : "--output needs a file name");
-    if (output)
-      options->output = optarg;
-    else if (!TakeOption(found, options))
+    if (found == 'o' || found == kOutput) {
+      if (!TakeOutput(found, options, error, errorSize))
+        return 0;
+    } else if (found == 'b' || found == kBackup) {
+      backup = 1;
+      control = found == kBackup && optarg ? optarg : control;
+    } else if (found == 'S' || found == kSuffix) {
+      backup = 1;
+      suffix = optarg;
+    } else if (!TakeOption(found, options)) {
       return FailOption(found, argv, error, errorSize);
+    }
   }
   options->files = argv + optind;
   options->fileCount = argc - optind;
-  return CheckCombination(options, error, errorSize);
+  if (options->fileCount == 0 && !inputIsTerminal) {
+    options->files = g_standardInputOnly;
+    options->fileCount = 1;
+  }
+  return ChooseBackup(backup, control, suffix, options, error, errorSize) &&
+         CheckCombination(options, error, errorSize);
 }

@@ -2,21 +2,26 @@
 #ifndef KESTROM_CLI_CLI_OPTIONS_H
 #define KESTROM_CLI_CLI_OPTIONS_H
 
+#include "cli_backup.h"
+
 struct CliOptions {
-  int yes;            // convert files that look day-first too
-  int check;          // report only, write nothing
-  int help;           // --help wins over everything else
-  int version;        // --version
-  int verbose;        // one line per file done
-  const char *output; // -o OUT, or null for in place
-  char *const *files; // the FILE arguments, in order: the end of argv
+  int yes;             // convert files that look day-first too
+  int check;           // report only, write nothing
+  int help;            // --help wins over everything else
+  int version;         // --version
+  int verbose;         // one line per file done
+  const char *output;  // -o OUT, or null for in place
+  BackupChoice backup; // of each file replaced; kBackupNone by default
+  char *const *files;  // the FILE arguments, in order: the end of argv
   int fileCount;
 };
 
 // Reads argv[1..argc-1], putting the FILE arguments last, in their order.
-// Options and files may come in any order; "--" ends the options. Returns
-// 1, or 0 with a one-line reason in error for bad usage.
-int ParseCliOptions(int argc, char **argv, CliOptions *options, char *error,
-                    int errorSize);
+// Options and files may come in any order; "--" ends the options. With no
+// FILE, standard input is read ("-") unless inputIsTerminal. Returns 1, or
+// 0 with a one-line reason in error for bad usage, in getopt's words where
+// getopt has them.
+int ParseCliOptions(int argc, char **argv, int inputIsTerminal,
+                    CliOptions *options, char *error, int errorSize);
 
 #endif

@@ -10,14 +10,16 @@
 
 #include "cli_file.h"
 
-// The temporary file being written, and the note of the last file
-// converted and not yet reported, for the interrupt handler: each is
-// complete before its flag is set, and both change only while the
+// The temporary file being written (its name in the folder held open, or
+// on Windows its path), and the notes of the files converted and not yet
+// reported, one line each, for the interrupt handler: each is complete
+// before its flag or length is set, and all change only while the
 // interrupt is held off.
 extern volatile sig_atomic_t g_tempActive;
+extern volatile sig_atomic_t g_tempFolder;
 extern char g_tempName[kCliPathSize];
-extern volatile sig_atomic_t g_noteArmed;
-extern char *g_note;
+extern char *g_notes;
+extern volatile sig_atomic_t g_notesLength;
 
 // Holds off the interrupt handler (block 1) until let go (block 0): the
 // signals blocked, or on Windows the lock its thread waits on taken.
@@ -39,6 +41,14 @@ void ClosePlatformInput(InputFile *file);
 // Finds the target, checks it and makes the temporary file beside it,
 // with the interrupt held off.
 int CreatePlatformOutput(const char *path, OutputFile *file, char *reason);
+// The highest N of the target's numbered backups (TARGET.~N~) in its
+// folder, 0 when it has none.
+int HighestPlatformBackup(const OutputFile *file, long long *highest,
+                          char *reason);
+// Makes file->backup the target as it is now: a second name of it (a hard
+// link), or where links are refused a copy with its metadata; made under a
+// temporary name, then renamed into place, the folder flushed.
+int BackUpPlatformTarget(OutputFile *file, char *reason);
 int WritePlatformOutput(OutputFile *file, long long offset,
                         const unsigned char *data, int size, char *reason);
 // Gives the temporary file the target's metadata, flushes and closes it.

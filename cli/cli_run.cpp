@@ -15,8 +15,8 @@ namespace {
 
 const char kProgram[] = "kestrom-cli";
 
-// A line about one file: two paths and words.
-const int kNoteSize = 2 * kCliPathSize + 256;
+// A line about one file: three paths and words.
+const int kNoteSize = 3 * kCliPathSize + 256;
 
 // Files stream through a buffer this size: small enough to stay in the
 // CPU's cache between the read, the conversion and the write, and to spare
@@ -39,28 +39,30 @@ const char *Plural(int count) { return count == 1 ? "" : "s"; }
 // the dialog takes only the bank's own two-digit dates.
 const int kRules = kQifEveryDateRules;
 
+// Why the counted file is no QIF file, in reason; or null when it is one.
 // A file with no QIF header (!Type:Bank, !Account) and no record end (^)
 // is a CSV, a picture or a README, whose lines starting with P or M the
-// letter rule would garble.
-const char kNotQif[] = "This " MSG_IS_NOT_QIF;
-
-// Why the counted file is no QIF file, in reason; or null when it is one.
-// A control byte says more than a missing header.
-const char *NotQifReason(const QifCheckCounts *counts, char *reason) {
+// letter rule would garble; a control byte says more than a missing
+// header. An empty file is none of these: nothing to convert.
+const char *NotQifReason(const QifCheckCounts *counts, long long size,
+                         char *reason) {
   if (counts->binaryLine) {
-    snprintf(reason, kReasonSize, MSG_BINARY_DATA, counts->binaryByte,
+    snprintf(reason, kReasonSize, CLI_BINARY_DATA, counts->binaryByte,
              counts->binaryLine);
     return reason;
   }
-  return counts->recordMarks ? nullptr : kNotQif;
+  return counts->recordMarks || size == 0 ? nullptr : CLI_NOT_QIF;
 }
 
-// What made the file look day-first: a month over 12, or the header.
-const char *DayFirstSign(const QifCheckCounts *counts, char *sign) {
-  if (!counts->dayFirstMonth)
-    return "!Option:DMY";
-  snprintf(sign, 16, "month %02d", counts->dayFirstMonth);
-  return sign;
+// Why the file looks day-first: a month over 12, or the header.
+const char *SayDayFirst(const QifCheckCounts *counts, char *said) {
+  char sign[16];
+  if (counts->dayFirstMonth)
+    snprintf(sign, sizeof sign, "month %02d", counts->dayFirstMonth);
+  else
+    snprintf(sign, sizeof sign, "!Option:DMY");
+  snprintf(said, kReasonSize, CLI_DAY_FIRST, sign);
+  return said;
 }
 
 // What becomes of the date-order header, said after the counts: verb is
@@ -119,14 +121,16 @@ struct PieceBuffer {
 };
 
 int FailForMemory(char *reason) {
-  snprintf(reason, kReasonSize, "%s: %s", MSG_UNABLE_TO_LOAD, strerror(ENOMEM));
+  snprintf(reason, kReasonSize, "%s: %s", CLI_CANNOT_READ, strerror(ENOMEM));
   return 0;
 }
 
+// An empty file has a buffer too, of one byte, that the walk never fills.
 int AllocateBuffer(PieceBuffer *buffer, const FileJob *job, char *reason) {
   long long length = job->to - job->from;
-  buffer->capacity =
-      length < kPieceBufferSize ? static_cast<int>(length) : kPieceBufferSize;
+  buffer->capacity = length < 1                  ? 1
+                     : length < kPieceBufferSize ? static_cast<int>(length)
+                                                 : kPieceBufferSize;
   buffer->data = static_cast<unsigned char *>(malloc(buffer->capacity));
   buffer->filled = 0;
   buffer->ended = 0;
@@ -293,7 +297,7 @@ void RedoSecondHalf(FileJob *jobs, int count) {
 // Only once the whole file is counted is it known to hold no QIF line.
 void RefuseUnlessQif(FileJob *job) {
   char reason[kReasonSize];
-  if (!NotQifReason(&job->counts, reason) || job->options->yes)
+  if (!NotQifReason(&job->counts, job->in->size, reason) || job->options->yes)
     return;
   job->ok = 0;
   job->refused = 1;
@@ -316,41 +320,35 @@ int ReportRefusal(const char *path, const CliOptions *options, InputFile *in) {
   if (!job.ok)
     return ReportFailure(job.failedPath, job.reason);
   const QifCheckCounts *counts = &job.counts;
-  char reason[kReasonSize], sign[16];
-  const char *notQif = NotQifReason(counts, reason);
+  char reason[kReasonSize];
+  const char *notQif = NotQifReason(counts, in->size, reason);
   if (notQif)
-    PrintCli(stderr, "%s: %s: %s Not converted; --yes converts it anyway.\n",
-             kProgram, path, notQif);
+    PrintCli(stderr, "%s: %s: " CLI_REFUSED ": %s\n", kProgram, path, notQif);
   if (counts->dayFirstLine)
-    PrintCli(stderr,
-             "%s: %s:%d: %s Not converted (%s); --yes converts it anyway.\n",
-             kProgram, path, counts->dayFirstLine, MSG_ALREADY_DAY_FIRST,
-             DayFirstSign(counts, sign));
+    PrintCli(stderr, "%s: %s:%d: " CLI_REFUSED ": %s\n", kProgram, path,
+             counts->dayFirstLine, SayDayFirst(counts, reason));
   int count = counts->datesLeftAlone;
   if (count > kListedLeftAlone)
-    PrintCli(stderr, "%s: %s: and %d more; --check lists them all\n", kProgram,
-             path, count - kListedLeftAlone);
-  if (count)
     PrintCli(stderr,
-             "%s: %s:%d: %d date%s that no rule converts: not converted, as "
-             "the file would be half converted; --yes converts the rest "
-             "anyway.\n",
+             "%s: %s: and %d more dates that no rule converts; --check "
+             "lists them all\n",
+             kProgram, path, count - kListedLeftAlone);
+  if (count)
+    PrintCli(stderr, "%s: %s:%d: " CLI_REFUSED ": " CLI_HALF_CONVERTED "\n",
              kProgram, path, counts->firstLeftAloneLine, count, Plural(count));
   return 0;
 }
 
 void NoteNotQif(const FileJob *job, const char *reason) {
-  PrintCli(stderr, "%s: %s: note: %s Converted as --yes was given.\n", kProgram,
+  PrintCli(stderr, "%s: %s: note: " CLI_CONVERTED_ANYWAY ": %s\n", kProgram,
            job->path, reason);
 }
 
 void NoteAnsweredYes(const FileJob *job) {
-  char sign[16];
-  PrintCli(stderr,
-           "%s: %s:%d: note: dates looked day-first already (%s); "
-           "converted as --yes was given\n",
-           kProgram, job->path, job->counts.dayFirstLine,
-           DayFirstSign(&job->counts, sign));
+  char said[kReasonSize];
+  PrintCli(stderr, "%s: %s:%d: note: " CLI_CONVERTED_ANYWAY ": %s\n", kProgram,
+           job->path, job->counts.dayFirstLine,
+           SayDayFirst(&job->counts, said));
 }
 
 // Converted with --yes although some dates could not be: say so.
@@ -379,27 +377,24 @@ int ReportStop(FileJob *jobs, InputFile *in) {
 // Returns 0 when a conversion would be refused.
 int PrintCheckSummary(const FileJob *job) {
   const QifCheckCounts *counts = &job->counts;
-  const char *verdict = job->options->yes
-                            ? "Converted anyway, as --yes was given."
-                            : "Refused without --yes.";
-  char header[64], reason[kReasonSize], sign[16];
+  const char *verdict =
+      job->options->yes ? CLI_WOULD_CONVERT_ANYWAY : CLI_WOULD_BE_REFUSED;
+  char header[64], reason[kReasonSize];
   SayHeader(counts, "to rewrite as", header);
   PrintCli(stdout,
            "%s: %d date%s to convert and %d payee/memo line%s to exchange%s\n",
            job->path, counts->datesExchanged, Plural(counts->datesExchanged),
            counts->lettersExchanged, Plural(counts->lettersExchanged), header);
-  const char *notQif = NotQifReason(counts, reason);
+  const char *notQif = NotQifReason(counts, job->in->size, reason);
   if (notQif)
-    PrintCli(stdout, "%s: %s %s\n", job->path, notQif, verdict);
-  if (counts->datesLeftAlone)
-    PrintCli(stdout,
-             "%s: %d date%s that no rule converts: the file would be half "
-             "converted. %s\n",
-             job->path, counts->datesLeftAlone, Plural(counts->datesLeftAlone),
-             verdict);
+    PrintCli(stdout, "%s: %s: %s\n", job->path, verdict, notQif);
+  int count = counts->datesLeftAlone;
+  if (count)
+    PrintCli(stdout, "%s:%d: %s: " CLI_HALF_CONVERTED "\n", job->path,
+             counts->firstLeftAloneLine, verdict, count, Plural(count));
   if (counts->dayFirstLine)
-    PrintCli(stdout, "%s:%d: %s (%s) %s\n", job->path, counts->dayFirstLine,
-             MSG_ALREADY_DAY_FIRST, DayFirstSign(counts, sign), verdict);
+    PrintCli(stdout, "%s:%d: %s: %s\n", job->path, counts->dayFirstLine,
+             verdict, SayDayFirst(counts, reason));
   return job->options->yes ||
          (!notQif && !counts->datesLeftAlone && !counts->dayFirstLine);
 }
@@ -414,15 +409,18 @@ long long BytesRead(const FileJob *jobs, int count) {
 
 // What was done with a file, said with --verbose once it is done, or by
 // an interrupt that comes once it is.
-void FormatDone(const FileJob *job, const char *target, char *note) {
+void FormatDone(const FileJob *job, const OutputFile *out, char *note) {
   const QifCheckCounts *counts = &job->counts;
-  char where[kCliPathSize + 16];
-  if (IsStandardStream(target))
-    snprintf(where, sizeof where, "to standard output");
+  char where[2 * kCliPathSize + 32];
+  int said = 0;
+  if (IsStandardStream(out->given))
+    said = snprintf(where, sizeof where, "to standard output");
   else if (job->options->output)
-    snprintf(where, sizeof where, "into %s", target);
+    said = snprintf(where, sizeof where, "into %s", out->given);
   else
-    snprintf(where, sizeof where, "in place");
+    said = snprintf(where, sizeof where, "in place");
+  if (out->backup[0])
+    snprintf(where + said, sizeof where - said, " (backup: %s)", out->backup);
   char header[64];
   SayHeader(counts, "rewritten as", header);
   snprintf(note, kNoteSize,
@@ -459,8 +457,14 @@ int ConvertOneFile(const char *path, const CliOptions *options) {
   if (!OpenInputFile(path, &in, reason))
     return ReportFailure(path, reason);
   const char *target = options->output ? options->output : path;
+  if (in.size == 0 && target == path && !in.standard) {
+    CloseInputFile(&in);
+    if (options->verbose)
+      PrintCli(stderr, "%s: %s: " CLI_FILE_EMPTY "\n", kProgram, path);
+    return 1;
+  }
   OutputFile out;
-  if (!CreateOutputFile(target, in.size, &out, reason)) {
+  if (!CreateOutputFile(target, &in, &options->backup, &out, reason)) {
     CloseInputFile(&in);
     return ReportFailure(target, reason);
   }
@@ -483,10 +487,11 @@ int ConvertOneFile(const char *path, const CliOptions *options) {
     return reported;
   }
   char note[kNoteSize];
-  FormatDone(&jobs[0], target, note);
+  FormatDone(&jobs[0], &out, note);
+  long long size = in.size;
   if (!CommitOutputFile(&out, &in, BytesRead(jobs, count), note, reason))
-    return ReportFailure(target, reason);
-  const char *notQif = NotQifReason(&jobs[0].counts, reason);
+    return ReportFailure(out.failedPath ? out.failedPath : target, reason);
+  const char *notQif = NotQifReason(&jobs[0].counts, size, reason);
   if (notQif)
     NoteNotQif(&jobs[0], notQif);
   if (jobs[0].answer.asked || jobs[count - 1].answer.asked)

@@ -21,7 +21,7 @@ int ReadAll(unsigned char **data, long long *size, char *reason) {
   unsigned char *buffer = static_cast<unsigned char *>(malloc(capacity));
   for (;;) {
     if (!buffer)
-      return Fail(reason, MSG_UNABLE_TO_LOAD, ENOMEM);
+      return Fail(reason, CLI_CANNOT_READ, ENOMEM);
     size_t got = fread(buffer + length, 1, capacity - length, stdin);
     length += static_cast<long long>(got);
     if (got == 0 || length >= INT_MAX)
@@ -35,15 +35,12 @@ int ReadAll(unsigned char **data, long long *size, char *reason) {
       buffer = grown;
     }
   }
-  int error = ferror(stdin) ? errno : length == 0 ? -1 : 0;
+  int error = ferror(stdin) ? errno : 0;
   if (length >= INT_MAX)
     error = EFBIG;
   if (error) {
     free(buffer);
-    if (error > 0)
-      return Fail(reason, MSG_UNABLE_TO_LOAD, error);
-    snprintf(reason, kReasonSize, "%s", MSG_FILE_EMPTY);
-    return 0;
+    return Fail(reason, CLI_CANNOT_READ, error);
   }
   *data = buffer;
   *size = length;
@@ -75,13 +72,13 @@ int CreateOutputMemory(OutputFile *file, long long size, char *reason) {
   file->given = "-";
   file->memory = static_cast<unsigned char *>(malloc(size > 0 ? size : 1));
   file->size = size;
-  return file->memory ? 1 : Fail(reason, MSG_UNABLE_TO_SAVE, ENOMEM);
+  return file->memory ? 1 : Fail(reason, CLI_CANNOT_WRITE, ENOMEM);
 }
 
 int WriteOutputMemory(OutputFile *file, long long offset,
                       const unsigned char *data, int size, char *reason) {
   if (offset < 0 || offset + size > file->size)
-    return Fail(reason, MSG_UNABLE_TO_SAVE, EFBIG);
+    return Fail(reason, CLI_CANNOT_WRITE, EFBIG);
   memcpy(file->memory + offset, data, size);
   return 1;
 }
@@ -94,7 +91,7 @@ int CommitOutputMemory(OutputFile *file, char *reason) {
   if (ok)
     return 1;
   g_contentLost = 1;
-  return Fail(reason, MSG_UNABLE_TO_SAVE, error);
+  return Fail(reason, CLI_CANNOT_WRITE, error);
 }
 
 void DiscardOutputMemory(OutputFile *file) {

@@ -16,8 +16,8 @@
   MSG_ALREADY_DAY_FIRST "\n\nAre you sure you want to convert it?"
 // Under "Unable to load file", after a file's name or "This": the byte, as
 // 0x%02X, and its line, as %d.
-#define MSG_HOLDS_BINARY_DATA                                                  \
-  "is not a QIF file: it holds binary data (byte 0x%02X on line %d)."
+#define MSG_BINARY_BYTE "it holds binary data (byte 0x%02X on line %d)"
+#define MSG_HOLDS_BINARY_DATA "is not a QIF file: " MSG_BINARY_BYTE "."
 #define MSG_BINARY_DATA "This " MSG_HOLDS_BINARY_DATA
 // Under "Unable to Save file": the first line the dialog would convert
 // otherwise than kestrom-cli and the page, as %d.
@@ -29,9 +29,9 @@
   "There is not enough memory to check this file before converting it."
 
 // A file with no QIF header and no record end, after its name or "This".
-#define MSG_IS_NOT_QIF                                                         \
-  "is not a QIF file: no line holds a header such as !Type:Bank or ends a "    \
-  "record with ^."
+#define MSG_NO_QIF_LINE                                                        \
+  "no line holds a header such as !Type:Bank or ends a record with ^"
+#define MSG_IS_NOT_QIF "is not a QIF file: " MSG_NO_QIF_LINE "."
 
 // The dialog given several files, and the page given several dropped.
 #define MSG_ONE_FILE_AT_A_TIME "converts one file at a time"
@@ -50,5 +50,44 @@
 // the temporary file follows.
 #define MSG_CONVERTED_KEPT_AS                                                  \
   "Nothing is left under the file's name: the converted file is kept as "
+
+// kestrom-cli's own words, in the form other command-line tools use:
+// "kestrom-cli: FILE: what happened: reason", in lower case, with no full
+// stop. The reason is most often the system's own words.
+#define CLI_CANNOT_OPEN "cannot open"
+#define CLI_CANNOT_READ "cannot read"
+#define CLI_CANNOT_WRITE "cannot write"
+#define CLI_NOT_A_FILE "not a regular file"
+#define CLI_FILE_EMPTY "nothing to convert: the file is empty"
+#define CLI_CHANGED "changed while it was being converted; nothing was written"
+#define CLI_FOLDER_MOVED                                                       \
+  "its folder was moved while it was being converted; nothing was written"
+// The owner and group, as %u and %u.
+#define CLI_OWNER_NOT_KEPT                                                     \
+  "cannot keep its owner %u and group %u, so it is left as it was (-o "        \
+  "writes a converted copy)"
+// The attribute's name, as %s.
+#define CLI_ATTRIBUTE_NOT_KEPT "cannot keep the attribute %s"
+// The backup's name, as %s.
+#define CLI_CANNOT_BACK_UP "cannot make the backup %s"
+#define CLI_CANNOT_NAME_BACKUP "cannot name its backup"
+#define CLI_BACKUP_IS_INPUT "it is the file being converted"
+// The temporary file's name, as %s.
+#define CLI_CONVERTED_KEPT_AS                                                  \
+  "cannot write, and nothing is left under its name: the converted file is "   \
+  "kept as %s"
+
+// Why a file is refused, and what --yes does about it.
+#define CLI_REFUSED "not converted without --yes"
+#define CLI_WOULD_BE_REFUSED "would not convert without --yes"
+#define CLI_CONVERTED_ANYWAY "converted as --yes was given"
+#define CLI_WOULD_CONVERT_ANYWAY "would convert as --yes was given"
+#define CLI_NOT_QIF "not a QIF file: " MSG_NO_QIF_LINE
+#define CLI_BINARY_DATA "not a QIF file: " MSG_BINARY_BYTE
+// What made the dates look day-first ("month 25", "!Option:DMY"), as %s.
+#define CLI_DAY_FIRST "its dates look day-first already (%s)"
+// How many dates, as %d, and an "s" or nothing, as %s.
+#define CLI_HALF_CONVERTED                                                     \
+  "%d date%s that no rule converts would leave it half converted"
 
 #endif

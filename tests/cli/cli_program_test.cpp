@@ -10,6 +10,7 @@
 #include <stdlib.h>
 #include <string.h>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
@@ -18,6 +19,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -34,7 +36,7 @@ namespace {
 namespace fs = std::filesystem;
 
 struct CliRun {
-  int status; // exit code, or -1 when the program did not exit normally
+  int status; // exit code, 128 + the signal that ended it, or -1 for a hang
   std::string out;
   std::string err;
 };
@@ -82,6 +84,8 @@ protected:
   void TearDown() override {
     if (!mounted_.empty())
       umount2(mounted_.c_str(), MNT_DETACH);
+    if (terminal_ >= 0)
+      close(terminal_);
     fs::remove_all(folder_);
     fs::remove_all(captures_);
   }
@@ -137,6 +141,8 @@ protected:
       kill(pid, SIGKILL), waitpid(pid, &status, 0);
     else if (pid && WIFEXITED(status))
       run.status = WEXITSTATUS(status);
+    else if (pid && WIFSIGNALED(status))
+      run.status = 128 + WTERMSIG(status);
     run.out = ReadBytes(Capture(1));
     run.err = WithoutSanitizerNotes(ReadBytes(Capture(2)));
     return run;
@@ -182,25 +188,42 @@ protected:
     return 0;
   }
 
-  // Starts a conversion under strace, its rename held for a second, and
-  // returns the program's pid once the rename has begun (its temporary file
-  // is gone). *tracer is strace's, whose status is the program's.
-  pid_t StartHeldInRename(const std::vector<std::string> &args, pid_t *tracer) {
-    *tracer = StartCli(
-        args, "/dev/null", "",
-        {"strace", "-fo/dev/null", "-einject=rename:delay_exit=1000000"});
-    for (int i = 0; *tracer && i < 20000 && !Writing(); ++i)
-      usleep(100);
-    for (int i = 0; *tracer && i < 20000 && Writing(); ++i)
+  // Starts a conversion under strace, the system calls inject names held
+  // for a second, and returns the program's pid once ready() (or after two
+  // seconds). *tracer is strace's, whose status is the program's.
+  pid_t StartHeld(const std::vector<std::string> &args, const char *inject,
+                  const std::function<bool()> &ready, pid_t *tracer) {
+    *tracer =
+        StartCli(args, "/dev/null", "",
+                 {"strace", "-fo/dev/null",
+                  std::string("-einject=") + inject + ":delay_exit=1000000"});
+    for (int i = 0; *tracer && i < 20000 && !ready(); ++i)
       usleep(100);
     std::string tracee = "/proc/" + std::to_string(*tracer) + "/task/" +
                          std::to_string(*tracer) + "/children";
     return atoi(ReadBytes(tracee).c_str());
   }
 
+  // Held once the rename has begun: the temporary file made, then gone.
+  pid_t StartHeldInRename(const std::vector<std::string> &args, pid_t *tracer) {
+    bool made = false;
+    return StartHeld(
+        args, "rename,renameat,renameat2",
+        [&] { return (made = made || Writing()) && !Writing(); }, tracer);
+  }
+
   std::string folder_;
   std::string captures_;
   std::string mounted_;
+  int terminal_ = -1;
+
+  // A terminal to give the program as standard input: a new pty's end.
+  std::string Terminal() {
+    terminal_ = posix_openpt(O_RDWR | O_NOCTTY);
+    return terminal_ >= 0 && grantpt(terminal_) == 0 && unlockpt(terminal_) == 0
+               ? ptsname(terminal_)
+               : "/dev/null";
+  }
 };
 
 TEST_F(CliProgram, ConvertsEveryDateFormInPlace) {
@@ -241,8 +264,8 @@ TEST_F(CliProgram, NeverHalfConvertsWithoutYes) {
                 ":44: date that no rule converts: D1/5\n" + file +
                 ": 6 dates to convert and 12 payee/memo lines to exchange\n" +
                 file +
-                ": 2 dates that no rule converts: the file would be half "
-                "converted. Refused without --yes.\n",
+                ":41: would not convert without --yes: 2 dates that no rule "
+                "converts would leave it half converted\n",
             check.out);
   CliRun refused = RunCli({file});
   EXPECT_EQ(1, refused.status);
@@ -253,9 +276,8 @@ TEST_F(CliProgram, NeverHalfConvertsWithoutYes) {
                 ":44: date that no rule converts: D1/5\n"
                 "kestrom-cli: " +
                 file +
-                ":41: 2 dates that no rule converts: not converted, as the "
-                "file would be half converted; --yes converts the rest "
-                "anyway.\n",
+                ":41: not converted without --yes: 2 dates that no rule "
+                "converts would leave it half converted\n",
             refused.err);
   EXPECT_EQ(content, ReadBytes(file));
   EXPECT_EQ(std::vector<std::string>{"bank.qif"}, Listing(folder_));
@@ -289,10 +311,14 @@ TEST_F(CliProgram, NotAQifFileIsRefusedUntouchedUnlessYes) {
   WriteBytes(file, content);
   CliRun check = RunCli({"--check", file});
   EXPECT_EQ(1, check.status);
-  EXPECT_NE(std::string::npos, check.out.find(": This is not a QIF file"));
+  EXPECT_NE(std::string::npos,
+            check.out.find(": would not convert without --yes: not a QIF "
+                           "file: no line holds a header such as !Type:Bank "
+                           "or ends a record with ^\n"));
   CliRun refused = RunCli({file});
   EXPECT_EQ(1, refused.status);
-  EXPECT_NE(std::string::npos, refused.err.find(": This is not a QIF file"));
+  EXPECT_NE(std::string::npos,
+            refused.err.find(": not converted without --yes: not a QIF file"));
   EXPECT_EQ(content, ReadBytes(file));
   EXPECT_EQ(0, RunCli({"--yes", file}).status);
   EXPECT_EQ("# Notes\n![The dialog](d.png)\nMlus one\n", ReadBytes(file));
@@ -301,8 +327,8 @@ TEST_F(CliProgram, NotAQifFileIsRefusedUntouchedUnlessYes) {
   EXPECT_EQ(1, RunCli({file}).status);
   EXPECT_NE(std::string::npos,
             RunCli({"--check", file})
-                .out.find(": This is not a QIF file: it holds binary data "
-                          "(byte 0x1A on line 2). Refused without --yes."));
+                .out.find(": would not convert without --yes: not a QIF file: "
+                          "it holds binary data (byte 0x1A on line 2)\n"));
   EXPECT_EQ(png, ReadBytes(file));
 }
 
@@ -311,7 +337,9 @@ TEST_F(CliProgram, YesConvertsAFileThatLooksDayFirst) {
   CliRun run = RunCli({"--yes", file});
   EXPECT_EQ(0, run.status) << run.err;
   EXPECT_EQ(ReadBytes(FixturePath("bank_dayfirst.yes.qif")), ReadBytes(file));
-  EXPECT_NE(std::string::npos, run.err.find(":7: note: dates looked"));
+  EXPECT_NE(std::string::npos,
+            run.err.find(":7: note: converted as --yes was given: its dates "
+                         "look day-first already (month 25)\n"));
 }
 
 TEST_F(CliProgram, RefusesAFileThatLooksDayFirstInTheDialogsWords) {
@@ -321,8 +349,8 @@ TEST_F(CliProgram, RefusesAFileThatLooksDayFirstInTheDialogsWords) {
   CliRun run = RunCli({file});
   EXPECT_EQ(1, run.status);
   EXPECT_EQ("kestrom-cli: " + file +
-                ":7: " MSG_ALREADY_DAY_FIRST " Not converted (month 25); --yes "
-                "converts it anyway.\n",
+                ":7: not converted without --yes: its dates look day-first "
+                "already (month 25)\n",
             run.err);
   ASSERT_EQ(0, stat(file.c_str(), &after));
   EXPECT_EQ(before.st_ino, after.st_ino); // not replaced, not even by a copy
@@ -352,8 +380,8 @@ TEST_F(CliProgram, OneFailureDoesNotStopTheOthers) {
   EXPECT_EQ(ReadBytes(FixturePath("accounts_lf_noeol.expected.qif")),
             ReadBytes(last));
   EXPECT_NE(std::string::npos,
-            run.err.find(In("missing.qif") + ": " MSG_UNABLE_TO_OPEN
-                                             ": No such file or directory\n"));
+            run.err.find(In("missing.qif") +
+                         ": cannot open: No such file or directory\n"));
   EXPECT_EQ((std::vector<std::string>{"a.qif", "b.qif", "c.qif"}),
             Listing(folder_));
 }
@@ -377,33 +405,37 @@ TEST_F(CliProgram, CheckSaysWhereADayFirstFileWouldBeRefused) {
   CliRun refused = RunCli({"--check", file});
   EXPECT_EQ(1, refused.status);
   EXPECT_NE(std::string::npos,
-            refused.out.find(file + ":7: " MSG_ALREADY_DAY_FIRST
-                                    " (month 25) Refused without --yes.\n"));
+            refused.out.find(file + ":7: would not convert without --yes: its "
+                                    "dates look day-first already (month "
+                                    "25)\n"));
   CliRun allowed = RunCli({"--check", "--yes", file});
   EXPECT_EQ(0, allowed.status);
   EXPECT_EQ(ReadBytes(FixturePath("bank_dayfirst.qif")), ReadBytes(file));
   WriteBytes(file, "!Type:Bank\n!Option:DMY\n");
   EXPECT_NE(std::string::npos,
             RunCli({"--check", file})
-                .out.find(":2: " MSG_ALREADY_DAY_FIRST " (!Option:DMY)"));
+                .out.find(":2: would not convert without --yes: its dates "
+                          "look day-first already (!Option:DMY)\n"));
 }
 
 struct BadInput {
   const char *name;
+  int status;
   const char *reason;
 };
 
+// An empty file is no failure: there is nothing to convert, as -v says.
 TEST_F(CliProgram, BadInputGetsOneLineAndNoWrite) {
   WriteBytes(In("empty.qif"), "");
   fs::create_directory(In("folder.qif"));
   const BadInput cases[] = {
-      {"missing.qif", MSG_UNABLE_TO_OPEN ": No such file or directory"},
-      {"folder.qif", MSG_UNABLE_TO_OPEN ": Is a directory"},
-      {"empty.qif", MSG_FILE_EMPTY},
+      {"missing.qif", 1, "cannot open: No such file or directory"},
+      {"folder.qif", 1, "cannot open: Is a directory"},
+      {"empty.qif", 0, "nothing to convert: the file is empty"},
   };
   for (const BadInput &c : cases) {
-    CliRun run = RunCli({"--yes", In(c.name)});
-    EXPECT_EQ(1, run.status) << c.name;
+    CliRun run = RunCli({"-v", "--yes", In(c.name)});
+    EXPECT_EQ(c.status, run.status) << c.name;
     EXPECT_EQ("kestrom-cli: " + In(c.name) + ": " + c.reason + "\n", run.err);
     EXPECT_EQ((std::vector<std::string>{"empty.qif", "folder.qif"}),
               Listing(folder_));
@@ -417,7 +449,7 @@ TEST_F(CliProgram, OutputIntoAMissingFolderFailsAndLeavesNoTrace) {
   CliRun run = RunCli({"-o", out, in});
   EXPECT_EQ(1, run.status);
   EXPECT_EQ("kestrom-cli: " + out +
-                ": " MSG_UNABLE_TO_SAVE ": No such file or directory\n",
+                ": cannot write: No such file or directory\n",
             run.err);
   EXPECT_EQ(ReadBytes(FixturePath("bank_mdy_crlf.qif")), ReadBytes(in));
   EXPECT_EQ(std::vector<std::string>{"in.qif"}, Listing(folder_));
@@ -428,8 +460,7 @@ TEST_F(CliProgram, OutputOntoAFolderFailsAndRemovesItsTemporaryFile) {
   fs::create_directory(In("taken"));
   CliRun run = RunCli({"-o", In("taken"), in});
   EXPECT_EQ(1, run.status);
-  EXPECT_EQ("kestrom-cli: " + In("taken") +
-                ": " MSG_UNABLE_TO_SAVE ": Is a directory\n",
+  EXPECT_EQ("kestrom-cli: " + In("taken") + ": cannot write: Is a directory\n",
             run.err);
   EXPECT_TRUE(fs::is_directory(In("taken")));
   EXPECT_TRUE(fs::is_empty(In("taken")));
@@ -453,7 +484,7 @@ TEST_F(CliProgram, FullDiskLeavesTheOriginalAndNoTemporaryFile) {
   CliRun run = RunCli({file});
   EXPECT_EQ(1, run.status);
   EXPECT_EQ("kestrom-cli: " + file +
-                ": " MSG_UNABLE_TO_SAVE ": No space left on device\n",
+                ": cannot write: No space left on device\n",
             run.err);
   EXPECT_EQ(content, ReadBytes(file));
   EXPECT_EQ(std::vector<std::string>{"export.qif"}, Listing(disk));
@@ -473,6 +504,94 @@ TEST_F(CliProgram, KeepsPermissionsAndFollowsASymbolicLink) {
   EXPECT_EQ(0640u, st.st_mode & 07777);
   EXPECT_EQ((std::vector<std::string>{"link.qif", "real.qif"}),
             Listing(folder_));
+}
+
+struct BackupCase {
+  std::vector<std::string> args; // run in the folder, which holds a.qif
+  std::string target;            // the file replaced
+  std::string there;  // a file there before: -o's target, an older backup
+  std::string backup; // what must hold the bytes replaced; "" for none
+  std::vector<std::string> listing;
+  const char *refused = nullptr; // calls strace fails with EPERM
+  std::string err = "";
+};
+
+// -b and its kinds, as cp has them: the backup holds the bytes replaced,
+// with the mode and times, and is the original file itself (a hard link)
+// unless links are refused. A backup that would replace the input is
+// refused before anything is written.
+TEST_F(CliProgram, BackupsKeepWhatIsReplaced) {
+  const bool traced = system("strace -o /dev/null true >/dev/null 2>&1") == 0;
+  const BackupCase rows[] = {
+      {{"-b", "a.qif"}, "a.qif", "", "a.qif~", {"a.qif", "a.qif~"}},
+      {{"-b", "a.qif"},
+       "a.qif",
+       "a.qif.~9~",
+       "a.qif.~10~",
+       {"a.qif", "a.qif.~10~", "a.qif.~9~"}},
+      {{"--backup=t", "a.qif"},
+       "a.qif",
+       "",
+       "a.qif.~1~",
+       {"a.qif", "a.qif.~1~"}},
+      {{"--suffix=.orig", "a.qif"},
+       "a.qif",
+       "",
+       "a.qif.orig",
+       {"a.qif", "a.qif.orig"}},
+      {{"--backup=off", "a.qif"}, "a.qif", "", "", {"a.qif"}},
+      {{"-bo", "out.qif", "a.qif"},
+       "out.qif",
+       "out.qif",
+       "out.qif~",
+       {"a.qif", "out.qif", "out.qif~"}},
+      {{"-bo", "new.qif", "a.qif"}, "new.qif", "", "", {"a.qif", "new.qif"}},
+      {{"-b", "a.qif"},
+       "a.qif",
+       "",
+       "a.qif~",
+       {"a.qif", "a.qif~"},
+       "link,linkat"},
+      {{"-bS.qif", "-o", "a", "a.qif"},
+       "a",
+       "a",
+       "",
+       {"a", "a.qif"},
+       nullptr,
+       "kestrom-cli: a: cannot make the backup a.qif: it is the file being "
+       "converted\n"},
+  };
+  for (const BackupCase &c : rows) {
+    if (c.refused && !traced)
+      continue;
+    fs::remove_all(folder_), fs::create_directory(folder_);
+    WriteBytes(In("a.qif"), ReadBytes(FixturePath("bank_mdy_crlf.qif")));
+    if (!c.there.empty())
+      WriteBytes(In(c.there), "old");
+    std::string target = In(c.target), replaced = ReadBytes(target);
+    struct stat before = {}, backup = {};
+    chmod(target.c_str(), 0640), stat(target.c_str(), &before);
+    std::vector<std::string> runner = {"env", "-C", folder_};
+    if (c.refused)
+      runner.insert(runner.end(),
+                    {"strace", "-fo/dev/null",
+                     std::string("-einject=") + c.refused + ":error=EPERM"});
+    CliRun run = FinishCli(StartCli(c.args, "/dev/null", "", runner));
+    EXPECT_EQ(c.err.empty() ? 0 : 1, run.status) << c.args[0];
+    EXPECT_EQ(c.err, run.err) << c.args[0];
+    EXPECT_EQ(c.listing, Listing(folder_)) << c.args[0];
+    EXPECT_EQ(c.err.empty()
+                  ? ReadBytes(FixturePath("bank_mdy_crlf.every-date.qif"))
+                  : replaced,
+              ReadBytes(target));
+    if (c.backup.empty())
+      continue;
+    EXPECT_EQ(replaced, ReadBytes(In(c.backup))) << c.backup;
+    ASSERT_EQ(0, stat(In(c.backup).c_str(), &backup)) << c.backup;
+    EXPECT_EQ(before.st_mode, backup.st_mode) << c.backup;
+    EXPECT_EQ(before.st_mtim.tv_nsec, backup.st_mtim.tv_nsec) << c.backup;
+    EXPECT_EQ(!c.refused, before.st_ino == backup.st_ino) << c.backup;
+  }
 }
 
 // The same path again, another spelling or a symbolic link: converted
@@ -555,8 +674,9 @@ TEST_F(CliProgram, LargeFileRefusedForADateNearItsEnd) {
   CliRun run = RunCli({in});
   EXPECT_EQ(1, run.status);
   EXPECT_NE(std::string::npos,
-            run.err.find(":" + std::to_string(40 * copies + 7) + ": " +
-                         MSG_ALREADY_DAY_FIRST));
+            run.err.find(":" + std::to_string(40 * copies + 7) +
+                         ": not converted without --yes: its dates look "
+                         "day-first already"));
   EXPECT_TRUE(ReadBytes(in) == content);
   EXPECT_EQ(std::vector<std::string>{"large.qif"}, Listing(folder_));
 }
@@ -591,7 +711,7 @@ TEST_F(CliProgram, LargeCrOnlyFileWithAListAcrossItsMiddle) {
 }
 
 TEST_F(CliProgram, UsageHelpAndVersion) {
-  CliRun none = RunCli({});
+  CliRun none = RunCli({}, Terminal());
   EXPECT_EQ(2, none.status);
   EXPECT_EQ("kestrom-cli: no input files\nTry 'kestrom-cli --help' for more "
             "information.\n",
@@ -602,7 +722,7 @@ TEST_F(CliProgram, UsageHelpAndVersion) {
   CliRun help = RunCli({"--help"});
   EXPECT_EQ(0, help.status);
   for (const char *line :
-       {"Usage: kestrom-cli [OPTION]... FILE...\n", "Exit status:\n",
+       {"Usage: kestrom-cli [OPTION]... [FILE]...\n", "Exit status:\n",
         "\n  0  every FILE converted", "\n  1  some FILE was refused or failed",
         "\n  2  bad usage\n"})
     EXPECT_NE(std::string::npos, help.out.find(line)) << line;
@@ -622,14 +742,17 @@ TEST_F(CliProgram, UsageHelpAndVersion) {
 }
 
 // Another program truncates, extends or re-exports a large file while it
-// converts in place (the two-half path): the file stays as that program
-// left it, and the run fails.
+// converts in place (the two-half path), or moves its folder away and puts
+// a new one in its place: the file stays as that program left it, no
+// temporary file stays in either folder, and the run fails.
 TEST_F(CliProgram, AFileChangedWhileConvertingIsLeftAsTheOtherProgramLeftIt) {
   std::string file = In("large.qif"), other = In("other");
   const std::string content =
       Repeat(ReadBytes(FixturePath("bank_mdy_crlf.qif")), 22000);
   const std::vector<std::string> changes = {"truncate", "extend", "re-export",
-                                            "rewrite, last write set back"};
+                                            "rewrite, last write set back",
+                                            "folder moved, a new one there"};
+  const std::string moved = folder_ + "-moved";
   for (const std::string &change : changes) {
     WriteBytes(file, content);
     struct stat opened;
@@ -643,6 +766,9 @@ TEST_F(CliProgram, AFileChangedWhileConvertingIsLeftAsTheOtherProgramLeftIt) {
     else if (change == "re-export")
       WriteBytes(other, "D01/02/03\r\n^\r\n"),
           rename(other.c_str(), file.c_str());
+    else if (change[0] == 'f') // the temporary file must not stay in it
+      rename(folder_.c_str(), moved.c_str()), fs::create_directory(folder_),
+          WriteBytes(file, "D01/02/03\r\n^\r\n");
     else { // as sync tools and archivers do, a clock tick later
       const struct timespec times[2] = {opened.st_atim, opened.st_mtim};
       usleep(20000), WriteBytes(file, "X" + content.substr(1));
@@ -652,13 +778,15 @@ TEST_F(CliProgram, AFileChangedWhileConvertingIsLeftAsTheOtherProgramLeftIt) {
     kill(pid, SIGCONT);
     CliRun run = FinishCli(pid);
     EXPECT_EQ(1, run.status) << change;
-    EXPECT_EQ(
-        "kestrom-cli: " + file + ": " + file +
-            " changed while it was being converted; nothing was written\n",
-        run.err);
+    EXPECT_EQ("kestrom-cli: " + file +
+                  ": changed while it was being converted; nothing was "
+                  "written\n",
+              run.err);
     EXPECT_TRUE(ReadBytes(file) == left) << change;
     EXPECT_EQ(std::vector<std::string>{"large.qif"}, Listing(folder_));
   }
+  EXPECT_EQ(std::vector<std::string>{"large.qif"}, Listing(moved));
+  fs::remove_all(moved);
 }
 
 // A FIFO or a device is no export: as input it must not hang the
@@ -669,7 +797,7 @@ TEST_F(CliProgram, SpecialFilesAreRefusedWithoutWaiting) {
   CliRun fifo = RunCli({"--check", In("fifo")});
   EXPECT_EQ(1, fifo.status) << "a FIFO as input hangs the run";
   EXPECT_EQ("kestrom-cli: " + In("fifo") +
-                ": Unable to open file: not a regular file\n",
+                ": cannot open: not a regular file\n",
             fifo.err);
   std::vector<std::string> targets = {"fifo"};
   // A node like the system's own /dev/null (root only).
@@ -681,7 +809,7 @@ TEST_F(CliProgram, SpecialFilesAreRefusedWithoutWaiting) {
     CliRun run = RunCli({"-o", In(target), in});
     EXPECT_EQ(1, run.status) << target;
     EXPECT_EQ("kestrom-cli: " + In(target) +
-                  ": Unable to Save file: not a regular file\n",
+                  ": cannot write: not a regular file\n",
               run.err);
     ASSERT_EQ(0, lstat(In(target).c_str(), &after));
     EXPECT_EQ(before.st_ino, after.st_ino) << target; // not replaced
@@ -703,8 +831,7 @@ TEST_F(CliProgram, ReadOnlyFilesAreRefusedWithTheSystemsReason) {
   for (const auto &[runner, args] : rows) {
     CliRun run = FinishCli(StartCli(args, "/dev/null", "", runner));
     EXPECT_EQ(1, run.status) << args[0];
-    EXPECT_EQ("kestrom-cli: " + locked +
-                  ": Unable to Save file: Permission denied\n",
+    EXPECT_EQ("kestrom-cli: " + locked + ": cannot write: Permission denied\n",
               run.err);
     EXPECT_EQ(ReadBytes(FixturePath("bank_mdy_crlf.qif")), ReadBytes(locked));
     EXPECT_EQ((std::vector<std::string>{"in.qif", "locked.qif"}),
@@ -744,12 +871,14 @@ struct MetadataCase {
   gid_t gid;
   const char *groups; // run as user 4242 in these groups; null: as root
   std::string attribute, value; // a default ACL is the folder's
+  int refused = 0;              // its owner and group cannot both be kept
 };
 
-// The replacement has exactly the original's mode, group, extended
-// attributes and, where the system allows it, owner: none from the
-// folder's default ACL, and none lost to the write (the set-ID bits, a
-// file capability) or to an owner that cannot be kept.
+// The replacement has exactly the original's mode, owner, group and
+// extended attributes: none from the folder's default ACL, and none lost
+// to the write (the set-ID bits, a file capability). A file whose owner
+// and group cannot be kept (another user's, that 4242 may write through
+// its group or an ACL) is refused and left as it was.
 TEST_F(CliProgram, KeepsOwnerModeAndEveryExtendedAttribute) {
   if (geteuid() != 0)
     GTEST_SKIP() << "needs root, to give files to other users";
@@ -760,7 +889,9 @@ TEST_F(CliProgram, KeepsOwnerModeAndEveryExtendedAttribute) {
       {0640, 0, 0, nullptr, kDefault, kDefaultAcl},
       {0755, 0, 0, nullptr, "security.capability", kCapability},
       {06775, 4242, 4242, "--groups=4242", "", ""},
-      {0664, 4999, 4343, "--groups=4343", "", ""},
+      {0664, 4999, 4343, "--groups=4343", "", "", 1},
+      {0640, 4999, 4343, "--groups=4242", "system.posix_acl_access",
+       std::string(kAcl).replace(16, 2, "\x92\x10"), 1},
   };
   ASSERT_EQ(0, chmod(folder_.c_str(), 0755));
   for (const MetadataCase &c : cases) {
@@ -782,52 +913,105 @@ TEST_F(CliProgram, KeepsOwnerModeAndEveryExtendedAttribute) {
     ASSERT_EQ(0, stat(file.c_str(), &before));
     std::map<std::string, std::string> attributes = Attributes(file);
     CliRun run = FinishCli(StartCli({file}, "/dev/null", "", runner));
-    EXPECT_EQ(0, run.status) << folder << ": " << run.err;
+    EXPECT_EQ(c.refused, run.status) << folder << ": " << run.err;
     ASSERT_EQ(0, stat(file.c_str(), &after));
-    EXPECT_EQ(ReadBytes(FixturePath("bank_mdy_crlf.every-date.qif")),
-              ReadBytes(file));
+    EXPECT_EQ(
+        ReadBytes(FixturePath(c.refused ? "bank_mdy_crlf.qif"
+                                        : "bank_mdy_crlf.every-date.qif")),
+        ReadBytes(file));
+    EXPECT_EQ(c.refused ? "kestrom-cli: " + file +
+                              ": cannot keep its owner 4999 and group 4343, so "
+                              "it is left as it was (-o writes a converted "
+                              "copy): Operation not permitted\n"
+                        : "",
+              run.err);
     EXPECT_EQ(before.st_mode, after.st_mode) << folder;
-    EXPECT_EQ(c.groups ? 4242 : c.uid, after.st_uid) << folder;
+    EXPECT_EQ(before.st_uid, after.st_uid) << folder;
     EXPECT_EQ(before.st_gid, after.st_gid) << folder;
+    EXPECT_EQ(1u, Listing(folder).size()) << folder;
     EXPECT_EQ(attributes, Attributes(file)) << folder;
   }
 }
 
-// SIGINT and SIGTERM in mid-run: the temporary file goes, the original
-// stays, and the status says which signal it was. A signal once the rename
-// has begun (strace holds it there) finds the file done: the run says it
-// is converted, even without -v, and still ends with the signal's status.
+// Where a signal finds the run: stopped in mid-write; in the rename
+// (strace holds it there); in the third file's fsync, two files done; or
+// none sent but a write past ulimit -f (SIGXFSZ).
+enum SignalMoment { kMidWrite, kInRename, kInThirdFlush, kPastSizeLimit };
+
+struct SignalCase {
+  int signal;
+  SignalMoment moment;
+};
+
+// Any signal that ends a program, in mid-run: the temporary file goes, the
+// original stays, and the run ends as the signal would (its status). A
+// file whose rename has begun is done, and so are those before it: the
+// run names them all, even without -v. A write past the size limit is a
+// failure with its reason, not a signal.
 TEST_F(CliProgram, AnInterruptedRunLeavesNoTemporaryFile) {
-  const std::string content =
-      Repeat(ReadBytes(FixturePath("bank_mdy_crlf.qif")), 22000);
-  const std::string converted =
-      Repeat(ReadBytes(FixturePath("bank_mdy_crlf.every-date.qif")), 22000);
-  std::string file = In("large.qif");
+  const std::string small = ReadBytes(FixturePath("bank_mdy_crlf.qif"));
+  const std::string smallConverted =
+      ReadBytes(FixturePath("bank_mdy_crlf.every-date.qif"));
+  const std::string content = Repeat(small, 22000);
+  const std::string converted = Repeat(smallConverted, 22000);
   const bool traced = system("strace -o /dev/null true >/dev/null 2>&1") == 0;
-  const std::pair<int, bool> rows[] = {
-      {SIGINT, false}, {SIGTERM, false}, {SIGHUP, true}};
-  for (const auto &[signal, inRename] : rows) {
-    if (inRename && !traced)
+  const struct rlimit noCore = {0, 0}; // SIGQUIT would dump one
+  setrlimit(RLIMIT_CORE, &noCore);
+  const SignalCase rows[] = {
+      {SIGINT, kMidWrite},      {SIGTERM, kMidWrite},     {SIGQUIT, kMidWrite},
+      {SIGALRM, kMidWrite},     {SIGUSR1, kMidWrite},     {SIGHUP, kInRename},
+      {SIGTERM, kInThirdFlush}, {SIGXFSZ, kPastSizeLimit}};
+  for (const SignalCase &c : rows) {
+    if ((c.moment == kInRename || c.moment == kInThirdFlush) && !traced)
       continue;
-    WriteBytes(file, content);
-    pid_t tracer = 0;
-    pid_t pid = inRename ? StartHeldInRename({file}, &tracer)
-                         : StartAndStopMidRun({file});
+    fs::remove_all(folder_), fs::create_directory(folder_);
+    std::vector<std::string> files = {In("large.qif")}, names = {"large.qif"};
+    if (c.moment == kInThirdFlush)
+      files = {In("a.qif"), In("b.qif"), In("c.qif")},
+      names = {"a.qif", "b.qif", "c.qif"};
+    const std::string &original = c.moment == kInThirdFlush ? small : content;
+    for (const std::string &file : files)
+      WriteBytes(file, original);
+    pid_t tracer = 0, pid = 0;
+    if (c.moment == kMidWrite)
+      pid = StartAndStopMidRun(files);
+    else if (c.moment == kInRename)
+      pid = StartHeldInRename(files, &tracer);
+    else if (c.moment == kInThirdFlush)
+      pid = StartHeld(
+          files, "fsync:when=3",
+          [&] { return Writing() && ReadBytes(files[1]) == smallConverted; },
+          &tracer);
+    else
+      pid = StartCli(files, "/dev/null", "",
+                     {"bash", "-c", "ulimit -f 1024; exec \"$0\" \"$@\""});
     ASSERT_NE(0, pid) << "the run ended too soon";
-    kill(pid, signal), kill(pid, SIGCONT);
-    CliRun run = FinishCli(inRename ? tracer : pid);
-    EXPECT_EQ(128 + signal, run.status) << strsignal(signal);
-    EXPECT_EQ(std::vector<std::string>{"large.qif"}, Listing(folder_));
-    EXPECT_TRUE(ReadBytes(file) == (inRename ? converted : content));
-    EXPECT_EQ(inRename ? "kestrom-cli: " + file +
-                             ": converted in place: 132000 dates and 242000 "
-                             "payee/memo lines changed\n"
-                       : "",
-              run.err);
+    if (c.moment != kPastSizeLimit)
+      kill(pid, c.signal), kill(pid, SIGCONT);
+    CliRun run = FinishCli(tracer ? tracer : pid);
+    EXPECT_EQ(c.moment == kPastSizeLimit ? 1 : 128 + c.signal, run.status)
+        << strsignal(c.signal);
+    EXPECT_EQ(names, Listing(folder_)) << strsignal(c.signal);
+    EXPECT_TRUE(ReadBytes(files.back()) ==
+                (c.moment == kInRename ? converted : original));
+    for (size_t i = 0; i + 1 < files.size(); ++i)
+      EXPECT_EQ(smallConverted, ReadBytes(files[i]));
+    std::string said;
+    if (c.moment == kInRename)
+      said = "kestrom-cli: " + files[0] +
+             ": converted in place: 132000 dates and 242000 payee/memo lines "
+             "changed\n";
+    for (int i = 0; c.moment == kInThirdFlush && i < 2; ++i)
+      said += "kestrom-cli: " + files[i] +
+              ": converted in place: 6 dates and 11 payee/memo lines "
+              "changed\n";
+    if (c.moment == kPastSizeLimit)
+      said = "kestrom-cli: " + files[0] + ": cannot write: File too large\n";
+    EXPECT_EQ(said, run.err) << strsignal(c.signal);
   }
   if (!traced)
     GTEST_SKIP() << "no strace (Debian package strace): a signal in the "
-                    "rename was not tried";
+                    "rename or in a flush was not tried";
 }
 
 // ESC [ 8 m in a name or a line must not reach the terminal: it would hide
@@ -846,25 +1030,29 @@ TEST_F(CliProgram, ControlBytesArePrintedEscaped) {
                 "D6/1/94\\x1b[8m\\x7f\\xc2\\x85\n"
                 "kestrom-cli: " +
                 shown +
-                ": This is not a QIF file: it holds binary data (byte 0x1B on "
-                "line 2). Not converted; --yes converts it anyway.\n"
+                ": not converted without --yes: not a QIF file: it holds "
+                "binary data (byte 0x1B on line 2)\n"
                 "kestrom-cli: " +
                 shown +
-                ":2: 1 date that no rule converts: not converted, as the file "
-                "would be half converted; --yes converts the rest anyway.\n",
+                ":2: not converted without --yes: 1 date that no rule converts "
+                "would leave it half converted\n",
             RunCli({file}).err);
 }
 
-// As another program's import filter: "-" in, "-" out, the options as
-// other tools take them, a refused file that writes nothing, and a report
-// lost to a full disk that is a failure.
+// As another program's import filter: "-" in (or no FILE), "-" out, the
+// options as other tools take them, a refused file that writes nothing,
+// and a report lost to a full disk that is a failure.
 TEST_F(CliProgram, WorksAsAFilter) {
   std::string bank = Copy("bank_mdy_crlf.qif", "bank.qif");
   std::string dayFirst = Copy("bank_dayfirst.qif", "dayfirst.qif");
   const std::string expected =
       ReadBytes(FixturePath("bank_mdy_crlf.every-date.qif"));
   EXPECT_EQ(expected, RunCli({"-"}, bank).out);
+  EXPECT_EQ(expected, RunCli({}, bank).out); // no FILE: standard input
   EXPECT_EQ(expected, RunCli({"-o", "-", bank}).out);
+  CliRun empty = RunCli({}, "/dev/null"); // nothing to convert, no failure
+  EXPECT_EQ(0, empty.status);
+  EXPECT_EQ("", empty.out + empty.err);
   CliRun refused = RunCli({"-o-", "-"}, dayFirst);
   EXPECT_EQ(1, refused.status);
   EXPECT_EQ("", refused.out);
@@ -884,7 +1072,7 @@ TEST_F(CliProgram, WorksAsAFilter) {
   // The content lost to a full disk or a reader gone: one line, its reason.
   CliRun full = RunCli({"-"}, bank, "/dev/full");
   EXPECT_EQ(1, full.status);
-  EXPECT_EQ("kestrom-cli: -: " MSG_UNABLE_TO_SAVE ": No space left on device\n",
+  EXPECT_EQ("kestrom-cli: -: cannot write: No space left on device\n",
             full.err);
   WriteBytes(In("big.qif"), Repeat(ReadBytes(bank), 1000));
   CliRun closed = FinishCli(
@@ -892,8 +1080,7 @@ TEST_F(CliProgram, WorksAsAFilter) {
                {"bash", "-c",
                 "\"$0\" \"$@\" | head -c1 >/dev/null; exit ${PIPESTATUS[0]}"}));
   EXPECT_EQ(1, closed.status);
-  EXPECT_EQ("kestrom-cli: -: " MSG_UNABLE_TO_SAVE ": Broken pipe\n",
-            closed.err);
+  EXPECT_EQ("kestrom-cli: -: cannot write: Broken pipe\n", closed.err);
 }
 
 } // namespace

@@ -75,7 +75,7 @@ convert)
   expect_status 1
   same bank.qif "$fixtures/bank_mdy_crlf.every-date.qif"
   same accounts.qif "$fixtures/accounts_lf_noeol.expected.qif"
-  expect_err "iso.qif:1: 1 date that no rule converts: not converted"
+  expect_err "iso.qif:1: not converted without --yes: 1 date that no rule converts would leave it half converted"
   expect_files accounts.qif bank.qif iso.qif
   ;;
 yes)
@@ -91,8 +91,8 @@ refuse)
   printf '\211PNG\r\n\032\n\0\r^\r' >picture.qif && cp picture.qif picture.png
   cli dayfirst.qif picture.qif
   expect_status 1
-  expect_err "dayfirst.qif:7: This file looks like it already has dates in normal order."
-  expect_err "picture.qif: This is not a QIF file: it holds binary data (byte 0x1A on line 2)."
+  expect_err "dayfirst.qif:7: not converted without --yes: its dates look day-first already (month 25)"
+  expect_err "picture.qif: not converted without --yes: not a QIF file: it holds binary data (byte 0x1A on line 2)"
   same dayfirst.qif "$fixtures/bank_dayfirst.qif"
   same picture.qif picture.png
   expect_files dayfirst.qif picture.png picture.qif
@@ -110,7 +110,7 @@ output_missing_folder)
   copy bank_mdy_crlf.qif in.qif
   cli -o no-such-folder/out.qif in.qif
   expect_status 1
-  expect_err "no-such-folder/out.qif: Unable to Save file: "
+  expect_err "no-such-folder/out.qif: cannot write: "
   same in.qif "$fixtures/bank_mdy_crlf.qif"
   expect_files in.qif
   ;;
@@ -119,7 +119,7 @@ output_onto_folder)
   mkdir taken
   cli -o taken in.qif
   expect_status 1
-  expect_err "taken: Unable to Save file: "
+  expect_err "taken: cannot write: "
   [ -d taken ] && [ -z "$(ls -A taken)" ] || fail "the folder was touched"
   same in.qif "$fixtures/bank_mdy_crlf.qif"
   expect_files in.qif taken
@@ -127,11 +127,11 @@ output_onto_folder)
 bad_input)
   : >empty.qif
   mkdir folder.qif
-  cli --yes missing.qif empty.qif folder.qif
+  cli -v --yes missing.qif empty.qif folder.qif
   expect_status 1
-  expect_err "missing.qif: Unable to open file: "
-  expect_err "empty.qif: The file is empty"
-  expect_err "folder.qif: Unable to open file: it is a folder"
+  expect_err "missing.qif: cannot open: "
+  expect_err "empty.qif: nothing to convert: the file is empty"
+  expect_err "folder.qif: cannot open: it is a folder"
   [ "$(wc -l <err.txt)" -eq 3 ] || fail "not one line each: $(cat err.txt)"
   expect_files empty.qif folder.qif
   ;;
@@ -195,7 +195,7 @@ changed)
   stop_mid_run large.qif
   truncate -s 4M large.qif && resume
   expect_status 1
-  expect_err "large.qif: large.qif changed while it was being converted; nothing was written"
+  expect_err "kestrom-cli: large.qif: changed while it was being converted; nothing was written"
   [ "$(stat -c %s large.qif)" -eq 4194304 ] || fail "the truncated file was replaced"
   expect_files large.qif
   # Rewritten at the same size, its last write set back as sync tools do.
@@ -205,7 +205,7 @@ changed)
   printf X | dd of=large.qif conv=notrunc status=none && cp large.qif rewritten.qif
   touch -d "$written" large.qif && resume
   expect_status 1
-  expect_err "large.qif: large.qif changed while it was being converted; nothing was written"
+  expect_err "kestrom-cli: large.qif: changed while it was being converted; nothing was written"
   same large.qif rewritten.qif
   ;;
 interrupt)
@@ -228,7 +228,7 @@ readonly)
   copy bank_mdy_crlf.qif locked.qif && chmod 444 locked.qif
   cli locked.qif
   expect_status 1
-  expect_err "locked.qif: Unable to Save file: "
+  expect_err "locked.qif: cannot write: "
   same locked.qif "$fixtures/bank_mdy_crlf.qif"
   # A folder that refuses new files even to root (immutable) gives its reason.
   mkdir sealed && copy bank_mdy_crlf.qif sealed/bank.qif
@@ -236,7 +236,7 @@ readonly)
   cli sealed/bank.qif
   chattr -i sealed
   expect_status 1
-  expect_err "sealed/bank.qif: Unable to Save file: Access denied"
+  expect_err "sealed/bank.qif: cannot write: Access denied"
   same sealed/bank.qif "$fixtures/bank_mdy_crlf.qif"
   ;;
 temp_names)
@@ -249,7 +249,7 @@ temp_names)
   copy bank_mdy_crlf.qif bank.qif
   cli bank.qif
   expect_status 1
-  expect_err "kestrom-cli: bank.qif: Unable to Save file: "
+  expect_err "kestrom-cli: bank.qif: cannot write: "
   same bank.qif "$fixtures/bank_mdy_crlf.qif"
   [ "$(cat kst0000.tmp kst8000.tmp)" = keepkeep ] && [ "$(ls | grep -c '^kst')" -eq 65536 ] ||
     fail "another file's kstN.tmp was changed or moved"
@@ -264,7 +264,7 @@ link)
   ln -s missing.qif dangling.qif && copy bank_mdy_crlf.qif in.qif
   cli -o dangling.qif in.qif
   expect_status 1
-  expect_err "dangling.qif: Unable to Save file: "
+  expect_err "dangling.qif: cannot write: "
   [ -L dangling.qif ] && [ ! -e missing.qif ] || fail "the dangling link was replaced"
   ;;
 rename_fails)
@@ -281,7 +281,7 @@ rename_fails)
     same bank.qif "$fixtures/bank_mdy_crlf.${converted}qif"
     expect_files bank.qif
   done
-  expect_err "bank.qif: Unable to Save file: Access denied"
+  expect_err "bank.qif: cannot write: Access denied"
   ;;
 killed_in_rename)
   # Killed while the server holds the rename: the file's name holds the
@@ -317,9 +317,12 @@ held_target)
   expect_files expected.qif large.qif
   ;;
 filter)
-  # Standard input and output in binary: every CR stays.
-  "$wine_run" "$exe" - <"$fixtures/bank_mdy_crlf.qif" >out.qif 2>/dev/null
-  same out.qif "$fixtures/bank_mdy_crlf.every-date.qif"
+  # Standard input and output in binary: every CR stays; no FILE and no
+  # console is standard input too.
+  for dash in - ""; do
+    "$wine_run" "$exe" $dash <"$fixtures/bank_mdy_crlf.qif" >out.qif 2>/dev/null
+    same out.qif "$fixtures/bank_mdy_crlf.every-date.qif"
+  done
   "$wine_run" "$exe" -o - - <"$fixtures/bank_dayfirst.qif" >out.qif 2>/dev/null
   [ $? -eq 1 ] && [ ! -s out.qif ] || fail "a refused file wrote to standard output"
   printf 'D6/1/94\033[8m\r\n' >esc.qif
@@ -331,16 +334,43 @@ filter)
   # A content lost to a full disk: one line, with the reason.
   "$wine_run" "$exe" - <bank.qif >/dev/full 2>err.txt
   [ $? -eq 1 ] || fail "a content lost to a full disk passed"
-  [ "$(wc -l <err.txt)" -eq 1 ] && grep -q "^kestrom-cli: -: Unable to Save file: No space" err.txt ||
+  [ "$(wc -l <err.txt)" -eq 1 ] && grep -q "^kestrom-cli: -: cannot write: No space" err.txt ||
     fail "not one line with the reason: $(cat err.txt)"
   ;;
 usage)
-  cli
-  expect_status 2
+  # No FILE on a console is bad usage; a flag given a value is refused in
+  # getopt's words; /? is the help, as in other console tools.
+  script -qec "'$wine_run' '$exe'" /dev/null </dev/null | tr -d '\r' >err.txt
   expect_err "kestrom-cli: no input files"
-  cli --help
-  expect_status 0
-  grep -qF "  2  bad usage" out.txt || fail "help lacks the exit codes"
+  cli --yes=1 a.qif
+  expect_status 2
+  expect_err "kestrom-cli: option '--yes' doesn't allow an argument"
+  for help in --help /?; do
+    cli $help
+    expect_status 0
+    grep -qF "  2  bad usage" out.txt || fail "$help lacks the exit codes"
+  done
+  ;;
+wildcards)
+  # The program expands them, as the command prompt does not; a pattern
+  # that matches nothing stays a name.
+  copy bank_mdy_crlf.qif export-1.qif && copy bank_mdy_crlf.qif export-2.qif
+  cli 'export-*.qif' 'none-*.qif'
+  expect_status 1
+  for name in export-1.qif export-2.qif; do same $name "$fixtures/bank_mdy_crlf.every-date.qif"; done
+  expect_err "kestrom-cli: none-*.qif: cannot open: "
+  [ "$(wc -l <err.txt)" -eq 1 ] || fail "not one line: $(cat err.txt)"
+  ;;
+backup)
+  # -b keeps the file as it was beside it, numbered ones once there are.
+  copy bank_mdy_crlf.qif bank.qif && copy bank_mdy_crlf.qif bank.qif.~1~
+  cli -b bank.qif && expect_status 0
+  cli --backup=simple -v --yes bank.qif && expect_status 0
+  expect_err "converted in place (backup: "
+  same bank.qif.~2~ "$fixtures/bank_mdy_crlf.qif"
+  same bank.qif~ "$fixtures/bank_mdy_crlf.every-date.qif"
+  same bank.qif "$fixtures/bank_mdy_crlf.qif"
+  expect_files bank.qif bank.qif.~1~ bank.qif.~2~ bank.qif~
   ;;
 *)
   fail "unknown case"
