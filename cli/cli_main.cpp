@@ -100,7 +100,7 @@ const char kUsage[] =
 // licence in one line.
 const char kVersion[] =
     "kestrom-cli (Kestrom) " KESTROM_VERSION "\n"
-    "Copyright (c) 2026 the Kestrom authors\n"
+    KESTROM_COPYRIGHT "\n"
     "This is free software under the MIT License; there is NO WARRANTY.\n";
 
 int BadUsage(const char *error) {

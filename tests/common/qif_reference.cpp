@@ -2,7 +2,6 @@
 
 #include <ctype.h>
 
-#include <regex>
 #include <string>
 #include <utility>
 
@@ -88,9 +87,11 @@ enum Block { kTransactions, kList, kPrices };
 // Returns 1 for !Option:MDY, 2 for !Option:DMY, else 0.
 int ReadHeader(const unsigned char *data, int size, int i, Block *block) {
   std::string h = Header(data, size, i);
-  if (std::regex_match(
-          h,
-          std::regex("!account|!type:(cat|class|payee|security|budget|tag)")))
+  bool list = h == "!account";
+  for (const char *type :
+       {"cat", "class", "payee", "security", "budget", "tag"})
+    list = list || h == std::string("!type:") + type;
+  if (list)
     *block = kList;
   else if (h.compare(0, 6, "!type:") == 0)
     *block = h == "!type:prices" ? kPrices : kTransactions;
@@ -101,12 +102,17 @@ int ReadHeader(const unsigned char *data, int size, int i, Block *block) {
 bool PriceDate(const unsigned char *data, int size, int i, int *open,
                int *close) {
   std::string line = static_cast<char>(data[i]) + RestOfLine(data, size, i);
-  std::smatch found;
-  if (!std::regex_search(line, found,
-                         std::regex("^\"[^\"]*\",[^,]*,\"([^\"]*)\"")))
+  size_t symbolEnd = line[0] == '"' ? line.find('"', 1) : std::string::npos;
+  if (symbolEnd == std::string::npos || line.compare(symbolEnd, 2, "\",") != 0)
     return false;
-  *open = i + static_cast<int>(found.position(1)) - 1;
-  *close = *open + 1 + static_cast<int>(found.length(1));
+  size_t priceEnd = line.find(',', symbolEnd + 2);
+  if (priceEnd == std::string::npos || line.compare(priceEnd, 2, ",\"") != 0)
+    return false;
+  size_t dateEnd = line.find('"', priceEnd + 2);
+  if (dateEnd == std::string::npos)
+    return false;
+  *open = i + static_cast<int>(priceEnd) + 1;
+  *close = i + static_cast<int>(dateEnd);
   return true;
 }
 
