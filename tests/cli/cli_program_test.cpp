@@ -21,6 +21,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -342,7 +343,7 @@ TEST_F(CliProgram, YesConvertsAFileThatLooksDayFirst) {
                          "look day-first already (month 25)\n"));
 }
 
-TEST_F(CliProgram, RefusesAFileThatLooksDayFirstInTheDialogsWords) {
+TEST_F(CliProgram, RefusesAFileThatLooksDayFirst) {
   std::string file = Copy("bank_dayfirst.qif", "dayfirst.qif");
   struct stat before, after;
   ASSERT_EQ(0, stat(file.c_str(), &before));
@@ -506,15 +507,21 @@ TEST_F(CliProgram, KeepsPermissionsAndFollowsASymbolicLink) {
             Listing(folder_));
 }
 
+// One row: the arguments, run in the folder that holds a.qif; the file
+// replaced; a file there before (-o's target, an older backup); what must
+// hold the bytes replaced ("" for none); the folder after; the calls strace
+// fails with EPERM; the message of a refusal. Words split at spaces.
 struct BackupCase {
-  std::vector<std::string> args; // run in the folder, which holds a.qif
-  std::string target;            // the file replaced
-  std::string there;  // a file there before: -o's target, an older backup
-  std::string backup; // what must hold the bytes replaced; "" for none
-  std::vector<std::string> listing;
-  const char *refused = nullptr; // calls strace fails with EPERM
-  std::string err = "";
+  const char *args, *target, *there, *backup, *listing, *refused, *err;
 };
+
+std::vector<std::string> Words(const char *text) {
+  std::vector<std::string> words;
+  std::istringstream in(text);
+  for (std::string word; in >> word;)
+    words.push_back(word);
+  return words;
+}
 
 // -b and its kinds, as cp has them: the backup holds the bytes replaced,
 // with the mode and times, and is the original file itself (a hard link)
@@ -522,75 +529,51 @@ struct BackupCase {
 // refused before anything is written.
 TEST_F(CliProgram, BackupsKeepWhatIsReplaced) {
   const bool traced = system("strace -o /dev/null true >/dev/null 2>&1") == 0;
+  const char *kSelf = "kestrom-cli: a: cannot make the backup a.qif: it is "
+                      "the file being converted\n";
   const BackupCase rows[] = {
-      {{"-b", "a.qif"}, "a.qif", "", "a.qif~", {"a.qif", "a.qif~"}},
-      {{"-b", "a.qif"},
-       "a.qif",
-       "a.qif.~9~",
-       "a.qif.~10~",
-       {"a.qif", "a.qif.~10~", "a.qif.~9~"}},
-      {{"--backup=t", "a.qif"},
-       "a.qif",
-       "",
-       "a.qif.~1~",
-       {"a.qif", "a.qif.~1~"}},
-      {{"--suffix=.orig", "a.qif"},
-       "a.qif",
-       "",
-       "a.qif.orig",
-       {"a.qif", "a.qif.orig"}},
-      {{"--backup=off", "a.qif"}, "a.qif", "", "", {"a.qif"}},
-      {{"-bo", "out.qif", "a.qif"},
-       "out.qif",
-       "out.qif",
-       "out.qif~",
-       {"a.qif", "out.qif", "out.qif~"}},
-      {{"-bo", "new.qif", "a.qif"}, "new.qif", "", "", {"a.qif", "new.qif"}},
-      {{"-b", "a.qif"},
-       "a.qif",
-       "",
-       "a.qif~",
-       {"a.qif", "a.qif~"},
-       "link,linkat"},
-      {{"-bS.qif", "-o", "a", "a.qif"},
-       "a",
-       "a",
-       "",
-       {"a", "a.qif"},
-       nullptr,
-       "kestrom-cli: a: cannot make the backup a.qif: it is the file being "
-       "converted\n"},
+      {"-b a.qif", "a.qif", "", "a.qif~", "a.qif a.qif~", "", ""},
+      {"-b a.qif", "a.qif", "a.qif.~9~", "a.qif.~10~",
+       "a.qif a.qif.~10~ a.qif.~9~", "", ""},
+      {"--backup=t a.qif", "a.qif", "", "a.qif.~1~", "a.qif a.qif.~1~", "", ""},
+      {"--suffix=.orig a.qif", "a.qif", "", "a.qif.orig", "a.qif a.qif.orig",
+       "", ""},
+      {"--backup=off a.qif", "a.qif", "", "", "a.qif", "", ""},
+      {"-bo out.qif a.qif", "out.qif", "out.qif", "out.qif~",
+       "a.qif out.qif out.qif~", "", ""},
+      {"-bo new.qif a.qif", "new.qif", "", "", "a.qif new.qif", "", ""},
+      {"-b a.qif", "a.qif", "", "a.qif~", "a.qif a.qif~", "link,linkat", ""},
+      {"-bS.qif -o a a.qif", "a", "a", "", "a a.qif", "", kSelf},
   };
   for (const BackupCase &c : rows) {
-    if (c.refused && !traced)
+    if (*c.refused && !traced)
       continue;
     fs::remove_all(folder_), fs::create_directory(folder_);
     WriteBytes(In("a.qif"), ReadBytes(FixturePath("bank_mdy_crlf.qif")));
-    if (!c.there.empty())
+    if (*c.there)
       WriteBytes(In(c.there), "old");
     std::string target = In(c.target), replaced = ReadBytes(target);
     struct stat before = {}, backup = {};
     chmod(target.c_str(), 0640), stat(target.c_str(), &before);
     std::vector<std::string> runner = {"env", "-C", folder_};
-    if (c.refused) // LeakSanitizer cannot work under strace
+    if (*c.refused) // LeakSanitizer cannot work under strace
       runner.insert(runner.end(),
                     {"ASAN_OPTIONS=detect_leaks=0", "strace", "-fo/dev/null",
                      std::string("-einject=") + c.refused + ":error=EPERM"});
-    CliRun run = FinishCli(StartCli(c.args, "/dev/null", "", runner));
-    EXPECT_EQ(c.err.empty() ? 0 : 1, run.status) << c.args[0];
-    EXPECT_EQ(c.err, run.err) << c.args[0];
-    EXPECT_EQ(c.listing, Listing(folder_)) << c.args[0];
-    EXPECT_EQ(c.err.empty()
-                  ? ReadBytes(FixturePath("bank_mdy_crlf.every-date.qif"))
-                  : replaced,
+    CliRun run = FinishCli(StartCli(Words(c.args), "/dev/null", "", runner));
+    EXPECT_EQ(*c.err ? 1 : 0, run.status) << c.args;
+    EXPECT_EQ(c.err, run.err) << c.args;
+    EXPECT_EQ(Words(c.listing), Listing(folder_)) << c.args;
+    EXPECT_EQ(*c.err ? replaced
+                     : ReadBytes(FixturePath("bank_mdy_crlf.every-date.qif")),
               ReadBytes(target));
-    if (c.backup.empty())
+    if (!*c.backup)
       continue;
     EXPECT_EQ(replaced, ReadBytes(In(c.backup))) << c.backup;
     ASSERT_EQ(0, stat(In(c.backup).c_str(), &backup)) << c.backup;
     EXPECT_EQ(before.st_mode, backup.st_mode) << c.backup;
     EXPECT_EQ(before.st_mtim.tv_nsec, backup.st_mtim.tv_nsec) << c.backup;
-    EXPECT_EQ(!c.refused, before.st_ino == backup.st_ino) << c.backup;
+    EXPECT_EQ(!*c.refused, before.st_ino == backup.st_ino) << c.backup;
   }
 }
 
