@@ -91,8 +91,8 @@ struct FileJob {
   const unsigned char *piece; // the piece being counted
   int pieceLength;
   QifCheckCounts counts;
-  FILE *listTo; // null: no date is listed // where each date left alone is
-                // listed as it is found
+  FILE *listTo; // where each date left alone is listed as it is found, or
+                // null
   int listed;   // how many have been
   int ok;
   long long read;         // bytes read from..to so far
@@ -185,11 +185,15 @@ void ListLeftAlone(void *context, int line, int offset) {
            reinterpret_cast<const char *>(job->piece + offset));
 }
 
-// Whether the decision on the counts so far lets the conversion go on:
-// --yes answers every question, and nothing overrides a refusal. A file
-// refused is left as it was.
+// Whether a file with this verdict is converted: --yes answers every
+// question, and nothing overrides a refusal.
+int GoesAhead(int verdict, const CliOptions *options) {
+  return !verdict || (!(verdict & kQifRefuse) && options->yes);
+}
+
+// The same for the counts so far; a file stopped is left as it was.
 int MayConvert(FileJob *job, int verdict) {
-  if (!verdict || (!(verdict & kQifRefuse) && job->options->yes))
+  if (GoesAhead(verdict, job->options))
     return 1;
   job->refused = 1;
   return 0;
@@ -395,7 +399,7 @@ int PrintCheckSummary(const FileJob *job) {
   if (verdict & kQifAskDayFirst)
     PrintCli(stdout, "%s:%d: %s: %s\n", job->path, counts->dayFirstLine, said,
              SayDayFirst(counts, reason));
-  return !verdict || (!(verdict & kQifRefuse) && job->options->yes);
+  return GoesAhead(verdict, job->options);
 }
 
 // Every byte of the file, when the jobs read all they were given.
