@@ -99,8 +99,7 @@ const char kUsage[] =
 // The GNU form: name and version, the copyright line of LICENSE, and the
 // licence in one line.
 const char kVersion[] =
-    "kestrom-cli (Kestrom) " KESTROM_VERSION "\n"
-    KESTROM_COPYRIGHT "\n"
+    "kestrom-cli (Kestrom) " KESTROM_VERSION "\n" KESTROM_COPYRIGHT "\n"
     "This is free software under the MIT License; there is NO WARRANTY.\n";
 
 int BadUsage(const char *error) {
@@ -113,7 +112,7 @@ int BadUsage(const char *error) {
 // not a success.
 int FinishOutput(int status) {
   char reason[kReasonSize];
-  if (FinishStandardOutput(reason))
+  if (FlushStandardOutput(reason))
     return status;
   fprintf(stderr, "kestrom-cli: %s\n", reason);
   return status == 2 ? 2 : 1;
