@@ -52,10 +52,6 @@ char *EscapeNote(const char *note) {
   return EscapeLine(note, static_cast<int>(strlen(note)));
 }
 
-int SameIdentity(const FileIdentity *one, const FileIdentity *other) {
-  return one->volume == other->volume && one->index == other->index;
-}
-
 // The FILE of the run, other than source, that the backup would replace:
 // the same path, or the file it names now (through a link, another
 // spelling), whether done before or still to come. Null when none.
@@ -265,13 +261,16 @@ int CheckInputUnchanged(const InputFile *source, long long read, char *reason) {
   const FileState &opened = source->opened;
   FileState now;
   if (LookAtFile(source->path, &now) &&
-      now.identity.volume == opened.identity.volume &&
-      now.identity.index == opened.identity.index && now.size == opened.size &&
-      now.lastWrite == opened.lastWrite &&
+      SameIdentity(&now.identity, &opened.identity) &&
+      now.size == opened.size && now.lastWrite == opened.lastWrite &&
       now.lastChange == opened.lastChange && read == opened.size)
     return 1;
   snprintf(reason, kReasonSize, "%s", CLI_CHANGED);
   return 0;
+}
+
+int SameIdentity(const FileIdentity *one, const FileIdentity *other) {
+  return one->volume == other->volume && one->index == other->index;
 }
 
 int GetFileIdentity(const char *path, FileIdentity *identity) {

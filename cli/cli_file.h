@@ -147,6 +147,8 @@ void DiscardOutputFile(OutputFile *file);
 // the checks built on it are shared.
 int LookAtFile(const char *path, FileState *state);
 
+int SameIdentity(const FileIdentity *one, const FileIdentity *other);
+
 // The identity of the file path names now, a link followed. Returns 0,
 // saying nothing, when there is none to be had (no such file, or "-").
 int GetFileIdentity(const char *path, FileIdentity *identity);

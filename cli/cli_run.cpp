@@ -438,8 +438,7 @@ void FormatDone(const FileJob *job, const OutputFile *out, char *note) {
 const NamedFile *FindDone(const NamedFile *done, int count,
                           const FileIdentity *identity) {
   for (int i = 0; i < count; ++i)
-    if (done[i].identity.volume == identity->volume &&
-        done[i].identity.index == identity->index)
+    if (SameIdentity(&done[i].identity, identity))
       return &done[i];
   return nullptr;
 }
