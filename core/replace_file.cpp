@@ -75,13 +75,13 @@ int FindFinalPath(HANDLE file, const char *path, Replacement *replace) {
   DWORD length = GetFinalPathNameByHandleA(
       file, replace->target, kReplacePathSize, FILE_NAME_NORMALIZED);
   DWORD error = GetLastError();
-  if (length == 0) {
+  if (length == 0 && error != ERROR_MORE_DATA &&
+      error != ERROR_NOT_ENOUGH_MEMORY) {
     DWORD named = GetFileAttributesA(path);
-    if (named != INVALID_FILE_ATTRIBUTES &&
-        !(named & FILE_ATTRIBUTE_REPARSE_POINT))
-      return UseNameGiven(path, replace);
-    if (error != ERROR_MORE_DATA && error != ERROR_NOT_ENOUGH_MEMORY)
-      return Stop(replace, kReplaceFailed, error);
+    return named != INVALID_FILE_ATTRIBUTES &&
+                   !(named & FILE_ATTRIBUTE_REPARSE_POINT)
+               ? UseNameGiven(path, replace)
+               : Stop(replace, kReplaceFailed, error);
   }
   if (length > 0 && length < kReplacePathSize) {
     DropLongPathPrefix(replace->target);
