@@ -12,6 +12,7 @@
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
@@ -224,6 +225,12 @@ protected:
         args, "rename,renameat,renameat2",
         [&](pid_t) { return (made = made || Writing()) && !Writing(); },
         tracer);
+  }
+
+  // Whether process pid is in a read at an offset (held there).
+  static bool InRead(pid_t pid) {
+    return ReadBytes("/proc/" + std::to_string(pid) + "/syscall")
+               .rfind(std::to_string(SYS_pread64) + " ", 0) == 0;
   }
 
   // Whether process pid holds path open.
@@ -691,8 +698,8 @@ TEST_F(CliProgram, TheFolderIsFlushedAfterTheRename) {
 }
 
 // Another program truncates the file, or rewrites it at the same size,
-// while -o - reads it (the read held for a second): nothing reaches
-// standard output, and the run fails.
+// while -o - reads it (the read held for a second, once the file's size
+// is known): nothing reaches standard output, and the run fails.
 TEST_F(CliProgram, StandardOutputGetsNothingOfAFileChangedWhileRead) {
   if (!Traced())
     GTEST_SKIP() << "no strace (Debian package strace)";
@@ -704,7 +711,8 @@ TEST_F(CliProgram, StandardOutputGetsNothingOfAFileChangedWhileRead) {
     pid_t tracer = 0;
     StartHeld(
         {"-o", "-", file}, {"-P", file, "-einject=pread64:delay_enter=1000000"},
-        [&](pid_t pid) { return pid && HoldsOpen(pid, file); }, &tracer);
+        [&](pid_t pid) { return pid && HoldsOpen(pid, file) && InRead(pid); },
+        &tracer);
     if (change[0] == 't')
       ASSERT_EQ(0, truncate(file.c_str(), 50000));
     else
