@@ -52,10 +52,28 @@ char *EscapeNote(const char *note) {
   return EscapeLine(note, static_cast<int>(strlen(note)));
 }
 
+// The FILE of the run, other than source, that the backup would replace:
+// the same path, or the file it names now (through a link, another
+// spelling), whether done before or still to come. Null when none.
+const char *FileBackedUpOver(const char *backup, const InputFile *source,
+                             const NamedFile *run, int count) {
+  FileState state;
+  int exists = LookAtFile(backup, &state);
+  for (int i = 0; i < count; ++i)
+    if (run[i].path != source->path &&
+        (strcmp(run[i].path, backup) == 0 ||
+         (exists && run[i].known &&
+          SameIdentity(&run[i].identity, &state.identity))))
+      return run[i].path;
+  return nullptr;
+}
+
 // The backup of an existing target: its name, one that does not name the
-// source, whose content would be lost under it.
+// source, whose content would be lost under it, nor another FILE of the
+// run.
 int ChooseBackup(OutputFile *file, const InputFile *source,
-                 const BackupChoice *choice, char *reason) {
+                 const BackupChoice *choice, const NamedFile *run, int count,
+                 char *reason) {
   long long highest = 0;
   if (choice->control != kBackupSimple &&
       !HighestPlatformBackup(file, &highest, reason))
@@ -63,15 +81,52 @@ int ChooseBackup(OutputFile *file, const InputFile *source,
   if (!MakeBackupName(file->target, choice, highest, file->backup,
                       kCliPathSize))
     return Fail(reason, CLI_CANNOT_NAME_BACKUP, ENAMETOOLONG);
+  if (choice->control == kBackupNumbered ||
+      (choice->control == kBackupExisting && highest > 0))
+    file->backupNumber = highest + 1;
+  char what[kCliPathSize + 256], why[kCliPathSize + 64];
+  snprintf(what, sizeof what, CLI_CANNOT_BACK_UP, file->backup);
   FileState state;
   if (!source->standard && LookAtFile(file->backup, &state) &&
-      state.identity.volume == source->opened.identity.volume &&
-      state.identity.index == source->opened.identity.index) {
-    char what[kCliPathSize + 256];
-    snprintf(what, sizeof what, CLI_CANNOT_BACK_UP, file->backup);
+      SameIdentity(&state.identity, &source->opened.identity))
     return FailWith(reason, what, CLI_BACKUP_IS_INPUT);
+  const char *other = FileBackedUpOver(file->backup, source, run, count);
+  if (!other)
+    return 1;
+  snprintf(why, sizeof why, CLI_BACKUP_IS_A_FILE, other);
+  return FailWith(reason, what, why);
+}
+
+// A numbered backup whose name was taken since the folder was read takes
+// the next number, as often as it is taken; the note then names it.
+int MakeBackup(OutputFile *file, char *reason) {
+  const BackupChoice numbered = {kBackupNumbered, nullptr};
+  for (int tries = 0; tries < 100; ++tries) {
+    int taken = 0;
+    if (BackUpPlatformTarget(file, file->backupNumber > 0, &taken, reason))
+      return 1;
+    if (!taken || !MakeBackupName(file->target, &numbered, file->backupNumber,
+                                  file->backup, kCliPathSize))
+      return 0;
+    ++file->backupNumber;
   }
-  return 1;
+  return 0;
+}
+
+// The note names the backup as it was chosen; one that took a later
+// number names that one instead.
+char *NoteBackup(char *note, const char *chosen, const OutputFile *file) {
+  const char *at = note ? strstr(note, chosen) : nullptr;
+  if (!at || strcmp(chosen, file->backup) == 0)
+    return note;
+  size_t before = static_cast<size_t>(at - note);
+  char *named =
+      static_cast<char *>(malloc(strlen(note) + strlen(file->backup) + 1));
+  if (named)
+    sprintf(named, "%.*s%s%s", static_cast<int>(before), note, file->backup,
+            at + strlen(chosen));
+  free(note);
+  return named;
 }
 
 } // namespace
@@ -94,10 +149,16 @@ int OpenInputFile(const char *path, InputFile *file, char *reason) {
 
 int ReadInputFile(InputFile *file, long long offset, unsigned char *buffer,
                   int capacity, int *got, char *reason) {
-  if (!file->memory)
-    return ReadPlatformInput(file, offset, buffer, capacity, got, reason);
-  ReadInputMemory(file, offset, buffer, capacity, got);
-  return 1;
+  if (file->memory) {
+    ReadInputMemory(file, offset, buffer, capacity, got);
+    return 1;
+  }
+  if (!ReadPlatformInput(file, offset, buffer, capacity, got, reason))
+    return 0;
+  if (*got == capacity || offset + *got >= file->size)
+    return 1;
+  snprintf(reason, kReasonSize, "%s", CLI_CHANGED);
+  return 0;
 }
 
 void CloseInputFile(InputFile *file) {
@@ -109,8 +170,8 @@ void CloseInputFile(InputFile *file) {
 
 // An interrupt waits until the temporary file is known.
 int CreateOutputFile(const char *path, const InputFile *source,
-                     const BackupChoice *backup, OutputFile *file,
-                     char *reason) {
+                     const BackupChoice *backup, const NamedFile *run,
+                     int count, OutputFile *file, char *reason) {
   if (IsStandardStream(path)) {
     UseBinaryStream(stdout);
     return CreateOutputMemory(file, source->size, reason);
@@ -123,7 +184,7 @@ int CreateOutputFile(const char *path, const InputFile *source,
     RememberTemp(file);
   BlockInterrupt(0);
   if (ok && file->replaces && backup->control != kBackupNone &&
-      !ChooseBackup(file, source, backup, reason)) {
+      !ChooseBackup(file, source, backup, run, count, reason)) {
     DiscardOutputFile(file);
     return 0;
   }
@@ -141,24 +202,26 @@ int WriteOutputFile(OutputFile *file, long long offset,
 // target holds either its old content or the whole new one. The source is
 // looked at last, then the backup is made, just before the rename. An
 // interrupt during them waits, then finds the file's note among the others.
+// Standard output gets the content only once the source is found unchanged.
 int CommitOutputFile(OutputFile *file, InputFile *source, long long read,
                      const char *note, char *reason) {
   char *escaped = EscapeNote(note);
-  int ok;
+  int ok = file->memory || FinishPlatformOutput(file, reason);
+  if (ok && !CheckInputUnchanged(source, read, reason)) {
+    file->failedPath = source->path;
+    ok = 0;
+  }
+  CloseInputFile(source);
   if (file->memory) {
-    CloseInputFile(source);
-    ok = CommitOutputMemory(file, reason);
+    ok = ok ? CommitOutputMemory(file, read, reason)
+            : (DiscardOutputMemory(file), 0);
     BlockInterrupt(1);
   } else {
-    ok = FinishPlatformOutput(file, reason);
-    if (ok && !CheckInputUnchanged(source, read, reason)) {
-      file->failedPath = source->path;
-      ok = 0;
-    }
-    CloseInputFile(source);
     BlockInterrupt(1);
-    if (ok && file->backup[0])
-      ok = BackUpPlatformTarget(file, reason);
+    char chosen[kCliPathSize];
+    strcpy(chosen, file->backup);
+    if (ok && file->backup[0] && (ok = MakeBackup(file, reason)))
+      escaped = NoteBackup(escaped, chosen, file);
     if (ok)
       ok = MovePlatformOutput(file, reason);
     else
@@ -198,13 +261,16 @@ int CheckInputUnchanged(const InputFile *source, long long read, char *reason) {
   const FileState &opened = source->opened;
   FileState now;
   if (LookAtFile(source->path, &now) &&
-      now.identity.volume == opened.identity.volume &&
-      now.identity.index == opened.identity.index && now.size == opened.size &&
-      now.lastWrite == opened.lastWrite &&
+      SameIdentity(&now.identity, &opened.identity) &&
+      now.size == opened.size && now.lastWrite == opened.lastWrite &&
       now.lastChange == opened.lastChange && read == opened.size)
     return 1;
   snprintf(reason, kReasonSize, "%s", CLI_CHANGED);
   return 0;
+}
+
+int SameIdentity(const FileIdentity *one, const FileIdentity *other) {
+  return one->volume == other->volume && one->index == other->index;
 }
 
 int GetFileIdentity(const char *path, FileIdentity *identity) {
@@ -222,6 +288,8 @@ void PrintCli(FILE *stream, const char *format, ...) {
   va_end(args);
   if (line)
     WritePlatformLine(stream, line);
+  if (stream == stdout && ferror(stdout))
+    KeepOutputError(errno);
   free(line);
 }
 

@@ -31,6 +31,13 @@ struct FileState {
   long long lastChange;
 };
 
+// A FILE of the run and the file it names now; known is 0 when none.
+struct NamedFile {
+  const char *path;
+  FileIdentity identity;
+  int known;
+};
+
 // "-" as a FILE or as -o's OUT: standard input or output.
 int IsStandardStream(const char *path);
 
@@ -57,6 +64,7 @@ struct OutputFile {
   char target[kCliPathSize];
   char temp[kCliPathSize];
   char backup[kCliPathSize]; // empty when none is made
+  long long backupNumber;    // its N when numbered, else 0
   // Where the names used with folder start in target, temp and backup (0
   // without a folder: whole paths).
   int nameAt;
@@ -77,7 +85,8 @@ struct OutputFile {
 int OpenInputFile(const char *path, InputFile *file, char *reason);
 
 // Reads from offset until buffer is full or the file ends; *got is 0 at
-// the end. Two threads may read one file at once.
+// the end. A file that ends before the size it had when opened was
+// changed meanwhile: that fails. Two threads may read one file at once.
 int ReadInputFile(InputFile *file, long long offset, unsigned char *buffer,
                   int capacity, int *got, char *reason);
 
@@ -97,10 +106,11 @@ int CheckInputUnchanged(const InputFile *file, long long read, char *reason);
 // is followed: the file it names is replaced and the link stays. "-" is
 // standard output. An existing target is to be backed up as backup says
 // (cli_backup.h): its backup's name is chosen now, and refused should it
-// name the source.
+// name the source or another of the run's files (count of them), which
+// it would destroy.
 int CreateOutputFile(const char *path, const InputFile *source,
-                     const BackupChoice *backup, OutputFile *file,
-                     char *reason);
+                     const BackupChoice *backup, const NamedFile *run,
+                     int count, OutputFile *file, char *reason);
 
 // Writes at offset. Two threads may write one file at once.
 int WriteOutputFile(OutputFile *file, long long offset,
@@ -109,7 +119,8 @@ int WriteOutputFile(OutputFile *file, long long offset,
 // Gives the temporary file the target's owner, mode and extended
 // attributes, closes it, makes the target's backup, if one was chosen,
 // and renames the temporary file over the target, once source is found
-// the same file as when opened (CheckInputUnchanged). source is closed
+// the same file as when opened (CheckInputUnchanged); for standard output
+// it writes the content there after the same check. source is closed
 // once that check is done, whatever comes of it: until then no new file
 // can be given its identity. On failure the target is untouched and the
 // temporary file is gone, unless a failed rename left nothing under the
@@ -135,6 +146,8 @@ void DiscardOutputFile(OutputFile *file);
 // when there is none to be had (no such file). Each system has its own;
 // the checks built on it are shared.
 int LookAtFile(const char *path, FileState *state);
+
+int SameIdentity(const FileIdentity *one, const FileIdentity *other);
 
 // The identity of the file path names now, a link followed. Returns 0,
 // saying nothing, when there is none to be had (no such file, or "-").

@@ -14,7 +14,9 @@
 #include <sys/time.h>
 #include <unistd.h>
 #if defined(__linux__)
-#include <sys/xattr.h>
+#include <acl/libacl.h>
+#include <attr/error_context.h>
+#include <attr/libattr.h>
 #endif
 #if defined(__APPLE__)
 #include <sys/random.h>
@@ -36,20 +38,51 @@ int CheckReadable(const struct stat *st, char *reason) {
   return 1;
 }
 
-// A symbolic link is followed, so the file it names is replaced and the
-// link stays a link.
-int ResolveTarget(const char *path, char *target, char *reason) {
-  char resolved[PATH_MAX];
-  struct stat st;
-  if (lstat(path, &st) == 0 && S_ISLNK(st.st_mode)) {
-    if (!realpath(path, resolved))
-      return Fail(reason, CLI_CANNOT_WRITE, errno);
-    path = resolved;
-  }
+int CopyPath(const char *path, char *target, char *reason) {
   if (strlen(path) >= kCliPathSize)
     return Fail(reason, CLI_CANNOT_WRITE, ENAMETOOLONG);
   strcpy(target, path);
   return 1;
+}
+
+// The path of the file fd names, from the kernel.
+int PathOfOpenFile(int fd, const char *path, char *resolved) {
+#if defined(__linux__)
+  char link[64];
+  snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+  ssize_t length = readlink(link, resolved, PATH_MAX - 1);
+  if (length > 0 && resolved[0] == '/') {
+    resolved[length] = '\0';
+    return 1;
+  }
+#elif defined(__APPLE__)
+  if (fcntl(fd, F_GETPATH, resolved) == 0)
+    return 1;
+#endif
+  return realpath(path, resolved) != nullptr; // no /proc mounted
+}
+
+// A symbolic link is followed by the kernel, as any program's open
+// follows it, so that a link it would not follow (fs.protected_symlinks:
+// another user's link in a sticky folder) is refused as it refuses it.
+// The file it names is replaced and the link stays a link.
+int ResolveTarget(const char *path, char *target, char *reason) {
+  struct stat st;
+  if (lstat(path, &st) != 0 || !S_ISLNK(st.st_mode))
+    return CopyPath(path, target, reason);
+#if defined(O_PATH)
+  int fd = open(path, O_PATH | O_CLOEXEC);
+#else
+  int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+#endif
+  if (fd < 0)
+    return Fail(reason, CLI_CANNOT_WRITE, errno);
+  char resolved[PATH_MAX];
+  int found = PathOfOpenFile(fd, path, resolved);
+  int error = errno;
+  close(fd);
+  return found ? CopyPath(resolved, target, reason)
+               : Fail(reason, CLI_CANNOT_WRITE, error);
 }
 
 // The temporary files' names: hidden, and random, so that another
@@ -159,11 +192,15 @@ int CheckTarget(int folder, const char *name, struct stat *st, int *exists,
 }
 
 // The target's owner and group, which only root may give a file (its
-// owner may give it a group it is in). A replacement that had to take
-// the converting user's would lock the owner out and let others in: such
-// a file is refused, and its owner keeps it.
+// owner may give it a group it is in). The new file has the converting
+// user's, or a set-group-ID folder's group: it is given the target's when
+// it differs. A replacement that had to keep other ones would lock the
+// owner out and let others in: such a file is refused, and its owner
+// keeps it.
 int KeepOwner(int fd, const struct stat *st, char *reason) {
-  if ((st->st_uid == geteuid() && st->st_gid == getegid()) ||
+  struct stat made;
+  if ((fstat(fd, &made) == 0 && made.st_uid == st->st_uid &&
+       made.st_gid == st->st_gid) ||
       fchown(fd, st->st_uid, st->st_gid) == 0)
     return 1;
   int error = errno;
@@ -175,94 +212,68 @@ int KeepOwner(int fd, const struct stat *st, char *reason) {
 }
 
 #if defined(__linux__)
-int FailAttribute(char *reason, const char *name, int error) {
-  char what[kCliPathSize + 256];
-  snprintf(what, sizeof what, CLI_ATTRIBUTE_NOT_KEPT, name);
-  return Fail(reason, what, error);
+// What libacl and libattr report while they copy, by way of the context
+// they are given: the attribute being copied, and the first failure.
+struct CopyReport {
+  error_context context; // first, as the libraries see only it
+  const OutputFile *file;
+  const char *name;
+  int error;
+  char failed[256];
+};
+
+// Each attribute as /etc/xattr.conf says (security.evm and the like are
+// not copied; ACLs are perm_copy_fd's), its name kept for the report.
+int CheckAttribute(const char *name, error_context *context) {
+  reinterpret_cast<CopyReport *>(context)->name = name;
+  return attr_copy_check_permissions(name, context);
 }
 
-int CopyAttribute(int fd, const char *target, const char *name, char *reason) {
-  ssize_t size = getxattr(target, name, nullptr, 0);
-  if (size < 0)
-    return FailAttribute(reason, name, errno);
-  char *value = static_cast<char *>(malloc(size > 0 ? size : 1));
-  if (!value)
-    return FailAttribute(reason, name, ENOMEM);
-  size = getxattr(target, name, value, size);
-  int ok = size >= 0 && fsetxattr(fd, name, value, size, 0) == 0;
+// An attribute the user may not set (a security.* one that root or the
+// kernel set) is left out with a note, as cp --preserve=all leaves it; a
+// file system without attributes has none to keep. Any other failure
+// fails the file.
+void OnCopyFailure(error_context *context, const char *, ...) {
+  CopyReport *report = reinterpret_cast<CopyReport *>(context);
   int error = errno;
-  free(value);
-  return ok ? 1 : FailAttribute(reason, name, error);
+  if (error == ENOTSUP || report->error)
+    return;
+  if (error == EPERM && report->name) {
+    PrintCli(stderr, "kestrom-cli: %s: note: " CLI_ATTRIBUTE_LEFT_OUT ": %s\n",
+             report->file->given, report->name, strerror(error));
+    return;
+  }
+  report->error = error ? error : EIO;
+  snprintf(report->failed, sizeof report->failed, "%s",
+           report->name ? report->name : "system.posix_acl_access");
 }
 
-// An attribute the new file got from its folder (the folder's default ACL
-// as its own) and the target lacks: kept, it would give access the file
-// never gave.
-int DropAttribute(int fd, const char *target, const char *name, char *reason) {
-  if (getxattr(target, name, nullptr, 0) >= 0)
+// The target's ACL, which replaces the one the folder's default ACL gave
+// the new file, then its other extended attributes, all by descriptor.
+int CopyAttributes(int from, int to, const OutputFile *file, char *reason) {
+  CopyReport report = {{OnCopyFailure, nullptr, nullptr}, file, nullptr, 0, ""};
+  perm_copy_fd(file->target, from, file->temp, to, &report.context);
+  attr_copy_fd(file->target, from, file->temp, to, CheckAttribute,
+               &report.context);
+  if (!report.error)
     return 1;
-  if (errno != ENODATA)
-    return FailAttribute(reason, name, errno);
-  return fremovexattr(fd, name) == 0 || errno == ENODATA
-             ? 1
-             : FailAttribute(reason, name, errno);
-}
-
-// The extended attribute names of fd, or of path when fd < 0, one after
-// another, each closed by a NUL; *names is malloc'd (free it), null when
-// there are none. A file system without any (ENOTSUP) has none.
-int ListAttributes(int fd, const char *path, char **names, ssize_t *size,
-                   char *reason) {
-  *names = nullptr;
-  *size = fd >= 0 ? flistxattr(fd, nullptr, 0) : listxattr(path, nullptr, 0);
-  if (*size < 0 && (errno == ENOTSUP || errno == ENOSYS))
-    *size = 0;
-  if (*size <= 0)
-    return *size == 0 ? 1 : Fail(reason, CLI_CANNOT_WRITE, errno);
-  *names = static_cast<char *>(malloc(*size));
-  if (!*names)
-    return Fail(reason, CLI_CANNOT_WRITE, ENOMEM);
-  *size =
-      fd >= 0 ? flistxattr(fd, *names, *size) : listxattr(path, *names, *size);
-  return *size >= 0 ? 1 : Fail(reason, CLI_CANNOT_WRITE, errno);
-}
-
-// The new file's attributes are its folder's, not the target's.
-int DropExtraAttributes(int fd, const char *target, char *reason) {
-  char *names;
-  ssize_t size;
-  int ok = ListAttributes(fd, nullptr, &names, &size, reason);
-  for (ssize_t at = 0; ok && at < size; at += strlen(names + at) + 1)
-    ok = DropAttribute(fd, target, names + at, reason);
-  free(names);
-  return ok;
-}
-
-// Every extended attribute of the target, the POSIX ACL among them.
-int CopyAttributes(int fd, const char *target, char *reason) {
-  char *names;
-  ssize_t size;
-  int ok = ListAttributes(-1, target, &names, &size, reason);
-  for (ssize_t at = 0; ok && at < size; at += strlen(names + at) + 1)
-    ok = CopyAttribute(fd, target, names + at, reason);
-  free(names);
-  return ok;
+  char what[kCliPathSize + 256];
+  snprintf(what, sizeof what, CLI_ATTRIBUTE_NOT_KEPT, report.failed);
+  return Fail(reason, what, report.error);
 }
 #else
-int DropExtraAttributes(int, const char *, char *) { return 1; }
-int CopyAttributes(int, const char *, char *) { return 1; }
+int CopyAttributes(int, int, const OutputFile *, char *) { return 1; }
 #endif
 
 // The replacement takes the target's metadata once its data is written,
 // as a write clears the set-user-ID and set-group-ID bits and the file
-// capabilities: the owner (a change of owner clears them too), then
-// exactly the target's extended attributes, none of those the folder gave
-// the new file, then the mode, then the attributes (an ACL sets the group
-// bits of the mode itself). A new file gets the usual mode.
+// capabilities: the owner (a change of owner clears them too), then the
+// mode, then the ACL (which sets the group bits of the mode itself) and
+// the other attributes. A new file gets the usual mode.
 int TakeOverMetadata(int fd, const OutputFile *file, char *reason) {
-  struct stat st;
-  if (fstatat(static_cast<int>(file->folder), file->target + file->nameAt, &st,
-              0) != 0) {
+  int from = openat(static_cast<int>(file->folder), file->target + file->nameAt,
+                    O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (from < 0) {
     if (errno != ENOENT)
       return Fail(reason, CLI_CANNOT_WRITE, errno);
     mode_t mask = umask(0);
@@ -270,12 +281,14 @@ int TakeOverMetadata(int fd, const OutputFile *file, char *reason) {
     (void)!fchmod(fd, 0666 & ~mask);
     return 1;
   }
-  if (!KeepOwner(fd, &st, reason) ||
-      !DropExtraAttributes(fd, file->target, reason))
-    return 0;
-  if (fchmod(fd, st.st_mode & 07777) != 0)
-    return Fail(reason, CLI_CANNOT_WRITE, errno);
-  return CopyAttributes(fd, file->target, reason);
+  struct stat st;
+  int ok = fstat(from, &st) == 0 || Fail(reason, CLI_CANNOT_WRITE, errno);
+  ok = ok && KeepOwner(fd, &st, reason);
+  if (ok && fchmod(fd, st.st_mode & 07777) != 0)
+    ok = Fail(reason, CLI_CANNOT_WRITE, errno);
+  ok = ok && CopyAttributes(from, fd, file, reason);
+  close(from);
+  return ok;
 }
 
 // The folder that holds the target, opened once. One that may be searched
@@ -554,6 +567,9 @@ int MovePlatformOutput(OutputFile *file, char *reason) {
     Fail(reason, CLI_CANNOT_WRITE, errno);
   if (moved)
     file->temp[file->nameAt] = '\0'; // nothing of it to remove
+  // Until its folder is on the disk, a power cut can bring the old file back.
+  if (moved && !SyncFolder(folder))
+    moved = Fail(reason, CLI_NOT_FLUSHED, errno);
   RemovePlatformTemp(file);
   return moved;
 }
@@ -591,15 +607,36 @@ int HighestPlatformBackup(const OutputFile *file, long long *highest,
   return 1;
 }
 
-// Renamed into place, a backup replaces an older one of its name; one
-// that is already a name of the target (a hard link made beforehand) keeps
-// the original as it is, and rename would do nothing.
-int BackUpPlatformTarget(OutputFile *file, char *reason) {
+// A numbered backup never replaces a file: a name taken since the folder
+// was read (by a run beside this one) fails with EEXIST. Where the file
+// system has no such rename, a link never replaces either; where it has
+// neither, the plain rename is all there is.
+int RenameBackup(int folder, const char *temp, const char *backup,
+                 int numbered) {
+  if (!numbered)
+    return renameat(folder, temp, folder, backup) == 0;
+#if defined(__linux__)
+  if (renameat2(folder, temp, folder, backup, RENAME_NOREPLACE) == 0)
+    return 1;
+  if (errno != EINVAL)
+    return 0;
+#endif
+  if (linkat(folder, temp, folder, backup, 0) == 0)
+    return unlinkat(folder, temp, 0), 1;
+  return LinksRefused(errno) && renameat(folder, temp, folder, backup) == 0;
+}
+
+// Renamed into place, a simple backup replaces an older one of its name;
+// one that is already a name of the target (a hard link made beforehand)
+// keeps the original as it is, and rename would do nothing. Once renamed
+// the backup is made, whatever the flush of its folder says.
+int BackUpPlatformTarget(OutputFile *file, int numbered, int *taken,
+                         char *reason) {
   int folder = static_cast<int>(file->folder);
+  const char *name = file->backup + file->nameAt;
   struct stat backup, target;
-  if (fstatat(folder, file->backup + file->nameAt, &backup,
-              AT_SYMLINK_NOFOLLOW) == 0 &&
-      fstatat(folder, file->target + file->nameAt, &target, 0) == 0 &&
+  int older = fstatat(folder, name, &backup, AT_SYMLINK_NOFOLLOW) == 0;
+  if (older && fstatat(folder, file->target + file->nameAt, &target, 0) == 0 &&
       backup.st_dev == target.st_dev && backup.st_ino == target.st_ino)
     return 1;
   char temp[kTempNameSize];
@@ -609,12 +646,19 @@ int BackUpPlatformTarget(OutputFile *file, char *reason) {
     if (!CopyUnderTempName(file, temp, reason))
       return 0;
   }
-  if (renameat(folder, temp, folder, file->backup + file->nameAt) != 0) {
+  if (!RenameBackup(folder, temp, name, numbered)) {
     int error = errno;
     unlinkat(folder, temp, 0);
+    *taken = numbered && error == EEXIST;
     return FailBackup(reason, file, error);
   }
-  return SyncFolder(folder) || FailBackup(reason, file, errno);
+  if (SyncFolder(folder))
+    return 1;
+  int error = errno;
+  char what[kCliPathSize + 256];
+  snprintf(what, sizeof what, CLI_BACKUP_NOT_FLUSHED, file->backup,
+           older ? CLI_IN_PLACE_OF_OLDER : "");
+  return Fail(reason, what, error);
 }
 
 void InstallInterruptCleanup(void) {

@@ -102,6 +102,8 @@ int FailReplacement(char *reason, const Replacement *replace) {
   case kReplaceTempKept:
     snprintf(what, sizeof what, CLI_CONVERTED_KEPT_AS, replace->temp);
     return FailSystem(reason, what, replace->error);
+  case kReplaceNotEncrypted:
+    return FailWith(reason, CLI_CANNOT_WRITE, CLI_NOT_ENCRYPTED);
   default:
     return FailSystem(reason, CLI_CANNOT_WRITE, replace->error);
   }
@@ -143,6 +145,20 @@ void WriteNotesFromHandler(void) {
   else
     WriteFile(handle, g_notes, static_cast<DWORD>(g_notesLength), &written,
               nullptr);
+}
+
+// Whether found starts with name as the file system compares names:
+// regardless of case (Export.qif.~1~ is a backup of export.qif).
+int SameNameStart(const char *found, const char *name) {
+  WCHAR wide[2][MAX_PATH];
+  int length = static_cast<int>(strlen(name));
+  if (static_cast<int>(strlen(found)) < length)
+    return 0;
+  int counts[2] = {
+      MultiByteToWideChar(CP_ACP, 0, found, length, wide[0], MAX_PATH),
+      MultiByteToWideChar(CP_ACP, 0, name, length, wide[1], MAX_PATH)};
+  return counts[0] > 0 && CompareStringOrdinal(wide[0], counts[0], wide[1],
+                                               counts[1], TRUE) == CSTR_EQUAL;
 }
 
 // The name after the folder, in a full path.
@@ -193,7 +209,8 @@ int OpenPlatformInput(const char *path, InputFile *file, char *reason) {
       (attributes & FILE_ATTRIBUTE_DIRECTORY))
     return FailWith(reason, CLI_CANNOT_OPEN, "it is a folder");
   HANDLE handle =
-      CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+      CreateFileA(path, GENERIC_READ,
+                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                   nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (handle == INVALID_HANDLE_VALUE)
     return FailSystem(reason, CLI_CANNOT_OPEN, GetLastError());
@@ -238,8 +255,8 @@ void ClosePlatformInput(InputFile *file) {
   CloseHandle(HandleOf(file->handle));
 }
 
-// The input stays open while the file converts, so the check that nobody
-// else holds the target lets readers be.
+// The input stays open while the file converts, shared for deletion, so
+// the check that nobody else holds the target lets readers be.
 int CreatePlatformOutput(const char *path, OutputFile *file, char *reason) {
   Replacement *replace =
       static_cast<Replacement *>(malloc(sizeof(Replacement)));
@@ -312,16 +329,20 @@ int HighestPlatformBackup(const OutputFile *file, long long *highest,
   if (search == INVALID_HANDLE_VALUE)
     return GetLastError() == ERROR_FILE_NOT_FOUND ||
            FailSystem(reason, CLI_CANNOT_NAME_BACKUP, GetLastError());
+  const char *name = NameIn(file->target);
   do {
-    long long number = BackupNumber(found.cFileName, NameIn(file->target));
+    long long number = SameNameStart(found.cFileName, name)
+                           ? BackupNumber(found.cFileName + strlen(name), "")
+                           : 0;
     *highest = number > *highest ? number : *highest;
   } while (FindNextFileA(search, &found));
   FindClose(search);
   return 1;
 }
 
-int BackUpPlatformTarget(OutputFile *file, char *reason) {
-  if (BackUpTarget(file->replace, file->backup))
+int BackUpPlatformTarget(OutputFile *file, int numbered, int *taken,
+                         char *reason) {
+  if (BackUpTarget(file->replace, file->backup, numbered, taken))
     return 1;
   char what[kCliPathSize + 256];
   snprintf(what, sizeof what, CLI_CANNOT_BACK_UP, file->backup);

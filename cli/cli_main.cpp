@@ -74,8 +74,9 @@ const char kUsage[] =
     "swap its dates back (it is usually refused, as the dates then look\n"
     "day-first; -b keeps the original).\n"
     "\n"
-    "The replacement keeps the file's permissions, attributes, owner and\n"
-    "group; a file whose owner and group it could not keep is refused. If\n"
+    "The replacement keeps the file's mode, owner and group and, on Linux,\n"
+    "its ACL and extended attributes (one you may not set is left out, with\n"
+    "a note); a file whose owner and group it could not keep is refused. If\n"
     "another program changes the file while it converts, nothing is\n"
     "written. Only regular files you may write are replaced. A refused\n"
     "file writes nothing to standard output.\n"
@@ -113,7 +114,7 @@ int BadUsage(const char *error) {
 // not a success.
 int FinishOutput(int status) {
   char reason[kReasonSize];
-  if (FinishStandardOutput(reason))
+  if (FlushStandardOutput(reason))
     return status;
   fprintf(stderr, "kestrom-cli: %s\n", reason);
   return status == 2 ? 2 : 1;

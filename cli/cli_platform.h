@@ -47,8 +47,10 @@ int HighestPlatformBackup(const OutputFile *file, long long *highest,
                           char *reason);
 // Makes file->backup the target as it is now: a second name of it (a hard
 // link), or where links are refused a copy with its metadata; made under a
-// temporary name, then renamed into place, the folder flushed.
-int BackUpPlatformTarget(OutputFile *file, char *reason);
+// temporary name, then renamed into place, the folder flushed. A numbered
+// backup never replaces a file: *taken says that its name was taken.
+int BackUpPlatformTarget(OutputFile *file, int numbered, int *taken,
+                         char *reason);
 int WritePlatformOutput(OutputFile *file, long long offset,
                         const unsigned char *data, int size, char *reason);
 // Gives the temporary file the target's metadata, flushes and closes it.

@@ -6,6 +6,7 @@
 #include <string.h>
 
 #include "cli_file.h"
+#include "cli_stdio.h"
 #include "qif_check.h"
 #include "qif_convert.h"
 #include "qif_messages.h"
@@ -434,27 +435,32 @@ void FormatDone(const FileJob *job, const OutputFile *out, char *note) {
            Plural(counts->lettersExchanged), header);
 }
 
-// A FILE done, and the file it names now.
-struct DoneFile {
-  const char *path;
-  FileIdentity identity;
-};
-
 // The FILE done that is the file identity names, or null. A plain search:
 // over 10,000 FILEs it costs some 33 ms in all, against about 3.6 ms of
 // work for each.
-const DoneFile *FindDone(const DoneFile *done, int count,
-                         const FileIdentity *identity) {
+const NamedFile *FindDone(const NamedFile *done, int count,
+                          const FileIdentity *identity) {
   for (int i = 0; i < count; ++i)
-    if (done[i].identity.volume == identity->volume &&
-        done[i].identity.index == identity->index)
+    if (SameIdentity(&done[i].identity, identity))
       return &done[i];
   return nullptr;
 }
 
+// The file each FILE names at the start, kept up to date as the run
+// replaces them, for the backups not to replace any (looked at only when
+// backups are made).
+void LookAtEveryFile(const CliOptions *options, NamedFile *run) {
+  int backups = options->backup.control != kBackupNone && !options->check;
+  for (int i = 0; i < options->fileCount; ++i) {
+    run[i].path = options->files[i];
+    run[i].known = backups && GetFileIdentity(run[i].path, &run[i].identity);
+  }
+}
+
 } // namespace
 
-int ConvertOneFile(const char *path, const CliOptions *options) {
+int ConvertOneFile(const char *path, const CliOptions *options,
+                   const NamedFile *run, int runCount) {
   InputFile in;
   char reason[kReasonSize];
   if (!OpenInputFile(path, &in, reason))
@@ -467,7 +473,8 @@ int ConvertOneFile(const char *path, const CliOptions *options) {
     return 1;
   }
   OutputFile out;
-  if (!CreateOutputFile(target, &in, &options->backup, &out, reason)) {
+  if (!CreateOutputFile(target, &in, &options->backup, run, runCount, &out,
+                        reason)) {
     CloseInputFile(&in);
     return ReportFailure(target, reason);
   }
@@ -520,31 +527,44 @@ int CheckOneFile(const char *path, const CliOptions *options) {
 // link to the old file still holds the old content and is converted on
 // its own.
 int RunEachFileOnce(const CliOptions *options) {
-  DoneFile *done = static_cast<DoneFile *>(
-      malloc(sizeof(DoneFile) * static_cast<size_t>(options->fileCount)));
+  int files = options->fileCount;
+  NamedFile *done = static_cast<NamedFile *>(
+      malloc(sizeof(NamedFile) * 2 * static_cast<size_t>(files)));
   if (!done) {
     PrintCli(stderr, "%s: %s\n", kProgram, strerror(ENOMEM));
     return 1;
   }
+  NamedFile *run = done + files;
+  LookAtEveryFile(options, run);
   int count = 0, status = 0;
-  for (int i = 0; i < options->fileCount; ++i) {
+  char reason[kReasonSize];
+  for (int i = 0; i < files; ++i) {
     const char *path = options->files[i];
     FileIdentity identity;
     int known = GetFileIdentity(path, &identity);
-    const DoneFile *same = known ? FindDone(done, count, &identity) : nullptr;
+    const NamedFile *same = known ? FindDone(done, count, &identity) : nullptr;
     if (same) {
       PrintCli(stderr, "%s: %s: note: skipped, the same file as %s\n", kProgram,
                path, same->path);
       continue;
     }
     int ok = options->check ? CheckOneFile(path, options)
-                            : ConvertOneFile(path, options);
+                            : ConvertOneFile(path, options, run, files);
     if (!ok)
       status = 1;
-    if (ok && !options->check && !options->output)
+    if (ok && !options->check && !options->output) {
       known = GetFileIdentity(path, &identity); // a new file is there now
+      run[i] = NamedFile{path, identity, known};
+    }
     if (known)
-      done[count++] = DoneFile{path, identity};
+      done[count++] = NamedFile{path, identity, 1};
+    // A reader gone ends the run, as other tools end: nothing more of it
+    // would be read.
+    if (!FlushStandardOutput(reason)) {
+      PrintCli(stderr, "%s: %s\n", kProgram, reason);
+      status = 1;
+      break;
+    }
   }
   free(done);
   return status;

@@ -15,6 +15,20 @@ namespace {
 // as the file's failure, with its reason.
 int g_contentLost = 0;
 
+// Standard output failed and that was reported: said once, the run ended.
+int g_outputFailed = 0;
+
+// The first error a write to standard output met, kept at the write: the
+// C library drops its buffer then, and a later flush finds nothing to say.
+int g_outputError = 0;
+
+int FailOutput(char *reason) {
+  g_outputFailed = 1;
+  snprintf(reason, kReasonSize, "cannot write to standard output: %s",
+           strerror(g_outputError ? g_outputError : EIO));
+  return 0;
+}
+
 // Whatever is on standard input, up to 2 GiB, in a buffer that doubles.
 int ReadAll(unsigned char **data, long long *size, char *reason) {
   long long capacity = 1 << 16, length = 0;
@@ -70,7 +84,7 @@ int CreateOutputMemory(OutputFile *file, long long size, char *reason) {
   memset(file, 0, sizeof *file);
   strcpy(file->target, "-");
   file->given = "-";
-  file->memory = static_cast<unsigned char *>(malloc(size > 0 ? size : 1));
+  file->memory = static_cast<unsigned char *>(calloc(size > 0 ? size : 1, 1));
   file->size = size;
   return file->memory ? 1 : Fail(reason, CLI_CANNOT_WRITE, ENOMEM);
 }
@@ -83,8 +97,8 @@ int WriteOutputMemory(OutputFile *file, long long offset,
   return 1;
 }
 
-int CommitOutputMemory(OutputFile *file, char *reason) {
-  size_t size = static_cast<size_t>(file->size);
+int CommitOutputMemory(OutputFile *file, long long length, char *reason) {
+  size_t size = static_cast<size_t>(length < file->size ? length : file->size);
   int ok = fwrite(file->memory, 1, size, stdout) == size && fflush(stdout) == 0;
   int error = errno;
   DiscardOutputMemory(file);
@@ -99,13 +113,15 @@ void DiscardOutputMemory(OutputFile *file) {
   file->memory = nullptr;
 }
 
-int FinishStandardOutput(char *reason) {
-  errno = 0;
-  int failed = fflush(stdout) != 0;
-  int error = errno;
-  if ((!failed && !ferror(stdout)) || g_contentLost)
+void KeepOutputError(int error) {
+  if (!g_outputError)
+    g_outputError = error;
+}
+
+int FlushStandardOutput(char *reason) {
+  if (g_contentLost || g_outputFailed)
     return 1;
-  snprintf(reason, kReasonSize, "cannot write to standard output: %s",
-           strerror(error ? error : EIO));
-  return 0;
+  if (fflush(stdout) != 0)
+    KeepOutputError(errno);
+  return !ferror(stdout) || FailOutput(reason);
 }

@@ -16,16 +16,21 @@ int CreateOutputMemory(OutputFile *file, long long size, char *reason);
 int WriteOutputMemory(OutputFile *file, long long offset,
                       const unsigned char *data, int size, char *reason);
 
-// Writes the whole content to standard output and frees it.
-int CommitOutputMemory(OutputFile *file, char *reason);
+// Writes the first length bytes of the content to standard output (all
+// of it, once the whole file was read) and frees it.
+int CommitOutputMemory(OutputFile *file, long long length, char *reason);
 
 void DiscardOutputMemory(OutputFile *file);
 
-// Flushes standard output at the end of the run: a report or a content
-// that could not be written (a full disk, a closed pipe) is a failure.
-// Returns 0 with the reason only for a failure not yet reported: a content
-// that could not be written was reported with its file, with the first
-// reason, which a second try would only blur (EIO).
-int FinishStandardOutput(char *reason);
+// Flushes standard output once a file is done, so that a reader gone
+// (EPIPE) or a full disk stops the run there, and at the end of the run:
+// a report or a content that never reached its reader is a failure.
+// Returns 0 with the reason, with the error the write met, the first time
+// it fails; a content that could not be written was reported with its
+// file already, with the first reason, which a second try would only blur.
+int FlushStandardOutput(char *reason);
+
+// Keeps the error of a write to standard output that failed (the first).
+void KeepOutputError(int error);
 
 #endif

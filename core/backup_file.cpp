@@ -15,13 +15,29 @@ int LinksRefused(DWORD error) {
          error == ERROR_TOO_MANY_LINKS || error == ERROR_NOT_SAME_DEVICE;
 }
 
+// A hard link and a copy are made straight under a fresh name: neither
+// call replaces a file, so a name taken fails it, harmlessly.
+int LinkAtName(const char *name, void *target) {
+  return CreateHardLinkA(name, static_cast<const char *>(target), nullptr);
+}
+
+// A copy that failed part-way (no room) is removed; a name taken is not.
+int CopyAtName(const char *name, void *target) {
+  if (CopyFileA(static_cast<const char *>(target), name, TRUE))
+    return 1;
+  DWORD error = GetLastError();
+  if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS &&
+      error != ERROR_ACCESS_DENIED)
+    DeleteFileA(name);
+  SetLastError(error);
+  return 0;
+}
+
 // CopyFile keeps the attributes and the last write, not the permissions
 // nor the flush.
-int CopyWithMetadata(Replacement *replace, const char *temp) {
-  if (!CopyFileA(replace->target, temp, TRUE) ||
-      !CarryPermissions(replace, temp))
-    return replace->stop == kReplaceFailed && replace->error ? 0
-                                                             : Failed(replace);
+int FinishCopy(Replacement *replace, const char *temp) {
+  if (!CarryPermissions(replace, temp))
+    return 0;
   HANDLE copy = CreateFileA(temp, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   int flushed = copy != INVALID_HANDLE_VALUE && FlushFileBuffers(copy);
@@ -57,32 +73,35 @@ int SameFile(const char *name, const char *other) {
 
 } // namespace
 
-// The temporary name is one the save makes its own first, then frees for
-// the link: CreateHardLink never replaces a file, so a name taken
-// meanwhile fails it, harmlessly.
-int BackUpTarget(Replacement *replace, const char *backup) {
+// Each failure keeps the error of the call that failed.
+int BackUpTarget(Replacement *replace, const char *backup, int numbered,
+                 int *taken) {
   char temp[kReplacePathSize];
   int denied;
-  replace->error = 0;
+  *taken = 0;
+  replace->stop = kReplaceFailed;
   if (SameFile(backup, replace->target))
     return 1;
-  HANDLE reserved =
-      CreateOwnTempFile(replace->target, 0, temp, &replace->error, &denied);
-  if (reserved == INVALID_HANDLE_VALUE) {
-    replace->stop = kReplaceFailed;
-    return 0;
+  int made = MakeUnderOwnName(replace->target, 0, temp, LinkAtName,
+                              replace->target, &replace->error, &denied);
+  if (!made && LinksRefused(replace->error)) {
+    made = MakeUnderOwnName(replace->target, 0, temp, CopyAtName,
+                            replace->target, &replace->error, &denied);
+    if (made && !FinishCopy(replace, temp)) {
+      DeleteFileA(temp);
+      made = 0;
+    }
   }
-  CloseHandle(reserved);
-  int made =
-      DeleteFileA(temp) && CreateHardLinkA(temp, replace->target, nullptr);
-  if (!made && LinksRefused(GetLastError()))
-    made = CopyWithMetadata(replace, temp);
-  else if (!made)
-    Failed(replace);
-  if (made && !MoveFileExA(temp, backup,
-                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    made = Failed(replace);
   if (!made)
-    DeleteFileA(temp);
-  return made;
+    return 0;
+  DWORD flags = MOVEFILE_WRITE_THROUGH;
+  if (!numbered)
+    flags |= MOVEFILE_REPLACE_EXISTING;
+  if (MoveFileExA(temp, backup, flags))
+    return 1;
+  Failed(replace);
+  *taken = numbered && (replace->error == ERROR_ALREADY_EXISTS ||
+                        replace->error == ERROR_FILE_EXISTS);
+  DeleteFileA(temp);
+  return 0;
 }

@@ -60,6 +60,8 @@
 #define CLI_CANNOT_READ "cannot read"
 #define CLI_CANNOT_WRITE "cannot write"
 #define CLI_NOT_A_FILE "not a regular file"
+#define CLI_NOT_ENCRYPTED                                                      \
+  "it is encrypted, and its volume would not encrypt the replacement"
 #define CLI_FILE_EMPTY "nothing to convert: the file is empty"
 #define CLI_CHANGED "changed while it was being converted; nothing was written"
 #define CLI_FOLDER_MOVED                                                       \
@@ -70,10 +72,21 @@
   "writes a converted copy)"
 // The attribute's name, as %s.
 #define CLI_ATTRIBUTE_NOT_KEPT "cannot keep the attribute %s"
+// A note: the attribute's name, as %s, that the user may not set.
+#define CLI_ATTRIBUTE_LEFT_OUT "the attribute %s is not kept"
 // The backup's name, as %s.
 #define CLI_CANNOT_BACK_UP "cannot make the backup %s"
 #define CLI_CANNOT_NAME_BACKUP "cannot name its backup"
 #define CLI_BACKUP_IS_INPUT "it is the file being converted"
+// Another FILE of the run that the backup would replace, as %s.
+#define CLI_BACKUP_IS_A_FILE "it would destroy %s, another FILE of this run"
+// The backup's name, as %s, then CLI_IN_PLACE_OF_OLDER or nothing.
+#define CLI_BACKUP_NOT_FLUSHED                                                 \
+  "the backup %s is made%s, but its folder cannot be flushed to the disk, "    \
+  "so the file is left as it was"
+#define CLI_IN_PLACE_OF_OLDER " in place of the older one"
+#define CLI_NOT_FLUSHED                                                        \
+  "converted, but its folder cannot be flushed to the disk"
 // The temporary file's name, as %s.
 #define CLI_CONVERTED_KEPT_AS                                                  \
   "cannot write, and nothing is left under its name: the converted file is "   \

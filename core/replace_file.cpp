@@ -47,16 +47,42 @@ void MakeTempName(const char *path, int folder, int room, unsigned number,
   lstrcpyA(at + digits, named ? ".tmp" : "");
 }
 
-// The file an existing target really is, found through any link. A final
-// path that the ANSI calls cannot take (Wine cannot even give one beyond
-// MAX_PATH) leaves only the name given.
-int FindFinalPath(HANDLE file, Replacement *replace) {
+// The full path of the name given, its last part spelled as the folder
+// lists it, so that the rename leaves the file's name as it was.
+int UseNameGiven(const char *path, Replacement *replace) {
+  char *name = nullptr;
+  DWORD length =
+      GetFullPathNameA(path, kReplacePathSize, replace->target, &name);
+  if (length == 0 || length >= kReplacePathSize)
+    return Stop(replace, kReplaceFailed, ERROR_FILENAME_EXCED_RANGE);
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(path, &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    FindClose(search);
+    if (name && lstrlenA(found.cFileName) == lstrlenA(name))
+      lstrcpyA(name, found.cFileName);
+  }
+  return 1;
+}
+
+// The file an existing target really is, found through any link. Some
+// volumes give no final path (RAM disks, WinFsp volumes, volumes without
+// a drive letter, some SMB shares): there a name that is no reparse point
+// (no symbolic link, no junction) is the file itself. A final path that
+// the ANSI calls cannot take (Wine cannot even give one beyond MAX_PATH)
+// leaves only the name given.
+int FindFinalPath(HANDLE file, const char *path, Replacement *replace) {
   DWORD length = GetFinalPathNameByHandleA(
       file, replace->target, kReplacePathSize, FILE_NAME_NORMALIZED);
   DWORD error = GetLastError();
   if (length == 0 && error != ERROR_MORE_DATA &&
-      error != ERROR_NOT_ENOUGH_MEMORY)
-    return Stop(replace, kReplaceFailed, error);
+      error != ERROR_NOT_ENOUGH_MEMORY) {
+    DWORD named = GetFileAttributesA(path);
+    return named != INVALID_FILE_ATTRIBUTES &&
+                   !(named & FILE_ATTRIBUTE_REPARSE_POINT)
+               ? UseNameGiven(path, replace)
+               : Stop(replace, kReplaceFailed, error);
+  }
   if (length > 0 && length < kReplacePathSize) {
     DropLongPathPrefix(replace->target);
     if (WideLength(replace->target, lstrlenA(replace->target)) < MAX_PATH)
@@ -68,7 +94,7 @@ int FindFinalPath(HANDLE file, Replacement *replace) {
 // Only a file on a disk is replaced: a device (NUL, CON) or a pipe would
 // become a plain file. A read-only file is refused, although a rename
 // would replace it and Wine as root would write into it.
-int LookAtTarget(HANDLE file, Replacement *replace) {
+int LookAtTarget(HANDLE file, const char *path, Replacement *replace) {
   BY_HANDLE_FILE_INFORMATION info;
   if (GetFileType(file) != FILE_TYPE_DISK)
     return Stop(replace, kReplaceIsDevice, ERROR_ACCESS_DENIED);
@@ -80,13 +106,14 @@ int LookAtTarget(HANDLE file, Replacement *replace) {
     return Stop(replace, kReplaceIsFolder, ERROR_ACCESS_DENIED);
   if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY)
     return Stop(replace, kReplaceFailed, ERROR_ACCESS_DENIED);
-  return FindFinalPath(file, replace);
+  return FindFinalPath(file, path, replace);
 }
 
-// A file the user may not write, or one another program holds open, is
-// refused before anything is written.
+// A file the user may not write, or may not delete (the rename that
+// replaces it deletes it), or one another program holds open, is refused
+// before anything is written.
 int MayWrite(Replacement *replace, int callerReads) {
-  HANDLE file = CreateFileA(replace->target, GENERIC_WRITE,
+  HANDLE file = CreateFileA(replace->target, GENERIC_WRITE | DELETE,
                             callerReads ? FILE_SHARE_READ : 0, nullptr,
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (!Checked(file != INVALID_HANDLE_VALUE, replace))
@@ -108,11 +135,7 @@ int FindNewTarget(const char *path, DWORD error, Replacement *replace) {
   if (search != INVALID_HANDLE_VALUE ||
       (searched != ERROR_FILE_NOT_FOUND && searched != ERROR_PATH_NOT_FOUND))
     return Stop(replace, kReplaceFailed, error);
-  DWORD length =
-      GetFullPathNameA(path, kReplacePathSize, replace->target, nullptr);
-  if (length == 0 || length >= kReplacePathSize)
-    return Stop(replace, kReplaceFailed, ERROR_FILENAME_EXCED_RANGE);
-  return 1;
+  return UseNameGiven(path, replace);
 }
 
 int FindTarget(const char *path, int callerReads, Replacement *replace) {
@@ -125,7 +148,7 @@ int FindTarget(const char *path, int callerReads, Replacement *replace) {
   if (file == INVALID_HANDLE_VALUE)
     return FindNewTarget(path, GetLastError(), replace);
   replace->exists = 1;
-  int found = LookAtTarget(file, replace);
+  int found = LookAtTarget(file, path, replace);
   CloseHandle(file);
   return found && MayWrite(replace, callerReads);
 }
@@ -136,6 +159,16 @@ int FindTarget(const char *path, int callerReads, Replacement *replace) {
 int PermissionsAreUnixModes() {
   HMODULE system = GetModuleHandleA("ntdll.dll");
   return system && GetProcAddress(system, "wine_get_version");
+}
+
+// A compressed target's replacement is compressed as it is written, as
+// the file system would compress the target's own new data.
+int Compress(Replacement *replace) {
+  USHORT format = COMPRESSION_FORMAT_DEFAULT;
+  DWORD returned = 0;
+  return Checked(DeviceIoControl(replace->file, FSCTL_SET_COMPRESSION, &format,
+                                 sizeof format, nullptr, 0, &returned, nullptr),
+                 replace);
 }
 
 // The hidden and system attributes stay, and the archive bit marks the
@@ -152,21 +185,40 @@ int CarryOver(Replacement *replace) {
 
 } // namespace
 
-// A volume that keeps no permissions has none to give.
-int CarryPermissions(Replacement *replace, const char *to) {
+namespace {
+
+// Who may read and change the target: its security descriptor, in
+// *descriptor (GlobalFree it), or null where there is none to give: under
+// Wine, and on a volume that keeps no permissions, which says the call is
+// not supported. Any other failure fails.
+int ReadPermissions(Replacement *replace, void **descriptor) {
   const SECURITY_INFORMATION kWhat = DACL_SECURITY_INFORMATION;
   DWORD need = 0;
-  if (PermissionsAreUnixModes())
+  *descriptor = nullptr;
+  if (PermissionsAreUnixModes() ||
+      GetFileSecurityA(replace->target, kWhat, nullptr, 0, &need))
     return 1;
-  GetFileSecurityA(replace->target, kWhat, nullptr, 0, &need);
-  if (need == 0)
+  DWORD error = GetLastError();
+  if (error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_FUNCTION)
     return 1;
-  void *descriptor = GlobalAlloc(GMEM_FIXED, need);
-  int carried = Checked(
-      descriptor != nullptr &&
-          GetFileSecurityA(replace->target, kWhat, descriptor, need, &need) &&
-          SetFileSecurityA(to, kWhat, descriptor),
+  if (error != ERROR_INSUFFICIENT_BUFFER)
+    return Stop(replace, kReplaceFailed, error);
+  *descriptor = GlobalAlloc(GMEM_FIXED, need);
+  return Checked(
+      *descriptor != nullptr &&
+          GetFileSecurityA(replace->target, kWhat, *descriptor, need, &need),
       replace);
+}
+
+} // namespace
+
+int CarryPermissions(Replacement *replace, const char *to) {
+  void *descriptor;
+  int carried =
+      ReadPermissions(replace, &descriptor) &&
+      (!descriptor ||
+       Checked(SetFileSecurityA(to, DACL_SECURITY_INFORMATION, descriptor),
+               replace));
   if (descriptor)
     GlobalFree(descriptor);
   return carried;
@@ -176,25 +228,24 @@ int CarryPermissions(Replacement *replace, const char *to) {
 // every name before any comes back. A name taken is passed over; any other
 // failure is the folder's answer and ends the search. After maxNames taken
 // the folder is full of them, and the error says so (The file exists).
-HANDLE CreateOwnTempFile(const char *path, unsigned maxNames, char *temp,
-                         DWORD *error, int *denied) {
+int MakeUnderOwnName(const char *path, unsigned maxNames, char *temp,
+                     MakeAtName make, void *context, DWORD *error,
+                     int *denied) {
   const unsigned kStep = 40503;
   int folder = FolderLength(path);
   int room = MAX_PATH - 1 - WideLength(path, folder);
   *denied = 0;
   *error = ERROR_FILENAME_EXCED_RANGE;
   if (room < 1 || folder + int(sizeof "kst0000.tmp") > kReplacePathSize)
-    return INVALID_HANDLE_VALUE;
+    return 0;
   unsigned names = 1u << 4 * (room < 4 ? room : 4);
   if (maxNames == 0 || maxNames > names)
     maxNames = names;
   unsigned number = GetCurrentProcessId() * kStep + GetTickCount();
   for (unsigned tried = 0; tried < maxNames; ++tried) {
     MakeTempName(path, folder, room, number += kStep, temp);
-    HANDLE file = CreateFileA(temp, GENERIC_WRITE, FILE_SHARE_DELETE, nullptr,
-                              CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE)
-      return file;
+    if (make(temp, context))
+      return 1;
     *error = GetLastError();
     // Access is also denied for a folder or a file being deleted there.
     int taken = *error == ERROR_FILE_EXISTS || *error == ERROR_ALREADY_EXISTS ||
@@ -202,11 +253,75 @@ HANDLE CreateOwnTempFile(const char *path, unsigned maxNames, char *temp,
                  GetFileAttributesA(temp) != INVALID_FILE_ATTRIBUTES);
     if (!taken) {
       *denied = *error == ERROR_ACCESS_DENIED;
-      return INVALID_HANDLE_VALUE;
+      return 0;
     }
     *error = ERROR_FILE_EXISTS;
   }
-  return INVALID_HANDLE_VALUE;
+  return 0;
+}
+
+namespace {
+
+// A new file as the save writes it, readable too (compression needs that),
+// shared for deletion only.
+struct NewFile {
+  DWORD attributes;
+  SECURITY_ATTRIBUTES *security;
+  HANDLE file;
+};
+
+int CreateNewFile(const char *name, void *context) {
+  NewFile *made = static_cast<NewFile *>(context);
+  made->file =
+      CreateFileA(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_DELETE,
+                  made->security, CREATE_NEW, made->attributes, nullptr);
+  return made->file != INVALID_HANDLE_VALUE;
+}
+
+// The temporary file of a target, which holds its content until the
+// rename: made with the target's permissions, so that none may read it
+// who may not read the target, and encrypted as the target is. A volume
+// that cannot encrypt it does not get the content in the clear: the save
+// is refused.
+int CreateReplacementFile(Replacement *replace, unsigned maxNames) {
+  NewFile made = {FILE_ATTRIBUTE_NORMAL, nullptr, INVALID_HANDLE_VALUE};
+  SECURITY_ATTRIBUTES security = {sizeof security, nullptr, FALSE};
+  const DWORD kEncrypted = FILE_ATTRIBUTE_ENCRYPTED;
+  if (replace->exists &&
+      !ReadPermissions(replace, &security.lpSecurityDescriptor))
+    return 0;
+  made.security = security.lpSecurityDescriptor ? &security : nullptr;
+  if (replace->exists && (replace->attributes & kEncrypted))
+    made.attributes = kEncrypted;
+  int denied = 0;
+  int created =
+      MakeUnderOwnName(replace->target, maxNames, replace->temp, CreateNewFile,
+                       &made, &replace->error, &denied);
+  if (security.lpSecurityDescriptor)
+    GlobalFree(security.lpSecurityDescriptor);
+  if (!created) {
+    replace->temp[0] = '\0'; // the last name tried is another's
+    return Stop(replace, denied ? kReplaceNoNewFiles : kReplaceFailed,
+                replace->error);
+  }
+  replace->file = made.file;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!Checked(GetFileInformationByHandle(made.file, &info), replace))
+    return 0;
+  if ((made.attributes & kEncrypted) && !(info.dwFileAttributes & kEncrypted))
+    return Stop(replace, kReplaceNotEncrypted, ERROR_ENCRYPTION_FAILED);
+  return !replace->exists ||
+         !(replace->attributes & FILE_ATTRIBUTE_COMPRESSED) ||
+         Compress(replace);
+}
+
+} // namespace
+
+HANDLE CreateOwnTempFile(const char *path, unsigned maxNames, char *temp,
+                         DWORD *error, int *denied) {
+  NewFile made = {FILE_ATTRIBUTE_NORMAL, nullptr, INVALID_HANDLE_VALUE};
+  MakeUnderOwnName(path, maxNames, temp, CreateNewFile, &made, error, denied);
+  return made.file;
 }
 
 int BeginReplacement(const char *path, unsigned maxNames, int callerReads,
@@ -215,15 +330,11 @@ int BeginReplacement(const char *path, unsigned maxNames, int callerReads,
   replace->exists = 0;
   replace->temp[0] = '\0';
   replace->stop = kReplaceFailed;
-  if (!FindTarget(path, callerReads, replace))
-    return 0;
-  int denied = 0;
-  replace->file = CreateOwnTempFile(replace->target, maxNames, replace->temp,
-                                    &replace->error, &denied);
-  if (replace->file != INVALID_HANDLE_VALUE)
+  if (FindTarget(path, callerReads, replace) &&
+      CreateReplacementFile(replace, maxNames))
     return 1;
-  return Stop(replace, denied ? kReplaceNoNewFiles : kReplaceFailed,
-              replace->error);
+  DiscardReplacement(replace);
+  return 0;
 }
 
 // The creation time is set before the flush, so that it is on the disk

@@ -25,6 +25,8 @@ enum ReplaceStop {
   // The rename failed and the target's name holds nothing: the temporary
   // file, the only copy, is kept.
   kReplaceTempKept,
+  // The target is encrypted, and its volume made the temporary file plain.
+  kReplaceNotEncrypted,
 };
 
 struct Replacement {
@@ -40,11 +42,12 @@ struct Replacement {
 
 // Finds the file path names (a symbolic link followed: the file it names is
 // replaced and the link stays a link), checks that it may be replaced (not
-// read-only, a folder or a device, writable, not held open by another
-// program; callerReads: the caller holds it open for reading itself), and
-// creates the temporary file, open for writing and shared for deletion
-// only. Tries at most maxNames temporary names (0: all there are). Returns
-// 1, or 0 with stop and error set and nothing made.
+// read-only, a folder or a device, writable and deletable, not held open
+// by another program; callerReads: the caller holds it open for reading
+// itself, sharing deletion), and creates the temporary file, open for
+// writing and shared for deletion only, with the target's permissions,
+// encryption and compression. Tries at most maxNames temporary names (0: all
+// there are). Returns 1, or 0 with stop and error set and nothing made.
 int BeginReplacement(const char *path, unsigned maxNames, int callerReads,
                      Replacement *replace);
 
@@ -71,11 +74,23 @@ int CarryPermissions(Replacement *replace, const char *to);
 // Makes backup the target as it is before the replacement (between
 // FinishReplacement and MoveReplacement): a second name of the file (a
 // hard link), or where its volume refuses links a copy with its
-// attributes, times and permissions, flushed; made under a temporary name
-// of its own, then renamed to backup in one step, written through, over
-// an older backup of that name. Returns 1, or 0 with stop and error set
-// and nothing made (backup_file.cpp, which only kestrom-cli links).
-int BackUpTarget(Replacement *replace, const char *backup);
+// attributes, times and permissions, flushed; made straight under a
+// temporary name of its own, then renamed to backup in one step, written
+// through: over an older backup of that name, unless numbered, which
+// never replaces a file (*taken then says the name was taken). Returns 1,
+// or 0 with stop and error set and nothing made (backup_file.cpp, which
+// only kestrom-cli links).
+int BackUpTarget(Replacement *replace, const char *backup, int numbered,
+                 int *taken);
+
+// Makes something under a name of this save's own, kstXXXX.tmp, in the
+// folder of path: make(name, context) returns 1, or 0 with the system's
+// error, and never replaces a file, so that a name taken is passed over.
+// Returns 1 with the name in temp, or 0 with *error and *denied as
+// CreateOwnTempFile says.
+typedef int (*MakeAtName)(const char *name, void *context);
+int MakeUnderOwnName(const char *path, unsigned maxNames, char *temp,
+                     MakeAtName make, void *context, DWORD *error, int *denied);
 
 // Creates kstXXXX.tmp, a file of this save's own, in the folder of path
 // (the part up to its last separator: "C:\Temp\" names the folder itself),

@@ -17,7 +17,7 @@ build_packages=(
   cmake make g++
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-  googletest clang-14 lld-14 zip unzip
+  googletest clang-14 lld-14 zip unzip libacl1-dev libattr1-dev
 )
 test_packages=(
   wine wine64 xvfb x11-utils xdotool imagemagick fonts-wine

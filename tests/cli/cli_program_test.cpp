@@ -12,6 +12,7 @@
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
@@ -109,7 +110,9 @@ protected:
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, input.c_str(), O_RDONLY, 0);
-    for (int fd : {1, 2})
+    if (stdout_ >= 0)
+      posix_spawn_file_actions_adddup2(&actions, stdout_, 1);
+    for (int fd : {stdout_ >= 0 ? 2 : 1, 2})
       posix_spawn_file_actions_addopen(
           &actions, fd,
           (fd == 1 && !output.empty() ? output : Capture(fd)).c_str(),
@@ -189,34 +192,62 @@ protected:
     return 0;
   }
 
-  // Starts a conversion under strace, the system calls inject names held
-  // for a second, and returns the program's pid once ready() (or after two
-  // seconds). *tracer is strace's, whose status is the program's.
-  pid_t StartHeld(const std::vector<std::string> &args, const char *inject,
-                  const std::function<bool()> &ready, pid_t *tracer) {
-    *tracer =
-        StartCli(args, "/dev/null", "",
-                 {"strace", "-fo/dev/null",
-                  std::string("-einject=") + inject + ":delay_exit=1000000"});
-    for (int i = 0; *tracer && i < 20000 && !ready(); ++i)
-      usleep(100);
+  // Starts a conversion under strace, with its options (an injection that
+  // holds a call for a second), and returns the program's pid once
+  // ready(pid) (or after two seconds). *tracer is strace's, whose status
+  // is the program's.
+  pid_t StartHeld(const std::vector<std::string> &args,
+                  const std::vector<std::string> &options,
+                  const std::function<bool(pid_t)> &ready, pid_t *tracer) {
+    std::vector<std::string> runner = {"env", "ASAN_OPTIONS=detect_leaks=0",
+                                       "strace", "-fo/dev/null"};
+    runner.insert(runner.end(), options.begin(), options.end());
+    *tracer = StartCli(args, "/dev/null", "", runner);
     std::string tracee = "/proc/" + std::to_string(*tracer) + "/task/" +
                          std::to_string(*tracer) + "/children";
+    for (int i = 0;
+         *tracer && i < 20000 && !ready(atoi(ReadBytes(tracee).c_str())); ++i)
+      usleep(100);
     return atoi(ReadBytes(tracee).c_str());
+  }
+
+  pid_t StartHeldAt(const std::vector<std::string> &args, const char *inject,
+                    const std::function<bool(pid_t)> &ready, pid_t *tracer) {
+    return StartHeld(
+        args, {std::string("-einject=") + inject + ":delay_exit=1000000"},
+        ready, tracer);
   }
 
   // Held once the rename has begun: the temporary file made, then gone.
   pid_t StartHeldInRename(const std::vector<std::string> &args, pid_t *tracer) {
     bool made = false;
-    return StartHeld(
+    return StartHeldAt(
         args, "rename,renameat,renameat2",
-        [&] { return (made = made || Writing()) && !Writing(); }, tracer);
+        [&](pid_t) { return (made = made || Writing()) && !Writing(); },
+        tracer);
+  }
+
+  // Whether process pid is in a read at an offset (held there).
+  static bool InRead(pid_t pid) {
+    return ReadBytes("/proc/" + std::to_string(pid) + "/syscall")
+               .rfind(std::to_string(SYS_pread64) + " ", 0) == 0;
+  }
+
+  // Whether process pid holds path open.
+  static bool HoldsOpen(pid_t pid, const std::string &path) {
+    std::error_code error;
+    for (const fs::directory_entry &fd :
+         fs::directory_iterator("/proc/" + std::to_string(pid) + "/fd", error))
+      if (fs::read_symlink(fd.path(), error) == path)
+        return true;
+    return false;
   }
 
   std::string folder_;
   std::string captures_;
   std::string mounted_;
   int terminal_ = -1;
+  int stdout_ = -1; // given to the program as its standard output
 
   // A terminal to give the program as standard input: a new pty's end.
   std::string Terminal() {
@@ -530,12 +561,17 @@ TEST_F(CliProgram, KeepsPermissionsAndFollowsASymbolicLink) {
 }
 
 // One row: the arguments, run in the folder that holds a.qif; the file
-// replaced; a file there before (-o's target, an older backup); what must
-// hold the bytes replaced ("" for none); the folder after; the calls strace
-// fails with EPERM; the message of a refusal. Words split at spaces.
+// replaced; a file there before (-o's target, an older backup, another
+// FILE), holding "old"; what must hold the bytes replaced ("" for none);
+// the folder after; the calls strace fails, and how; the start of the
+// message of a refusal. Words split at spaces.
 struct BackupCase {
   const char *args, *target, *there, *backup, *listing, *refused, *err;
 };
+
+bool Traced() {
+  return system("strace -o /dev/null true >/dev/null 2>&1") == 0;
+}
 
 std::vector<std::string> Words(const char *text) {
   std::vector<std::string> words;
@@ -547,12 +583,19 @@ std::vector<std::string> Words(const char *text) {
 
 // -b and its kinds, as cp has them: the backup holds the bytes replaced,
 // with the mode and times, and is the original file itself (a hard link)
-// unless links are refused. A backup that would replace the input is
-// refused before anything is written.
+// unless links are refused. A backup that would replace the input, or
+// another FILE of the run before or after it, is refused before anything
+// is written. A backup made whose folder cannot be flushed is said to be.
 TEST_F(CliProgram, BackupsKeepWhatIsReplaced) {
-  const bool traced = system("strace -o /dev/null true >/dev/null 2>&1") == 0;
+  const bool traced = Traced();
   const char *kSelf = "kestrom-cli: a: cannot make the backup a.qif: it is "
                       "the file being converted\n";
+  const char *kOther = "kestrom-cli: a.qif: cannot make the backup a.qif~: it "
+                       "would destroy ./a.qif~, another FILE of this run\n";
+  const char *kUnflushed =
+      "kestrom-cli: a.qif: the backup a.qif~ is made in place of the older "
+      "one, but its folder cannot be flushed to the disk, so the file is "
+      "left as it was: Input/output error\n";
   const BackupCase rows[] = {
       {"-b a.qif", "a.qif", "", "a.qif~", "a.qif a.qif~", "", ""},
       {"-b a.qif", "a.qif", "a.qif.~9~", "a.qif.~10~",
@@ -564,8 +607,15 @@ TEST_F(CliProgram, BackupsKeepWhatIsReplaced) {
       {"-bo out.qif a.qif", "out.qif", "out.qif", "out.qif~",
        "a.qif out.qif out.qif~", "", ""},
       {"-bo new.qif a.qif", "new.qif", "", "", "a.qif new.qif", "", ""},
-      {"-b a.qif", "a.qif", "", "a.qif~", "a.qif a.qif~", "link,linkat", ""},
+      {"-b a.qif", "a.qif", "", "a.qif~", "a.qif a.qif~",
+       "link,linkat:error=EPERM", ""},
       {"-bS.qif -o a a.qif", "a", "a", "", "a a.qif", "", kSelf},
+      {"-b a.qif a.qif~", "a.qif", "a.qif~", "", "a.qif a.qif~", "",
+       "kestrom-cli: a.qif: cannot make the backup a.qif~: it would destroy "
+       "a.qif~, another FILE of this run\n"},
+      {"-b ./a.qif~ a.qif", "a.qif", "a.qif~", "", "a.qif a.qif~", "", kOther},
+      {"-b a.qif", "a.qif", "a.qif~", "a.qif~", "a.qif a.qif~",
+       "fsync:when=2:error=EIO", kUnflushed},
   };
   for (const BackupCase &c : rows) {
     if (*c.refused && !traced)
@@ -581,21 +631,121 @@ TEST_F(CliProgram, BackupsKeepWhatIsReplaced) {
     if (*c.refused) // LeakSanitizer cannot work under strace
       runner.insert(runner.end(),
                     {"ASAN_OPTIONS=detect_leaks=0", "strace", "-fo/dev/null",
-                     std::string("-einject=") + c.refused + ":error=EPERM"});
+                     std::string("-einject=") + c.refused});
     CliRun run = FinishCli(StartCli(Words(c.args), "/dev/null", "", runner));
     EXPECT_EQ(*c.err ? 1 : 0, run.status) << c.args;
-    EXPECT_EQ(c.err, run.err) << c.args;
+    EXPECT_EQ(!*c.err, run.err.empty()) << c.args << run.err;
+    EXPECT_NE(std::string::npos, run.err.find(c.err)) << c.args << run.err;
     EXPECT_EQ(Words(c.listing), Listing(folder_)) << c.args;
     EXPECT_EQ(*c.err ? replaced
                      : ReadBytes(FixturePath("bank_mdy_crlf.every-date.qif")),
               ReadBytes(target));
+    if (*c.there && strcmp(c.there, c.target) && strcmp(c.there, c.backup)) {
+      EXPECT_EQ("old", ReadBytes(In(c.there))) << c.args;
+    }
     if (!*c.backup)
       continue;
     EXPECT_EQ(replaced, ReadBytes(In(c.backup))) << c.backup;
     ASSERT_EQ(0, stat(In(c.backup).c_str(), &backup)) << c.backup;
     EXPECT_EQ(before.st_mode, backup.st_mode) << c.backup;
     EXPECT_EQ(before.st_mtim.tv_nsec, backup.st_mtim.tv_nsec) << c.backup;
-    EXPECT_EQ(!*c.refused, before.st_ino == backup.st_ino) << c.backup;
+    EXPECT_EQ(strncmp(c.refused, "link", 4) != 0,
+              before.st_ino == backup.st_ino)
+        << c.backup;
+  }
+}
+
+// A numbered backup never replaces a file: a name taken between the look
+// at the folder and the backup's rename (held there), as by a run beside
+// this one, stays, and the backup takes the next number.
+TEST_F(CliProgram, ANumberedBackupNeverReplacesAnother) {
+  if (!Traced())
+    GTEST_SKIP() << "no strace (Debian package strace)";
+  std::string file = Copy("bank_mdy_crlf.qif", "a.qif");
+  pid_t tracer = 0;
+  StartHeld(
+      {"--backup=t", file},
+      {"-einject=rename,renameat,renameat2:delay_enter=1000000:when=1"},
+      [&](pid_t) { return Listing(folder_).size() == 3; }, &tracer);
+  WriteBytes(In("a.qif.~1~"), "old");
+  CliRun run = FinishCli(tracer);
+  EXPECT_EQ(0, run.status) << run.err;
+  EXPECT_EQ("old", ReadBytes(In("a.qif.~1~")));
+  EXPECT_EQ(ReadBytes(FixturePath("bank_mdy_crlf.qif")),
+            ReadBytes(In("a.qif.~2~")));
+  EXPECT_EQ((std::vector<std::string>{"a.qif", "a.qif.~1~", "a.qif.~2~"}),
+            Listing(folder_));
+}
+
+// Root converts onto another user's link in a world-writable sticky folder
+// only where the kernel would follow it (fs.protected_symlinks), as cp.
+TEST_F(CliProgram, ALinkTheKernelWouldNotFollowIsNotFollowed) {
+  if (geteuid() != 0 || ReadBytes("/proc/sys/fs/protected_symlinks") != "1\n")
+    GTEST_SKIP() << "needs root and fs.protected_symlinks=1";
+  std::string in = Copy("bank_mdy_crlf.qif", "in.qif");
+  std::string roots = Copy("bank_mdy_crlf.qif", "root.qif"), link = In("x.qif");
+  ASSERT_EQ(0, chmod(folder_.c_str(), 01777));
+  ASSERT_EQ(0, symlink("root.qif", link.c_str()));
+  ASSERT_EQ(0, lchown(link.c_str(), 65534, 65534));
+  CliRun run = RunCli({"-o", link, in});
+  EXPECT_EQ(1, run.status);
+  EXPECT_EQ("kestrom-cli: " + link + ": cannot write: Permission denied\n",
+            run.err);
+  EXPECT_EQ(ReadBytes(FixturePath("bank_mdy_crlf.qif")), ReadBytes(roots));
+  EXPECT_EQ((std::vector<std::string>{"in.qif", "root.qif", "x.qif"}),
+            Listing(folder_));
+}
+
+// What was renamed into place is on the disk once the run says it is done:
+// the folder is flushed after the rename, in place and into -o's file.
+TEST_F(CliProgram, TheFolderIsFlushedAfterTheRename) {
+  if (!Traced())
+    GTEST_SKIP() << "no strace (Debian package strace)";
+  for (const char *args : {"a.qif", "-o b.qif a.qif"}) {
+    Copy("bank_mdy_crlf.qif", "a.qif");
+    std::string trace = captures_ + "/trace";
+    CliRun run = FinishCli(StartCli(
+        Words(args), "/dev/null", "",
+        {"env", "-C", folder_, "ASAN_OPTIONS=detect_leaks=0", "strace", "-y",
+         "-o" + trace, "-etrace=rename,renameat,renameat2,fsync"}));
+    EXPECT_EQ(0, run.status) << run.err;
+    std::string calls = ReadBytes(trace);
+    std::string after = calls.substr(calls.find('\n', calls.rfind("rename")));
+    EXPECT_EQ(0u, after.find("\nfsync(")) << args << ":\n" << calls;
+    EXPECT_NE(std::string::npos,
+              after.substr(0, after.find(')')).find("<" + folder_ + ">"))
+        << args << ":\n"
+        << calls;
+  }
+}
+
+// Another program truncates the file, or rewrites it at the same size,
+// while -o - reads it (the read held for a second, once the file's size
+// is known): nothing reaches standard output, and the run fails.
+TEST_F(CliProgram, StandardOutputGetsNothingOfAFileChangedWhileRead) {
+  if (!Traced())
+    GTEST_SKIP() << "no strace (Debian package strace)";
+  const std::string content =
+      Repeat(ReadBytes(FixturePath("bank_mdy_crlf.qif")), 280);
+  std::string file = In("in.qif");
+  for (const char *change : {"truncate", "rewrite"}) {
+    WriteBytes(file, content);
+    pid_t tracer = 0;
+    StartHeld(
+        {"-o", "-", file}, {"-P", file, "-einject=pread64:delay_enter=1000000"},
+        [&](pid_t pid) { return pid && HoldsOpen(pid, file) && InRead(pid); },
+        &tracer);
+    if (change[0] == 't')
+      ASSERT_EQ(0, truncate(file.c_str(), 50000));
+    else
+      WriteBytes(file, "X" + content.substr(1));
+    CliRun run = FinishCli(tracer);
+    EXPECT_EQ(1, run.status) << change;
+    EXPECT_EQ("", run.out) << change;
+    EXPECT_EQ("kestrom-cli: " + file +
+                  ": changed while it was being converted; nothing was "
+                  "written\n",
+              run.err);
   }
 }
 
@@ -876,13 +1026,17 @@ struct MetadataCase {
   const char *groups; // run as user 4242 in these groups; null: as root
   std::string attribute, value; // a default ACL is the folder's
   int refused = 0;              // its owner and group cannot both be kept
+  int leftOut = 0;              // an attribute the user may not set
+  gid_t folderGroup = 0;        // of a set-group-ID folder
 };
 
 // The replacement has exactly the original's mode, owner, group and
 // extended attributes: none from the folder's default ACL, and none lost
 // to the write (the set-ID bits, a file capability). A file whose owner
 // and group cannot be kept (another user's, that 4242 may write through
-// its group or an ACL) is refused and left as it was.
+// its group or an ACL) is refused and left as it was. An attribute the
+// user may not set (a security.* one of root's) is left out with a note,
+// and a set-group-ID folder does not give the file its group.
 TEST_F(CliProgram, KeepsOwnerModeAndEveryExtendedAttribute) {
   if (geteuid() != 0)
     GTEST_SKIP() << "needs root, to give files to other users";
@@ -896,6 +1050,8 @@ TEST_F(CliProgram, KeepsOwnerModeAndEveryExtendedAttribute) {
       {0664, 4999, 4343, "--groups=4343", "", "", 1},
       {0640, 4999, 4343, "--groups=4242", "system.posix_acl_access",
        std::string(kAcl).replace(16, 2, "\x92\x10"), 1},
+      {0640, 4242, 4242, "--groups=4242", "security.kestromtest", "bank", 0, 1},
+      {0640, 4242, 4242, "--groups=4242", "", "", 0, 0, 4343},
   };
   ASSERT_EQ(0, chmod(folder_.c_str(), 0755));
   for (const MetadataCase &c : cases) {
@@ -903,6 +1059,10 @@ TEST_F(CliProgram, KeepsOwnerModeAndEveryExtendedAttribute) {
     std::string file = folder + "/bank.qif";
     fs::create_directory(folder);
     ASSERT_EQ(0, chmod(folder.c_str(), 0777));
+    if (c.folderGroup) {
+      ASSERT_EQ(0, chown(folder.c_str(), 0, c.folderGroup));
+      ASSERT_EQ(0, chmod(folder.c_str(), 02777));
+    }
     WriteBytes(file, ReadBytes(FixturePath("bank_mdy_crlf.qif")));
     ASSERT_EQ(0, chown(file.c_str(), c.uid, c.gid));
     ASSERT_EQ(0, chmod(file.c_str(), c.mode));
@@ -923,12 +1083,16 @@ TEST_F(CliProgram, KeepsOwnerModeAndEveryExtendedAttribute) {
         ReadBytes(FixturePath(c.refused ? "bank_mdy_crlf.qif"
                                         : "bank_mdy_crlf.every-date.qif")),
         ReadBytes(file));
-    EXPECT_EQ(c.refused ? "kestrom-cli: " + file +
-                              ": cannot keep its owner 4999 and group 4343, so "
-                              "it is left as it was (-o writes a converted "
-                              "copy): Operation not permitted\n"
-                        : "",
-              run.err);
+    std::string err = "kestrom-cli: " + file;
+    if (c.refused)
+      err += ": cannot keep its owner 4999 and group 4343, so it is left as "
+             "it was (-o writes a converted copy): Operation not permitted\n";
+    if (c.leftOut) {
+      err += ": note: the attribute " + c.attribute +
+             " is not kept: Operation not permitted\n";
+      attributes.erase(c.attribute);
+    }
+    EXPECT_EQ(c.refused || c.leftOut ? err : "", run.err);
     EXPECT_EQ(before.st_mode, after.st_mode) << folder;
     EXPECT_EQ(before.st_uid, after.st_uid) << folder;
     EXPECT_EQ(before.st_gid, after.st_gid) << folder;
@@ -958,7 +1122,7 @@ TEST_F(CliProgram, AnInterruptedRunLeavesNoTemporaryFile) {
       ReadBytes(FixturePath("bank_mdy_crlf.every-date.qif"));
   const std::string content = Repeat(small, 22000);
   const std::string converted = Repeat(smallConverted, 22000);
-  const bool traced = system("strace -o /dev/null true >/dev/null 2>&1") == 0;
+  const bool traced = Traced();
   const struct rlimit noCore = {0, 0}; // SIGQUIT would dump one
   setrlimit(RLIMIT_CORE, &noCore);
   const SignalCase rows[] = {
@@ -982,9 +1146,11 @@ TEST_F(CliProgram, AnInterruptedRunLeavesNoTemporaryFile) {
     else if (c.moment == kInRename)
       pid = StartHeldInRename(files, &tracer);
     else if (c.moment == kInThirdFlush)
-      pid = StartHeld(
-          files, "fsync:when=3",
-          [&] { return Writing() && ReadBytes(files[1]) == smallConverted; },
+      pid = StartHeldAt( // each file flushes itself, then its folder
+          files, "fsync:when=5",
+          [&](pid_t) {
+            return Writing() && ReadBytes(files[1]) == smallConverted;
+          },
           &tracer);
     else
       pid = StartCli(files, "/dev/null", "",
@@ -1077,6 +1243,18 @@ TEST_F(CliProgram, WorksAsAFilter) {
                 "\"$0\" \"$@\" | head -c1 >/dev/null; exit ${PIPESTATUS[0]}"}));
   EXPECT_EQ(1, closed.status);
   EXPECT_EQ("kestrom-cli: -: cannot write: Broken pipe\n", closed.err);
+  // A reader gone before the run starts: it stops at the first report,
+  // with the system's words; the FIFO after it is never looked at.
+  int ends[2];
+  ASSERT_EQ(0, pipe(ends));
+  close(ends[0]);
+  ASSERT_EQ(0, mkfifo(In("fifo").c_str(), 0644));
+  stdout_ = ends[1];
+  CliRun gone = RunCli({"--check", bank, In("fifo")});
+  close(ends[1]), stdout_ = -1;
+  EXPECT_EQ(1, gone.status);
+  EXPECT_EQ("kestrom-cli: cannot write to standard output: Broken pipe\n",
+            gone.err);
 }
 
 } // namespace

@@ -212,6 +212,16 @@ changed)
   expect_status 1
   expect_err "kestrom-cli: large.qif: changed while it was being converted; nothing was written"
   same large.qif rewritten.qif
+  # Truncated while read for standard output, to whole records (10,000 of
+  # the fixture's 399 bytes): nothing reaches it.
+  large large.qif 17
+  "$wine_run" "$exe" -o - large.qif >out.qif 2>err.txt & pid=$!
+  for _ in $(seq 4000); do holds $pid large.qif && break; sleep 0.005; done
+  kill -STOP $pid && holds $pid large.qif || fail "the run ended too soon"
+  truncate -s 3990000 large.qif && resume
+  expect_status 1
+  expect_err "kestrom-cli: large.qif: changed while it was being converted; nothing was written"
+  [ ! -s out.qif ] || fail "standard output got $(stat -c %s out.qif) bytes"
   ;;
 interrupt)
   # Wine's Ctrl+C handler runs on a thread of its own, which may come only
@@ -376,6 +386,32 @@ backup)
   same bank.qif~ "$fixtures/bank_mdy_crlf.every-date.qif"
   same bank.qif "$fixtures/bank_mdy_crlf.qif"
   expect_files bank.qif bank.qif.~1~ bank.qif.~2~ bank.qif~
+  # Names compare as Windows compares them: Export.qif.~1~ is a numbered
+  # backup of export.qif, and no backup replaces it.
+  copy bank_mdy_crlf.qif export.qif && echo old >Export.qif.~1~
+  cli --backup=numbered export.qif && expect_status 0
+  cli -b --yes export.qif && expect_status 0
+  [ "$(cat Export.qif.~1~)" = old ] || fail "the older backup was replaced"
+  same export.qif.~2~ "$fixtures/bank_mdy_crlf.qif"
+  same export.qif.~3~ "$fixtures/bank_mdy_crlf.every-date.qif"
+  ;;
+backup_copy_fails)
+  # Links refused (EXDEV, as across volumes), and no room for the copy on a
+  # small disk: the reason is the copy's own, and nothing is left.
+  trace link:error=EXDEV:when=1+
+  mkdir disk
+  if ! mount -t tmpfs -o size=16k kestrom-cli-disk disk 2>/dev/null; then
+    untrace && cli --version && grep -q '^kestrom-cli ' out.txt || fail "the program did not run"
+    echo "ok ($case; no small tmpfs here: it needs root)" && exit 0
+  fi
+  trap 'kill $tracer 2>/dev/null; umount disk; rm -rf "$work"' EXIT
+  large disk/bank.qif 4 && cp disk/bank.qif before.qif
+  cli -b --yes disk/bank.qif
+  untrace
+  expect_status 1
+  expect_err '\disk\bank.qif~: Disk full'
+  same disk/bank.qif before.qif
+  [ "$(ls disk)" = bank.qif ] || fail "the disk holds $(ls disk)"
   ;;
 *)
   fail "unknown case"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Attaches strace to the Wine server of $WINEPREFIX (the session's, which
-# stays up), so that the renames it makes for the programs fail or are held
-# as INJECT says (strace's inject= text, e.g. rename:error=EACCES:when=1+).
+# stays up), so that the calls it makes for the programs (renames, links)
+# fail or are held as INJECT says (strace's inject= text, e.g.
+# rename:error=EACCES:when=1+).
 # PIDFILE receives the tracer's pid once it is attached, or "none" when
 # there is no server or no strace to be had here; it traces until killed.
 # Usage: trace-server.sh PIDFILE INJECT
@@ -15,7 +16,7 @@ for pid in $(pgrep wineserver); do
   case $(readlink "/proc/$pid/cwd") in */"$tag") server=$pid ;; esac
 done
 [ -n "$server" ] && command -v strace >/dev/null || { say none; exit 0; }
-strace -qq -o /dev/null -p "$server" -e trace=rename -e inject="$inject" &
+strace -qq -o /dev/null -p "$server" -e trace="${inject%%:*}" -e inject="$inject" &
 tracer=$!
 for _ in $(seq 100); do
   if grep -q "^TracerPid:[[:space:]]*$tracer$" "/proc/$server/status"; then
