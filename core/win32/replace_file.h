@@ -71,18 +71,6 @@ void DiscardReplacement(Replacement *replace);
 // stop and error set.
 int CarryPermissions(Replacement *replace, const char *to);
 
-// Makes backup the target as it is before the replacement (between
-// FinishReplacement and MoveReplacement): a second name of the file (a
-// hard link), or where its volume refuses links a copy with its
-// attributes, times and permissions, flushed; made straight under a
-// temporary name of its own, then renamed to backup in one step, written
-// through: over an older backup of that name, unless numbered, which
-// never replaces a file (*taken then says the name was taken). Returns 1,
-// or 0 with stop and error set and nothing made (backup_file.cpp, which
-// only kestrom-cli links).
-int BackUpTarget(Replacement *replace, const char *backup, int numbered,
-                 int *taken);
-
 // Makes something under a name of this save's own, kstXXXX.tmp, in the
 // folder of path: make(name, context) returns 1, or 0 with the system's
 // error, and never replaces a file, so that a name taken is passed over.

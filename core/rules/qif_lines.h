@@ -157,43 +157,6 @@ inline unsigned long long QifLineEndBits(const unsigned char *data) {
 }
 #endif
 
-inline unsigned char QifLower(unsigned char c) {
-  return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
-}
-
-// Header lines are one in hundreds: their tests are kept out of line, so
-// that each block and each date order read costs a call, not a copy of
-// the test, in every walk the header is compiled into.
-#define KESTROM_OUT_OF_LINE inline __attribute__((noinline))
-
-// True when the line at i opens with word, in any case.
-KESTROM_OUT_OF_LINE int QifLineOpensWith(const unsigned char *data, int length,
-                                         int i, const char *word) {
-  int k = 0;
-  for (; word[k]; ++k)
-    if (k >= length || QifLower(data[i + k]) != word[k])
-      return 0;
-  return 1;
-}
-
-// The header's length without its line end and the blanks before it.
-inline int QifHeaderLength(const unsigned char *data, int size, int i) {
-  int end = i;
-  while (end < size && data[end] != '\n' && data[end] != '\r')
-    ++end;
-  while (end > i && (data[end - 1] == ' ' || data[end - 1] == '\t'))
-    --end;
-  return end - i;
-}
-
-KESTROM_OUT_OF_LINE int IsQifHeader(const unsigned char *data, int length,
-                                    int i, const char *word) {
-  int k = 0;
-  while (word[k])
-    ++k;
-  return length == k && QifLineOpensWith(data, length, i, word);
-}
-
 // Where the first line starts: 0, or 3 when a UTF-8 byte-order mark opens
 // the file.
 inline int FirstQifLineStart(const unsigned char *data, int size,
@@ -203,35 +166,28 @@ inline int FirstQifLineStart(const unsigned char *data, int size,
   return mark ? 3 : 0;
 }
 
-// The block after the '!' line at i (any case, blanks after it ignored):
-// a new one after !Account or !Type:, the same after any other '!' line
-// (!Option:, !Clear:).
-KESTROM_OUT_OF_LINE int QifBlockAfter(const unsigned char *data, int size,
-                                      int i, int block) {
-  static const char *const kLists[] = {
-      "!account",       "!type:cat",    "!type:class", "!type:payee",
-      "!type:security", "!type:budget", "!type:tag"};
-  int length = QifHeaderLength(data, size, i);
-  for (const char *list : kLists)
-    if (IsQifHeader(data, length, i, list))
-      return kQifList;
-  if (IsQifHeader(data, length, i, "!type:prices"))
-    return kQifPrices;
-  return QifLineOpensWith(data, length, i, "!type:") ? kQifTransactions : block;
-}
+// Header lines and price lines are one in hundreds, so the functions that
+// read them are kept out of line (qif_lines.cpp): each costs the walks a
+// call, not a copy of its code.
+
+// Returns the block after the '!' line at i (any case, blanks after it
+// ignored): a new one after !Account or !Type:, and the same one after any
+// other '!' line (!Option:, !Clear:).
+int QifBlockAfter(const unsigned char *data, int size, int i, int block);
 
 // The date-order header: !Option:MDY says the dates are month-first, as
 // the bank writes them, !Option:DMY that they are day-first already.
 enum { kQifNoDateOrder = 0, kQifMonthFirstHeader = 1, kQifDayFirstHeader = 2 };
 
-KESTROM_OUT_OF_LINE int QifDateOrderAt(const unsigned char *data, int size,
-                                       int i) {
-  int length = QifHeaderLength(data, size, i);
-  if (IsQifHeader(data, length, i, "!option:mdy"))
-    return kQifMonthFirstHeader;
-  return IsQifHeader(data, length, i, "!option:dmy") ? kQifDayFirstHeader
-                                                     : kQifNoDateOrder;
-}
+// Returns the date order that the '!' line at i gives, or kQifNoDateOrder.
+int QifDateOrderAt(const unsigned char *data, int size, int i);
+
+// Reads a price list's line, "SYMBOL",PRICE,"DATE"...: returns the position
+// of the quote before DATE and sets *end to the one after it, or returns 0
+// when the line at i is no such line. The quote plays the part of a date
+// line's D and *end that of its line end, so DATE goes by the same rules
+// as the rest of a D line, and the rules change nothing the search reads.
+int FindQifPriceDate(const unsigned char *data, int size, int i, int *end);
 
 // MDY and DMY trade their M and D in place, as a date trades its fields.
 inline void SwapQifDateOrder(unsigned char *data, int i) {

@@ -177,32 +177,4 @@ inline int IsQifYearFirstDate(const unsigned char *data, int limit, int at) {
          day >= 1 && day <= 31;
 }
 
-// Where field ends before the line does: the first stop byte from p on, or
-// -1 when a CR, an LF or size comes first.
-inline int QifFieldEnd(const unsigned char *data, int size, int p,
-                       unsigned char stop) {
-  while (p < size && data[p] != stop && data[p] != '\n' && data[p] != '\r')
-    ++p;
-  return p < size && data[p] == stop ? p : -1;
-}
-
-// A price list's line, "SYMBOL",PRICE,"DATE"...: returns the position of
-// the quote before DATE and sets *end to the one after it, or returns 0
-// when the line at i is no such line. The quote plays the part of a date
-// line's D and *end that of its line end, so DATE goes by the same rules
-// as the rest of a D line, and the rules change nothing the search reads.
-inline __attribute__((noinline)) int
-FindQifPriceDate(const unsigned char *data, int size, int i, int *end) {
-  if (data[i] != '"')
-    return 0;
-  int p = QifFieldEnd(data, size, i + 1, '"');
-  if (p < 0 || p + 1 >= size || data[p + 1] != ',')
-    return 0;
-  p = QifFieldEnd(data, size, p + 2, ',');
-  if (p < 0 || p + 1 >= size || data[p + 1] != '"')
-    return 0;
-  *end = QifFieldEnd(data, size, p + 2, '"');
-  return *end < 0 ? 0 : p + 1;
-}
-
 #endif
