@@ -73,37 +73,37 @@ const char *FileBackedUpOver(const char *backup, const InputFile *source,
 // run.
 int ChooseBackup(OutputFile *file, const InputFile *source,
                  const BackupChoice *choice, const NamedFile *run, int count,
-                 char *reason) {
+                 Failure *failure) {
   long long highest = 0;
   if (choice->control != kBackupSimple &&
-      !HighestPlatformBackup(file, &highest, reason))
+      !HighestPlatformBackup(file, &highest, failure))
     return 0;
   if (!MakeBackupName(file->target, choice, highest, file->backup,
                       kCliPathSize))
-    return Fail(reason, CLI_CANNOT_NAME_BACKUP, ENAMETOOLONG);
+    return Fail(failure, CLI_CANNOT_NAME_BACKUP, nullptr, ENAMETOOLONG);
   if (choice->control == kBackupNumbered ||
       (choice->control == kBackupExisting && highest > 0))
     file->backupNumber = highest + 1;
-  char what[kCliPathSize + 256], why[kCliPathSize + 64];
-  snprintf(what, sizeof what, CLI_CANNOT_BACK_UP, file->backup);
   FileState state;
   if (!source->standard && LookAtFile(file->backup, &state) &&
       SameIdentity(&state.identity, &source->opened.identity))
-    return FailWith(reason, what, CLI_BACKUP_IS_INPUT);
+    return FailBecause(failure, CLI_CANNOT_BACK_UP, file->backup,
+                       CLI_BACKUP_IS_INPUT);
   const char *other = FileBackedUpOver(file->backup, source, run, count);
   if (!other)
     return 1;
-  snprintf(why, sizeof why, CLI_BACKUP_IS_A_FILE, other);
-  return FailWith(reason, what, why);
+  FailBecause(failure, CLI_CANNOT_BACK_UP, file->backup, CLI_BACKUP_IS_A_FILE);
+  failure->other = other;
+  return 0;
 }
 
 // A numbered backup whose name was taken since the folder was read takes
 // the next number, as often as it is taken; the note then names it.
-int MakeBackup(OutputFile *file, char *reason) {
+int MakeBackup(OutputFile *file, Failure *failure) {
   const BackupChoice numbered = {kBackupNumbered, nullptr};
   for (int tries = 0; tries < 100; ++tries) {
     int taken = 0;
-    if (BackUpPlatformTarget(file, file->backupNumber > 0, &taken, reason))
+    if (BackUpPlatformTarget(file, file->backupNumber > 0, &taken, failure))
       return 1;
     if (!taken || !MakeBackupName(file->target, &numbered, file->backupNumber,
                                   file->backup, kCliPathSize))
@@ -131,34 +131,25 @@ char *NoteBackup(char *note, const char *chosen, const OutputFile *file) {
 
 } // namespace
 
-int FailWith(char *reason, const char *what, const char *why) {
-  snprintf(reason, kReasonSize, "%s: %s", what, why);
-  return 0;
-}
-
-int Fail(char *reason, const char *what, int error) {
-  return FailWith(reason, what, strerror(error));
-}
-
-int OpenInputFile(const char *path, InputFile *file, char *reason) {
+int OpenInputFile(const char *path, InputFile *file, Failure *failure) {
+  failure->path = path;
   if (!IsStandardStream(path))
-    return OpenPlatformInput(path, file, reason);
+    return OpenPlatformInput(path, file, failure);
   UseBinaryStream(stdin);
-  return ReadStandardInput(file, reason);
+  return ReadStandardInput(file, failure);
 }
 
 int ReadInputFile(InputFile *file, long long offset, unsigned char *buffer,
-                  int capacity, int *got, char *reason) {
+                  int capacity, int *got, Failure *failure) {
+  failure->path = file->path;
   if (file->memory) {
     ReadInputMemory(file, offset, buffer, capacity, got);
     return 1;
   }
-  if (!ReadPlatformInput(file, offset, buffer, capacity, got, reason))
+  if (!ReadPlatformInput(file, offset, buffer, capacity, got, failure))
     return 0;
-  if (*got == capacity || offset + *got >= file->size)
-    return 1;
-  snprintf(reason, kReasonSize, "%s", CLI_CHANGED);
-  return 0;
+  return *got == capacity || offset + *got >= file->size ||
+         FailBecause(failure, CLI_CHANGED, nullptr, nullptr);
 }
 
 void CloseInputFile(InputFile *file) {
@@ -171,20 +162,21 @@ void CloseInputFile(InputFile *file) {
 // An interrupt waits until the temporary file is known.
 int CreateOutputFile(const char *path, const InputFile *source,
                      const BackupChoice *backup, const NamedFile *run,
-                     int count, OutputFile *file, char *reason) {
+                     int count, OutputFile *file, Failure *failure) {
+  failure->path = path;
   if (IsStandardStream(path)) {
     UseBinaryStream(stdout);
-    return CreateOutputMemory(file, source->size, reason);
+    return CreateOutputMemory(file, source->size, failure);
   }
   memset(file, 0, sizeof *file);
   file->given = path;
   BlockInterrupt(1);
-  int ok = CreatePlatformOutput(path, file, reason);
+  int ok = CreatePlatformOutput(path, file, failure);
   if (ok)
     RememberTemp(file);
   BlockInterrupt(0);
   if (ok && file->replaces && backup->control != kBackupNone &&
-      !ChooseBackup(file, source, backup, run, count, reason)) {
+      !ChooseBackup(file, source, backup, run, count, failure)) {
     DiscardOutputFile(file);
     return 0;
   }
@@ -192,10 +184,11 @@ int CreateOutputFile(const char *path, const InputFile *source,
 }
 
 int WriteOutputFile(OutputFile *file, long long offset,
-                    const unsigned char *data, int size, char *reason) {
+                    const unsigned char *data, int size, Failure *failure) {
+  failure->path = file->target;
   if (file->memory)
-    return WriteOutputMemory(file, offset, data, size, reason);
-  return WritePlatformOutput(file, offset, data, size, reason);
+    return WriteOutputMemory(file, offset, data, size, failure);
+  return WritePlatformOutput(file, offset, data, size, failure);
 }
 
 // Metadata and flush come before the rename, so that after a crash the
@@ -204,26 +197,24 @@ int WriteOutputFile(OutputFile *file, long long offset,
 // interrupt during them waits, then finds the file's note among the others.
 // Standard output gets the content only once the source is found unchanged.
 int CommitOutputFile(OutputFile *file, InputFile *source, long long read,
-                     const char *note, char *reason) {
+                     const char *note, Failure *failure) {
   char *escaped = EscapeNote(note);
-  int ok = file->memory || FinishPlatformOutput(file, reason);
-  if (ok && !CheckInputUnchanged(source, read, reason)) {
-    file->failedPath = source->path;
-    ok = 0;
-  }
+  failure->path = file->given;
+  int ok = (file->memory || FinishPlatformOutput(file, failure)) &&
+           CheckInputUnchanged(source, read, failure);
   CloseInputFile(source);
   if (file->memory) {
-    ok = ok ? CommitOutputMemory(file, read, reason)
+    ok = ok ? CommitOutputMemory(file, read, failure)
             : (DiscardOutputMemory(file), 0);
     BlockInterrupt(1);
   } else {
     BlockInterrupt(1);
     char chosen[kCliPathSize];
     strcpy(chosen, file->backup);
-    if (ok && file->backup[0] && (ok = MakeBackup(file, reason)))
+    if (ok && file->backup[0] && (ok = MakeBackup(file, failure)))
       escaped = NoteBackup(escaped, chosen, file);
     if (ok)
-      ok = MovePlatformOutput(file, reason);
+      ok = MovePlatformOutput(file, failure);
     else
       RemovePlatformTemp(file);
     ForgetTemp();
@@ -255,7 +246,8 @@ void DiscardOutputFile(OutputFile *file) {
   BlockInterrupt(0);
 }
 
-int CheckInputUnchanged(const InputFile *source, long long read, char *reason) {
+int CheckInputUnchanged(const InputFile *source, long long read,
+                        Failure *failure) {
   if (source->standard)
     return 1;
   const FileState &opened = source->opened;
@@ -265,8 +257,8 @@ int CheckInputUnchanged(const InputFile *source, long long read, char *reason) {
       now.size == opened.size && now.lastWrite == opened.lastWrite &&
       now.lastChange == opened.lastChange && read == opened.size)
     return 1;
-  snprintf(reason, kReasonSize, "%s", CLI_CHANGED);
-  return 0;
+  failure->path = source->path;
+  return FailBecause(failure, CLI_CHANGED, nullptr, nullptr);
 }
 
 int SameIdentity(const FileIdentity *one, const FileIdentity *other) {
@@ -291,6 +283,20 @@ void PrintCli(FILE *stream, const char *format, ...) {
   if (stream == stdout && ferror(stdout))
     KeepOutputError(errno);
   free(line);
+}
+
+// The record's names stand where its texts have a %s.
+void PrintFailure(const Failure *failure) {
+  char what[kCliPathSize + 256], why[kCliPathSize + 256] = "";
+  snprintf(what, sizeof what, failure->what,
+           failure->name ? failure->name : failure->detail);
+  if (failure->why)
+    snprintf(why, sizeof why, failure->why, failure->other);
+  else if (failure->error)
+    SystemWords(failure, why, sizeof why);
+  const char *path = failure->path;
+  PrintCli(stderr, "kestrom-cli: %s%s%s%s%s\n", path ? path : "",
+           path ? ": " : "", what, why[0] ? ": " : "", why);
 }
 
 void RunSideBySide(void (*job)(void *), void *first, void *second) {

@@ -2,16 +2,17 @@
 // a temporary file beside its target and renamed over it; "-" is standard
 // input or output. cli_file.cpp holds what is the same everywhere, on the
 // system's own calls (cli_platform.h) in cli_file_posix.cpp or
-// cli_file_win32.cpp, which CMake picks. On failure, reason receives one
-// line for the user that ends with the system's own words.
+// cli_file_win32.cpp, which CMake picks. A call that fails fills in
+// failure (cli_failure.h), the file it is about included.
 #ifndef KESTROM_CLI_CLI_FILE_H
 #define KESTROM_CLI_CLI_FILE_H
 
 #include <stdint.h>
 #include <stdio.h>
 
-// A reason may name two files.
-enum { kCliPathSize = 4096, kReasonSize = 2 * kCliPathSize + 512 };
+#include "cli_failure.h"
+
+enum { kCliPathSize = 4096 };
 
 // What tells one file from another, whichever path names it: device and
 // inode, or volume serial number and file index.
@@ -70,9 +71,6 @@ struct OutputFile {
   int nameAt;
   const char *given; // the path as the user gave it
   int replaces;      // the target existed when the temporary file was made
-  // The file a failed commit is about, when it is not the target: the
-  // input, which changed while it converted.
-  const char *failedPath;
   // Standard output: the content is kept here and written only once it is
   // complete, so that a refused file writes nothing. Null for a file.
   unsigned char *memory;
@@ -82,22 +80,23 @@ struct OutputFile {
 
 // Opens a regular file of under 2 GiB, without waiting on a FIFO or a
 // device; "-" reads standard input whole.
-int OpenInputFile(const char *path, InputFile *file, char *reason);
+int OpenInputFile(const char *path, InputFile *file, Failure *failure);
 
 // Reads from offset until buffer is full or the file ends; *got is 0 at
 // the end. A file that ends before the size it had when opened was
 // changed meanwhile: that fails. Two threads may read one file at once.
 int ReadInputFile(InputFile *file, long long offset, unsigned char *buffer,
-                  int capacity, int *got, char *reason);
+                  int capacity, int *got, Failure *failure);
 
 void CloseInputFile(InputFile *file);
 
 // Whether the file path names now is the one opened, as it was then (the
 // same identity, size, last write and last change), and read bytes of it
 // were read, all of them. Otherwise another program changed it while it
-// converted: reason says so. The file is still open, so no new file can
+// converted: failure says so. The file is still open, so no new file can
 // have been given its identity.
-int CheckInputUnchanged(const InputFile *file, long long read, char *reason);
+int CheckInputUnchanged(const InputFile *file, long long read,
+                        Failure *failure);
 
 // Creates the temporary file in path's folder, for the converted source.
 // Refuses a target that exists and is not a regular file, or that the user
@@ -110,11 +109,11 @@ int CheckInputUnchanged(const InputFile *file, long long read, char *reason);
 // it would destroy.
 int CreateOutputFile(const char *path, const InputFile *source,
                      const BackupChoice *backup, const NamedFile *run,
-                     int count, OutputFile *file, char *reason);
+                     int count, OutputFile *file, Failure *failure);
 
 // Writes at offset. Two threads may write one file at once.
 int WriteOutputFile(OutputFile *file, long long offset,
-                    const unsigned char *data, int size, char *reason);
+                    const unsigned char *data, int size, Failure *failure);
 
 // Gives the temporary file the target's owner, mode and extended
 // attributes, closes it, makes the target's backup, if one was chosen,
@@ -125,7 +124,7 @@ int WriteOutputFile(OutputFile *file, long long offset,
 // can be given its identity. On failure the target is untouched and the
 // temporary file is gone, unless a failed rename left nothing under the
 // target's name: then the temporary file, the only copy, stays, and
-// reason says where.
+// failure says where.
 //
 // note is the line that says the file is converted. Once the rename has
 // begun the file is done: its note joins those of the files done before
@@ -133,7 +132,7 @@ int WriteOutputFile(OutputFile *file, long long offset,
 // prints them all on stderr before it ends the run. A run stopped by a
 // signal so never leaves a converted file unsaid.
 int CommitOutputFile(OutputFile *file, InputFile *source, long long read,
-                     const char *note, char *reason);
+                     const char *note, Failure *failure);
 
 // Prints the notes of the files committed and not yet said, now, and
 // takes them from the interrupt handler, so that each is said once.
@@ -159,6 +158,11 @@ int GetFileIdentity(const char *path, FileIdentity *identity);
 // as they are.
 void PrintCli(FILE *stream, const char *format, ...)
     __attribute__((format(printf, 2, 3)));
+
+// Says on stderr, in one line, what failed and why: "kestrom-cli: PATH:
+// WHAT: WHY", with the system's words for the error where the program has
+// no reason of its own.
+void PrintFailure(const Failure *failure);
 
 // From now on every signal from outside whose default is to end the
 // program (SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGUSR1, SIGUSR2, SIGALRM,

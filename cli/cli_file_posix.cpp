@@ -27,20 +27,20 @@
 
 namespace {
 
-int CheckReadable(const struct stat *st, char *reason) {
+int CheckReadable(const struct stat *st, Failure *failure) {
   if (S_ISDIR(st->st_mode))
-    return Fail(reason, CLI_CANNOT_OPEN, EISDIR);
+    return Fail(failure, CLI_CANNOT_OPEN, nullptr, EISDIR);
   if (!S_ISREG(st->st_mode))
-    return FailWith(reason, CLI_CANNOT_OPEN, CLI_NOT_A_FILE);
+    return FailBecause(failure, CLI_CANNOT_OPEN, nullptr, CLI_NOT_A_FILE);
   // Counts and line numbers are ints, as in the dialog.
   if (st->st_size >= INT_MAX)
-    return Fail(reason, CLI_CANNOT_READ, EFBIG);
+    return Fail(failure, CLI_CANNOT_READ, nullptr, EFBIG);
   return 1;
 }
 
-int CopyPath(const char *path, char *target, char *reason) {
+int CopyPath(const char *path, char *target, Failure *failure) {
   if (strlen(path) >= kCliPathSize)
-    return Fail(reason, CLI_CANNOT_WRITE, ENAMETOOLONG);
+    return Fail(failure, CLI_CANNOT_WRITE, nullptr, ENAMETOOLONG);
   strcpy(target, path);
   return 1;
 }
@@ -66,23 +66,23 @@ int PathOfOpenFile(int fd, const char *path, char *resolved) {
 // follows it, so that a link it would not follow (fs.protected_symlinks:
 // another user's link in a sticky folder) is refused as it refuses it.
 // The file it names is replaced and the link stays a link.
-int ResolveTarget(const char *path, char *target, char *reason) {
+int ResolveTarget(const char *path, char *target, Failure *failure) {
   struct stat st;
   if (lstat(path, &st) != 0 || !S_ISLNK(st.st_mode))
-    return CopyPath(path, target, reason);
+    return CopyPath(path, target, failure);
 #if defined(O_PATH)
   int fd = open(path, O_PATH | O_CLOEXEC);
 #else
   int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
 #endif
   if (fd < 0)
-    return Fail(reason, CLI_CANNOT_WRITE, errno);
+    return Fail(failure, CLI_CANNOT_WRITE, nullptr, errno);
   char resolved[PATH_MAX];
   int found = PathOfOpenFile(fd, path, resolved);
   int error = errno;
   close(fd);
-  return found ? CopyPath(resolved, target, reason)
-               : Fail(reason, CLI_CANNOT_WRITE, error);
+  return found ? CopyPath(resolved, target, failure)
+               : Fail(failure, CLI_CANNOT_WRITE, nullptr, error);
 }
 
 // The temporary files' names: hidden, and random, so that another
@@ -176,18 +176,19 @@ void OnInterrupt(int signal) {
 // write bit is refused as such, as the dialog refuses a read-only file.
 // stat does not open, so it never waits on a FIFO.
 int CheckTarget(int folder, const char *name, struct stat *st, int *exists,
-                char *reason) {
+                Failure *failure) {
   *exists = fstatat(folder, name, st, 0) == 0;
   if (!*exists)
-    return errno == ENOENT ? 1 : Fail(reason, CLI_CANNOT_WRITE, errno);
+    return errno == ENOENT ? 1
+                           : Fail(failure, CLI_CANNOT_WRITE, nullptr, errno);
   if (S_ISDIR(st->st_mode))
-    return Fail(reason, CLI_CANNOT_WRITE, EISDIR);
+    return Fail(failure, CLI_CANNOT_WRITE, nullptr, EISDIR);
   if (!S_ISREG(st->st_mode))
-    return FailWith(reason, CLI_CANNOT_WRITE, CLI_NOT_A_FILE);
+    return FailBecause(failure, CLI_CANNOT_WRITE, nullptr, CLI_NOT_A_FILE);
   if (faccessat(folder, name, W_OK, AT_EACCESS) != 0)
-    return Fail(reason, CLI_CANNOT_WRITE, errno);
+    return Fail(failure, CLI_CANNOT_WRITE, nullptr, errno);
   if (!(st->st_mode & S_IWUSR))
-    return Fail(reason, CLI_CANNOT_WRITE, EACCES);
+    return Fail(failure, CLI_CANNOT_WRITE, nullptr, EACCES);
   return 1;
 }
 
@@ -197,18 +198,17 @@ int CheckTarget(int folder, const char *name, struct stat *st, int *exists,
 // it differs. A replacement that had to keep other ones would lock the
 // owner out and let others in: such a file is refused, and its owner
 // keeps it.
-int KeepOwner(int fd, const struct stat *st, char *reason) {
+int KeepOwner(int fd, const struct stat *st, Failure *failure) {
   struct stat made;
   if ((fstat(fd, &made) == 0 && made.st_uid == st->st_uid &&
        made.st_gid == st->st_gid) ||
       fchown(fd, st->st_uid, st->st_gid) == 0)
     return 1;
-  int error = errno;
-  char what[kCliPathSize + 256];
-  snprintf(what, sizeof what, CLI_OWNER_NOT_KEPT,
+  Fail(failure, CLI_OWNER_NOT_KEPT, nullptr, errno);
+  snprintf(failure->detail, sizeof failure->detail, CLI_OWNER_AND_GROUP,
            static_cast<unsigned>(st->st_uid),
            static_cast<unsigned>(st->st_gid));
-  return Fail(reason, what, error);
+  return 0;
 }
 
 #if defined(__linux__)
@@ -250,16 +250,16 @@ void OnCopyFailure(error_context *context, const char *, ...) {
 
 // The target's ACL, which replaces the one the folder's default ACL gave
 // the new file, then its other extended attributes, all by descriptor.
-int CopyAttributes(int from, int to, const OutputFile *file, char *reason) {
+int CopyAttributes(int from, int to, const OutputFile *file, Failure *failure) {
   CopyReport report = {{OnCopyFailure, nullptr, nullptr}, file, nullptr, 0, ""};
   perm_copy_fd(file->target, from, file->temp, to, &report.context);
   attr_copy_fd(file->target, from, file->temp, to, CheckAttribute,
                &report.context);
   if (!report.error)
     return 1;
-  char what[kCliPathSize + 256];
-  snprintf(what, sizeof what, CLI_ATTRIBUTE_NOT_KEPT, report.failed);
-  return Fail(reason, what, report.error);
+  Fail(failure, CLI_ATTRIBUTE_NOT_KEPT, nullptr, report.error);
+  snprintf(failure->detail, sizeof failure->detail, "%s", report.failed);
+  return 0;
 }
 #else
 int CopyAttributes(int, int, const OutputFile *, char *) { return 1; }
@@ -270,30 +270,31 @@ int CopyAttributes(int, int, const OutputFile *, char *) { return 1; }
 // capabilities: the owner (a change of owner clears them too), then the
 // mode, then the ACL (which sets the group bits of the mode itself) and
 // the other attributes. A new file gets the usual mode.
-int TakeOverMetadata(int fd, const OutputFile *file, char *reason) {
+int TakeOverMetadata(int fd, const OutputFile *file, Failure *failure) {
   int from = openat(static_cast<int>(file->folder), file->target + file->nameAt,
                     O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (from < 0) {
     if (errno != ENOENT)
-      return Fail(reason, CLI_CANNOT_WRITE, errno);
+      return Fail(failure, CLI_CANNOT_WRITE, nullptr, errno);
     mode_t mask = umask(0);
     umask(mask);
     (void)!fchmod(fd, 0666 & ~mask);
     return 1;
   }
   struct stat st;
-  int ok = fstat(from, &st) == 0 || Fail(reason, CLI_CANNOT_WRITE, errno);
-  ok = ok && KeepOwner(fd, &st, reason);
+  int ok =
+      fstat(from, &st) == 0 || Fail(failure, CLI_CANNOT_WRITE, nullptr, errno);
+  ok = ok && KeepOwner(fd, &st, failure);
   if (ok && fchmod(fd, st.st_mode & 07777) != 0)
-    ok = Fail(reason, CLI_CANNOT_WRITE, errno);
-  ok = ok && CopyAttributes(from, fd, file, reason);
+    ok = Fail(failure, CLI_CANNOT_WRITE, nullptr, errno);
+  ok = ok && CopyAttributes(from, fd, file, failure);
   close(from);
   return ok;
 }
 
 // The folder that holds the target, opened once. One that may be searched
 // and written but not read still opens, as a handle for paths alone.
-int OpenFolder(OutputFile *file, char *reason) {
+int OpenFolder(OutputFile *file, Failure *failure) {
   char folder[kCliPathSize];
   const char *slash = strrchr(file->target, '/');
   file->nameAt = slash ? static_cast<int>(slash - file->target) + 1 : 0;
@@ -307,7 +308,7 @@ int OpenFolder(OutputFile *file, char *reason) {
     fd = open(folder, O_PATH | O_DIRECTORY | O_CLOEXEC);
 #endif
   if (fd < 0)
-    return Fail(reason, CLI_CANNOT_WRITE, errno);
+    return Fail(failure, CLI_CANNOT_WRITE, nullptr, errno);
   file->folder = fd;
   return 1;
 }
@@ -328,12 +329,6 @@ int FolderStillThere(const OutputFile *file) {
 // folder held only to be searched cannot be, and is left to the system.
 int SyncFolder(int folder) {
   return fsync(folder) == 0 || errno == EBADF || errno == EINVAL;
-}
-
-int FailBackup(char *reason, const OutputFile *file, int error) {
-  char what[kCliPathSize + 256];
-  snprintf(what, sizeof what, CLI_CANNOT_BACK_UP, file->backup);
-  return Fail(reason, what, error);
 }
 
 // A volume without hard links (FAT, some network shares) refuses them
@@ -373,7 +368,7 @@ void GetTimes(const struct stat *st, struct timespec *times) {
 // The target's bytes in a new file under a random name in its folder,
 // with its owner, mode, attributes and times, flushed. On failure the new
 // file is gone.
-int CopyUnderTempName(const OutputFile *file, char *temp, char *reason) {
+int CopyUnderTempName(const OutputFile *file, char *temp, Failure *failure) {
   int folder = static_cast<int>(file->folder);
   int from = openat(folder, file->target + file->nameAt, O_RDONLY | O_CLOEXEC);
   int to = from >= 0 ? CreateTempIn(folder, temp) : -1;
@@ -381,17 +376,17 @@ int CopyUnderTempName(const OutputFile *file, char *temp, char *reason) {
   struct timespec times[2];
   int ok = to >= 0 && CopyBytes(from, to) && fstat(from, &st) == 0;
   if (!ok)
-    FailBackup(reason, file, errno);
-  else if (TakeOverMetadata(to, file, reason))
+    Fail(failure, CLI_CANNOT_BACK_UP, file->backup, errno);
+  else if (TakeOverMetadata(to, file, failure))
     GetTimes(&st, times);
   else
     ok = 0;
   if (ok && (futimens(to, times) != 0 || fsync(to) != 0))
-    ok = FailBackup(reason, file, errno);
+    ok = Fail(failure, CLI_CANNOT_BACK_UP, file->backup, errno);
   if (from >= 0)
     close(from);
   if (to >= 0 && close(to) != 0 && ok)
-    ok = FailBackup(reason, file, errno);
+    ok = Fail(failure, CLI_CANNOT_BACK_UP, file->backup, errno);
   if (!ok && to >= 0)
     unlinkat(folder, temp, 0);
   return ok;
@@ -442,17 +437,21 @@ void BlockInterrupt(int block) {
   pthread_sigmask(block ? SIG_BLOCK : SIG_UNBLOCK, &set, nullptr);
 }
 
+void SystemWords(const Failure *failure, char *words, int size) {
+  snprintf(words, static_cast<size_t>(size), "%s", strerror(failure->error));
+}
+
 void UseBinaryStream(FILE *) {}
 
 // O_NONBLOCK: a FIFO opens at once instead of waiting for a writer, and is
 // then refused as not a regular file.
-int OpenPlatformInput(const char *path, InputFile *file, char *reason) {
+int OpenPlatformInput(const char *path, InputFile *file, Failure *failure) {
   int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0)
-    return Fail(reason, CLI_CANNOT_OPEN, errno);
+    return Fail(failure, CLI_CANNOT_OPEN, nullptr, errno);
   struct stat st;
-  int ok = fstat(fd, &st) == 0 ? CheckReadable(&st, reason)
-                               : Fail(reason, CLI_CANNOT_OPEN, errno);
+  int ok = fstat(fd, &st) == 0 ? CheckReadable(&st, failure)
+                               : Fail(failure, CLI_CANNOT_OPEN, nullptr, errno);
   if (!ok) {
     close(fd);
     return 0;
@@ -466,7 +465,7 @@ int OpenPlatformInput(const char *path, InputFile *file, char *reason) {
 }
 
 int ReadPlatformInput(InputFile *file, long long offset, unsigned char *buffer,
-                      int capacity, int *got, char *reason) {
+                      int capacity, int *got, Failure *failure) {
   int fd = static_cast<int>(file->handle);
   int done = 0;
   while (done < capacity) {
@@ -475,7 +474,7 @@ int ReadPlatformInput(InputFile *file, long long offset, unsigned char *buffer,
     if (n < 0 && errno == EINTR)
       continue;
     if (n < 0)
-      return Fail(reason, CLI_CANNOT_READ, errno);
+      return Fail(failure, CLI_CANNOT_READ, nullptr, errno);
     if (n == 0)
       break;
     done += static_cast<int>(n);
@@ -491,22 +490,22 @@ void ClosePlatformInput(InputFile *file) {
 // The owner and group are tried on the empty temporary file, so that a
 // file whose replacement could not keep them is refused before anything
 // is written.
-int CreatePlatformOutput(const char *path, OutputFile *file, char *reason) {
+int CreatePlatformOutput(const char *path, OutputFile *file, Failure *failure) {
   struct stat st;
   file->handle = -1;
   file->folder = -1;
-  if (!ResolveTarget(path, file->target, reason) || !OpenFolder(file, reason))
+  if (!ResolveTarget(path, file->target, failure) || !OpenFolder(file, failure))
     return 0;
   int folder = static_cast<int>(file->folder);
   if (file->nameAt + kTempNameSize > kCliPathSize) {
     RemovePlatformTemp(file);
-    return Fail(reason, CLI_CANNOT_WRITE, ENAMETOOLONG);
+    return Fail(failure, CLI_CANNOT_WRITE, nullptr, ENAMETOOLONG);
   }
   memcpy(file->temp, file->target, file->nameAt);
   char *name = file->temp + file->nameAt;
   name[0] = '\0';
   if (!CheckTarget(folder, file->target + file->nameAt, &st, &file->replaces,
-                   reason)) {
+                   failure)) {
     RemovePlatformTemp(file);
     return 0;
   }
@@ -515,10 +514,10 @@ int CreatePlatformOutput(const char *path, OutputFile *file, char *reason) {
     int error = errno;
     name[0] = '\0';
     RemovePlatformTemp(file);
-    return Fail(reason, CLI_CANNOT_WRITE, error);
+    return Fail(failure, CLI_CANNOT_WRITE, nullptr, error);
   }
   file->handle = fd;
-  if (file->replaces && !KeepOwner(fd, &st, reason)) {
+  if (file->replaces && !KeepOwner(fd, &st, failure)) {
     RemovePlatformTemp(file);
     return 0;
   }
@@ -526,7 +525,7 @@ int CreatePlatformOutput(const char *path, OutputFile *file, char *reason) {
 }
 
 int WritePlatformOutput(OutputFile *file, long long offset,
-                        const unsigned char *data, int size, char *reason) {
+                        const unsigned char *data, int size, Failure *failure) {
   int fd = static_cast<int>(file->handle);
   int done = 0;
   while (done < size) {
@@ -535,7 +534,7 @@ int WritePlatformOutput(OutputFile *file, long long offset,
     if (n < 0 && errno == EINTR)
       continue;
     if (n < 0)
-      return Fail(reason, CLI_CANNOT_WRITE, errno);
+      return Fail(failure, CLI_CANNOT_WRITE, nullptr, errno);
     done += static_cast<int>(n);
   }
   StartWriteOut(fd, offset, size);
@@ -544,32 +543,32 @@ int WritePlatformOutput(OutputFile *file, long long offset,
 
 // fsync before the rename: the write-out started piece by piece leaves it
 // little to wait for.
-int FinishPlatformOutput(OutputFile *file, char *reason) {
+int FinishPlatformOutput(OutputFile *file, Failure *failure) {
   int fd = static_cast<int>(file->handle);
   file->handle = -1;
-  int ok = TakeOverMetadata(fd, file, reason);
+  int ok = TakeOverMetadata(fd, file, failure);
   if (ok && fsync(fd) != 0)
-    ok = Fail(reason, CLI_CANNOT_WRITE, errno);
+    ok = Fail(failure, CLI_CANNOT_WRITE, nullptr, errno);
   if (close(fd) != 0 && ok)
-    ok = Fail(reason, CLI_CANNOT_WRITE, errno);
+    ok = Fail(failure, CLI_CANNOT_WRITE, nullptr, errno);
   return ok;
 }
 
-int MovePlatformOutput(OutputFile *file, char *reason) {
+int MovePlatformOutput(OutputFile *file, Failure *failure) {
   int folder = static_cast<int>(file->folder);
   int moved = 0;
   if (!FolderStillThere(file))
-    snprintf(reason, kReasonSize, "%s", CLI_FOLDER_MOVED);
+    FailBecause(failure, CLI_FOLDER_MOVED, nullptr, nullptr);
   else if (renameat(folder, file->temp + file->nameAt, folder,
                     file->target + file->nameAt) == 0)
     moved = 1;
   else
-    Fail(reason, CLI_CANNOT_WRITE, errno);
+    Fail(failure, CLI_CANNOT_WRITE, nullptr, errno);
   if (moved)
     file->temp[file->nameAt] = '\0'; // nothing of it to remove
   // Until its folder is on the disk, a power cut can bring the old file back.
   if (moved && !SyncFolder(folder))
-    moved = Fail(reason, CLI_NOT_FLUSHED, errno);
+    moved = Fail(failure, CLI_NOT_FLUSHED, nullptr, errno);
   RemovePlatformTemp(file);
   return moved;
 }
@@ -588,7 +587,7 @@ void RemovePlatformTemp(OutputFile *file) {
 }
 
 int HighestPlatformBackup(const OutputFile *file, long long *highest,
-                          char *reason) {
+                          Failure *failure) {
   int fd = openat(static_cast<int>(file->folder), ".",
                   O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   DIR *folder = fd >= 0 ? fdopendir(fd) : nullptr;
@@ -596,7 +595,7 @@ int HighestPlatformBackup(const OutputFile *file, long long *highest,
     int error = errno;
     if (fd >= 0)
       close(fd);
-    return Fail(reason, CLI_CANNOT_NAME_BACKUP, error);
+    return Fail(failure, CLI_CANNOT_NAME_BACKUP, nullptr, error);
   }
   *highest = 0;
   for (struct dirent *entry; (entry = readdir(folder));) {
@@ -631,7 +630,7 @@ int RenameBackup(int folder, const char *temp, const char *backup,
 // keeps the original as it is, and rename would do nothing. Once renamed
 // the backup is made, whatever the flush of its folder says.
 int BackUpPlatformTarget(OutputFile *file, int numbered, int *taken,
-                         char *reason) {
+                         Failure *failure) {
   int folder = static_cast<int>(file->folder);
   const char *name = file->backup + file->nameAt;
   struct stat backup, target;
@@ -642,23 +641,22 @@ int BackUpPlatformTarget(OutputFile *file, int numbered, int *taken,
   char temp[kTempNameSize];
   if (!LinkUnderTempName(folder, file->target + file->nameAt, temp)) {
     if (!LinksRefused(errno))
-      return FailBackup(reason, file, errno);
-    if (!CopyUnderTempName(file, temp, reason))
+      return Fail(failure, CLI_CANNOT_BACK_UP, file->backup, errno);
+    if (!CopyUnderTempName(file, temp, failure))
       return 0;
   }
   if (!RenameBackup(folder, temp, name, numbered)) {
     int error = errno;
     unlinkat(folder, temp, 0);
     *taken = numbered && error == EEXIST;
-    return FailBackup(reason, file, error);
+    return Fail(failure, CLI_CANNOT_BACK_UP, file->backup, error);
   }
   if (SyncFolder(folder))
     return 1;
-  int error = errno;
-  char what[kCliPathSize + 256];
-  snprintf(what, sizeof what, CLI_BACKUP_NOT_FLUSHED, file->backup,
-           older ? CLI_IN_PLACE_OF_OLDER : "");
-  return Fail(reason, what, error);
+  return Fail(failure,
+              older ? CLI_BACKUP_OVER_OLDER_NOT_FLUSHED
+                    : CLI_BACKUP_NOT_FLUSHED,
+              file->backup, errno);
 }
 
 void InstallInterruptCleanup(void) {

@@ -22,19 +22,11 @@ namespace {
 // them: a batch should not stall on each of its files there.
 const unsigned kTempNameTries = 4096;
 
-// what, then the system's words without their closing full stop.
-int FailSystem(char *reason, const char *what, DWORD error) {
-  char text[256];
-  DWORD length =
-      FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                     nullptr, error, 0, text, sizeof text, nullptr);
-  while (length > 0 && strchr("\r\n .", text[length - 1]))
-    --length;
-  if (length == 0)
-    snprintf(reason, kReasonSize, "%s: error %lu", what, error);
-  else
-    snprintf(reason, kReasonSize, "%s: %.*s", what, static_cast<int>(length),
-             text);
+// Records what failed with a Windows error code, GetLastError's. Returns 0.
+int FailWindows(Failure *failure, const char *what, const char *name,
+                DWORD error) {
+  Fail(failure, what, name, static_cast<int>(error));
+  failure->windowsError = 1;
   return 0;
 }
 
@@ -80,32 +72,32 @@ HANDLE OpenToLookAt(const char *path) {
                      nullptr);
 }
 
-int CheckReadable(HANDLE file, LARGE_INTEGER *size, char *reason) {
+int CheckReadable(HANDLE file, LARGE_INTEGER *size, Failure *failure) {
   if (GetFileType(file) != FILE_TYPE_DISK)
-    return FailWith(reason, CLI_CANNOT_OPEN, CLI_NOT_A_FILE);
+    return FailBecause(failure, CLI_CANNOT_OPEN, nullptr, CLI_NOT_A_FILE);
   if (!GetFileSizeEx(file, size))
-    return FailSystem(reason, CLI_CANNOT_OPEN, GetLastError());
+    return FailWindows(failure, CLI_CANNOT_OPEN, nullptr, GetLastError());
   // Counts and line numbers are ints, as in the dialog.
   if (size->QuadPart >= INT_MAX)
-    return FailSystem(reason, CLI_CANNOT_READ, ERROR_FILE_TOO_LARGE);
+    return FailWindows(failure, CLI_CANNOT_READ, nullptr, ERROR_FILE_TOO_LARGE);
   return 1;
 }
 
-// Why a replacement stopped, in the program's words and the system's.
-int FailReplacement(char *reason, const Replacement *replace) {
-  char what[kCliPathSize + 256];
+// Records why a replacement stopped, in the program's words or the
+// system's. Returns 0.
+int FailAsReplaceSays(Failure *failure, const Replacement *replace) {
   switch (replace->stop) {
   case kReplaceIsFolder:
-    return FailWith(reason, CLI_CANNOT_WRITE, "it is a folder");
+    return FailBecause(failure, CLI_CANNOT_WRITE, nullptr, CLI_IS_A_FOLDER);
   case kReplaceIsDevice:
-    return FailWith(reason, CLI_CANNOT_WRITE, CLI_NOT_A_FILE);
+    return FailBecause(failure, CLI_CANNOT_WRITE, nullptr, CLI_NOT_A_FILE);
   case kReplaceTempKept:
-    snprintf(what, sizeof what, CLI_CONVERTED_KEPT_AS, replace->temp);
-    return FailSystem(reason, what, replace->error);
+    return FailWindows(failure, CLI_CONVERTED_KEPT_AS, replace->temp,
+                       replace->error);
   case kReplaceNotEncrypted:
-    return FailWith(reason, CLI_CANNOT_WRITE, CLI_NOT_ENCRYPTED);
+    return FailBecause(failure, CLI_CANNOT_WRITE, nullptr, CLI_NOT_ENCRYPTED);
   default:
-    return FailSystem(reason, CLI_CANNOT_WRITE, replace->error);
+    return FailWindows(failure, CLI_CANNOT_WRITE, nullptr, replace->error);
   }
 }
 
@@ -170,12 +162,6 @@ const char *NameIn(const char *path) {
   return name;
 }
 
-int Failed(Replacement *replace) {
-  replace->stop = kReplaceFailed;
-  replace->error = GetLastError();
-  return 0;
-}
-
 // A volume without hard links (FAT, some network shares) says so; any
 // other error (no room, no right) a copy would meet as well.
 int LinksRefused(DWORD error) {
@@ -203,14 +189,15 @@ int CopyAtName(const char *name, void *target) {
 
 // CopyFile keeps the attributes and the last write, not the permissions
 // nor the flush.
-int FinishCopy(Replacement *replace, const char *temp) {
-  if (!CarryPermissions(replace, temp))
-    return 0;
+int FinishCopy(const OutputFile *file, const char *temp, Failure *failure) {
+  if (!CarryPermissions(file->replace, temp))
+    return FailWindows(failure, CLI_CANNOT_BACK_UP, file->backup,
+                       file->replace->error);
   HANDLE copy = CreateFileA(temp, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   int flushed = copy != INVALID_HANDLE_VALUE && FlushFileBuffers(copy);
   if (!flushed)
-    Failed(replace);
+    FailWindows(failure, CLI_CANNOT_BACK_UP, file->backup, GetLastError());
   if (copy != INVALID_HANDLE_VALUE)
     CloseHandle(copy);
   return flushed;
@@ -237,47 +224,6 @@ int SameFile(const char *name, const char *other) {
   return info[0].dwVolumeSerialNumber == info[1].dwVolumeSerialNumber &&
          info[0].nFileIndexHigh == info[1].nFileIndexHigh &&
          info[0].nFileIndexLow == info[1].nFileIndexLow;
-}
-
-// Makes backup the target as it is before the replacement (between
-// FinishReplacement and MoveReplacement): a second name of the file (a
-// hard link), or where its volume refuses links a copy with its
-// attributes, times and permissions, flushed. It is made straight under a
-// temporary name of its own, then renamed to backup in one step, written
-// through: over an older backup of that name, unless numbered, which never
-// replaces a file (*taken then says the name was taken). Returns 1, or 0
-// with stop and error set and nothing made; each failure keeps the error
-// of the call that failed.
-int BackUpTarget(Replacement *replace, const char *backup, int numbered,
-                 int *taken) {
-  char temp[kReplacePathSize];
-  int denied;
-  *taken = 0;
-  replace->stop = kReplaceFailed;
-  if (SameFile(backup, replace->target))
-    return 1;
-  int made = MakeUnderOwnName(replace->target, 0, temp, LinkAtName,
-                              replace->target, &replace->error, &denied);
-  if (!made && LinksRefused(replace->error)) {
-    made = MakeUnderOwnName(replace->target, 0, temp, CopyAtName,
-                            replace->target, &replace->error, &denied);
-    if (made && !FinishCopy(replace, temp)) {
-      DeleteFileA(temp);
-      made = 0;
-    }
-  }
-  if (!made)
-    return 0;
-  DWORD flags = MOVEFILE_WRITE_THROUGH;
-  if (!numbered)
-    flags |= MOVEFILE_REPLACE_EXISTING;
-  if (MoveFileExA(temp, backup, flags))
-    return 1;
-  Failed(replace);
-  *taken = numbered && (replace->error == ERROR_ALREADY_EXISTS ||
-                        replace->error == ERROR_FILE_EXISTS);
-  DeleteFileA(temp);
-  return 0;
 }
 
 // Ctrl+C and Ctrl+Break as SIGINT, a closed console or the end of the
@@ -311,24 +257,42 @@ void BlockInterrupt(int block) {
     ReleaseSRWLockExclusive(&g_interruptLock);
 }
 
+// The system's own words for a Windows error code, without the closing
+// full stop, or where it has none "error N".
+void SystemWords(const Failure *failure, char *words, int size) {
+  if (!failure->windowsError) {
+    snprintf(words, static_cast<size_t>(size), "%s", strerror(failure->error));
+    return;
+  }
+  DWORD error = static_cast<DWORD>(failure->error);
+  DWORD length = FormatMessageA(
+      FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+      error, 0, words, static_cast<DWORD>(size), nullptr);
+  while (length > 0 && strchr("\r\n .", words[length - 1]))
+    --length;
+  words[length] = '\0';
+  if (length == 0)
+    snprintf(words, static_cast<size_t>(size), "error %lu", error);
+}
+
 void UseBinaryStream(FILE *stream) { _setmode(_fileno(stream), _O_BINARY); }
 
-int OpenPlatformInput(const char *path, InputFile *file, char *reason) {
+int OpenPlatformInput(const char *path, InputFile *file, Failure *failure) {
   DWORD attributes = GetFileAttributesA(path);
   if (attributes != INVALID_FILE_ATTRIBUTES &&
       (attributes & FILE_ATTRIBUTE_DIRECTORY))
-    return FailWith(reason, CLI_CANNOT_OPEN, "it is a folder");
+    return FailBecause(failure, CLI_CANNOT_OPEN, nullptr, CLI_IS_A_FOLDER);
   HANDLE handle =
       CreateFileA(path, GENERIC_READ,
                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                   nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (handle == INVALID_HANDLE_VALUE)
-    return FailSystem(reason, CLI_CANNOT_OPEN, GetLastError());
+    return FailWindows(failure, CLI_CANNOT_OPEN, nullptr, GetLastError());
   LARGE_INTEGER size;
   FileState state;
-  if (!CheckReadable(handle, &size, reason) ||
+  if (!CheckReadable(handle, &size, failure) ||
       (!GetFileState(handle, &state) &&
-       !FailSystem(reason, CLI_CANNOT_OPEN, GetLastError()))) {
+       !FailWindows(failure, CLI_CANNOT_OPEN, nullptr, GetLastError()))) {
     CloseHandle(handle);
     return 0;
   }
@@ -341,7 +305,7 @@ int OpenPlatformInput(const char *path, InputFile *file, char *reason) {
 }
 
 int ReadPlatformInput(InputFile *file, long long offset, unsigned char *buffer,
-                      int capacity, int *got, char *reason) {
+                      int capacity, int *got, Failure *failure) {
   int done = 0;
   while (done < capacity) {
     OVERLAPPED at = OffsetAt(offset + done);
@@ -351,7 +315,7 @@ int ReadPlatformInput(InputFile *file, long long offset, unsigned char *buffer,
       DWORD error = GetLastError();
       if (error == ERROR_HANDLE_EOF)
         break;
-      return FailSystem(reason, CLI_CANNOT_READ, error);
+      return FailWindows(failure, CLI_CANNOT_READ, nullptr, error);
     }
     if (read == 0)
       break;
@@ -367,13 +331,14 @@ void ClosePlatformInput(InputFile *file) {
 
 // The input stays open while the file converts, shared for deletion, so
 // the check that nobody else holds the target lets readers be.
-int CreatePlatformOutput(const char *path, OutputFile *file, char *reason) {
+int CreatePlatformOutput(const char *path, OutputFile *file, Failure *failure) {
   Replacement *replace =
       static_cast<Replacement *>(malloc(sizeof(Replacement)));
   if (!replace)
-    return FailSystem(reason, CLI_CANNOT_WRITE, ERROR_NOT_ENOUGH_MEMORY);
+    return FailWindows(failure, CLI_CANNOT_WRITE, nullptr,
+                       ERROR_NOT_ENOUGH_MEMORY);
   if (!BeginReplacement(path, kTempNameTries, 1, replace)) {
-    FailReplacement(reason, replace);
+    FailAsReplaceSays(failure, replace);
     free(replace);
     return 0;
   }
@@ -387,27 +352,27 @@ int CreatePlatformOutput(const char *path, OutputFile *file, char *reason) {
 }
 
 int WritePlatformOutput(OutputFile *file, long long offset,
-                        const unsigned char *data, int size, char *reason) {
+                        const unsigned char *data, int size, Failure *failure) {
   int done = 0;
   while (done < size) {
     OVERLAPPED at = OffsetAt(offset + done);
     DWORD written = 0;
     if (!WriteFile(HandleOf(file->handle), data + done,
                    static_cast<DWORD>(size - done), &written, &at))
-      return FailSystem(reason, CLI_CANNOT_WRITE, GetLastError());
+      return FailWindows(failure, CLI_CANNOT_WRITE, nullptr, GetLastError());
     done += static_cast<int>(written);
   }
   return 1;
 }
 
-int FinishPlatformOutput(OutputFile *file, char *reason) {
+int FinishPlatformOutput(OutputFile *file, Failure *failure) {
   return FinishReplacement(file->replace) ||
-         FailReplacement(reason, file->replace);
+         FailAsReplaceSays(failure, file->replace);
 }
 
-int MovePlatformOutput(OutputFile *file, char *reason) {
-  int moved =
-      MoveReplacement(file->replace) || FailReplacement(reason, file->replace);
+int MovePlatformOutput(OutputFile *file, Failure *failure) {
+  int moved = MoveReplacement(file->replace) ||
+              FailAsReplaceSays(failure, file->replace);
   free(file->replace);
   file->replace = nullptr;
   return moved;
@@ -430,7 +395,7 @@ int StandardInputIsTerminal(void) {
 }
 
 int HighestPlatformBackup(const OutputFile *file, long long *highest,
-                          char *reason) {
+                          Failure *failure) {
   char pattern[kCliPathSize + 8];
   snprintf(pattern, sizeof pattern, "%s.~*~", file->target);
   *highest = 0;
@@ -438,7 +403,8 @@ int HighestPlatformBackup(const OutputFile *file, long long *highest,
   HANDLE search = FindFirstFileA(pattern, &found);
   if (search == INVALID_HANDLE_VALUE)
     return GetLastError() == ERROR_FILE_NOT_FOUND ||
-           FailSystem(reason, CLI_CANNOT_NAME_BACKUP, GetLastError());
+           FailWindows(failure, CLI_CANNOT_NAME_BACKUP, nullptr,
+                       GetLastError());
   const char *name = NameIn(file->target);
   do {
     long long number = SameNameStart(found.cFileName, name)
@@ -450,13 +416,40 @@ int HighestPlatformBackup(const OutputFile *file, long long *highest,
   return 1;
 }
 
+// Between FinishReplacement and MoveReplacement. The link or the copy is
+// made straight under a temporary name of its own, then renamed to the
+// backup's name in one step, written through.
 int BackUpPlatformTarget(OutputFile *file, int numbered, int *taken,
-                         char *reason) {
-  if (BackUpTarget(file->replace, file->backup, numbered, taken))
+                         Failure *failure) {
+  char *target = file->replace->target;
+  char temp[kReplacePathSize];
+  DWORD error;
+  int denied;
+  *taken = 0;
+  if (SameFile(file->backup, target))
     return 1;
-  char what[kCliPathSize + 256];
-  snprintf(what, sizeof what, CLI_CANNOT_BACK_UP, file->backup);
-  return FailSystem(reason, what, file->replace->error);
+  int made =
+      MakeUnderOwnName(target, 0, temp, LinkAtName, target, &error, &denied);
+  if (!made && LinksRefused(error)) {
+    made =
+        MakeUnderOwnName(target, 0, temp, CopyAtName, target, &error, &denied);
+    if (made && !FinishCopy(file, temp, failure)) {
+      DeleteFileA(temp);
+      return 0;
+    }
+  }
+  if (!made)
+    return FailWindows(failure, CLI_CANNOT_BACK_UP, file->backup, error);
+  DWORD flags = MOVEFILE_WRITE_THROUGH;
+  if (!numbered)
+    flags |= MOVEFILE_REPLACE_EXISTING;
+  if (MoveFileExA(temp, file->backup, flags))
+    return 1;
+  error = GetLastError();
+  *taken =
+      numbered && (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS);
+  DeleteFileA(temp);
+  return FailWindows(failure, CLI_CANNOT_BACK_UP, file->backup, error);
 }
 
 int LookAtFile(const char *path, FileState *state) {

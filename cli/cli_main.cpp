@@ -113,10 +113,10 @@ int BadUsage(const char *error) {
 // A report, a help text or a content that never reached its reader is
 // not a success.
 int FinishOutput(int status) {
-  char reason[kReasonSize];
-  if (FlushStandardOutput(reason))
+  Failure failure;
+  if (FlushStandardOutput(&failure))
     return status;
-  fprintf(stderr, "kestrom-cli: %s\n", reason);
+  PrintFailure(&failure);
   return status == 2 ? 2 : 1;
 }
 

@@ -1,6 +1,6 @@
 // What each system gives the shared file layer (cli_file.cpp): its own
 // calls, and no more. cli_file_posix.cpp and cli_file_win32.cpp implement
-// it; CMake picks one. Each fails with a reason as cli_file.h says.
+// it; CMake picks one. Each that fails fills in failure (cli_failure.h).
 #ifndef KESTROM_CLI_CLI_PLATFORM_H
 #define KESTROM_CLI_CLI_PLATFORM_H
 
@@ -8,6 +8,7 @@
 #include <stdint.h>
 #include <stdio.h>
 
+#include "cli_failure.h"
 #include "cli_file.h"
 
 // The temporary file being written (its name in the folder held open, or
@@ -25,39 +26,37 @@ extern volatile sig_atomic_t g_notesLength;
 // signals blocked, or on Windows the lock its thread waits on taken.
 void BlockInterrupt(int block);
 
-// reason: what, then why.
-int FailWith(char *reason, const char *what, const char *why);
-// reason: what, then the words for errno's error.
-int Fail(char *reason, const char *what, int error);
+// The system's words for failure's error, without a closing full stop.
+void SystemWords(const Failure *failure, char *words, int size);
 
 // Standard input or output as bytes, not text (Windows turns CR LF to LF).
 void UseBinaryStream(FILE *stream);
 
-int OpenPlatformInput(const char *path, InputFile *file, char *reason);
+int OpenPlatformInput(const char *path, InputFile *file, Failure *failure);
 int ReadPlatformInput(InputFile *file, long long offset, unsigned char *buffer,
-                      int capacity, int *got, char *reason);
+                      int capacity, int *got, Failure *failure);
 void ClosePlatformInput(InputFile *file);
 
 // Finds the target, checks it and makes the temporary file beside it,
 // with the interrupt held off.
-int CreatePlatformOutput(const char *path, OutputFile *file, char *reason);
+int CreatePlatformOutput(const char *path, OutputFile *file, Failure *failure);
 // The highest N of the target's numbered backups (TARGET.~N~) in its
 // folder, 0 when it has none.
 int HighestPlatformBackup(const OutputFile *file, long long *highest,
-                          char *reason);
+                          Failure *failure);
 // Makes file->backup the target as it is now: a second name of it (a hard
 // link), or where links are refused a copy with its metadata; made under a
 // temporary name, then renamed into place, the folder flushed. A numbered
 // backup never replaces a file: *taken says that its name was taken.
 int BackUpPlatformTarget(OutputFile *file, int numbered, int *taken,
-                         char *reason);
+                         Failure *failure);
 int WritePlatformOutput(OutputFile *file, long long offset,
-                        const unsigned char *data, int size, char *reason);
+                        const unsigned char *data, int size, Failure *failure);
 // Gives the temporary file the target's metadata, flushes and closes it.
-int FinishPlatformOutput(OutputFile *file, char *reason);
+int FinishPlatformOutput(OutputFile *file, Failure *failure);
 // Renames the finished file over the target; on failure it has removed
-// the temporary file, or said in reason where it is kept.
-int MovePlatformOutput(OutputFile *file, char *reason);
+// the temporary file, or said in failure where it is kept.
+int MovePlatformOutput(OutputFile *file, Failure *failure);
 // Closes the temporary file, if still open, and removes it.
 void RemovePlatformTemp(OutputFile *file);
 

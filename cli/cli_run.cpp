@@ -29,8 +29,8 @@ const int kPieceBufferSize = 1 << 20;
 const long long kSplitFileSize = 8 << 20;
 const int kSplitWindow = 64 << 10;
 
-int ReportFailure(const char *path, const char *reason) {
-  PrintCli(stderr, "%s: %s: %s\n", kProgram, path, reason);
+int ReportFailure(const Failure *failure) {
+  PrintFailure(failure);
   return 0;
 }
 
@@ -42,11 +42,14 @@ int DecideOnWholeFile(const QifCheckCounts *counts, long long size) {
   return DecideQifConversion(counts, size > 0);
 }
 
-// Why a file with binary data is refused, in reason.
-const char *SayBinary(const QifCheckCounts *counts, char *reason) {
-  snprintf(reason, kReasonSize, CLI_BINARY_DATA, counts->binaryByte,
+// The words said about a file, each in a buffer of this size.
+const int kSaidSize = 128;
+
+// Why a file with binary data is refused, in said.
+const char *SayBinary(const QifCheckCounts *counts, char *said) {
+  snprintf(said, kSaidSize, CLI_BINARY_DATA, counts->binaryByte,
            counts->binaryLine);
-  return reason;
+  return said;
 }
 
 // Why the file looks day-first: a month over 12, or the header.
@@ -56,7 +59,7 @@ const char *SayDayFirst(const QifCheckCounts *counts, char *said) {
     snprintf(sign, sizeof sign, "month %02d", counts->dayFirstMonth);
   else
     snprintf(sign, sizeof sign, "!Option:DMY");
-  snprintf(said, kReasonSize, CLI_DAY_FIRST, sign);
+  snprintf(said, kSaidSize, CLI_DAY_FIRST, sign);
   return said;
 }
 
@@ -96,10 +99,9 @@ struct FileJob {
                 // null
   int listed;   // how many have been
   int ok;
-  long long read;         // bytes read from..to so far
-  int refused;            // stopped by the decision on its counts
-  const char *failedPath; // the file a failure is about
-  char reason[kReasonSize];
+  long long read; // bytes read from..to so far
+  int refused;    // stopped by the decision on its counts
+  Failure failure;
 };
 
 struct PieceBuffer {
@@ -110,13 +112,8 @@ struct PieceBuffer {
   long long offset; // where data[0] stands in the file
 };
 
-int FailForMemory(char *reason) {
-  snprintf(reason, kReasonSize, "%s: %s", CLI_CANNOT_READ, strerror(ENOMEM));
-  return 0;
-}
-
 // An empty file has a buffer too, of one byte, that the walk never fills.
-int AllocateBuffer(PieceBuffer *buffer, const FileJob *job, char *reason) {
+int AllocateBuffer(PieceBuffer *buffer, FileJob *job) {
   long long length = job->to - job->from;
   buffer->capacity = length < 1                  ? 1
                      : length < kPieceBufferSize ? static_cast<int>(length)
@@ -125,17 +122,19 @@ int AllocateBuffer(PieceBuffer *buffer, const FileJob *job, char *reason) {
   buffer->filled = 0;
   buffer->ended = 0;
   buffer->offset = job->from;
-  return buffer->data ? 1 : FailForMemory(reason);
+  job->failure.path = job->path;
+  return buffer->data ? 1
+                      : Fail(&job->failure, CLI_CANNOT_READ, nullptr, ENOMEM);
 }
 
 // Only a file without a place to cut (no LF after a line of five bytes or
 // more) needs more than the first buffer.
-int GrowBuffer(PieceBuffer *buffer, char *reason) {
-  if (buffer->capacity > (1 << 29))
-    return FailForMemory(reason);
-  void *grown = realloc(buffer->data, buffer->capacity * 2);
+int GrowBuffer(PieceBuffer *buffer, Failure *failure) {
+  void *grown = buffer->capacity > (1 << 29)
+                    ? nullptr
+                    : realloc(buffer->data, buffer->capacity * 2);
   if (!grown)
-    return FailForMemory(reason);
+    return Fail(failure, CLI_CANNOT_READ, nullptr, ENOMEM);
   buffer->data = static_cast<unsigned char *>(grown);
   buffer->capacity *= 2;
   return 1;
@@ -148,7 +147,7 @@ int FillBuffer(FileJob *job, PieceBuffer *buffer) {
     wanted = static_cast<int>(job->to - at);
   int got = 0;
   if (!ReadInputFile(job->in, at, buffer->data + buffer->filled, wanted, &got,
-                     job->reason))
+                     &job->failure))
     return 0;
   buffer->filled += got;
   job->read += got;
@@ -168,7 +167,7 @@ int NextPiece(FileJob *job, PieceBuffer *buffer, int *length) {
                             : FindQifPieceEnd(buffer->data, buffer->filled);
     if (*length > 0 || buffer->ended)
       return 1;
-    if (!GrowBuffer(buffer, job->reason))
+    if (!GrowBuffer(buffer, &job->failure))
       return 0;
   }
 }
@@ -210,8 +209,7 @@ int ConvertPiece(FileJob *job, unsigned char *piece, int length,
   if (!MayConvert(job, DecideQifConversion(&job->counts, 0)))
     return 0;
   ConvertQifPiece(piece, length, &place);
-  job->failedPath = job->out->target;
-  return WriteOutputFile(job->out, offset, piece, length, job->reason);
+  return WriteOutputFile(job->out, offset, piece, length, &job->failure);
 }
 
 int CheckPiece(FileJob *job, unsigned char *piece, int length) {
@@ -226,10 +224,9 @@ int CheckPiece(FileJob *job, unsigned char *piece, int length) {
 void WalkPieces(void *context) {
   FileJob *job = static_cast<FileJob *>(context);
   PieceBuffer buffer;
-  job->ok = AllocateBuffer(&buffer, job, job->reason);
+  job->ok = AllocateBuffer(&buffer, job);
   while (job->ok) {
     int length = 0;
-    job->failedPath = job->path;
     job->ok = NextPiece(job, &buffer, &length);
     if (!job->ok || length == 0)
       break;
@@ -262,7 +259,7 @@ int SplitJob(FileJob *first, FileJob *second) {
   long long middle = first->to / 2;
   int got = 0;
   int cut = window && ReadInputFile(first->in, middle, window, kSplitWindow,
-                                    &got, first->reason)
+                                    &got, &first->failure)
                 ? FindQifSplit(window, got)
                 : 0;
   free(window);
@@ -313,13 +310,13 @@ int ReportRefusal(const char *path, const CliOptions *options, InputFile *in,
   job.listTo = binary ? nullptr : stderr;
   WalkPieces(&job);
   if (!job.ok)
-    return ReportFailure(job.failedPath, job.reason);
+    return ReportFailure(&job.failure);
   const QifCheckCounts *counts = &job.counts;
-  char reason[kReasonSize];
+  char said[kSaidSize];
   int verdict = DecideOnWholeFile(counts, in->size);
   if (verdict & kQifRefuse) {
     PrintCli(stderr, "%s: %s: " CLI_NOT_CONVERTED ": %s\n", kProgram, path,
-             SayBinary(counts, reason));
+             SayBinary(counts, said));
     return 0;
   }
   if (verdict & kQifAskNoMark)
@@ -327,7 +324,7 @@ int ReportRefusal(const char *path, const CliOptions *options, InputFile *in,
              path);
   if (verdict & kQifAskDayFirst)
     PrintCli(stderr, "%s: %s:%d: " CLI_REFUSED ": %s\n", kProgram, path,
-             counts->dayFirstLine, SayDayFirst(counts, reason));
+             counts->dayFirstLine, SayDayFirst(counts, said));
   int count = counts->datesLeftAlone;
   if (count > kListedLeftAlone)
     PrintCli(stderr,
@@ -343,7 +340,7 @@ int ReportRefusal(const char *path, const CliOptions *options, InputFile *in,
 // What --yes answered for a file it converted, said once it is written.
 void NoteAnsweredYes(const FileJob *job, int verdict) {
   const QifCheckCounts *counts = &job->counts;
-  char said[kReasonSize];
+  char said[kSaidSize];
   if (verdict & kQifAskNoMark)
     PrintCli(stderr,
              "%s: %s: note: " CLI_CONVERTED_ANYWAY ": " CLI_NOT_QIF "\n",
@@ -367,10 +364,10 @@ void NoteAnsweredYes(const FileJob *job, int verdict) {
 int ReportStop(FileJob *jobs, InputFile *in) {
   int stopped = jobs[0].ok ? 1 : 0;
   if (!jobs[stopped].refused)
-    return ReportFailure(jobs[stopped].failedPath, jobs[stopped].reason);
-  char reason[kReasonSize];
-  if (!CheckInputUnchanged(in, in->size, reason))
-    return ReportFailure(jobs[0].path, reason);
+    return ReportFailure(&jobs[stopped].failure);
+  Failure failure;
+  if (!CheckInputUnchanged(in, in->size, &failure))
+    return ReportFailure(&failure);
   return ReportRefusal(jobs[0].path, jobs[0].options, in,
                        jobs[stopped].counts.binaryLine != 0);
 }
@@ -382,7 +379,7 @@ int PrintCheckSummary(const FileJob *job) {
   const char *said = verdict & kQifRefuse ? CLI_WOULD_NOT_CONVERT
                      : job->options->yes  ? CLI_WOULD_CONVERT_ANYWAY
                                           : CLI_WOULD_BE_REFUSED;
-  char header[128], reason[kReasonSize];
+  char header[128], reason[kSaidSize];
   SayHeaderAndYearFirst(counts, "to rewrite as", header);
   PrintCli(stdout,
            "%s: %d date%s to convert and %d payee/memo line%s to exchange%s\n",
@@ -462,9 +459,9 @@ void LookAtEveryFile(const CliOptions *options, NamedFile *run) {
 int ConvertOneFile(const char *path, const CliOptions *options,
                    const NamedFile *run, int runCount) {
   InputFile in;
-  char reason[kReasonSize];
-  if (!OpenInputFile(path, &in, reason))
-    return ReportFailure(path, reason);
+  Failure failure;
+  if (!OpenInputFile(path, &in, &failure))
+    return ReportFailure(&failure);
   const char *target = options->output ? options->output : path;
   if (in.size == 0 && target == path && !in.standard) {
     CloseInputFile(&in);
@@ -474,9 +471,9 @@ int ConvertOneFile(const char *path, const CliOptions *options,
   }
   OutputFile out;
   if (!CreateOutputFile(target, &in, &options->backup, run, runCount, &out,
-                        reason)) {
+                        &failure)) {
     CloseInputFile(&in);
-    return ReportFailure(target, reason);
+    return ReportFailure(&failure);
   }
   FileJob jobs[2];
   StartJob(&jobs[0], path, options, &in, &out);
@@ -499,8 +496,8 @@ int ConvertOneFile(const char *path, const CliOptions *options,
   char note[kNoteSize];
   FormatDone(&jobs[0], &out, note);
   long long size = in.size;
-  if (!CommitOutputFile(&out, &in, BytesRead(jobs, count), note, reason))
-    return ReportFailure(out.failedPath ? out.failedPath : target, reason);
+  if (!CommitOutputFile(&out, &in, BytesRead(jobs, count), note, &failure))
+    return ReportFailure(&failure);
   NoteAnsweredYes(&jobs[0], DecideOnWholeFile(&jobs[0].counts, size));
   if (options->verbose)
     SayConverted();
@@ -509,15 +506,15 @@ int ConvertOneFile(const char *path, const CliOptions *options,
 
 int CheckOneFile(const char *path, const CliOptions *options) {
   InputFile in;
-  char reason[kReasonSize];
-  if (!OpenInputFile(path, &in, reason))
-    return ReportFailure(path, reason);
+  Failure failure;
+  if (!OpenInputFile(path, &in, &failure))
+    return ReportFailure(&failure);
   FileJob job;
   StartJob(&job, path, options, &in, nullptr);
   WalkPieces(&job);
   CloseInputFile(&in);
   if (!job.ok)
-    return ReportFailure(job.failedPath, job.reason);
+    return ReportFailure(&job.failure);
   return PrintCheckSummary(&job);
 }
 
@@ -537,7 +534,7 @@ int RunEachFileOnce(const CliOptions *options) {
   NamedFile *run = done + files;
   LookAtEveryFile(options, run);
   int count = 0, status = 0;
-  char reason[kReasonSize];
+  Failure failure;
   for (int i = 0; i < files; ++i) {
     const char *path = options->files[i];
     FileIdentity identity;
@@ -560,8 +557,8 @@ int RunEachFileOnce(const CliOptions *options) {
       done[count++] = NamedFile{path, identity, 1};
     // A reader gone ends the run, as other tools end: nothing more of it
     // would be read.
-    if (!FlushStandardOutput(reason)) {
-      PrintCli(stderr, "%s: %s\n", kProgram, reason);
+    if (!FlushStandardOutput(&failure)) {
+      PrintFailure(&failure);
       status = 1;
       break;
     }

@@ -6,13 +6,13 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "cli_platform.h"
+#include "cli_failure.h"
 #include "qif_messages.h"
 
 namespace {
 
 // The content could not be written to standard output, and was reported
-// as the file's failure, with its reason.
+// as the file's failure.
 int g_contentLost = 0;
 
 // Standard output failed and that was reported: said once, the run ended.
@@ -22,20 +22,20 @@ int g_outputFailed = 0;
 // C library drops its buffer then, and a later flush finds nothing to say.
 int g_outputError = 0;
 
-int FailOutput(char *reason) {
+int FailOutput(Failure *failure) {
   g_outputFailed = 1;
-  snprintf(reason, kReasonSize, "cannot write to standard output: %s",
-           strerror(g_outputError ? g_outputError : EIO));
-  return 0;
+  failure->path = nullptr;
+  return Fail(failure, CLI_CANNOT_WRITE_OUTPUT, nullptr,
+              g_outputError ? g_outputError : EIO);
 }
 
 // Whatever is on standard input, up to 2 GiB, in a buffer that doubles.
-int ReadAll(unsigned char **data, long long *size, char *reason) {
+int ReadAll(unsigned char **data, long long *size, Failure *failure) {
   long long capacity = 1 << 16, length = 0;
   unsigned char *buffer = static_cast<unsigned char *>(malloc(capacity));
   for (;;) {
     if (!buffer)
-      return Fail(reason, CLI_CANNOT_READ, ENOMEM);
+      return Fail(failure, CLI_CANNOT_READ, nullptr, ENOMEM);
     size_t got = fread(buffer + length, 1, capacity - length, stdin);
     length += static_cast<long long>(got);
     if (got == 0 || length >= INT_MAX)
@@ -54,7 +54,7 @@ int ReadAll(unsigned char **data, long long *size, char *reason) {
     error = EFBIG;
   if (error) {
     free(buffer);
-    return Fail(reason, CLI_CANNOT_READ, error);
+    return Fail(failure, CLI_CANNOT_READ, nullptr, error);
   }
   *data = buffer;
   *size = length;
@@ -65,11 +65,11 @@ int ReadAll(unsigned char **data, long long *size, char *reason) {
 
 int IsStandardStream(const char *path) { return strcmp(path, "-") == 0; }
 
-int ReadStandardInput(InputFile *file, char *reason) {
+int ReadStandardInput(InputFile *file, Failure *failure) {
   memset(file, 0, sizeof *file);
   file->path = "-";
   file->standard = 1;
-  return ReadAll(&file->memory, &file->size, reason);
+  return ReadAll(&file->memory, &file->size, failure);
 }
 
 void ReadInputMemory(const InputFile *file, long long offset,
@@ -80,24 +80,24 @@ void ReadInputMemory(const InputFile *file, long long offset,
   *got = length;
 }
 
-int CreateOutputMemory(OutputFile *file, long long size, char *reason) {
+int CreateOutputMemory(OutputFile *file, long long size, Failure *failure) {
   memset(file, 0, sizeof *file);
   strcpy(file->target, "-");
   file->given = "-";
   file->memory = static_cast<unsigned char *>(calloc(size > 0 ? size : 1, 1));
   file->size = size;
-  return file->memory ? 1 : Fail(reason, CLI_CANNOT_WRITE, ENOMEM);
+  return file->memory ? 1 : Fail(failure, CLI_CANNOT_WRITE, nullptr, ENOMEM);
 }
 
 int WriteOutputMemory(OutputFile *file, long long offset,
-                      const unsigned char *data, int size, char *reason) {
+                      const unsigned char *data, int size, Failure *failure) {
   if (offset < 0 || offset + size > file->size)
-    return Fail(reason, CLI_CANNOT_WRITE, EFBIG);
+    return Fail(failure, CLI_CANNOT_WRITE, nullptr, EFBIG);
   memcpy(file->memory + offset, data, size);
   return 1;
 }
 
-int CommitOutputMemory(OutputFile *file, long long length, char *reason) {
+int CommitOutputMemory(OutputFile *file, long long length, Failure *failure) {
   size_t size = static_cast<size_t>(length < file->size ? length : file->size);
   int ok = fwrite(file->memory, 1, size, stdout) == size && fflush(stdout) == 0;
   int error = errno;
@@ -105,7 +105,7 @@ int CommitOutputMemory(OutputFile *file, long long length, char *reason) {
   if (ok)
     return 1;
   g_contentLost = 1;
-  return Fail(reason, CLI_CANNOT_WRITE, error);
+  return Fail(failure, CLI_CANNOT_WRITE, nullptr, error);
 }
 
 void DiscardOutputMemory(OutputFile *file) {
@@ -118,10 +118,10 @@ void KeepOutputError(int error) {
     g_outputError = error;
 }
 
-int FlushStandardOutput(char *reason) {
+int FlushStandardOutput(Failure *failure) {
   if (g_contentLost || g_outputFailed)
     return 1;
   if (fflush(stdout) != 0)
     KeepOutputError(errno);
-  return !ferror(stdout) || FailOutput(reason);
+  return !ferror(stdout) || FailOutput(failure);
 }

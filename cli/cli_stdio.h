@@ -6,29 +6,29 @@
 
 #include "cli_file.h"
 
-int ReadStandardInput(InputFile *file, char *reason);
+int ReadStandardInput(InputFile *file, Failure *failure);
 
 void ReadInputMemory(const InputFile *file, long long offset,
                      unsigned char *buffer, int capacity, int *got);
 
-int CreateOutputMemory(OutputFile *file, long long size, char *reason);
+int CreateOutputMemory(OutputFile *file, long long size, Failure *failure);
 
 int WriteOutputMemory(OutputFile *file, long long offset,
-                      const unsigned char *data, int size, char *reason);
+                      const unsigned char *data, int size, Failure *failure);
 
 // Writes the first length bytes of the content to standard output (all
 // of it, once the whole file was read) and frees it.
-int CommitOutputMemory(OutputFile *file, long long length, char *reason);
+int CommitOutputMemory(OutputFile *file, long long length, Failure *failure);
 
 void DiscardOutputMemory(OutputFile *file);
 
 // Flushes standard output once a file is done, so that a reader gone
 // (EPIPE) or a full disk stops the run there, and at the end of the run:
 // a report or a content that never reached its reader is a failure.
-// Returns 0 with the reason, with the error the write met, the first time
-// it fails; a content that could not be written was reported with its
-// file already, with the first reason, which a second try would only blur.
-int FlushStandardOutput(char *reason);
+// Returns 0 with failure filled in, with the error the write met, the first
+// time it fails; a content that could not be written was reported with its
+// file already, with the first error, which a second try would only blur.
+int FlushStandardOutput(Failure *failure);
 
 // Keeps the error of a write to standard output that failed (the first).
 void KeepOutputError(int error);

@@ -59,17 +59,20 @@
 #define CLI_CANNOT_OPEN "cannot open"
 #define CLI_CANNOT_READ "cannot read"
 #define CLI_CANNOT_WRITE "cannot write"
+#define CLI_CANNOT_WRITE_OUTPUT "cannot write to standard output"
 #define CLI_NOT_A_FILE "not a regular file"
+#define CLI_IS_A_FOLDER "it is a folder"
 #define CLI_NOT_ENCRYPTED                                                      \
   "it is encrypted, and its volume would not encrypt the replacement"
 #define CLI_FILE_EMPTY "nothing to convert: the file is empty"
 #define CLI_CHANGED "changed while it was being converted; nothing was written"
 #define CLI_FOLDER_MOVED                                                       \
   "its folder was moved while it was being converted; nothing was written"
-// The owner and group, as %u and %u.
+// The owner and group, CLI_OWNER_AND_GROUP, as %s.
 #define CLI_OWNER_NOT_KEPT                                                     \
-  "cannot keep its owner %u and group %u, so it is left as it was (-o "        \
-  "writes a converted copy)"
+  "cannot keep its owner %s, so it is left as it was (-o writes a converted "  \
+  "copy)"
+#define CLI_OWNER_AND_GROUP "%u and group %u"
 // The attribute's name, as %s.
 #define CLI_ATTRIBUTE_NOT_KEPT "cannot keep the attribute %s"
 // A note: the attribute's name, as %s, that the user may not set.
@@ -80,11 +83,14 @@
 #define CLI_BACKUP_IS_INPUT "it is the file being converted"
 // Another FILE of the run that the backup would replace, as %s.
 #define CLI_BACKUP_IS_A_FILE "it would destroy %s, another FILE of this run"
-// The backup's name, as %s, then CLI_IN_PLACE_OF_OLDER or nothing.
-#define CLI_BACKUP_NOT_FLUSHED                                                 \
-  "the backup %s is made%s, but its folder cannot be flushed to the disk, "    \
-  "so the file is left as it was"
-#define CLI_IN_PLACE_OF_OLDER " in place of the older one"
+// The backup's name, as %s: made under a new name, or over an older backup.
+#define CLI_BACKUP_MADE "the backup %s is made"
+#define CLI_BUT_NOT_FLUSHED                                                    \
+  ", but its folder cannot be flushed to the disk, so the file is left as it " \
+  "was"
+#define CLI_BACKUP_NOT_FLUSHED CLI_BACKUP_MADE CLI_BUT_NOT_FLUSHED
+#define CLI_BACKUP_OVER_OLDER_NOT_FLUSHED                                      \
+  CLI_BACKUP_MADE " in place of the older one" CLI_BUT_NOT_FLUSHED
 #define CLI_NOT_FLUSHED                                                        \
   "converted, but its folder cannot be flushed to the disk"
 // The temporary file's name, as %s.

@@ -4,15 +4,12 @@
 
 namespace {
 
-int Stop(Replacement *replace, ReplaceStop stop, DWORD error) {
+// Records why the replacement stopped, with the system's error code as
+// the call that failed left it. Returns 0.
+int Stop(Replacement *replace, DWORD error, ReplaceStop stop = kReplaceFailed) {
   replace->stop = stop;
   replace->error = error;
   return 0;
-}
-
-// A step of the system's that failed leaves its own error.
-int Checked(BOOL ok, Replacement *replace) {
-  return ok ? 1 : Stop(replace, kReplaceFailed, GetLastError());
 }
 
 // The system's path limit counts UTF-16 units, not the bytes of a name in
@@ -54,7 +51,7 @@ int UseNameGiven(const char *path, Replacement *replace) {
   DWORD length =
       GetFullPathNameA(path, kReplacePathSize, replace->target, &name);
   if (length == 0 || length >= kReplacePathSize)
-    return Stop(replace, kReplaceFailed, ERROR_FILENAME_EXCED_RANGE);
+    return Stop(replace, ERROR_FILENAME_EXCED_RANGE);
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA(path, &found);
   if (search != INVALID_HANDLE_VALUE) {
@@ -81,14 +78,14 @@ int FindFinalPath(HANDLE file, const char *path, Replacement *replace) {
     return named != INVALID_FILE_ATTRIBUTES &&
                    !(named & FILE_ATTRIBUTE_REPARSE_POINT)
                ? UseNameGiven(path, replace)
-               : Stop(replace, kReplaceFailed, error);
+               : Stop(replace, error);
   }
   if (length > 0 && length < kReplacePathSize) {
     DropLongPathPrefix(replace->target);
     if (WideLength(replace->target, lstrlenA(replace->target)) < MAX_PATH)
       return 1;
   }
-  return Stop(replace, kReplaceTooLong, ERROR_FILENAME_EXCED_RANGE);
+  return Stop(replace, ERROR_FILENAME_EXCED_RANGE, kReplaceTooLong);
 }
 
 // Only a file on a disk is replaced: a device (NUL, CON) or a pipe would
@@ -97,15 +94,15 @@ int FindFinalPath(HANDLE file, const char *path, Replacement *replace) {
 int LookAtTarget(HANDLE file, const char *path, Replacement *replace) {
   BY_HANDLE_FILE_INFORMATION info;
   if (GetFileType(file) != FILE_TYPE_DISK)
-    return Stop(replace, kReplaceIsDevice, ERROR_ACCESS_DENIED);
-  if (!Checked(GetFileInformationByHandle(file, &info), replace))
-    return 0;
+    return Stop(replace, ERROR_ACCESS_DENIED, kReplaceIsDevice);
+  if (!GetFileInformationByHandle(file, &info))
+    return Stop(replace, GetLastError());
   replace->attributes = info.dwFileAttributes;
   replace->created = info.ftCreationTime;
   if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-    return Stop(replace, kReplaceIsFolder, ERROR_ACCESS_DENIED);
+    return Stop(replace, ERROR_ACCESS_DENIED, kReplaceIsFolder);
   if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY)
-    return Stop(replace, kReplaceFailed, ERROR_ACCESS_DENIED);
+    return Stop(replace, ERROR_ACCESS_DENIED);
   return FindFinalPath(file, path, replace);
 }
 
@@ -116,8 +113,8 @@ int MayWrite(Replacement *replace, int callerReads) {
   HANDLE file = CreateFileA(replace->target, GENERIC_WRITE | DELETE,
                             callerReads ? FILE_SHARE_READ : 0, nullptr,
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (!Checked(file != INVALID_HANDLE_VALUE, replace))
-    return 0;
+  if (file == INVALID_HANDLE_VALUE)
+    return Stop(replace, GetLastError());
   CloseHandle(file);
   return 1;
 }
@@ -134,13 +131,13 @@ int FindNewTarget(const char *path, DWORD error, Replacement *replace) {
     FindClose(search);
   if (search != INVALID_HANDLE_VALUE ||
       (searched != ERROR_FILE_NOT_FOUND && searched != ERROR_PATH_NOT_FOUND))
-    return Stop(replace, kReplaceFailed, error);
+    return Stop(replace, error);
   return UseNameGiven(path, replace);
 }
 
 int FindTarget(const char *path, int callerReads, Replacement *replace) {
   if (lstrlenA(path) >= kReplacePathSize)
-    return Stop(replace, kReplaceFailed, ERROR_FILENAME_EXCED_RANGE);
+    return Stop(replace, ERROR_FILENAME_EXCED_RANGE);
   HANDLE file =
       CreateFileA(path, FILE_READ_ATTRIBUTES,
                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -166,9 +163,9 @@ int PermissionsAreUnixModes() {
 int Compress(Replacement *replace) {
   USHORT format = COMPRESSION_FORMAT_DEFAULT;
   DWORD returned = 0;
-  return Checked(DeviceIoControl(replace->file, FSCTL_SET_COMPRESSION, &format,
-                                 sizeof format, nullptr, 0, &returned, nullptr),
-                 replace);
+  return DeviceIoControl(replace->file, FSCTL_SET_COMPRESSION, &format,
+                         sizeof format, nullptr, 0, &returned, nullptr) ||
+         Stop(replace, GetLastError());
 }
 
 // The hidden and system attributes stay, and the archive bit marks the
@@ -176,16 +173,11 @@ int Compress(Replacement *replace) {
 int CarryOver(Replacement *replace) {
   const DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                       FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-  return Checked(
-             SetFileAttributesA(replace->temp, (replace->attributes & kKept) |
-                                                   FILE_ATTRIBUTE_ARCHIVE),
-             replace) &&
+  DWORD kept = (replace->attributes & kKept) | FILE_ATTRIBUTE_ARCHIVE;
+  return (SetFileAttributesA(replace->temp, kept) ||
+          Stop(replace, GetLastError())) &&
          CarryPermissions(replace, replace->temp);
 }
-
-} // namespace
-
-namespace {
 
 // Who may read and change the target: its security descriptor, in
 // *descriptor (GlobalFree it), or null where there is none to give: under
@@ -202,23 +194,21 @@ int ReadPermissions(Replacement *replace, void **descriptor) {
   if (error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_FUNCTION)
     return 1;
   if (error != ERROR_INSUFFICIENT_BUFFER)
-    return Stop(replace, kReplaceFailed, error);
+    return Stop(replace, error);
   *descriptor = GlobalAlloc(GMEM_FIXED, need);
-  return Checked(
-      *descriptor != nullptr &&
-          GetFileSecurityA(replace->target, kWhat, *descriptor, need, &need),
-      replace);
+  return (*descriptor != nullptr &&
+          GetFileSecurityA(replace->target, kWhat, *descriptor, need, &need)) ||
+         Stop(replace, GetLastError());
 }
 
 } // namespace
 
 int CarryPermissions(Replacement *replace, const char *to) {
   void *descriptor;
-  int carried =
-      ReadPermissions(replace, &descriptor) &&
-      (!descriptor ||
-       Checked(SetFileSecurityA(to, DACL_SECURITY_INFORMATION, descriptor),
-               replace));
+  int carried = ReadPermissions(replace, &descriptor) &&
+                (!descriptor ||
+                 SetFileSecurityA(to, DACL_SECURITY_INFORMATION, descriptor) ||
+                 Stop(replace, GetLastError()));
   if (descriptor)
     GlobalFree(descriptor);
   return carried;
@@ -301,15 +291,15 @@ int CreateReplacementFile(Replacement *replace, unsigned maxNames) {
     GlobalFree(security.lpSecurityDescriptor);
   if (!created) {
     replace->temp[0] = '\0'; // the last name tried is another's
-    return Stop(replace, denied ? kReplaceNoNewFiles : kReplaceFailed,
-                replace->error);
+    return Stop(replace, replace->error,
+                denied ? kReplaceNoNewFiles : kReplaceFailed);
   }
   replace->file = made.file;
   BY_HANDLE_FILE_INFORMATION info;
-  if (!Checked(GetFileInformationByHandle(made.file, &info), replace))
-    return 0;
+  if (!GetFileInformationByHandle(made.file, &info))
+    return Stop(replace, GetLastError());
   if ((made.attributes & kEncrypted) && !(info.dwFileAttributes & kEncrypted))
-    return Stop(replace, kReplaceNotEncrypted, ERROR_ENCRYPTION_FAILED);
+    return Stop(replace, ERROR_ENCRYPTION_FAILED, kReplaceNotEncrypted);
   return !replace->exists ||
          !(replace->attributes & FILE_ATTRIBUTE_COMPRESSED) ||
          Compress(replace);
@@ -343,10 +333,11 @@ int FinishReplacement(Replacement *replace) {
   HANDLE file = replace->file;
   replace->file = INVALID_HANDLE_VALUE;
   int done = (!replace->exists ||
-              Checked(SetFileTime(file, &replace->created, nullptr, nullptr),
-                      replace)) &&
-             Checked(FlushFileBuffers(file), replace);
-  int closed = Checked(CloseHandle(file), replace);
+              SetFileTime(file, &replace->created, nullptr, nullptr)) &&
+             FlushFileBuffers(file);
+  if (!done)
+    Stop(replace, GetLastError());
+  int closed = CloseHandle(file) || Stop(replace, GetLastError());
   return done && closed && (!replace->exists || CarryOver(replace));
 }
 
@@ -370,9 +361,9 @@ int MoveReplacement(Replacement *replace) {
   if (replace->exists &&
       GetFileAttributesA(replace->target) == INVALID_FILE_ATTRIBUTES &&
       GetLastError() == ERROR_FILE_NOT_FOUND)
-    return Stop(replace, kReplaceTempKept, error);
+    return Stop(replace, error, kReplaceTempKept);
   DeleteFileA(replace->temp);
-  return Stop(replace, kReplaceFailed, error);
+  return Stop(replace, error);
 }
 
 void DiscardReplacement(Replacement *replace) {
