@@ -153,6 +153,9 @@ const CheckCase kCheckCases[] = {
     // clang-format on
 };
 
+// A failure names the row instead of printing its bytes.
+void PrintTo(const CheckCase &row, std::ostream *os) { *os << row.name; }
+
 INSTANTIATE_TEST_SUITE_P(Rules, CheckTable, ::testing::ValuesIn(kCheckCases),
                          [](const ::testing::TestParamInfo<CheckCase> &info) {
                            return std::string(info.param.name);

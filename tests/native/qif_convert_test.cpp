@@ -138,6 +138,9 @@ const ConvertCase kConvertCases[] = {
      "!Option:MDY\nD12/25/99\n", "y", 1, 1, kQifEveryDateRules},
 };
 
+// A failure names the row instead of printing its bytes.
+void PrintTo(const ConvertCase &row, std::ostream *os) { *os << row.name; }
+
 INSTANTIATE_TEST_SUITE_P(Rules, ConvertTable,
                          ::testing::ValuesIn(kConvertCases),
                          [](const ::testing::TestParamInfo<ConvertCase> &info) {
