@@ -159,10 +159,9 @@ int OpenGivenFile(HWND dialog, const char *given) {
 
 // Converts the content as loaded and writes it over the current file. Any
 // way out without a write leaves the content as loaded, so the next Save or
-// Save As converts from the start again. A file the dialog would convert
-// only in part is refused before the question.
+// Save As converts from the start again.
 int SaveCommand(HWND dialog) {
-  if (!CheckWholeConversion(dialog) || !ConvertQifText(dialog))
+  if (!ConvertQifText(dialog))
     return 0;
   if (WriteQifFile(dialog))
     return 1;

@@ -5,11 +5,9 @@
 //
 // Every walk timed here is its own inverse over the whole content, so each
 // iteration works on the same bytes: odd iterations convert the content as
-// exported, even ones convert it back. A pass over the as-exported content
-// asks nothing; a pass back over converted content sees day-first dates and
-// asks once (answered yes). Before timing, each walk's output is checked
-// against the plain walk; after it, the content is checked to be back where
-// it started.
+// exported, even ones convert it back. Before timing, each walk's output is
+// checked against the plain walk; after it, the content is checked to be
+// back where it started.
 #include <benchmark/benchmark.h>
 
 #include <string.h>
@@ -34,21 +32,16 @@ struct Kind {
   size_t size;
   QifLineEnd lineEnd;
   unsigned shortFormPercent; // 0 for the usual content
-  int rules;
 };
 
-std::pair<std::pair<size_t, int>, std::pair<unsigned, int>>
-Key(const Kind &kind) {
-  return {{kind.size, static_cast<int>(kind.lineEnd)},
-          {kind.shortFormPercent, kind.rules}};
+std::pair<std::pair<size_t, int>, unsigned> Key(const Kind &kind) {
+  return {{kind.size, static_cast<int>(kind.lineEnd)}, kind.shortFormPercent};
 }
 
 // Generated once per kind, outside any timing.
 const Bytes &Content(const Kind &kind) {
   static std::map<decltype(Key(kind)), Bytes> cache;
-  Kind plain = kind;
-  plain.rules = 0;
-  Bytes &content = cache[Key(plain)];
+  Bytes &content = cache[Key(kind)];
   if (content.size() != kind.size) {
     content.resize(kind.size);
     FillQifContentWithShortForms(content.data(), kind.size, kind.lineEnd, 1,
@@ -57,27 +50,21 @@ const Bytes &Content(const Kind &kind) {
   return content;
 }
 
-int AnswerYes(void *) { return 1; }
-
-void ConvertAnsweringYes(unsigned char *data, int size, int rules) {
-  ConvertQifBytes(data, size, rules, AnswerYes, nullptr);
-}
-
-void UndoWholeContent(unsigned char *data, int size, int rules) {
-  ExchangeQifBytes(data, size, size, rules);
+void UndoWholeContent(unsigned char *data, int size) {
+  ExchangeQifBytes(data, size, size);
 }
 
 // Baseline: the rules tested at every position, as the plain walk does.
-void ByteAtATime(unsigned char *data, int size, int rules) {
-  ReferenceConvert(data, size, rules, AnswerYes, nullptr);
+void ByteAtATime(unsigned char *data, int size) {
+  ReferenceConvert(data, size);
 }
 
 // Baseline: one memchr call per line, the rules applied at each line start
 // by the core's own walk limited to that one position.
-void PerLineMemchr(unsigned char *data, int size, int rules) {
+void PerLineMemchr(unsigned char *data, int size) {
   int i = 0;
   while (i < size) {
-    ExchangeQifBytes(data + i, size - i, 1, rules);
+    ExchangeQifBytes(data + i, size - i, 1);
     const void *lf = memchr(data + i, '\n', size - i);
     if (!lf)
       break;
@@ -108,16 +95,15 @@ void ReportThroughput(benchmark::State &state, const Bytes &input) {
       static_cast<double>(CountLines(input.data(), input.size()));
 }
 
-typedef void (*WholeWalk)(unsigned char *data, int size, int rules);
+typedef void (*WholeWalk)(unsigned char *data, int size);
 
-// What every walk timed here must make of the content as generated: it has
-// no month over 12, so no question changes the outcome.
+// What every walk timed here must make of the content as generated.
 const Bytes &Converted(const Kind &kind) {
   static std::map<decltype(Key(kind)), Bytes> cache;
   Bytes &converted = cache[Key(kind)];
   if (converted.size() != kind.size) {
     converted = Content(kind);
-    ByteAtATime(converted.data(), static_cast<int>(kind.size), kind.rules);
+    ByteAtATime(converted.data(), static_cast<int>(kind.size));
   }
   return converted;
 }
@@ -126,32 +112,33 @@ void BenchWalk(benchmark::State &state, Kind kind, WholeWalk walk) {
   const Bytes &input = Content(kind);
   Bytes data = input;
   int n = static_cast<int>(kind.size);
-  walk(data.data(), n, kind.rules);
+  walk(data.data(), n);
   if (data != Converted(kind)) {
     ReportThroughput(state, input); // the CSV report wants every counter
     state.SkipWithError("the walk disagrees with the plain walk");
     return;
   }
-  walk(data.data(), n, kind.rules);
+  walk(data.data(), n);
   for (auto _ : state) {
-    walk(data.data(), n, kind.rules);
+    walk(data.data(), n);
     benchmark::ClobberMemory();
   }
   if (state.iterations() % 2)
-    walk(data.data(), n, kind.rules);
+    walk(data.data(), n);
   if (data != input)
     state.SkipWithError("the walk did not give back the content");
   ReportThroughput(state, input);
 }
 
 // The counts kestrom-cli takes of each piece before converting it, and the
-// page of a file as it loads; they change no byte.
+// page and the dialog of a file before they ask and convert; they change no
+// byte.
 void BenchCount(benchmark::State &state, Kind kind) {
   const Bytes &input = Content(kind);
   for (auto _ : state) {
     QifCheckCounts counts = {};
-    CountQifPiece(input.data(), static_cast<int>(kind.size), kind.rules,
-                  nullptr, nullptr, &counts);
+    CountQifPiece(input.data(), static_cast<int>(kind.size), nullptr, nullptr,
+                  &counts);
     benchmark::DoNotOptimize(counts);
   }
   ReportThroughput(state, input);
@@ -171,14 +158,10 @@ struct SizeCase {
   size_t bytes;
 };
 
-// Convert and Undo take the dialog's rule alone, as they always have; the
-// Both rows (named when there were two rules) take the every-date rules, as
-// kestrom-cli and the page do, on the same content and, as ShortForms, on
-// content with about 30 % short forms.
+// Convert_ShortForms runs on content with about 30 % short forms.
 struct WalkCase {
   const char *label;
   WholeWalk walk;
-  int rules;
   unsigned shortFormPercent;
 };
 
@@ -186,12 +169,11 @@ void RegisterAll() {
   static const SizeCase kSizes[] = {
       {"4KiB", 4u << 10}, {"1MiB", 1u << 20}, {"64MiB", 64u << 20}};
   static const WalkCase kWalks[] = {
-      {"Convert", ConvertAnsweringYes, kQifTwoDigitRule, 0},
-      {"ConvertBoth", ConvertAnsweringYes, kQifEveryDateRules, 0},
-      {"ConvertBoth_ShortForms", ConvertAnsweringYes, kQifEveryDateRules, 36},
-      {"Undo", UndoWholeContent, kQifTwoDigitRule, 0},
-      {"Baseline_ByteAtATime", ByteAtATime, kQifTwoDigitRule, 0},
-      {"Baseline_PerLineMemchr", PerLineMemchr, kQifTwoDigitRule, 0}};
+      {"Convert", ConvertQifBytes, 0},
+      {"Convert_ShortForms", ConvertQifBytes, 36},
+      {"Undo", UndoWholeContent, 0},
+      {"Baseline_ByteAtATime", ByteAtATime, 0},
+      {"Baseline_PerLineMemchr", PerLineMemchr, 0}};
   static const QifLineEnd kLineEnds[] = {kQifLf, kQifCrLf};
   for (const SizeCase &s : kSizes) {
     for (QifLineEnd lineEnd : kLineEnds) {
@@ -200,12 +182,11 @@ void RegisterAll() {
       for (const WalkCase &w : kWalks)
         benchmark::RegisterBenchmark(
             ("BM_" + std::string(w.label) + suffix).c_str(), BenchWalk,
-            Kind{s.bytes, lineEnd, w.shortFormPercent, w.rules}, w.walk);
+            Kind{s.bytes, lineEnd, w.shortFormPercent}, w.walk);
       benchmark::RegisterBenchmark(("BM_Floor" + suffix).c_str(), BenchFloor,
-                                   Kind{s.bytes, lineEnd, 0, 0});
-      benchmark::RegisterBenchmark(
-          ("BM_Count" + suffix).c_str(), BenchCount,
-          Kind{s.bytes, lineEnd, 0, kQifEveryDateRules});
+                                   Kind{s.bytes, lineEnd, 0});
+      benchmark::RegisterBenchmark(("BM_Count" + suffix).c_str(), BenchCount,
+                                   Kind{s.bytes, lineEnd, 0});
     }
   }
 }

@@ -35,23 +35,17 @@ int ReportFailure(const char *path, const char *reason) {
 
 const char *Plural(int count) { return count == 1 ? "" : "s"; }
 
-// kestrom-cli takes every date form and line end real exports write, where
-// the dialog takes only the bank's own two-digit dates.
-const int kRules = kQifEveryDateRules;
+// The decision on a file counted whole; an empty one is no QIF file but
+// has nothing to convert.
+int DecideOnWholeFile(const QifCheckCounts *counts, long long size) {
+  return DecideQifConversion(counts, size > 0);
+}
 
-// Why the counted file is no QIF file, in reason; or null when it is one.
-// A file with no QIF header (!Type:Bank, !Account) and no record end (^)
-// is a CSV, a picture or a README, whose lines starting with P or M the
-// letter rule would garble; a control byte says more than a missing
-// header. An empty file is none of these: nothing to convert.
-const char *NotQifReason(const QifCheckCounts *counts, long long size,
-                         char *reason) {
-  if (counts->binaryLine) {
-    snprintf(reason, kReasonSize, CLI_BINARY_DATA, counts->binaryByte,
-             counts->binaryLine);
-    return reason;
-  }
-  return counts->recordMarks || size == 0 ? nullptr : CLI_NOT_QIF;
+// Why a file with binary data is refused, in reason.
+const char *SayBinary(const QifCheckCounts *counts, char *reason) {
+  snprintf(reason, kReasonSize, CLI_BINARY_DATA, counts->binaryByte,
+           counts->binaryLine);
+  return reason;
 }
 
 // Why the file looks day-first: a month over 12, or the header.
@@ -65,31 +59,26 @@ const char *SayDayFirst(const QifCheckCounts *counts, char *said) {
   return said;
 }
 
-// What becomes of the date-order header, said after the counts: verb is
-// "to rewrite as" or "rewritten as". Empty when the file has none.
-void SayHeader(const QifCheckCounts *counts, const char *verb, char *said) {
+// What becomes of the date-order header and the year-first dates, said
+// after the counts: verb is "to rewrite as" or "rewritten as". Empty when
+// the file has neither.
+void SayHeaderAndYearFirst(const QifCheckCounts *counts, const char *verb,
+                           char *said) {
+  int at = 0;
   said[0] = '\0';
   if (counts->monthFirstHeaders || counts->dayFirstHeaders)
-    snprintf(said, 64, ", and the header !Option:%s %s !Option:%s",
-             counts->monthFirstHeaders ? "MDY" : "DMY", verb,
-             counts->monthFirstHeaders ? "DMY" : "MDY");
+    at = snprintf(said, 64, ", and the header !Option:%s %s !Option:%s",
+                  counts->monthFirstHeaders ? "MDY" : "DMY", verb,
+                  counts->monthFirstHeaders ? "DMY" : "MDY");
+  int count = counts->datesYearFirst;
+  if (count)
+    snprintf(said + at, 128 - at, "; %d %s", count,
+             count == 1 ? MSG_YEAR_FIRST_ONE : MSG_YEAR_FIRST_MANY);
 }
 
 // How many dates no rule converts a refusal lists; --check lists them all.
 const int kListedLeftAlone = 10;
 const int kExcerptLength = 40;
-
-// The dialog's question, answered from the command line instead.
-struct ConfirmAnswer {
-  int yes;
-  int asked;
-};
-
-int AnswerFromOptions(void *context) {
-  ConfirmAnswer *answer = static_cast<ConfirmAnswer *>(context);
-  answer->asked = 1;
-  return answer->yes;
-}
 
 // One walk over the bytes from..to of a file: all of it, or one half.
 struct FileJob {
@@ -102,12 +91,12 @@ struct FileJob {
   const unsigned char *piece; // the piece being counted
   int pieceLength;
   QifCheckCounts counts;
-  ConfirmAnswer answer;
-  FILE *listTo; // where each date left alone is listed as it is found
+  FILE *listTo; // where each date left alone is listed as it is found, or
+                // null
   int listed;   // how many have been
   int ok;
   long long read;         // bytes read from..to so far
-  int refused;            // stopped at the question or a date left alone
+  int refused;            // stopped by the decision on its counts
   const char *failedPath; // the file a failure is about
   char reason[kReasonSize];
 };
@@ -174,9 +163,8 @@ int NextPiece(FileJob *job, PieceBuffer *buffer, int *length) {
     if (!buffer->ended && buffer->filled < buffer->capacity &&
         !FillBuffer(job, buffer))
       return 0;
-    *length = buffer->ended
-                  ? buffer->filled
-                  : FindQifPieceEnd(buffer->data, buffer->filled, kRules);
+    *length = buffer->ended ? buffer->filled
+                            : FindQifPieceEnd(buffer->data, buffer->filled);
     if (*length > 0 || buffer->ended)
       return 1;
     if (!GrowBuffer(buffer, job->reason))
@@ -186,7 +174,8 @@ int NextPiece(FileJob *job, PieceBuffer *buffer, int *length) {
 
 void ListLeftAlone(void *context, int line, int offset) {
   FileJob *job = static_cast<FileJob *>(context);
-  if (job->listTo == stderr && job->listed == kListedLeftAlone)
+  if (!job->listTo ||
+      (job->listTo == stderr && job->listed == kListedLeftAlone))
     return;
   ++job->listed;
   int length = QifLineLength(job->piece, job->pieceLength, offset);
@@ -196,22 +185,30 @@ void ListLeftAlone(void *context, int line, int offset) {
            reinterpret_cast<const char *>(job->piece + offset));
 }
 
-// Counts the piece, converts it and writes it out. Stops at a date no rule
-// converts, as a half-converted file imports wrong without a word, and at
-// the question answered no; --yes goes on past both.
+// Whether a file with this verdict is converted: --yes answers every
+// question, and nothing overrides a refusal.
+int GoesAhead(int verdict, const CliOptions *options) {
+  return !verdict || (!(verdict & kQifRefuse) && options->yes);
+}
+
+// The same for the counts so far; a file stopped is left as it was.
+int MayConvert(FileJob *job, int verdict) {
+  if (GoesAhead(verdict, job->options))
+    return 1;
+  job->refused = 1;
+  return 0;
+}
+
+// Counts the piece, converts it and writes it out, unless what has been
+// counted so far stops the file: a half-converted file imports wrong
+// without a word.
 int ConvertPiece(FileJob *job, unsigned char *piece, int length,
                  long long offset) {
   QifPlace place = job->counts.place; // the counts move it to the piece's end
-  CountQifPiece(piece, length, kRules, nullptr, nullptr, &job->counts);
-  if (job->counts.datesLeftAlone && !job->options->yes) {
-    job->refused = 1;
+  CountQifPiece(piece, length, nullptr, nullptr, &job->counts);
+  if (!MayConvert(job, DecideQifConversion(&job->counts, 0)))
     return 0;
-  }
-  if (!ConvertQifPiece(piece, length, kRules, AnswerFromOptions, &job->answer,
-                       &place)) {
-    job->refused = 1;
-    return 0;
-  }
+  ConvertQifPiece(piece, length, &place);
   job->failedPath = job->out->target;
   return WriteOutputFile(job->out, offset, piece, length, job->reason);
 }
@@ -219,7 +216,7 @@ int ConvertPiece(FileJob *job, unsigned char *piece, int length,
 int CheckPiece(FileJob *job, unsigned char *piece, int length) {
   job->piece = piece;
   job->pieceLength = length;
-  CountQifPiece(piece, length, kRules, ListLeftAlone, job, &job->counts);
+  CountQifPiece(piece, length, ListLeftAlone, job, &job->counts);
   return 1;
 }
 
@@ -252,7 +249,6 @@ void StartJob(FileJob *job, const char *path, const CliOptions *options,
   job->in = in;
   job->out = out;
   job->to = in->size;
-  job->answer.yes = options->yes;
   job->listTo = stdout;
 }
 
@@ -266,7 +262,7 @@ int SplitJob(FileJob *first, FileJob *second) {
   int got = 0;
   int cut = window && ReadInputFile(first->in, middle, window, kSplitWindow,
                                     &got, first->reason)
-                ? FindQifSplit(window, got, kRules)
+                ? FindQifSplit(window, got)
                 : 0;
   free(window);
   if (cut == 0)
@@ -295,12 +291,8 @@ void RedoSecondHalf(FileJob *jobs, int count) {
 }
 
 // Only once the whole file is counted is it known to hold no QIF line.
-void RefuseUnlessQif(FileJob *job) {
-  char reason[kReasonSize];
-  if (!NotQifReason(&job->counts, job->in->size, reason) || job->options->yes)
-    return;
-  job->ok = 0;
-  job->refused = 1;
+void DecideOnWholeJob(FileJob *job) {
+  job->ok = MayConvert(job, DecideOnWholeFile(&job->counts, job->in->size));
 }
 
 // The counts of the whole file, once every job has gone to its end.
@@ -311,20 +303,28 @@ void MergeCounts(FileJob *jobs, int count) {
 
 // A refused file is counted once more, whole and without writing, so that
 // the message gives everything that stopped it, with line numbers, however
-// the file was cut and wherever the conversion stopped.
-int ReportRefusal(const char *path, const CliOptions *options, InputFile *in) {
+// the file was cut and wherever the conversion stopped. Binary data alone
+// is said for a file that holds it: no answer would convert it.
+int ReportRefusal(const char *path, const CliOptions *options, InputFile *in,
+                  int binary) {
   FileJob job;
   StartJob(&job, path, options, in, nullptr);
-  job.listTo = stderr;
+  job.listTo = binary ? nullptr : stderr;
   WalkPieces(&job);
   if (!job.ok)
     return ReportFailure(job.failedPath, job.reason);
   const QifCheckCounts *counts = &job.counts;
   char reason[kReasonSize];
-  const char *notQif = NotQifReason(counts, in->size, reason);
-  if (notQif)
-    PrintCli(stderr, "%s: %s: " CLI_REFUSED ": %s\n", kProgram, path, notQif);
-  if (counts->dayFirstLine)
+  int verdict = DecideOnWholeFile(counts, in->size);
+  if (verdict & kQifRefuse) {
+    PrintCli(stderr, "%s: %s: " CLI_NOT_CONVERTED ": %s\n", kProgram, path,
+             SayBinary(counts, reason));
+    return 0;
+  }
+  if (verdict & kQifAskNoMark)
+    PrintCli(stderr, "%s: %s: " CLI_REFUSED ": " CLI_NOT_QIF "\n", kProgram,
+             path);
+  if (verdict & kQifAskDayFirst)
     PrintCli(stderr, "%s: %s:%d: " CLI_REFUSED ": %s\n", kProgram, path,
              counts->dayFirstLine, SayDayFirst(counts, reason));
   int count = counts->datesLeftAlone;
@@ -339,26 +339,25 @@ int ReportRefusal(const char *path, const CliOptions *options, InputFile *in) {
   return 0;
 }
 
-void NoteNotQif(const FileJob *job, const char *reason) {
-  PrintCli(stderr, "%s: %s: note: " CLI_CONVERTED_ANYWAY ": %s\n", kProgram,
-           job->path, reason);
-}
-
-void NoteAnsweredYes(const FileJob *job) {
+// What --yes answered for a file it converted, said once it is written.
+void NoteAnsweredYes(const FileJob *job, int verdict) {
+  const QifCheckCounts *counts = &job->counts;
   char said[kReasonSize];
-  PrintCli(stderr, "%s: %s:%d: note: " CLI_CONVERTED_ANYWAY ": %s\n", kProgram,
-           job->path, job->counts.dayFirstLine,
-           SayDayFirst(&job->counts, said));
-}
-
-// Converted with --yes although some dates could not be: say so.
-void WarnLeftAlone(const FileJob *job) {
-  int count = job->counts.datesLeftAlone;
-  PrintCli(stderr,
-           "%s: %s:%d: warning: %d date%s that no rule converts left as "
-           "they were, as --yes was given; --check lists them\n",
-           kProgram, job->path, job->counts.firstLeftAloneLine, count,
-           Plural(count));
+  if (verdict & kQifAskNoMark)
+    PrintCli(stderr,
+             "%s: %s: note: " CLI_CONVERTED_ANYWAY ": " CLI_NOT_QIF "\n",
+             kProgram, job->path);
+  if (verdict & kQifAskDayFirst)
+    PrintCli(stderr, "%s: %s:%d: note: " CLI_CONVERTED_ANYWAY ": %s\n",
+             kProgram, job->path, counts->dayFirstLine,
+             SayDayFirst(counts, said));
+  int count = counts->datesLeftAlone;
+  if (count)
+    PrintCli(stderr,
+             "%s: %s:%d: warning: %d date%s that no rule converts left as "
+             "they were, as --yes was given; --check lists them\n",
+             kProgram, job->path, counts->firstLeftAloneLine, count,
+             Plural(count));
 }
 
 // Reports the first job that failed or was refused. A refusal is reported
@@ -371,32 +370,36 @@ int ReportStop(FileJob *jobs, InputFile *in) {
   char reason[kReasonSize];
   if (!CheckInputUnchanged(in, in->size, reason))
     return ReportFailure(jobs[0].path, reason);
-  return ReportRefusal(jobs[0].path, jobs[0].options, in);
+  return ReportRefusal(jobs[0].path, jobs[0].options, in,
+                       jobs[stopped].counts.binaryLine != 0);
 }
 
 // Returns 0 when a conversion would be refused.
 int PrintCheckSummary(const FileJob *job) {
   const QifCheckCounts *counts = &job->counts;
-  const char *verdict =
-      job->options->yes ? CLI_WOULD_CONVERT_ANYWAY : CLI_WOULD_BE_REFUSED;
-  char header[64], reason[kReasonSize];
-  SayHeader(counts, "to rewrite as", header);
+  int verdict = DecideOnWholeFile(counts, job->in->size);
+  const char *said = verdict & kQifRefuse ? CLI_WOULD_NOT_CONVERT
+                     : job->options->yes  ? CLI_WOULD_CONVERT_ANYWAY
+                                          : CLI_WOULD_BE_REFUSED;
+  char header[128], reason[kReasonSize];
+  SayHeaderAndYearFirst(counts, "to rewrite as", header);
   PrintCli(stdout,
            "%s: %d date%s to convert and %d payee/memo line%s to exchange%s\n",
            job->path, counts->datesExchanged, Plural(counts->datesExchanged),
            counts->lettersExchanged, Plural(counts->lettersExchanged), header);
-  const char *notQif = NotQifReason(counts, job->in->size, reason);
-  if (notQif)
-    PrintCli(stdout, "%s: %s: %s\n", job->path, verdict, notQif);
+  if (verdict & kQifRefuse)
+    PrintCli(stdout, "%s: %s: %s\n", job->path, said,
+             SayBinary(counts, reason));
+  if (verdict & kQifAskNoMark)
+    PrintCli(stdout, "%s: %s: " CLI_NOT_QIF "\n", job->path, said);
   int count = counts->datesLeftAlone;
-  if (count)
+  if (verdict & kQifAskLeftAlone)
     PrintCli(stdout, "%s:%d: %s: " CLI_HALF_CONVERTED "\n", job->path,
-             counts->firstLeftAloneLine, verdict, count, Plural(count));
-  if (counts->dayFirstLine)
-    PrintCli(stdout, "%s:%d: %s: %s\n", job->path, counts->dayFirstLine,
-             verdict, SayDayFirst(counts, reason));
-  return job->options->yes ||
-         (!notQif && !counts->datesLeftAlone && !counts->dayFirstLine);
+             counts->firstLeftAloneLine, said, count, Plural(count));
+  if (verdict & kQifAskDayFirst)
+    PrintCli(stdout, "%s:%d: %s: %s\n", job->path, counts->dayFirstLine, said,
+             SayDayFirst(counts, reason));
+  return GoesAhead(verdict, job->options);
 }
 
 // Every byte of the file, when the jobs read all they were given.
@@ -421,8 +424,8 @@ void FormatDone(const FileJob *job, const OutputFile *out, char *note) {
     said = snprintf(where, sizeof where, "in place");
   if (out->backup[0])
     snprintf(where + said, sizeof where - said, " (backup: %s)", out->backup);
-  char header[64];
-  SayHeader(counts, "rewritten as", header);
+  char header[128];
+  SayHeaderAndYearFirst(counts, "rewritten as", header);
   snprintf(note, kNoteSize,
            "%s: %s: converted %s: %d date%s and %d payee/memo line%s "
            "changed%s\n",
@@ -478,7 +481,7 @@ int ConvertOneFile(const char *path, const CliOptions *options) {
   RedoSecondHalf(jobs, count);
   if (jobs[0].ok && jobs[count - 1].ok) {
     MergeCounts(jobs, count);
-    RefuseUnlessQif(&jobs[0]);
+    DecideOnWholeJob(&jobs[0]);
   }
   if (!jobs[0].ok || !jobs[count - 1].ok) {
     DiscardOutputFile(&out);
@@ -491,13 +494,7 @@ int ConvertOneFile(const char *path, const CliOptions *options) {
   long long size = in.size;
   if (!CommitOutputFile(&out, &in, BytesRead(jobs, count), note, reason))
     return ReportFailure(out.failedPath ? out.failedPath : target, reason);
-  const char *notQif = NotQifReason(&jobs[0].counts, size, reason);
-  if (notQif)
-    NoteNotQif(&jobs[0], notQif);
-  if (jobs[0].answer.asked || jobs[count - 1].answer.asked)
-    NoteAnsweredYes(&jobs[0]);
-  if (jobs[0].counts.datesLeftAlone)
-    WarnLeftAlone(&jobs[0]);
+  NoteAnsweredYes(&jobs[0], DecideOnWholeFile(&jobs[0].counts, size));
   if (options->verbose)
     SayConverted();
   return 1;

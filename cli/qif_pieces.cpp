@@ -11,11 +11,10 @@ const int kTailWindow = 4096;
 // A line of at least five bytes before its line end holds no line start
 // within five bytes of that end, so no date window crosses it. lineStart
 // is -1 until the first line start in view is found.
-int FindCut(const unsigned char *data, int from, int size, int crEnds,
-            int lineStart, int wantLast) {
+int FindCut(const unsigned char *data, int from, int size, int lineStart,
+            int wantLast) {
   int cut = 0;
-  for (int start;
-       (start = NextQifLineStart(data, from, size, size, crEnds)) >= 0;
+  for (int start; (start = NextQifLineStart(data, from, size, size)) >= 0;
        from = lineStart = start) {
     if (lineStart < 0 || start - 1 - lineStart < 5)
       continue;
@@ -28,16 +27,15 @@ int FindCut(const unsigned char *data, int from, int size, int crEnds,
 
 } // namespace
 
-int FindQifPieceEnd(const unsigned char *data, int size, int rules) {
-  int crEnds = QifCrEndsLines(rules);
+int FindQifPieceEnd(const unsigned char *data, int size) {
   if (size > kTailWindow) {
-    int cut = FindCut(data, size - kTailWindow, size, crEnds, -1, 1);
+    int cut = FindCut(data, size - kTailWindow, size, -1, 1);
     if (cut)
       return cut;
   }
-  return FindCut(data, 0, size, crEnds, 0, 1);
+  return FindCut(data, 0, size, 0, 1);
 }
 
-int FindQifSplit(const unsigned char *data, int size, int rules) {
-  return FindCut(data, 0, size, QifCrEndsLines(rules), -1, 0);
+int FindQifSplit(const unsigned char *data, int size) {
+  return FindCut(data, 0, size, -1, 0);
 }

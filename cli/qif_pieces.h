@@ -10,13 +10,13 @@
 // pieces one by one then gives the same bytes as converting the whole. The
 // last byte is not taken as a line end: an LF may follow a CR there.
 // Returns 0 when data holds no such place.
-int FindQifPieceEnd(const unsigned char *data, int size, int rules);
+int FindQifPieceEnd(const unsigned char *data, int size);
 
 // The first place in data, which may begin in the middle of a line, where
 // a file can be cut as above: at the start of a line that follows a line
 // of five bytes or more lying wholly in data. Returns 0 when there is none.
 // This is where a large file is split into two halves converted side by
 // side.
-int FindQifSplit(const unsigned char *data, int size, int rules);
+int FindQifSplit(const unsigned char *data, int size);
 
 #endif

@@ -11,8 +11,6 @@ namespace {
 struct Counting {
   const unsigned char *data;
   int size;
-  int rules;
-  int crEnds;
   QifLeftAloneFn leftAlone;
   void *context;
   QifCheckCounts *counts;
@@ -22,7 +20,7 @@ struct Counting {
 
 int LineAt(Counting *c, int offset) {
   c->counts->lineEnds +=
-      CountQifLineEnds(c->data, c->countedTo, offset, c->size, c->crEnds);
+      CountQifLineEnds(c->data, c->countedTo, offset, c->size);
   c->countedTo = offset;
   return c->counts->lineEnds + 1;
 }
@@ -38,20 +36,23 @@ void NoteDayFirst(Counting *c, int i, int month) {
   }
 }
 
-// A date the two-digit rule does not take: a short form, a date no rule
-// takes, or no date at all. The date is the text after at, up to limit,
-// on the line that starts at line.
+// A date the two-digit rule does not take: a short form, a year-first
+// date, a date no rule takes, or no date at all. The date is the text
+// after at, up to limit, on the line that starts at line.
 void NoteOtherDate(Counting *c, int at, int limit, int line) {
   QifShortDate date;
-  if ((c->rules & kQifShortFormRule) &&
-      FindQifShortDate(c->data, limit, at, &date)) {
+  if (FindQifShortDate(c->data, limit, at, &date)) {
     ++c->counts->datesExchanged;
     ++c->counts->shortFormDates;
     if (date.month > 12)
       NoteDayFirst(c, line, date.month);
     return;
   }
-  if (!ReadsAsQifDate(c->data, limit, at, c->rules))
+  if (IsQifYearFirstDate(c->data, limit, at)) {
+    ++c->counts->datesYearFirst;
+    return;
+  }
+  if (!ReadsAsQifDate(c->data, limit, at))
     return;
   int number = LineAt(c, line);
   if (++c->counts->datesLeftAlone == 1)
@@ -62,7 +63,7 @@ void NoteOtherDate(Counting *c, int at, int limit, int line) {
 
 inline void CountDate(Counting *c, int at, int limit, int line) {
   const unsigned char *data = c->data;
-  if (!IsQifTwoDigitDate(data, limit, at, c->rules)) {
+  if (!IsQifTwoDigitDate(data, limit, at)) {
     NoteOtherDate(c, at, limit, line);
     return;
   }
@@ -72,14 +73,12 @@ inline void CountDate(Counting *c, int at, int limit, int line) {
 }
 
 // A '!' line: a QIF header when a letter follows (!Type:Bank, !Account; a
-// README's image line ![...] is none), and under the any-export rule maybe
-// one that starts a block or gives the date order.
+// README's image line ![...] is none), and maybe one that starts a block
+// or gives the date order.
 void CountBang(Counting *c, int i) {
   unsigned char next = i + 1 < c->size ? c->data[i + 1] | 0x20 : 0;
   QifCheckCounts *counts = c->counts;
   counts->recordMarks += next >= 'a' && next <= 'z';
-  if (!(c->rules & kQifAnyExportRule))
-    return;
   counts->place.block = QifBlockAfter(c->data, c->size, i, counts->place.block);
   int order = QifDateOrderAt(c->data, c->size, i);
   counts->monthFirstHeaders += order == kQifMonthFirstHeader;
@@ -118,9 +117,8 @@ void NoteBinaryByte(Counting *c, int from) {
   if (at < 0)
     return;
   c->counts->binaryByte = c->data[at];
-  c->counts->binaryLine = c->lineEndsBefore +
-                          CountQifLineEnds(c->data, 0, at, c->size, c->crEnds) +
-                          1;
+  c->counts->binaryLine =
+      c->lineEndsBefore + CountQifLineEnds(c->data, 0, at, c->size) + 1;
 }
 
 #if defined(KESTROM_LINE_BLOCKS)
@@ -136,7 +134,7 @@ int CountBlocks(Counting *c, int pos) {
   for (; c->size - pos > 64; pos += 64) {
     if (!counts->binaryLine && QifHasBinaryByte(data + pos))
       NoteBinaryByte(c, pos);
-    unsigned long long starts = QifLineEndBits(data + pos, c->crEnds);
+    unsigned long long starts = QifLineEndBits(data + pos);
     const unsigned char *next = data + pos + 1;
     unsigned long long marks = starts & QifByteBits(next, '^');
     counts->recordMarks += __builtin_popcountll(marks);
@@ -159,20 +157,18 @@ int CountBlocks(Counting *, int pos) { return pos; }
 
 } // namespace
 
-void CountQifPiece(const unsigned char *data, int size, int rules,
+void CountQifPiece(const unsigned char *data, int size,
                    QifLeftAloneFn leftAlone, void *context,
                    QifCheckCounts *counts) {
-  Counting c = {data,    size,   rules, QifCrEndsLines(rules), leftAlone,
-                context, counts, 0,     counts->lineEnds};
-  int first = FirstQifLineStart(data, size, rules, &counts->place);
+  Counting c = {data, size, leftAlone, context, counts, 0, counts->lineEnds};
+  int first = FirstQifLineStart(data, size, &counts->place);
   counts->place.pastStart = 1;
   if (first < size)
     CountLineStart(&c, first);
   int pos = CountBlocks(&c, 0);
   if (!counts->binaryLine)
     NoteBinaryByte(&c, pos);
-  for (int start;
-       (start = NextQifLineStart(data, pos, size, size, c.crEnds)) >= 0;
+  for (int start; (start = NextQifLineStart(data, pos, size, size)) >= 0;
        pos = start)
     CountLineStart(&c, start);
   LineAt(&c, size); // the next piece's lines are numbered on from here
@@ -196,8 +192,17 @@ void AddQifCounts(QifCheckCounts *total, const QifCheckCounts *later) {
   total->lettersExchanged += later->lettersExchanged;
   total->recordMarks += later->recordMarks;
   total->datesLeftAlone += later->datesLeftAlone;
+  total->datesYearFirst += later->datesYearFirst;
   total->lineEnds += later->lineEnds;
   total->place = later->place;
+}
+
+int DecideQifConversion(const QifCheckCounts *counts, int complete) {
+  if (counts->binaryLine)
+    return kQifRefuse;
+  return (counts->dayFirstLine ? kQifAskDayFirst : 0) |
+         (counts->datesLeftAlone ? kQifAskLeftAlone : 0) |
+         (complete && !counts->recordMarks ? kQifAskNoMark : 0);
 }
 
 int QifLineLength(const unsigned char *data, int size, int offset) {

@@ -12,6 +12,7 @@ struct QifCheckCounts {
   int shortFormDates;     // those of them the short-form rule converts
   int lettersExchanged;   // line-start M and P
   int datesLeftAlone;     // dates that no rule converts (ReadsAsQifDate)
+  int datesYearFirst;     // year-first dates, kept as written
   int dayFirstLine;       // line of the first date with a month pair over
                           // 12, or of !Option:DMY; 0 when there is none
   int dayFirstMonth;      // that date's month, 13 to 99; 0 for the header
@@ -33,13 +34,28 @@ struct QifCheckCounts {
 typedef void (*QifLeftAloneFn)(void *context, int line, int offset);
 
 // Adds to counts (zeroed before a file's first piece) what converting the
-// piece with the given rules would do. A file may be counted whole, or
+// piece would do. A file may be counted whole, or
 // piece by piece as cut by FindQifPieceEnd, with the same result: a piece
 // ends at a line start or at the file's end, so a Ctrl-Z that ends a piece
 // ends the file. leftAlone may be null.
-void CountQifPiece(const unsigned char *data, int size, int rules,
+void CountQifPiece(const unsigned char *data, int size,
                    QifLeftAloneFn leftAlone, void *context,
                    QifCheckCounts *counts);
+
+// What to do with a file, decided from its counts alone, the same way for
+// the dialog, the page and kestrom-cli: 0 to convert it, kQifRefuse never
+// to, else the reasons to ask first (a No to any leaves it as it is).
+enum {
+  kQifAskDayFirst = 1,  // a month over 12, or !Option:DMY
+  kQifAskLeftAlone = 2, // dates that no rule converts
+  kQifAskNoMark = 4,    // no line such as !Type:Bank, and no ^
+  kQifRefuse = 8        // binary data
+};
+
+// complete is 0 while pieces of the file are still to be counted: only
+// once the last is can a file be known to have no QIF mark. An empty file
+// has none, and nothing in it to ask about: pass 0 for it.
+int DecideQifConversion(const QifCheckCounts *counts, int complete);
 
 // Adds the counts of a later part of a file, counted on its own from a
 // line start, to those of the part just before it.

@@ -1,37 +1,122 @@
 #include "qif_convert.h"
 
-#include "qif_walk.h"
+#include "qif_lines.h"
 
 namespace {
 
-int WalkLineStarts(Walk *walk, int end) {
-  int shortForms = walk->rules & kQifShortFormRule;
-  return walk->rules & kQifAnyExportRule ? WalkFrom(walk, end, 1, shortForms)
-                                         : WalkFrom(walk, end, 0, shortForms);
+inline void SwapDatePairs(unsigned char *data, int i) {
+  unsigned char m1 = data[i + 1], m2 = data[i + 2];
+  data[i + 1] = data[i + 4];
+  data[i + 2] = data[i + 5];
+  data[i + 4] = m1;
+  data[i + 5] = m2;
+}
+
+// The walk's steps at a line start are inlined into its loop, whatever the
+// build optimises for: the loop is the whole cost of a Save.
+#define KESTROM_IN_LOOP inline __attribute__((always_inline))
+
+// What a walk needs to know at each line start.
+struct Walk {
+  unsigned char *data;
+  int size;
+  QifPlace place; // where the walk stands, updated as it goes
+};
+
+// Kept out of line: in the bank's own exports no date needs it. The date
+// is the text after at, up to limit or its line's end.
+__attribute__((noinline)) void ApplyShortFormAt(Walk *walk, int at, int limit) {
+  QifShortDate date;
+  if (FindQifShortDate(walk->data, limit, at, &date))
+    SwapQifShortDate(walk->data, at, &date);
+}
+
+// The date rules over the text after at (a date line's D, or the quote
+// before a price's date) up to limit.
+KESTROM_IN_LOOP void ApplyDateAt(Walk *walk, int at, int limit) {
+  if (IsQifTwoDigitDate(walk->data, limit, at))
+    SwapDatePairs(walk->data, at);
+  else
+    ApplyShortFormAt(walk, at, limit);
+}
+
+// A '!' line, or a line that opens with a quote, which only in a price
+// list is a price. Rare, so kept out of the loop.
+__attribute__((noinline)) void ApplyHeaderOrPriceAt(Walk *walk, int i) {
+  unsigned char *data = walk->data;
+  if (data[i] == '"') {
+    int end = 0, quote = walk->place.block == kQifPrices
+                             ? FindQifPriceDate(data, walk->size, i, &end)
+                             : 0;
+    if (quote)
+      ApplyDateAt(walk, quote, end);
+    return;
+  }
+  walk->place.block = QifBlockAfter(data, walk->size, i, walk->place.block);
+  if (QifDateOrderAt(data, walk->size, i))
+    SwapQifDateOrder(data, i);
+}
+
+// The rules at one line start. They change only a date's digits, spaces
+// and separators, the letter M or P that opens a line and the M and D of a
+// date-order header, never a line end, a block's header or a price's
+// quotes and commas, so the line starts and blocks a walk finds stay the
+// same however many bytes it has already changed.
+KESTROM_IN_LOOP void ApplyRulesAt(Walk *walk, int i) {
+  unsigned char *data = walk->data;
+  unsigned char c = data[i];
+  if (c == 'D') {
+    if (!walk->place.block)
+      ApplyDateAt(walk, i, walk->size);
+  } else if (c == 'M' || c == 'P') {
+    if (!walk->place.block)
+      data[i] = c == 'M' ? 'P' : 'M';
+  } else if (c == '!' || c == '"') {
+    ApplyHeaderOrPriceAt(walk, i);
+  }
+}
+
+// Visits every line start below end in order (QifLineEndBits, then
+// NextQifLineStart for the last bytes). The line ends are found 64 bytes
+// at a time, which also leaves the inner loop (a branch the CPU cannot
+// foresee) once per six lines or so rather than once per line.
+void WalkFrom(Walk *walk, int end) {
+  const unsigned char *data = walk->data;
+  int first = FirstQifLineStart(data, walk->size, &walk->place);
+  walk->place.pastStart = 1;
+  if (end <= first)
+    return;
+  ApplyRulesAt(walk, first);
+  int pos = 0;
+#if defined(KESTROM_LINE_BLOCKS)
+  // The last byte of end - 1 cannot start a line below end, so only bytes
+  // below end - 1 are searched for line ends.
+  for (; pos + 64 <= end - 1; pos += 64) {
+    unsigned long long lineEnds = QifLineEndBits(data + pos);
+    while (lineEnds) {
+      ApplyRulesAt(walk, pos + __builtin_ctzll(lineEnds) + 1);
+      lineEnds &= lineEnds - 1;
+    }
+  }
+#endif
+  for (int start; (start = NextQifLineStart(data, pos, end, walk->size)) >= 0;
+       pos = start)
+    ApplyRulesAt(walk, start);
 }
 
 } // namespace
 
-int ConvertQifPiece(unsigned char *data, int size, int rules,
-                    QifConfirmFn confirm, void *context, QifPlace *place) {
-  Walk walk = {data, size, rules, confirm, context, 0, *place};
-  int declinedAt = WalkLineStarts(&walk, size);
-  if (declinedAt >= 0) {
-    Walk undo = {data, size, rules, nullptr, nullptr, 0, *place};
-    WalkLineStarts(&undo, declinedAt);
-    return 0;
-  }
+void ConvertQifPiece(unsigned char *data, int size, QifPlace *place) {
+  Walk walk = {data, size, *place};
+  WalkFrom(&walk, size);
   *place = walk.place;
-  return 1;
 }
 
-int ConvertQifBytes(unsigned char *data, int size, int rules,
-                    QifConfirmFn confirm, void *context) {
-  QifPlace start = {0, 0};
-  return ConvertQifPiece(data, size, rules, confirm, context, &start);
+void ConvertQifBytes(unsigned char *data, int size) {
+  ExchangeQifBytes(data, size, size);
 }
 
-void ExchangeQifBytes(unsigned char *data, int size, int end, int rules) {
-  Walk walk = {data, size, rules, nullptr, nullptr, 0, {0, 0}};
-  WalkLineStarts(&walk, end < size ? end : size);
+void ExchangeQifBytes(unsigned char *data, int size, int end) {
+  Walk walk = {data, size, {0, 0}};
+  WalkFrom(&walk, end < size ? end : size);
 }

@@ -1,6 +1,5 @@
 #include "qif_document.h"
 
-#include "qif_lines.h"
 #include "qif_messages.h"
 
 QifDocumentState QifDocument;
@@ -18,17 +17,18 @@ int ReadWhole(HANDLE file, unsigned char *block, DWORD length) {
   return ReadFile(file, block, length, &got, nullptr) && got == length;
 }
 
-// A picture or a program renamed .qif is refused as it loads: the rules
-// would change bytes in it that are no dates or letters. The warning names
-// the byte and its line, as a stray one in a real export needs finding.
+// A file the decision refuses, a picture or a program renamed .qif, is
+// refused as it loads: the rules would change bytes in it that are no
+// dates or letters. The warning names the byte and its line, as a stray
+// one in a real export needs finding.
 int IsTextContent(HWND owner) {
-  int at = FindQifBinaryByte(QifDocument.data, 0, QifDocument.size);
-  if (at < 0)
+  QifCheckCounts counts;
+  int firstLeftAlone;
+  if (!(DecideQifDocument(&counts, &firstLeftAlone) & kQifRefuse))
     return 1;
   char text[256];
-  wsprintfA(text, MSG_UNABLE_TO_LOAD "\n\n" MSG_BINARY_DATA,
-            QifDocument.data[at],
-            QifLineNumber(QifDocument.data, QifDocument.size, at));
+  wsprintfA(text, MSG_UNABLE_TO_LOAD "\n\n" MSG_BINARY_DATA, counts.binaryByte,
+            counts.binaryLine);
   ReleaseQifDocument();
   ShowWarning(owner, text, KESTROM_CAPTION);
   return 0;

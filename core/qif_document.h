@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "qif_check.h"
+
 struct QifDocumentState {
   char path[MAX_PATH]; // full path of the current file, ANSI
   unsigned char *data; // size content bytes, then two zero bytes
@@ -33,10 +35,13 @@ void ReleaseQifDocument();
 // reached the file; on failure it has warned.
 int WriteQifFile(HWND owner);
 
-// The conversion over the document's content, asking owner at most once.
-// CheckWholeConversion comes first: 1 when the dialog's rules convert the
-// content as kestrom-cli and the page do, else 0, having warned.
-int CheckWholeConversion(HWND owner);
+// The decision on the document's content (DecideQifConversion), with its
+// counts and the offset of the first date that no rule converts, or -1.
+int DecideQifDocument(QifCheckCounts *counts, int *firstLeftAlone);
+
+// The conversion over the document's content, after a question owned by
+// owner for each reason the decision gives to ask. Returns 0, the content
+// as loaded, when one was answered No.
 int ConvertQifText(HWND owner);
 void ExchangeQifFields(int end);
 int ConfirmConversion(HWND owner);

@@ -28,26 +28,21 @@ struct QifPlace {
   int block;     // kQifTransactions, kQifList or kQifPrices
 };
 
-// Lines end at LF, and with CR LF alike since the CR is then part of the
-// line. Classic Mac exports end them with CR alone: the any-export rule
-// reads those too.
-inline int QifCrEndsLines(int rules) { return rules & kQifAnyExportRule; }
-
-// True when a line ends at data[p], so that one starts at p + 1: an LF, or
-// where crEnds, a CR that no LF follows. Nothing follows size: a piece
-// ends where a line does, or at the file's end.
-inline int IsQifLineEnd(const unsigned char *data, int size, int p,
-                        int crEnds) {
+// True when a line ends at data[p], so that one starts at p + 1: an LF,
+// or a CR that no LF follows, as classic Mac exports end their lines (with
+// CR LF the CR is part of the line). Nothing follows size: a piece ends
+// where a line does, or at the file's end.
+inline int IsQifLineEnd(const unsigned char *data, int size, int p) {
   return data[p] == '\n' ||
-         (crEnds && data[p] == '\r' && (p + 1 == size || data[p + 1] != '\n'));
+         (data[p] == '\r' && (p + 1 == size || data[p + 1] != '\n'));
 }
 
 // The first line start after from and below end, or -1: the byte-by-byte
 // finder, for what the 64-byte one below leaves.
 inline int NextQifLineStart(const unsigned char *data, int from, int end,
-                            int size, int crEnds) {
+                            int size) {
   for (int p = from; p < end - 1; ++p)
-    if (IsQifLineEnd(data, size, p, crEnds))
+    if (IsQifLineEnd(data, size, p))
       return p + 1;
   return -1;
 }
@@ -148,11 +143,8 @@ inline int FindQifBinaryByte(const unsigned char *data, int from, int size) {
 // IsQifLineEnd for the 64 bytes at data at once, bit k for data[k]; reads
 // data[64] too, to tell a CR alone from a CR LF. QIF lines are about ten
 // bytes long, so a call per line would cost more than the rules at it.
-inline unsigned long long QifLineEndBits(const unsigned char *data,
-                                         int crEnds) {
+inline unsigned long long QifLineEndBits(const unsigned char *data) {
   unsigned long long lineFeeds = QifByteBits(data, '\n');
-  if (!crEnds)
-    return lineFeeds;
 #if defined(__SSE2__)
   // Natively this test costs less than the mask of the CRs it spares; in
   // the page's WebAssembly it costs more than it saves.
@@ -202,12 +194,12 @@ KESTROM_OUT_OF_LINE int IsQifHeader(const unsigned char *data, int length,
   return length == k && QifLineOpensWith(data, length, i, word);
 }
 
-// Where the first line starts: 0, or under the any-export rule 3 when a
-// UTF-8 byte-order mark opens the file.
-inline int FirstQifLineStart(const unsigned char *data, int size, int rules,
+// Where the first line starts: 0, or 3 when a UTF-8 byte-order mark opens
+// the file.
+inline int FirstQifLineStart(const unsigned char *data, int size,
                              const QifPlace *place) {
-  int mark = (rules & kQifAnyExportRule) && !place->pastStart && size >= 3 &&
-             data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF;
+  int mark = !place->pastStart && size >= 3 && data[0] == 0xEF &&
+             data[1] == 0xBB && data[2] == 0xBF;
   return mark ? 3 : 0;
 }
 
@@ -250,22 +242,16 @@ inline void SwapQifDateOrder(unsigned char *data, int i) {
 
 // Line ends at positions from to to - 1.
 inline int CountQifLineEnds(const unsigned char *data, int from, int to,
-                            int size, int crEnds) {
+                            int size) {
   int count = 0;
   int p = from;
 #if defined(KESTROM_LINE_BLOCKS)
   for (; p + 64 <= to && p + 64 < size; p += 64)
-    count += __builtin_popcountll(QifLineEndBits(data + p, crEnds));
+    count += __builtin_popcountll(QifLineEndBits(data + p));
 #endif
   for (; p < to; ++p)
-    count += IsQifLineEnd(data, size, p, crEnds);
+    count += IsQifLineEnd(data, size, p);
   return count;
-}
-
-// The 1-based line that offset stands on, lines ending at LF, CR LF or a
-// CR alone, as an editor numbers them.
-inline int QifLineNumber(const unsigned char *data, int size, int offset) {
-  return CountQifLineEnds(data, 0, offset, size, 1) + 1;
 }
 
 #endif

@@ -12,26 +12,28 @@
 #define MSG_UNABLE_TO_SAVE "Unable to Save file"
 #define MSG_ALREADY_DAY_FIRST                                                  \
   "This file looks like it already has dates in normal order."
-#define MSG_CONFIRM_CONVERSION                                                 \
-  MSG_ALREADY_DAY_FIRST "\n\nAre you sure you want to convert it?"
+#define MSG_ARE_YOU_SURE "\n\nAre you sure you want to convert it?"
+#define MSG_CONFIRM_CONVERSION MSG_ALREADY_DAY_FIRST MSG_ARE_YOU_SURE
+// The first date that no rule converts: its line, as %d, and its text, as
+// %s.
+#define MSG_ASK_LEFT_ALONE                                                     \
+  "Line %d holds a date that this program does not convert: %s\n\nThe "        \
+  "other dates are converted, and dates like this one stay as they "           \
+  "are." MSG_ARE_YOU_SURE
+#define MSG_ASK_NO_QIF_MARK                                                    \
+  "This file has no line such as !Type:Bank and no ^, so it may not be a "     \
+  "QIF file." MSG_ARE_YOU_SURE
+// After a count of dates such as D2007-01-22 and D20070122.
+#define MSG_YEAR_FIRST_ONE "date is year-first and stays as it is"
+#define MSG_YEAR_FIRST_MANY "dates are year-first and stay as they are"
 // Under "Unable to load file", after a file's name or "This": the byte, as
 // 0x%02X, and its line, as %d.
 #define MSG_BINARY_BYTE "it holds binary data (byte 0x%02X on line %d)"
 #define MSG_HOLDS_BINARY_DATA "is not a QIF file: " MSG_BINARY_BYTE "."
 #define MSG_BINARY_DATA "This " MSG_HOLDS_BINARY_DATA
-// Under "Unable to Save file": the first line the dialog would convert
-// otherwise than kestrom-cli and the page, as %d.
-#define MSG_NOT_AS_THE_BANK_WRITES                                             \
-  "Line %d is not written the way the bank writes its exports, so this "       \
-  "program cannot convert the file correctly. kestrom.html and kestrom-cli "   \
-  "convert this file."
-#define MSG_NO_ROOM_TO_CHECK                                                   \
-  "There is not enough memory to check this file before converting it."
-
-// A file with no QIF header and no record end, after its name or "This".
+// Why a file with no QIF header and no record end may be no QIF file.
 #define MSG_NO_QIF_LINE                                                        \
   "no line holds a header such as !Type:Bank or ends a record with ^"
-#define MSG_IS_NOT_QIF "is not a QIF file: " MSG_NO_QIF_LINE "."
 
 // The dialog given several files, and the page given several dropped.
 #define MSG_ONE_FILE_AT_A_TIME "converts one file at a time"
@@ -77,9 +79,12 @@
   "cannot write, and nothing is left under its name: the converted file is "   \
   "kept as %s"
 
-// Why a file is refused, and what --yes does about it.
-#define CLI_REFUSED "not converted without --yes"
-#define CLI_WOULD_BE_REFUSED "would not convert without --yes"
+// Why a file is refused, and what --yes does about it: it answers every
+// question, but a file with binary data is never converted.
+#define CLI_NOT_CONVERTED "not converted"
+#define CLI_WOULD_NOT_CONVERT "would not convert"
+#define CLI_REFUSED CLI_NOT_CONVERTED " without --yes"
+#define CLI_WOULD_BE_REFUSED CLI_WOULD_NOT_CONVERT " without --yes"
 #define CLI_CONVERTED_ANYWAY "converted as --yes was given"
 #define CLI_WOULD_CONVERT_ANYWAY "would convert as --yes was given"
 #define CLI_NOT_QIF "not a QIF file: " MSG_NO_QIF_LINE

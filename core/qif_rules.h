@@ -4,26 +4,6 @@
 #ifndef KESTROM_CORE_QIF_RULES_H
 #define KESTROM_CORE_QIF_RULES_H
 
-// The rules a pass applies; the two-digit rule always does. The bank's own
-// export always writes two digits, ends its lines with LF or CR LF, and the
-// dialog takes only its dates (MM?DD, any byte between), exactly as it
-// always has. Exports from elsewhere also write one-digit and space-padded
-// fields (D6/ 3/17, D2/14'2020): the short-form rule. And they end lines
-// with CR alone, start with a UTF-8 byte-order mark, list accounts and
-// categories whose D lines are descriptions, and write year-first dates
-// (D20070122): the any-export rule reads lines and blocks as such files
-// need, and takes a two-digit date only with '/', '-' or '.' between month
-// and day. Full exports of finance programs also hold lists (payees,
-// categories, securities, prices) and a date-order header: the any-export
-// rule leaves a list's lines as written, converts the dates of a price
-// list, and rewrites !Option:MDY. kestrom-cli and the page apply all three.
-enum {
-  kQifTwoDigitRule = 1,
-  kQifShortFormRule = 2,
-  kQifAnyExportRule = 4,
-  kQifEveryDateRules = kQifTwoDigitRule | kQifShortFormRule | kQifAnyExportRule
-};
-
 // A control byte other than TAB, LF and CR: no text file holds one, and a
 // file that does is a picture, an archive or a program, whose bytes the
 // rules would garble.
@@ -46,13 +26,11 @@ inline int IsQifFieldSeparator(unsigned char c) {
   return c == '/' || c == '-' || c == '.';
 }
 
-// The two-digit rule's test. Under the any-export rule the byte between
-// month and day must be a separator as well: no export separates them with
-// a digit, and D20070122, read as month 20 and day 01, came out garbled.
-inline int IsQifTwoDigitDate(const unsigned char *data, int size, int i,
-                             int rules) {
-  return HasQifDateDigits(data, size, i) &&
-         (!(rules & kQifAnyExportRule) || IsQifFieldSeparator(data[i + 3]));
+// A two-digit date: MM?DD, '/', '-' or '.' between month and day. No
+// export separates them with a digit, and D20070122, read as month 20 and
+// day 01, came out garbled.
+inline int IsQifTwoDigitDate(const unsigned char *data, int size, int i) {
+  return HasQifDateDigits(data, size, i) && IsQifFieldSeparator(data[i + 3]);
 }
 
 // A month pair of 13 to 99 suggests the dates are already day-first. Only
@@ -135,13 +113,17 @@ inline void SwapQifShortDate(unsigned char *data, int i,
     *out++ = was[k];
 }
 
+// True when p is where the date's text ends: at limit, or at its line's
+// CR or LF.
+inline int EndsQifDate(const unsigned char *data, int limit, int p) {
+  return p == limit || data[p] == '\r' || data[p] == '\n';
+}
+
 // True when the line-start 'D' at i reads as a date: an optional space,
-// digits, then '/', '-', '.' or '\''. One that no rule takes (D2014-12-31,
-// D1/5) is a date left alone; a description (D2 accounts) is no date. Under
-// the any-export rule so is a year-first date without separators: nothing
-// but digits, four or more, to the line's end (D20070122, D070122).
-inline int ReadsAsQifDate(const unsigned char *data, int size, int i,
-                          int rules) {
+// digits, then '/', '-', '.' or '\'', or nothing but digits to the line's
+// end. One that no rule converts (D1/5, D12345) is a date left alone; a
+// description (D2 accounts) is no date.
+inline int ReadsAsQifDate(const unsigned char *data, int size, int i) {
   int p = i + 1;
   if (p < size && data[p] == ' ')
     ++p;
@@ -150,10 +132,49 @@ inline int ReadsAsQifDate(const unsigned char *data, int size, int i,
     ++p;
   if (p == digitsFrom)
     return 0;
-  if (p < size && IsQifDateSeparator(data[p]))
-    return 1;
-  return (rules & kQifAnyExportRule) && p - digitsFrom >= 4 &&
-         (p == size || data[p] == '\r' || data[p] == '\n');
+  return EndsQifDate(data, size, p) || IsQifDateSeparator(data[p]);
+}
+
+// The number in the one to most digits at *p, which moves past them; -1
+// when there is no digit there.
+inline int ReadQifNumber(const unsigned char *data, int limit, int *p,
+                         int most) {
+  int value = 0, digits = 0;
+  for (; digits < most && *p < limit && IsQifDigit(data[*p]); ++digits)
+    value = value * 10 + (data[(*p)++] - '0');
+  return digits ? value : -1;
+}
+
+inline int SkipQifBlanks(const unsigned char *data, int limit, int p) {
+  while (p < limit && (data[p] == ' ' || data[p] == '\t'))
+    ++p;
+  return p;
+}
+
+// A year-first date, blanks around it aside: YYYY-M-D with one or two
+// digits for month and day and the same '-', '/' or '.' twice, or the eight
+// digits YYYYMMDD; a year of 1900 to 2099, a month of 1 to 12, a day of 1
+// to 31. Read the same whichever order the importer expects, it is kept as
+// written, and neither rule above ever takes one.
+inline int IsQifYearFirstDate(const unsigned char *data, int limit, int at) {
+  int p = SkipQifBlanks(data, limit, at + 1), from = p;
+  int year = ReadQifNumber(data, limit, &p, 8), month, day;
+  if (p - from == 8) {
+    month = year / 100 % 100;
+    day = year % 100;
+    year /= 10000;
+  } else {
+    if (p - from != 4 || p == limit || !IsQifFieldSeparator(data[p]))
+      return 0;
+    unsigned char separator = data[p++];
+    month = ReadQifNumber(data, limit, &p, 2);
+    if (p == limit || data[p++] != separator)
+      return 0;
+    day = ReadQifNumber(data, limit, &p, 2);
+  }
+  return EndsQifDate(data, limit, SkipQifBlanks(data, limit, p)) &&
+         year >= 1900 && year <= 2099 && month >= 1 && month <= 12 &&
+         day >= 1 && day <= 31;
 }
 
 // Where field ends before the line does: the first stop byte from p on, or

@@ -1,51 +1,62 @@
-// The conversion applied to the loaded document, with the question shown as
-// a real message box.
+// The conversion applied to the loaded document: decided from its counts,
+// asked about in real message boxes, then done.
+#include "qif_check.h"
 #include "qif_convert.h"
 #include "qif_document.h"
 #include "qif_messages.h"
 
 namespace {
 
-int ConfirmWithOwner(void *owner) {
-  return ConfirmConversion(static_cast<HWND>(owner));
+// The longest part of a date's line a question shows.
+const int kShownDate = 40;
+
+// Where the first date that no rule converts stands, or -1.
+void NoteFirstLeftAlone(void *first, int, int offset) {
+  int *at = static_cast<int *>(first);
+  if (*at < 0)
+    *at = offset;
+}
+
+// The question for dates that no rule converts names the first of them.
+int AskLeftAlone(HWND owner, const QifCheckCounts *counts, int at) {
+  char date[kShownDate + 1], text[sizeof MSG_ASK_LEFT_ALONE + kShownDate + 16];
+  int length = QifLineLength(QifDocument.data, QifDocument.size, at);
+  lstrcpynA(date, reinterpret_cast<const char *>(QifDocument.data + at),
+            (length < kShownDate ? length : kShownDate) + 1);
+  wsprintfA(text, MSG_ASK_LEFT_ALONE, counts->firstLeftAloneLine, date);
+  return AskYesNo(owner, text, SAVE_CAPTION);
 }
 
 } // namespace
+
+int DecideQifDocument(QifCheckCounts *counts, int *firstLeftAlone) {
+  *counts = QifCheckCounts{};
+  *firstLeftAlone = -1;
+  CountQifPiece(QifDocument.data, QifDocument.size, NoteFirstLeftAlone,
+                firstLeftAlone, counts);
+  return DecideQifConversion(counts, 1);
+}
 
 int ConfirmConversion(HWND owner) {
   return AskYesNo(owner, MSG_CONFIRM_CONVERSION, SAVE_CAPTION);
 }
 
-// The dialog converts the bank's own two-digit dates only, exactly as it
-// always has; the short forms are kestrom-cli's and the page's.
+// Every question comes before a byte changes, one box for each reason; a
+// No leaves the content as loaded. A file with binary data never loads.
 int ConvertQifText(HWND owner) {
-  return ConvertBankQifBytes(QifDocument.data, QifDocument.size,
-                             ConfirmWithOwner, owner);
+  QifCheckCounts counts;
+  int at;
+  int verdict = DecideQifDocument(&counts, &at);
+  if ((verdict & kQifRefuse) ||
+      ((verdict & kQifAskNoMark) &&
+       !AskYesNo(owner, MSG_ASK_NO_QIF_MARK, SAVE_CAPTION)) ||
+      ((verdict & kQifAskDayFirst) && !ConfirmConversion(owner)) ||
+      ((verdict & kQifAskLeftAlone) && !AskLeftAlone(owner, &counts, at)))
+    return 0;
+  ExchangeQifFields(QifDocument.size);
+  return 1;
 }
 
 void ExchangeQifFields(int end) {
-  ExchangeBankQifBytes(QifDocument.data, QifDocument.size, end);
-}
-
-// A file that kestrom-cli and the page would convert otherwise (a short
-// date, CR-alone line ends, a list, a price list, the date-order header)
-// would be left garbled or half converted by the dialog's rules: Save
-// refuses it before asking anything, and says where and what converts it.
-int CheckWholeConversion(HWND owner) {
-  void *copy = GlobalAlloc(GMEM_FIXED, SIZE_T(QifDocument.size));
-  if (!copy) {
-    ShowWarning(owner, MSG_UNABLE_TO_SAVE "\n\n" MSG_NO_ROOM_TO_CHECK,
-                SAVE_CAPTION);
-    return 0;
-  }
-  int at = FindQifRuleDifference(QifDocument.data, QifDocument.size,
-                                 static_cast<unsigned char *>(copy));
-  GlobalFree(copy);
-  if (at < 0)
-    return 1;
-  char text[512];
-  wsprintfA(text, MSG_UNABLE_TO_SAVE "\n\n" MSG_NOT_AS_THE_BANK_WRITES,
-            QifLineNumber(QifDocument.data, QifDocument.size, at));
-  ShowWarning(owner, text, SAVE_CAPTION);
-  return 0;
+  ExchangeQifBytes(QifDocument.data, QifDocument.size, end);
 }

@@ -51,9 +51,11 @@ function request(message) {
 // Shows a modal dialog and resolves with the value of the button pressed;
 // Esc closes it with no value, which callers read as No or OK. The buttons
 // marked autofocus (No) have the focus when it opens.
-function showDialog(dialog, caption, text) {
+function showDialog(dialog, caption, text, why = '') {
   dialog.querySelector('h2').textContent = caption;
   dialog.querySelector('p').textContent = text;
+  const whyLine = dialog.querySelector('.why');
+  if (whyLine) Object.assign(whyLine, { textContent: why, hidden: !why });
   dialog.returnValue = '';
   dialog.showModal();
   return new Promise((resolve) =>
@@ -128,25 +130,33 @@ function convertedName(name) {
   return dot > 0 ? `${clean.slice(0, dot)}-converted${clean.slice(dot)}` : `${clean}-converted`;
 }
 
-// What becomes of a date-order header, after the counts: ', and the header
-// !Option:MDY to rewrite as !Option:DMY', or nothing.
+// What becomes of a date-order header and the year-first dates, after the
+// counts: ', and the header !Option:MDY to rewrite as !Option:DMY', '; 2
+// dates are year-first and stay as they are', both, or nothing.
 function headerChange(counts, verb) {
-  if (!counts.mdyHeaders && !counts.dmyHeaders) return '';
   const [from, to] = counts.mdyHeaders ? ['MDY', 'DMY'] : ['DMY', 'MDY'];
-  return `, and the header !Option:${from} ${verb} !Option:${to}`;
+  const header = counts.mdyHeaders || counts.dmyHeaders ? `, and the header !Option:${from} ${verb} !Option:${to}` : '';
+  return header + (counts.yearFirst ? `; ${count(counts.yearFirst, texts.yearFirstOne, texts.yearFirstMany)}` : '');
 }
+
+// The decision's reasons to ask, as core/qif_check.h gives them.
+const ASK_DAY_FIRST = 1;
+const ASK_LEFT_ALONE = 2;
+const ASK_NO_MARK = 4;
 
 const nothingChanges = (counts) => counts.dates + counts.payeeMemo + counts.mdyHeaders + counts.dmyHeaders === 0;
 
 // What Save will do, said as the file loads: the download's name and size,
-// what it converts, and what may make it ask or leave dates as they are.
+// what it converts, and what will make it ask first.
 function sayWhatSaveDoes({ savedName, size, counts }) {
   if (nothingChanges(counts)) return say(nothingToConvert(counts));
-  const why = counts.dayFirstLine && !counts.dayFirstMonth
+  const why = counts.verdict & ASK_NO_MARK
+    ? 'It may not be a QIF file: it has no line such as !Type:Bank and no ^.'
+    : counts.dayFirstLine && !counts.dayFirstMonth
     ? `It looks converted already: its header on line ${counts.dayFirstLine} says !Option:DMY.`
     : counts.dayFirstLine
     ? `It may be converted already, or not month-first: the date on line ${counts.dayFirstLine} has a month over 12.`
-    : counts.leftAlone ? `${count(counts.leftAlone, 'date is', 'dates are')} in a form the page does not convert; Save leaves ${counts.leftAlone === 1 ? 'it' : 'them'} as loaded.` : '';
+    : counts.leftAlone ? `${count(counts.leftAlone, 'date is', 'dates are')} in a form the page does not convert; Save asks before it leaves ${counts.leftAlone === 1 ? 'it' : 'them'} as loaded.` : '';
   say(`${count(counts.dates, 'date', 'dates')} to convert, ${count(counts.payeeMemo, 'payee/memo line', 'payee/memo lines')} to exchange${headerChange(counts, 'to rewrite as')}`,
     ['Save downloads ', isolated(savedName, '-converted'), ` (${formatSize(size)}).`], why);
 }
@@ -171,7 +181,6 @@ function loadRefusal(file, { reason, line, byte }) {
     empty: [texts.empty, `${name} has no bytes.`],
     unreadable: [texts.unableToLoad, `The browser could not read ${name}; it may have been moved or deleted since it was picked.`],
     memory: [texts.unableToLoad, `${name} does not fit in the memory the browser gives this page.`],
-    notQif: [texts.unableToLoad, `${name} ${texts.isNotQif}`],
     binary: [texts.unableToLoad, `${name} ${texts.holdsBinaryData.replace('%02X', hex).replace('%d', line)}`],
   }[reason];
   return `${why[0]}\n\n${why[1]}`;
@@ -220,23 +229,38 @@ function download(name, blob) {
 
 // Why a Save would change no byte, where the counts tell.
 function nothingToConvert(counts) {
-  if (counts.leftAlone)
-    return `Nothing to convert: no payee/memo line, and ${count(counts.leftAlone, 'date is', 'dates are')} in a form the page does not convert`;
+  const kept = [counts.leftAlone && `${count(counts.leftAlone, 'date is', 'dates are')} in a form the page does not convert`,
+    counts.yearFirst && count(counts.yearFirst, texts.yearFirstOne, texts.yearFirstMany)].filter(Boolean);
+  if (kept.length) return `Nothing to convert: no payee/memo line, and ${kept.join(', and ')}`;
   return 'Nothing to convert: the file has no date or payee/memo line';
 }
 
-function leftAloneText(counts) {
-  const listed = counts.leftAloneLines.map(({ line, text }) => `line ${line}: ${text}`);
-  const more = counts.leftAlone - listed.length;
-  if (more) listed.push(`and ${more} more`);
-  const n = counts.leftAlone;
-  return `${count(n, 'date is', 'dates are')} in a form the page does not convert, and would stay as ${n === 1 ? 'it is' : 'they are'}:\n\n${listed.join('\n')}\n\nSave anyway?`;
+// The question about dates left alone names the first, as the dialog's
+// does; the page lists the others under it.
+function leftAloneText({ leftAloneLines: [first, ...others], leftAlone }) {
+  const more = leftAlone - 1 - others.length;
+  const listed = others.map(({ line, text }) => `line ${line}: ${text}`).concat(more ? [`and ${more} more`] : []);
+  const question = texts.askLeftAlone.replace('%d', first.line).replace('%s', first.text);
+  return [question, listed.length ? `Also left as they are:\n${listed.join('\n')}` : ''];
 }
 
-// The pass asks its question while it runs, a page only between events: a
-// first run answers no, which leaves the content exactly as it was; if the
-// question came up, it is put to the user and a Yes runs the pass again.
-// Dates left alone are asked about after it, and before anything downloads.
+const DAY_FIRST_WHY = 'A date such as 25/12/99 has a month over 12: the file is converted already, or not month-first. Converting a converted file turns its dates back.';
+
+// The questions the decision gives, one dialog each, in the dialog's order;
+// true when every one was answered Yes.
+async function askEach({ verdict, ...counts }) {
+  const questions = [
+    [ASK_NO_MARK, () => [texts.askNoMark, '']],
+    [ASK_DAY_FIRST, () => [texts.confirm, DAY_FIRST_WHY]],
+    [ASK_LEFT_ALONE, () => leftAloneText(counts)],
+  ];
+  for (const [reason, text] of questions)
+    if (verdict & reason && (await showDialog(byId('question'), texts.save, ...text())) !== 'yes') return false;
+  return true;
+}
+
+// Every question is asked before the pass, which then asks nothing; a No
+// downloads nothing.
 async function save() {
   if (!current || busy) return;
   const { savedName, counts } = current;
@@ -244,13 +268,8 @@ async function save() {
   setBusy(true);
   try {
     const started = performance.now();
-    let reply = await request({ answerYes: 0 });
-    if (!reply.done) {
-      if ((await showDialog(byId('question'), texts.save, texts.confirm)) !== 'yes') return say('Not saved');
-      reply = await request({ answerYes: 1 });
-    }
-    if (counts.leftAlone && (await showDialog(byId('left-alone'), 'Dates left alone', leftAloneText(counts))) !== 'yes')
-      return say('Not saved');
+    if (!(await askEach(counts))) return say('Not saved');
+    const reply = await request({});
     record('kestrom-pass', reply.passMs);
     download(savedName, reply.blob);
     performance.measure('kestrom-save', { start: started, end: performance.now() });

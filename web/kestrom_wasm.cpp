@@ -1,7 +1,7 @@
 // The page's way into the conversion pass. The page copies the file's bytes
 // into the module's memory from KestromContent() on (growing the memory to
-// fit) and runs the same ConvertQifBytes as kestrom-cli, with the
-// every-date rules, and the same counts as its --check.
+// fit), counts them and takes the decision as kestrom-cli and the dialog
+// do, asks what the decision says to, and runs the same ConvertQifBytes.
 #include "qif_check.h"
 #include "qif_convert.h"
 #include "qif_messages.h"
@@ -14,25 +14,22 @@ extern "C" unsigned char __heap_base;
 
 namespace {
 
-// The page cannot answer while the pass runs, so the answer is decided
-// before the call: a first run answers no, and when it was asked, the page
-// puts the question and runs again with the user's answer.
-int AnswerGiven(void *context) { return *static_cast<int *>(context); }
-
-// What KestromCount reports, as the page reads it: ten counts, then the
-// line number, offset and length of each of the first few dates left alone
-// (the page lists ten and says how many more).
+// What KestromCount reports, as the page reads it: the decision
+// (DecideQifConversion) and ten counts, then the line number, offset and
+// length of each of the first few dates left alone (the page lists ten and
+// says how many more).
 const int kListedDates = 10;
 struct CountReport {
+  int verdict;
   int datesExchanged;
   int payeeMemoExchanged;
   int datesLeftAlone;
-  int dayFirstLine;  // 0 when no date or header asks the question
-  int recordMarks;   // none: not a QIF file
-  int dayFirstMonth; // 0 when the header asks it
+  int dayFirstLine; // 0 when no date or header looks day-first
+  int datesYearFirst;
+  int dayFirstMonth; // 0 when the header looks day-first
   int monthFirstHeaders;
   int dayFirstHeaders;
-  int binaryLine; // not 0: not a QIF file, for binaryByte on that line
+  int binaryLine; // not 0: refused, for binaryByte on that line
   int binaryByte;
   int listed;
   int dates[kListedDates][3];
@@ -62,25 +59,23 @@ KESTROM_EXPORT(KestromContent) unsigned char *KestromContent() {
   return &__heap_base;
 }
 
-// 1 when the whole content was converted; 0 when the question came up and
-// answerYes was 0, the content then being exactly as before the call.
-KESTROM_EXPORT(KestromConvert) int KestromConvert(int size, int answerYes) {
-  return ConvertQifBytes(&__heap_base, size, kQifEveryDateRules, AnswerGiven,
-                         &answerYes);
+KESTROM_EXPORT(KestromConvert) void KestromConvert(int size) {
+  ConvertQifBytes(&__heap_base, size);
 }
 
-// Counts what converting the content would do, changing no byte.
+// Counts what converting the content would do, changing no byte, and what
+// to do with it. The page takes no empty file.
 KESTROM_EXPORT(KestromCount) const CountReport *KestromCount(int size) {
   QifCheckCounts counts = {};
   Listing listing = {size, &g_report};
   g_report.listed = 0;
-  CountQifPiece(&__heap_base, size, kQifEveryDateRules, ListLeftAlone, &listing,
-                &counts);
+  CountQifPiece(&__heap_base, size, ListLeftAlone, &listing, &counts);
+  g_report.verdict = DecideQifConversion(&counts, 1);
   g_report.datesExchanged = counts.datesExchanged;
   g_report.payeeMemoExchanged = counts.lettersExchanged;
   g_report.datesLeftAlone = counts.datesLeftAlone;
   g_report.dayFirstLine = counts.dayFirstLine;
-  g_report.recordMarks = counts.recordMarks;
+  g_report.datesYearFirst = counts.datesYearFirst;
   g_report.dayFirstMonth = counts.dayFirstMonth;
   g_report.monthFirstHeaders = counts.monthFirstHeaders;
   g_report.dayFirstHeaders = counts.dayFirstHeaders;
@@ -98,7 +93,10 @@ KESTROM_EXPORT(KestromTexts) const char *KestromTexts() {
                                "empty\0" MSG_FILE_EMPTY "\0"
                                "unableToLoad\0" MSG_UNABLE_TO_LOAD "\0"
                                "confirm\0" MSG_CONFIRM_CONVERSION "\0"
-                               "isNotQif\0" MSG_IS_NOT_QIF "\0"
+                               "askLeftAlone\0" MSG_ASK_LEFT_ALONE "\0"
+                               "askNoMark\0" MSG_ASK_NO_QIF_MARK "\0"
+                               "yearFirstOne\0" MSG_YEAR_FIRST_ONE "\0"
+                               "yearFirstMany\0" MSG_YEAR_FIRST_MANY "\0"
                                "holdsBinaryData\0" MSG_HOLDS_BINARY_DATA "\0"
                                "oneFileAtATime\0" MSG_ONE_FILE_AT_A_TIME "\0";
   return kTexts;

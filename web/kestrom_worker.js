@@ -42,26 +42,29 @@ function makeRoom(size) {
   }
 }
 
-// What a Save will do, counted once as the file loads: the dates and
-// payee/memo lines it converts, the line of a date that asks the question,
-// whether any line is QIF's own, and the first few dates it leaves alone
-// with their lines, as the module reports them.
+// What a Save will do, counted once as the file loads: the decision (as
+// the dialog and kestrom-cli take it), the dates and payee/memo lines it
+// converts, the line of a date that looks day-first, and the first few
+// dates it leaves alone with their lines, as the module reports them.
 function countLoaded(bytes) {
   new Uint8Array(core.memory.buffer, core.KestromContent(), bytes.length).set(bytes);
   const report = new Int32Array(core.memory.buffer, core.KestromCount(bytes.length));
-  const [dates, payeeMemo, leftAlone, dayFirstLine, recordMarks, dayFirstMonth, mdyHeaders, dmyHeaders, binaryLine, binaryByte, listed] = report;
+  const [verdict, dates, payeeMemo, leftAlone, dayFirstLine, yearFirst, dayFirstMonth, mdyHeaders, dmyHeaders, binaryLine, binaryByte, listed] = report;
   const decoder = new TextDecoder('windows-1252');
   const leftAloneLines = [];
   for (let i = 0; i < listed; i++) {
-    const [line, offset, length] = report.subarray(11 + 3 * i, 14 + 3 * i);
+    const [line, offset, length] = report.subarray(12 + 3 * i, 15 + 3 * i);
     const text = decoder.decode(bytes.subarray(offset, offset + Math.min(length, 41)));
     leftAloneLines.push({ line, text: length > 40 ? `${text.slice(0, 40)}…` : text });
   }
-  return { dates, payeeMemo, leftAlone, dayFirstLine, recordMarks, dayFirstMonth, mdyHeaders, dmyHeaders, binaryLine, binaryByte, leftAloneLines };
+  return { verdict, dates, payeeMemo, leftAlone, dayFirstLine, yearFirst, dayFirstMonth, mdyHeaders, dmyHeaders, binaryLine, binaryByte, leftAloneLines };
 }
 
-// A file that cannot be read, or is no QIF file, leaves the one loaded
-// before it in place.
+// The decision's bits, as core/qif_check.h gives them.
+const REFUSE = 8;
+
+// A file that cannot be read, or is refused, leaves the one loaded before
+// it in place.
 async function load(file) {
   if (!makeRoom(file.size)) return { reason: 'memory' };
   let bytes;
@@ -72,25 +75,21 @@ async function load(file) {
   }
   const started = performance.now();
   const counts = countLoaded(bytes);
-  // QIF opens its lists with headers (!Type:Bank) and ends records with '^';
-  // no text holds a control byte.
-  if (counts.binaryLine) return { reason: 'binary', line: counts.binaryLine, byte: counts.binaryByte };
-  if (!counts.recordMarks) return { reason: 'notQif' };
+  if (counts.verdict & REFUSE) return { reason: 'binary', line: counts.binaryLine, byte: counts.binaryByte };
   loaded = bytes;
   return { counts, countMs: performance.now() - started };
 }
 
-// Every Save starts from the bytes as loaded. A declined pass leaves the
-// content as it was and makes no download.
-function save(answerYes) {
+// Every Save starts from the bytes as loaded; the page has asked what
+// there was to ask before it comes here.
+function save() {
   const size = loaded.length;
   const content = new Uint8Array(core.memory.buffer, core.KestromContent(), size);
   content.set(loaded);
   const started = performance.now();
-  const done = core.KestromConvert(size, answerYes);
+  core.KestromConvert(size);
   const passMs = performance.now() - started;
-  const blob = done ? new Blob([content], { type: 'application/octet-stream' }) : null;
-  return { done, passMs, blob };
+  return { passMs, blob: new Blob([content], { type: 'application/octet-stream' }) };
 }
 
 // The browser first runs a module through a quick compiler and swaps in
@@ -105,7 +104,7 @@ function warmUp() {
   const content = new Uint8Array(core.memory.buffer, core.KestromContent(), size);
   for (let i = 0; i < size; i++) content[i] = line[i % line.length];
   for (let pass = 0; pass < 8; pass++) {
-    core.KestromConvert(size, 1);
+    core.KestromConvert(size);
     core.KestromCount(size);
   }
 }
@@ -123,5 +122,5 @@ const ready = inflate(decodeBase64(MODULE_BASE64)).then(WebAssembly.instantiate)
 
 onmessage = async ({ data }) => {
   await ready;
-  postMessage(data.file ? await load(data.file) : save(data.answerYes));
+  postMessage(data.file ? await load(data.file) : save());
 };

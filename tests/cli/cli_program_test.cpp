@@ -241,7 +241,7 @@ TEST_F(CliProgram, ConvertsEveryDateFormInPlace) {
             ReadBytes(bom));
   EXPECT_EQ(ReadBytes(FixturePath("bank_mdy_crlf.every-date.qif")),
             ReadBytes(bank));
-  EXPECT_EQ(ReadBytes(FixturePath("accounts_lf_noeol.expected.qif")),
+  EXPECT_EQ(ReadBytes(FixturePath("accounts_lf_noeol.every-date.qif")),
             ReadBytes(accounts));
   EXPECT_EQ(ReadBytes(FixturePath("short_forms.every-date.qif")),
             ReadBytes(shortForms));
@@ -256,12 +256,12 @@ TEST_F(CliProgram, ConvertsEveryDateFormInPlace) {
 // rule converts makes --check fail and the conversion refuse, listing it.
 TEST_F(CliProgram, NeverHalfConvertsWithoutYes) {
   std::string content = ReadBytes(FixturePath("bank_mdy_crlf.qif")) +
-                        "D2014-12-31\r\nPx\r\n^\r\nD1/5\r\n";
+                        "D12345\r\nPx\r\n^\r\nD1/5\r\n";
   std::string file = In("bank.qif");
   WriteBytes(file, content);
   CliRun check = RunCli({"--check", file});
   EXPECT_EQ(1, check.status);
-  EXPECT_EQ(file + ":41: date that no rule converts: D2014-12-31\n" + file +
+  EXPECT_EQ(file + ":41: date that no rule converts: D12345\n" + file +
                 ":44: date that no rule converts: D1/5\n" + file +
                 ": 6 dates to convert and 12 payee/memo lines to exchange\n" +
                 file +
@@ -271,7 +271,7 @@ TEST_F(CliProgram, NeverHalfConvertsWithoutYes) {
   CliRun refused = RunCli({file});
   EXPECT_EQ(1, refused.status);
   EXPECT_EQ("kestrom-cli: " + file +
-                ":41: date that no rule converts: D2014-12-31\n"
+                ":41: date that no rule converts: D12345\n"
                 "kestrom-cli: " +
                 file +
                 ":44: date that no rule converts: D1/5\n"
@@ -285,21 +285,28 @@ TEST_F(CliProgram, NeverHalfConvertsWithoutYes) {
   CliRun yes = RunCli({"--yes", file});
   EXPECT_EQ(0, yes.status) << yes.err;
   EXPECT_EQ(ReadBytes(FixturePath("bank_mdy_crlf.every-date.qif")) +
-                "D2014-12-31\r\nMx\r\n^\r\nD1/5\r\n",
+                "D12345\r\nMx\r\n^\r\nD1/5\r\n",
             ReadBytes(file));
   EXPECT_NE(std::string::npos,
             yes.err.find(":41: warning: 2 dates that no rule converts left "
                          "as they were, as --yes was given"));
 }
 
-// D20070122 is year-first: a date no rule converts, never month 20.
-TEST_F(CliProgram, YearFirstDatesAreLeftAloneNeverGarbled) {
+// D20070122 is year-first, never month 20: read the same in either order,
+// it is kept as written and asks nothing.
+TEST_F(CliProgram, YearFirstDatesAreKeptWithoutAQuestion) {
   std::string file = Copy("year_first.qif", "year.qif");
   CliRun check = RunCli({"--check", file});
-  EXPECT_EQ(1, check.status);
-  EXPECT_EQ(0u, check.out.find(file + ":2: date that no rule converts: "
-                                      "D20070122\n"));
-  EXPECT_EQ(0, RunCli({"--yes", file}).status);
+  EXPECT_EQ(0, check.status);
+  EXPECT_EQ(file + ": 0 dates to convert and 3 payee/memo lines to exchange; "
+                   "2 dates are year-first and stay as they are\n",
+            check.out);
+  CliRun run = RunCli({"-v", file});
+  EXPECT_EQ(0, run.status) << run.err;
+  EXPECT_EQ("kestrom-cli: " + file +
+                ": converted in place: 0 dates and 3 payee/memo lines "
+                "changed; 2 dates are year-first and stay as they are\n",
+            run.err);
   EXPECT_EQ(ReadBytes(FixturePath("year_first.every-date.qif")),
             ReadBytes(file));
 }
@@ -323,14 +330,29 @@ TEST_F(CliProgram, NotAQifFileIsRefusedUntouchedUnlessYes) {
   EXPECT_EQ(content, ReadBytes(file));
   EXPECT_EQ(0, RunCli({"--yes", file}).status);
   EXPECT_EQ("# Notes\n![The dialog](d.png)\nMlus one\n", ReadBytes(file));
-  const std::string png("\x89PNG\r\n\x1a\n\0\r^\r", 12); // a CR, then '^'
+  // --yes answers questions; nothing converts binary data.
+  // A CR, then '^'; a line starts with P, as the letter rule would see it.
+  const std::string png("\x89PNG\r\n\x1a\nPLTE\0\r^\r", 16);
   WriteBytes(file, png);
-  EXPECT_EQ(1, RunCli({file}).status);
-  EXPECT_NE(std::string::npos,
-            RunCli({"--check", file})
-                .out.find(": would not convert without --yes: not a QIF file: "
-                          "it holds binary data (byte 0x1A on line 2)\n"));
-  EXPECT_EQ(png, ReadBytes(file));
+  for (std::vector<std::string> args :
+       {std::vector<std::string>{file}, {"--yes", file}}) {
+    CliRun binary = RunCli(args);
+    EXPECT_EQ(1, binary.status) << args[0];
+    EXPECT_EQ("kestrom-cli: " + file +
+                  ": not converted: not a QIF file: it holds binary data "
+                  "(byte 0x1A on line 2)\n",
+              binary.err);
+    args.insert(args.begin(), "--check");
+    CliRun check = RunCli(args);
+    EXPECT_EQ(1, check.status) << args[1];
+    EXPECT_EQ(file +
+                  ": 0 dates to convert and 1 payee/memo line to exchange\n" +
+                  file +
+                  ": would not convert: not a QIF file: it holds binary data "
+                  "(byte 0x1A on line 2)\n",
+              check.out);
+    EXPECT_EQ(png, ReadBytes(file));
+  }
 }
 
 TEST_F(CliProgram, YesConvertsAFileThatLooksDayFirst) {
@@ -378,7 +400,7 @@ TEST_F(CliProgram, OneFailureDoesNotStopTheOthers) {
   EXPECT_EQ(ReadBytes(FixturePath("bank_mdy_crlf.every-date.qif")),
             ReadBytes(first));
   EXPECT_EQ(ReadBytes(FixturePath("bank_dayfirst.qif")), ReadBytes(refused));
-  EXPECT_EQ(ReadBytes(FixturePath("accounts_lf_noeol.expected.qif")),
+  EXPECT_EQ(ReadBytes(FixturePath("accounts_lf_noeol.every-date.qif")),
             ReadBytes(last));
   EXPECT_NE(std::string::npos,
             run.err.find(In("missing.qif") +
@@ -641,8 +663,7 @@ TEST_F(CliProgram, LargeFileWithShortFormsEverywhereMatchesAPlainWalk) {
   CliRun run = RunCli({"--yes", "-o", In("out.qif"), in});
   EXPECT_EQ(0, run.status) << run.err;
   std::vector<unsigned char> plain(content.begin(), content.end());
-  ReferenceExchange(plain.data(), static_cast<int>(plain.size()),
-                    static_cast<int>(plain.size()), kQifEveryDateRules);
+  ReferenceConvert(plain.data(), static_cast<int>(plain.size()));
   EXPECT_TRUE(ReadBytes(In("out.qif")) ==
               std::string(plain.begin(), plain.end()));
 }
@@ -665,11 +686,12 @@ TEST_F(CliProgram, LargeFileRefusedForADateNearItsEnd) {
 }
 
 // Lines of one or two bytes give no place to cut a piece: the buffer must
-// grow until the file's end rather than cut a date in two.
+// grow until the file's end rather than cut a date in two. D1 is a date no
+// rule converts.
 TEST_F(CliProgram, FileWithoutAPlaceToCutConvertsWhole) {
   std::string in = In("short-lines.qif");
   WriteBytes(in, "^\n" + Repeat("P\nD1\n", 300000)); // 1.5 MB
-  CliRun run = RunCli({in});
+  CliRun run = RunCli({"--yes", in});
   EXPECT_EQ(0, run.status) << run.err;
   EXPECT_TRUE(ReadBytes(in) == "^\n" + Repeat("M\nD1\n", 300000));
 }
@@ -687,8 +709,7 @@ TEST_F(CliProgram, LargeCrOnlyFileWithAListAcrossItsMiddle) {
   CliRun run = RunCli({"-o", In("out.qif"), in});
   EXPECT_EQ(0, run.status) << run.err;
   std::vector<unsigned char> plain(content.begin(), content.end());
-  ReferenceExchange(plain.data(), static_cast<int>(plain.size()),
-                    static_cast<int>(plain.size()), kQifEveryDateRules);
+  ReferenceConvert(plain.data(), static_cast<int>(plain.size()));
   EXPECT_TRUE(ReadBytes(In("out.qif")) ==
               std::string(plain.begin(), plain.end()));
 }
@@ -1009,16 +1030,8 @@ TEST_F(CliProgram, ControlBytesArePrintedEscaped) {
                     .out.find(shown + ":2: date that no rule converts: "
                                       "D6/1/94\\x1b[8m\\x7f\\xc2\\x85\n"));
   EXPECT_EQ("kestrom-cli: " + shown +
-                ":2: date that no rule converts: "
-                "D6/1/94\\x1b[8m\\x7f\\xc2\\x85\n"
-                "kestrom-cli: " +
-                shown +
-                ": not converted without --yes: not a QIF file: it holds "
-                "binary data (byte 0x1B on line 2)\n"
-                "kestrom-cli: " +
-                shown +
-                ":2: not converted without --yes: 1 date that no rule converts "
-                "would leave it half converted\n",
+                ": not converted: not a QIF file: it holds binary data (byte "
+                "0x1B on line 2)\n",
             RunCli({file}).err);
 }
 

@@ -1,27 +1,22 @@
 // The shared fixtures' expected files, written by hand, against the core's
-// conversion: the dialog's Save (the two-digit rule) and kestrom-cli and the
-// page (both rules) are compared with the same expected files, so all must
-// agree.
+// decision and conversion, which the dialog's Save, kestrom-cli and the
+// page all take: each is compared with the same expected files.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "cli_test_files.h"
-#include "confirm_script.h"
 #include "qif_check.h"
 #include "qif_convert.h"
 
 namespace {
 
 struct FixtureCase {
-  int rules;
   const char *name;
   const char *input;
-  const char *expected;
-  const char *answers; // scripted replies to the question
-  int questions;
-  int result;
+  const char *expected; // what a Save writes, every question answered Yes
+  int verdict;          // DecideQifConversion's
 };
 
 class FixtureTable : public ::testing::TestWithParam<FixtureCase> {};
@@ -33,43 +28,27 @@ TEST_P(FixtureTable, CoreConversionEqualsExpectedFile) {
   ASSERT_NE("<missing>", before);
   ASSERT_NE("<missing>", expected);
   std::vector<unsigned char> data(before.begin(), before.end());
-  ConfirmScript script = {c.answers, 0};
-  int result = ConvertQifBytes(data.data(), static_cast<int>(data.size()),
-                               c.rules, ScriptedConfirm, &script);
-  EXPECT_EQ(c.result, result);
-  EXPECT_EQ(c.questions, script.asked);
+  int size = static_cast<int>(data.size());
+  QifCheckCounts counts = {};
+  CountQifPiece(data.data(), size, nullptr, nullptr, &counts);
+  EXPECT_EQ(c.verdict, DecideQifConversion(&counts, 1));
+  ConvertQifBytes(data.data(), size);
   EXPECT_EQ(expected, std::string(data.begin(), data.end()));
 }
 
-#define DIALOG kQifTwoDigitRule,
-#define BOTH kQifEveryDateRules,
 const FixtureCase kFixtureCases[] = {
-    {DIALOG "MonthFirstCrLf", "bank_mdy_crlf.qif", "bank_mdy_crlf.expected.qif",
-     "", 0, 1},
-    {BOTH "MonthFirstCrLfEveryDate", "bank_mdy_crlf.qif",
-     "bank_mdy_crlf.every-date.qif", "", 0, 1},
-    {DIALOG "ShortFormsLeftToTheOthers", "short_forms.qif",
-     "short_forms.expected.qif", "", 0, 1},
-    {BOTH "ShortFormsEveryDate", "short_forms.qif",
-     "short_forms.every-date.qif", "", 0, 1},
-    {DIALOG "AccountsNoFinalLineEnd", "accounts_lf_noeol.qif",
-     "accounts_lf_noeol.expected.qif", "", 0, 1},
-    {BOTH "YearFirstLeftAlone", "year_first.qif", "year_first.every-date.qif",
-     "", 0, 1},
-    {BOTH "CrOnlyWithAccountList", "cr_only_accounts.qif",
-     "cr_only_accounts.every-date.qif", "", 0, 1},
-    {DIALOG "CrOnlyLeftToTheOthers", "cr_only_accounts.qif",
-     "cr_only_accounts.qif", "", 0, 1},
-    {BOTH "ByteOrderMarkAndAccount", "bom_accounts.qif",
-     "bom_accounts.every-date.qif", "", 0, 1},
-    {DIALOG "ByteOrderMarkAndAccountAsEver", "bom_accounts.qif",
-     "bom_accounts.expected.qif", "", 0, 1},
-    {BOTH "FullExport", "full_export.qif", "full_export.every-date.qif", "", 0,
-     1},
-    {DIALOG "DayFirstAnsweredYes", "bank_dayfirst.qif", "bank_dayfirst.yes.qif",
-     "y", 1, 1},
-    {DIALOG "DayFirstAnsweredNo", "bank_dayfirst.qif", "bank_dayfirst.qif", "n",
-     1, 0},
+    {"MonthFirstCrLf", "bank_mdy_crlf.qif", "bank_mdy_crlf.every-date.qif", 0},
+    {"ShortForms", "short_forms.qif", "short_forms.every-date.qif", 0},
+    {"AccountsNoFinalLineEnd", "accounts_lf_noeol.qif",
+     "accounts_lf_noeol.every-date.qif", 0},
+    {"YearFirstKept", "year_first.qif", "year_first.every-date.qif", 0},
+    {"CrOnlyWithAccountList", "cr_only_accounts.qif",
+     "cr_only_accounts.every-date.qif", 0},
+    {"ByteOrderMarkAndAccount", "bom_accounts.qif",
+     "bom_accounts.every-date.qif", 0},
+    {"FullExport", "full_export.qif", "full_export.every-date.qif", 0},
+    {"DayFirstAnsweredYes", "bank_dayfirst.qif", "bank_dayfirst.yes.qif",
+     kQifAskDayFirst},
 };
 
 // A failure names the row instead of printing its bytes.
@@ -91,8 +70,7 @@ TEST(FixtureCounts, MixedDatesFixtureReportsWhatTheConversionDoes) {
   std::vector<int> lines;
   QifCheckCounts counts = {};
   CountQifPiece(reinterpret_cast<const unsigned char *>(bytes.data()),
-                static_cast<int>(bytes.size()), kQifEveryDateRules, CollectLine,
-                &lines, &counts);
+                static_cast<int>(bytes.size()), CollectLine, &lines, &counts);
   EXPECT_EQ(6, counts.datesExchanged);
   EXPECT_EQ(2, counts.shortFormDates);
   EXPECT_EQ(11, counts.lettersExchanged);
@@ -107,8 +85,7 @@ TEST(FixtureCounts, CrOnlyFixtureCountsItsLinesButNoDescription) {
   ASSERT_NE("<missing>", bytes);
   QifCheckCounts counts = {};
   CountQifPiece(reinterpret_cast<const unsigned char *>(bytes.data()),
-                static_cast<int>(bytes.size()), kQifEveryDateRules, nullptr,
-                nullptr, &counts);
+                static_cast<int>(bytes.size()), nullptr, nullptr, &counts);
   EXPECT_EQ(2, counts.datesExchanged);
   EXPECT_EQ(1, counts.shortFormDates);
   EXPECT_EQ(3, counts.lettersExchanged);
@@ -122,8 +99,7 @@ TEST(FixtureCounts, DayFirstFixtureNamesTheLineTheQuestionComesAt) {
   ASSERT_NE("<missing>", bytes);
   QifCheckCounts counts = {};
   CountQifPiece(reinterpret_cast<const unsigned char *>(bytes.data()),
-                static_cast<int>(bytes.size()), kQifEveryDateRules, nullptr,
-                nullptr, &counts);
+                static_cast<int>(bytes.size()), nullptr, nullptr, &counts);
   EXPECT_EQ(3, counts.datesExchanged);
   EXPECT_EQ(5, counts.lettersExchanged);
   EXPECT_EQ(7, counts.dayFirstLine);

@@ -1,6 +1,6 @@
-// The counts kestrom-cli and the page report: the rules' edge cases, and
-// agreement with what the core's conversion with both rules actually
-// changes on random content.
+// The counts kestrom-cli, the page and the dialog take a file's decision
+// from: the rules' edge cases, the decision on them, and agreement with
+// what the core's conversion actually changes on random content.
 #include <gtest/gtest.h>
 
 #include <string.h>
@@ -11,6 +11,7 @@
 
 #include "qif_check.h"
 #include "qif_convert.h"
+#include "qif_reference.h"
 
 namespace {
 
@@ -29,8 +30,7 @@ void CollectLeftAlone(void *context, int line, int offset) {
 QifCheckCounts Count(const std::string &s, std::vector<LeftAlone> *found) {
   QifCheckCounts counts = {};
   CountQifPiece(reinterpret_cast<const unsigned char *>(s.data()),
-                static_cast<int>(s.size()), kQifEveryDateRules,
-                CollectLeftAlone, found, &counts);
+                static_cast<int>(s.size()), CollectLeftAlone, found, &counts);
   return counts;
 }
 
@@ -46,6 +46,7 @@ struct CheckCase {
   int recordMarks = 0;
   int binaryLine = 0;
   int headers = 0; // !Option:MDY, and 10 for each !Option:DMY
+  int yearFirst = 0;
 };
 
 class CheckTable : public ::testing::TestWithParam<CheckCase> {};
@@ -68,19 +69,20 @@ TEST_P(CheckTable, CountsAsTheConversionRulesSay) {
   EXPECT_EQ(c.recordMarks, counts.recordMarks);
   EXPECT_EQ(c.binaryLine, counts.binaryLine);
   EXPECT_EQ(c.headers, counts.monthFirstHeaders + 10 * counts.dayFirstHeaders);
+  EXPECT_EQ(c.yearFirst, counts.datesYearFirst);
 }
 
 // Longer than one sixteen-byte block, so the block walk meets each rule.
 const std::string kLongMixed = "!Type:Bank\nD12/25/99\nPJohn Smith\nMRent\n"
                                "D6/1/94\nD1/ 5/99\nd10/10/10\nxM\n^\n"
-                               "D25/12/99\nD13/01/00\nD2014-12-31\nPx";
+                               "D25/12/99\nD13/01/00\nD2014-12-32\nPx";
 
 const CheckCase kCheckCases[] = {
     {"MonthFirstDate", "D12/25/99\n", 1, 0, {}, 0, 0},
     {"PayeeAndMemo", "PJohn Smith\nMRent\n", 0, 2, {}, 0, 0},
     {"ShortForms", "D1/5/99\nD 1/ 5/99\nD12/3/99\n", 3, 0, {}, 0, 0, 3},
     {"DatesNoRuleConverts",
-     "D2014-12-31\nD1/5\nD1/5/99 x\n",
+     "D2014-12-32\nD1/5\nD1/5/99 x\n",
      0,
      0,
      {1, 2, 3},
@@ -97,9 +99,14 @@ const CheckCase kCheckCases[] = {
      2},
     // clang-format off
     {"DigitsOnlyLeftAlone", "D12345", 0, 0, {1}, 0, 0},
-    {"LineFeedIsNoSeparator", "D12\n34", 0, 0, {}, 0, 0},
-    {"YearFirstLeftAlone", "^\nD20070122\nD 070122\nD123\nD2007012x\n", 0, 0,
-     {2, 3}, 0, 0, 0, 1},
+    {"DigitsToTheLineEndLeftAlone", "D12\n34", 0, 0, {1}, 0, 0},
+    // Year-first: 1900 to 2099, months 1 to 12, days 1 to 31, one separator
+    // twice or none, blanks around.
+    {"YearFirstKept", "^\nD20070122\nD 070122\nD123\nD2007012x\n"
+     "D2007-01-22\nD \t1900/1/2 \r\nD2099.12.31\nD2007-01/22\nD2007-13-01\n"
+     "D1899-01-01\nD2100-1-1\nD2007-1-32\nD2007-0-1\nD20071322\n"
+     "D2007-1\nD2007--1\n!Type:Prices\n\"A\",1,\" 2005-12-25\"\n",
+     0, 0, {3, 4, 9, 10, 11, 12, 13, 14, 15, 16, 17}, 0, 0, 0, 2, 0, 0, 5},
     {"DescriptionsNeitherCountedNorListed", "!Account\nD4673-1737\nD12/25 x\n"
      "^\n!Type:Bank\nD12/25/99\n!type:cat \r\nD12/25 y\r\n!Option:A\nD1/5\n",
      1, 0, {}, 0, 0, 0, 5},
@@ -136,7 +143,7 @@ const CheckCase kCheckCases[] = {
      0, 2},
     // Lists and prices, past one 64-byte block so the block walk meets them.
     {"ListsAndPrices", "!Type:Payee\nPSafeway\nMx\nD12/25/99\n!Type:Prices\n"
-     "\"A\",1,\"12/25/05\"\n\"B\",2,\"1/ 5'26\"\n\"C\",3,\"2005-12-25\"\nPy\n"
+     "\"A\",1,\"12/25/05\"\n\"B\",2,\"1/ 5'26\"\n\"C\",3,\"1/5\"\nPy\n"
      "\"D\",4,\"13/12/05\"\n!Type:Bank\nPz\n\"E\",5,\"2005-12-25\"\n",
      3, 1, {8}, 10, 13, 1, 3},
     {"DateOrderHeaders", "!Option:MDY\nD12/25/99\n!option:dmy \r\n", 1, 0, {},
@@ -161,17 +168,59 @@ INSTANTIATE_TEST_SUITE_P(Rules, CheckTable, ::testing::ValuesIn(kCheckCases),
                            return std::string(info.param.name);
                          });
 
+struct DecideCase {
+  const char *name;
+  std::string content;
+  int verdict;      // counted whole
+  int verdictSoFar; // while pieces may follow
+};
+
+class DecideTable : public ::testing::TestWithParam<DecideCase> {};
+
+TEST_P(DecideTable, DecidesFromTheCounts) {
+  const DecideCase &c = GetParam();
+  std::vector<LeftAlone> found;
+  QifCheckCounts counts = Count(c.content, &found);
+  EXPECT_EQ(c.verdict, DecideQifConversion(&counts, 1));
+  EXPECT_EQ(c.verdictSoFar, DecideQifConversion(&counts, 0));
+}
+
+const int kDay = kQifAskDayFirst, kAlone = kQifAskLeftAlone,
+          kNoMark = kQifAskNoMark;
+
+const DecideCase kDecideCases[] = {
+    {"MonthFirstConverts", "!Type:Bank\nD12/25/99\nD1/5/99\n^\n", 0, 0},
+    {"MonthOverTwelveAsks", "!Type:Bank\nD01/02/00\nPx\nD13/01/00\n", kDay,
+     kDay},
+    {"DayFirstHeaderAsks", "!Type:Bank\n!Option:DMY\n", kDay, kDay},
+    {"DigitSeparatorAsks", "!Type:Bank\nD12345\n", kAlone, kAlone},
+    {"LineFeedSeparatorAsks", "!Type:Bank\nD12\n34", kAlone, kAlone},
+    {"YearFirstNoReason", "!Type:Bank\nD20070122\nD2007-01-22\n", 0, 0},
+    {"NoMarkKnownAtTheEnd", "D12/25/99\nPx\n", kNoMark, 0},
+    {"EveryReason", "D13/1/5\nD1/5\n", kDay | kAlone | kNoMark, kDay | kAlone},
+    {"BinaryRefusedWhateverElse",
+     std::string("D13/1/5\nD1/5\n\x89PNG\r\n\x1a\n\0", 22), kQifRefuse,
+     kQifRefuse},
+    {"EmptyHasNoMarkToAskAbout", "", kNoMark, 0},
+};
+
+INSTANTIATE_TEST_SUITE_P(Verdicts, DecideTable,
+                         ::testing::ValuesIn(kDecideCases),
+                         [](const ::testing::TestParamInfo<DecideCase> &info) {
+                           return std::string(info.param.name);
+                         });
+
 TEST(CheckLineNumbers, CountOnAcrossPieces) {
   QifCheckCounts counts = {};
   std::vector<LeftAlone> found;
   const std::string first = "Px\nQy\n";
   const std::string second = "D1/5\nD6-1";
   CountQifPiece(reinterpret_cast<const unsigned char *>(first.data()),
-                static_cast<int>(first.size()), kQifEveryDateRules,
-                CollectLeftAlone, &found, &counts);
+                static_cast<int>(first.size()), CollectLeftAlone, &found,
+                &counts);
   CountQifPiece(reinterpret_cast<const unsigned char *>(second.data()),
-                static_cast<int>(second.size()), kQifEveryDateRules,
-                CollectLeftAlone, &found, &counts);
+                static_cast<int>(second.size()), CollectLeftAlone, &found,
+                &counts);
   EXPECT_EQ((std::vector<LeftAlone>{{3, 0}, {4, 5}}), found);
   EXPECT_EQ(3, counts.lineEnds);
 }
@@ -183,6 +232,7 @@ TEST(CheckLineNumbers, AddedCountsNumberTheLaterPartAfterTheEarlier) {
   QifCheckCounts later = {};
   later.datesExchanged = 1;
   later.datesLeftAlone = 2;
+  later.datesYearFirst = 4;
   later.firstLeftAloneLine = 3;
   later.dayFirstLine = 4;
   later.dayFirstMonth = 31;
@@ -190,6 +240,7 @@ TEST(CheckLineNumbers, AddedCountsNumberTheLaterPartAfterTheEarlier) {
   AddQifCounts(&total, &later);
   EXPECT_EQ(3, total.datesExchanged);
   EXPECT_EQ(2, total.datesLeftAlone);
+  EXPECT_EQ(4, total.datesYearFirst);
   EXPECT_EQ(13, total.firstLeftAloneLine);
   EXPECT_EQ(14, total.dayFirstLine);
   EXPECT_EQ(31, total.dayFirstMonth);
@@ -213,15 +264,22 @@ TEST(CheckLineLength, StopsBeforeCrLfOrTheEnd) {
 // a byte of its line and the core's output shows exactly where it worked.
 std::string RandomContent(std::mt19937 *rng, int size) {
   static const char kBytes[] = "DDDMP\n\n\n\r/ x\xb2/-.'";
+  static const char *const kYearFirst[] = {"\nD2007-1-22", "\nD 19991231 ",
+                                           "\nD2100.1.1", "\nD2007/01-22"};
   std::string s;
   for (int i = 0; i < size; ++i) {
-    int pick = static_cast<int>((*rng)() % 27);
+    int pick = static_cast<int>((*rng)() % 28);
+    if (pick == 27) {
+      s += kYearFirst[(*rng)() % 4];
+      continue;
+    }
     if (pick < 17) {
       s += kBytes[pick];
       continue;
     }
     char digit = static_cast<char>('0' + (*rng)() % 10);
-    while ((i >= 3 && s[i - 3] == digit) || (i >= 2 && s[i - 2] == digit))
+    size_t n = s.size();
+    while ((n >= 3 && s[n - 3] == digit) || (n >= 2 && s[n - 2] == digit))
       digit = digit == '9' ? '0' : static_cast<char>(digit + 1);
     s += digit;
   }
@@ -239,9 +297,44 @@ int IsLineStart(const std::string &s, size_t i) {
 
 int IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-// The test for a date no rule converts, read off the words that define it:
-// an optional space, digits, and a date separator, or only digits, four or
-// more, to the line's end.
+// The tests for a year-first date and for a date no rule converts, read
+// off the words that define them. Year-first: blanks aside, YYYY S M S D
+// with the same separator, or YYYYMMDD, in the years 1900 to 2099.
+bool InRange(int year, int month, int day) {
+  return year >= 1900 && year <= 2099 && month >= 1 && month <= 12 &&
+         day >= 1 && day <= 31;
+}
+
+int IsYearFirst(const std::string &s, size_t i) {
+  size_t end = s.find_first_of("\r\n", i);
+  std::string text =
+      s.substr(i + 1, end == std::string::npos ? end : end - i - 1);
+  size_t first = text.find_first_not_of(" \t");
+  if (first == std::string::npos)
+    return 0;
+  text = text.substr(first, text.find_last_not_of(" \t") - first + 1);
+  if (text.size() == 8 &&
+      text.find_first_not_of("0123456789") == std::string::npos)
+    return InRange(std::stoi(text.substr(0, 4)), std::stoi(text.substr(4, 2)),
+                   std::stoi(text.substr(6, 2)));
+  for (char separator : {'-', '/', '.'}) {
+    size_t one = text.find(separator), two = text.find(separator, one + 1);
+    if (one != 4 || two == std::string::npos || two - one < 2 ||
+        two - one > 3 || text.size() - two < 2 || text.size() - two > 3)
+      continue;
+    std::string parts = text.substr(0, 4) +
+                        text.substr(one + 1, two - one - 1) +
+                        text.substr(two + 1);
+    if (parts.find_first_not_of("0123456789") == std::string::npos)
+      return InRange(std::stoi(text.substr(0, 4)),
+                     std::stoi(text.substr(one + 1)),
+                     std::stoi(text.substr(two + 1)));
+  }
+  return 0;
+}
+
+// Left alone: an optional space, digits, and a date separator, or only
+// digits to the line's end.
 int ReadsAsDate(const std::string &s, size_t i) {
   size_t p = i + 1;
   if (p < s.size() && s[p] == ' ')
@@ -249,9 +342,9 @@ int ReadsAsDate(const std::string &s, size_t i) {
   size_t digits = p;
   while (p < s.size() && IsDigit(s[p]))
     ++p;
-  if (p == s.size() || s[p] == '\r' || s[p] == '\n')
-    return p - digits >= 4;
-  return p > digits && strchr("/-.'", s[p]);
+  if (p == digits)
+    return 0;
+  return p == s.size() || s[p] == '\r' || s[p] == '\n' || strchr("/-.'", s[p]);
 }
 
 int TwoDigitPlaces(const std::string &s, size_t i) {
@@ -259,17 +352,9 @@ int TwoDigitPlaces(const std::string &s, size_t i) {
          IsDigit(s[i + 4]) && IsDigit(s[i + 5]);
 }
 
-int AskedByCore(const std::string &s) {
+bool LooksDayFirstToReference(const std::string &s) {
   std::vector<unsigned char> data(s.begin(), s.end());
-  int asked = 0;
-  ConvertQifBytes(
-      data.data(), static_cast<int>(data.size()), kQifEveryDateRules,
-      [](void *context) {
-        ++*static_cast<int *>(context);
-        return 0;
-      },
-      &asked);
-  return asked;
+  return ReferenceConvert(data.data(), static_cast<int>(data.size()));
 }
 
 TEST(CheckAgreesWithConversion, OnRandomContent) {
@@ -277,10 +362,9 @@ TEST(CheckAgreesWithConversion, OnRandomContent) {
   for (int round = 0; round < 3000; ++round) {
     std::string in = RandomContent(&rng, static_cast<int>(rng() % 200));
     std::string out = in;
-    ExchangeQifBytes(reinterpret_cast<unsigned char *>(&out[0]),
-                     static_cast<int>(out.size()), static_cast<int>(out.size()),
-                     kQifEveryDateRules);
-    int dates = 0, shortForms = 0, letters = 0, lineEnds = 0;
+    ConvertQifBytes(reinterpret_cast<unsigned char *>(&out[0]),
+                    static_cast<int>(out.size()));
+    int dates = 0, shortForms = 0, letters = 0, lineEnds = 0, yearFirst = 0;
     std::vector<LeftAlone> expectedLeftAlone;
     for (size_t i = 0; i < in.size(); ++i) {
       if (IsLineEnd(in, i))
@@ -296,6 +380,8 @@ TEST(CheckAgreesWithConversion, OnRandomContent) {
       if (in.compare(i + 1, lineEnd - i - 1, out, i + 1, lineEnd - i - 1)) {
         ++dates;
         shortForms += !TwoDigitPlaces(in, i);
+      } else if (IsYearFirst(in, i)) {
+        ++yearFirst;
       } else if (ReadsAsDate(in, i)) {
         expectedLeftAlone.push_back({lineEnds + 1, static_cast<int>(i)});
       }
@@ -307,7 +393,8 @@ TEST(CheckAgreesWithConversion, OnRandomContent) {
     ASSERT_EQ(shortForms, counts.shortFormDates) << round;
     ASSERT_EQ(expectedLeftAlone, found) << round;
     ASSERT_EQ(lineEnds, counts.lineEnds) << round;
-    ASSERT_EQ(AskedByCore(in), counts.dayFirstLine != 0) << round;
+    ASSERT_EQ(yearFirst, counts.datesYearFirst) << round;
+    ASSERT_EQ(LooksDayFirstToReference(in), counts.dayFirstLine != 0) << round;
   }
 }
 

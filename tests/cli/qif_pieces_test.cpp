@@ -14,12 +14,12 @@ namespace {
 
 int PieceEnd(const std::string &s) {
   return FindQifPieceEnd(reinterpret_cast<const unsigned char *>(s.data()),
-                         static_cast<int>(s.size()), kQifEveryDateRules);
+                         static_cast<int>(s.size()));
 }
 
 int Split(const std::string &s) {
   return FindQifSplit(reinterpret_cast<const unsigned char *>(s.data()),
-                      static_cast<int>(s.size()), kQifEveryDateRules);
+                      static_cast<int>(s.size()));
 }
 
 TEST(PieceEnd, CutsAfterTheLastLfThatEndsALineOfFiveBytesOrMore) {
@@ -57,9 +57,8 @@ std::string RandomContent(std::mt19937 *rng, int size) {
 }
 
 std::string ExchangeWhole(std::string s) {
-  ExchangeQifBytes(reinterpret_cast<unsigned char *>(&s[0]),
-                   static_cast<int>(s.size()), static_cast<int>(s.size()),
-                   kQifEveryDateRules);
+  ConvertQifBytes(reinterpret_cast<unsigned char *>(&s[0]),
+                  static_cast<int>(s.size()));
   return s;
 }
 
@@ -90,8 +89,7 @@ Walked WalkInPieces(const std::string &s, size_t capacity) {
     }
     piece.resize(length);
     CountQifPiece(reinterpret_cast<const unsigned char *>(piece.data()), length,
-                  kQifEveryDateRules, CollectLine, &walked.leftAloneLines,
-                  &walked.counts);
+                  CollectLine, &walked.leftAloneLines, &walked.counts);
     walked.converted += ExchangeWhole(piece);
     start += length;
   }
@@ -101,8 +99,8 @@ Walked WalkInPieces(const std::string &s, size_t capacity) {
 Walked WalkWhole(const std::string &s) {
   Walked walked = {ExchangeWhole(s), {}, {}};
   CountQifPiece(reinterpret_cast<const unsigned char *>(s.data()),
-                static_cast<int>(s.size()), kQifEveryDateRules, CollectLine,
-                &walked.leftAloneLines, &walked.counts);
+                static_cast<int>(s.size()), CollectLine, &walked.leftAloneLines,
+                &walked.counts);
   return walked;
 }
 
@@ -112,6 +110,7 @@ void ExpectSameCounts(const QifCheckCounts &a, const QifCheckCounts &b,
   EXPECT_EQ(a.shortFormDates, b.shortFormDates) << round;
   EXPECT_EQ(a.lettersExchanged, b.lettersExchanged) << round;
   EXPECT_EQ(a.datesLeftAlone, b.datesLeftAlone) << round;
+  EXPECT_EQ(a.datesYearFirst, b.datesYearFirst) << round;
   EXPECT_EQ(a.firstLeftAloneLine, b.firstLeftAloneLine) << round;
   EXPECT_EQ(a.dayFirstLine, b.dayFirstLine) << round;
   EXPECT_EQ(a.dayFirstMonth, b.dayFirstMonth) << round;

@@ -70,12 +70,12 @@ case $case in
 convert)
   copy bank_mdy_crlf.qif bank.qif
   copy accounts_lf_noeol.qif accounts.qif
-  printf 'D2014-12-31\r\n' >iso.qif
+  printf '!Type:Bank\r\nD12345\r\n' >iso.qif
   cli bank.qif accounts.qif iso.qif
   expect_status 1
   same bank.qif "$fixtures/bank_mdy_crlf.every-date.qif"
-  same accounts.qif "$fixtures/accounts_lf_noeol.expected.qif"
-  expect_err "iso.qif:1: not converted without --yes: 1 date that no rule converts would leave it half converted"
+  same accounts.qif "$fixtures/accounts_lf_noeol.every-date.qif"
+  expect_err "iso.qif:2: not converted without --yes: 1 date that no rule converts would leave it half converted"
   expect_files accounts.qif bank.qif iso.qif
   ;;
 yes)
@@ -88,12 +88,17 @@ yes)
   ;;
 refuse)
   copy bank_dayfirst.qif dayfirst.qif
-  printf '\211PNG\r\n\032\n\0\r^\r' >picture.qif && cp picture.qif picture.png
+  printf '\211PNG\r\n\032\nPLTE\0\r^\r' >picture.qif && cp picture.qif picture.png
   cli dayfirst.qif picture.qif
   expect_status 1
   expect_err "dayfirst.qif:7: not converted without --yes: its dates look day-first already (month 25)"
-  expect_err "picture.qif: not converted without --yes: not a QIF file: it holds binary data (byte 0x1A on line 2)"
+  expect_err "picture.qif: not converted: not a QIF file: it holds binary data (byte 0x1A on line 2)"
   same dayfirst.qif "$fixtures/bank_dayfirst.qif"
+  same picture.qif picture.png
+  # --yes answers questions; nothing converts binary data.
+  cli --yes picture.qif
+  expect_status 1
+  expect_err "picture.qif: not converted: not a QIF file: it holds binary data (byte 0x1A on line 2)"
   same picture.qif picture.png
   expect_files dayfirst.qif picture.png picture.qif
   ;;
@@ -165,9 +170,9 @@ names)
   cli "${names[@]}"
   expect_status 0
   for name in "${names[@]}"; do same "$name" "$fixtures/bank_mdy_crlf.every-date.qif"; done
-  printf 'D2014-12-31\r\n' >выписка-iso.qif
+  printf 'D12345\r\n' >выписка-iso.qif
   cli выписка-iso.qif
-  expect_err "kestrom-cli: выписка-iso.qif:1: date that no rule converts: D2014-12-31"
+  expect_err "kestrom-cli: выписка-iso.qif:1: date that no rule converts: D12345"
   ;;
 console)
   # On a terminal Wine gives the program a console (cursor moves = spaces).

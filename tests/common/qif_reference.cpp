@@ -9,15 +9,13 @@ namespace {
 
 bool Digit(unsigned char c) { return c >= '0' && c <= '9'; }
 
-bool AnyExport(int rules) { return rules & kQifAnyExportRule; }
-
 // The date is the text after i (a D line's D, or the quote before a price's
 // date) up to size or the line's end.
-bool TwoDigitDate(const unsigned char *data, int size, int i, int rules) {
+bool TwoDigitDate(const unsigned char *data, int size, int i) {
   return size - i >= 6 && Digit(data[i + 1]) && Digit(data[i + 2]) &&
          Digit(data[i + 4]) && Digit(data[i + 5]) &&
-         (!AnyExport(rules) || std::string("/-.").find(static_cast<char>(
-                                   data[i + 3])) != std::string::npos);
+         std::string("/-.").find(static_cast<char>(data[i + 3])) !=
+             std::string::npos;
 }
 
 // "7", "12" or " 7".
@@ -47,9 +45,9 @@ std::string RestOfLine(const unsigned char *data, int size, int i) {
 
 // Every way of reading the line as D F1 S1 F2 S2 Y is tried; returns the
 // length of F1 S1 F2 (the part that is rewritten) and F1's length, or 0.
-int ShortForm(const unsigned char *data, int size, int i, int rules,
-              int *firstLength, int *month) {
-  if (TwoDigitDate(data, size, i, rules))
+int ShortForm(const unsigned char *data, int size, int i, int *firstLength,
+              int *month) {
+  if (TwoDigitDate(data, size, i))
     return 0;
   std::string rest = RestOfLine(data, size, i);
   for (int a = 1; a <= 2; ++a) {
@@ -116,29 +114,22 @@ bool PriceDate(const unsigned char *data, int size, int i, int *open,
   return true;
 }
 
-// One position of the walk; returns false when the question was declined.
-bool Step(unsigned char *data, int size, int i, int rules, QifConfirmFn confirm,
-          void *context, bool *asked, Block *block) {
-  if (!ReferenceLineStart(data, size, i, rules))
-    return true;
-  int order =
-      data[i] == '!' && AnyExport(rules) ? ReadHeader(data, size, i, block) : 0;
+// One position of the walk; returns true where the content looks
+// day-first: a month over 12, or !Option:DMY.
+bool Step(unsigned char *data, int size, int i, Block *block) {
+  if (!ReferenceLineStart(data, size, i))
+    return false;
+  int order = data[i] == '!' ? ReadHeader(data, size, i, block) : 0;
   // A list is no transaction: only a price's date, between its quotes, is
   // converted there, as the rest of a D line is. at is its D or quote.
   int month = -1, firstLength = 0, span = 0, at = i, end = size;
-  bool list = AnyExport(rules) && *block != kTransactions;
+  bool list = *block != kTransactions;
   bool date = list ? *block == kPrices && PriceDate(data, size, i, &at, &end)
                    : data[i] == 'D';
-  if (date && TwoDigitDate(data, end, at, rules))
+  if (date && TwoDigitDate(data, end, at))
     month = (data[at + 1] - '0') * 10 + (data[at + 2] - '0');
-  else if (date && (rules & kQifShortFormRule) &&
-           (span = ShortForm(data, end, at, rules, &firstLength, &month)) == 0)
+  else if (date && (span = ShortForm(data, end, at, &firstLength, &month)) == 0)
     month = -1;
-  if ((month > 12 || order == 2) && confirm && !*asked) {
-    if (!confirm(context))
-      return false;
-    *asked = true;
-  }
   if (order)
     std::swap(data[i + 8], data[i + 9]);
   if (span) {
@@ -154,14 +145,12 @@ bool Step(unsigned char *data, int size, int i, int rules, QifConfirmFn confirm,
     data[i] = 'P';
   else if (data[i] == 'P' && !list)
     data[i] = 'M';
-  return true;
+  return month > 12 || order == 2;
 }
 
 } // namespace
 
-bool ReferenceLineStart(const unsigned char *data, int size, int i, int rules) {
-  if (!AnyExport(rules))
-    return i == 0 || data[i - 1] == '\n';
+bool ReferenceLineStart(const unsigned char *data, int size, int i) {
   bool mark =
       size >= 3 && data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF;
   if (i < 3 && mark)
@@ -170,28 +159,19 @@ bool ReferenceLineStart(const unsigned char *data, int size, int i, int rules) {
          (data[i - 1] == '\r' && data[i] != '\n');
 }
 
-int ReferenceShortFormSpan(const unsigned char *data, int size, int i,
-                           int rules) {
+int ReferenceShortFormSpan(const unsigned char *data, int size, int i) {
   int firstLength = 0, month = 0;
-  return ShortForm(data, size, i, rules, &firstLength, &month);
+  return ShortForm(data, size, i, &firstLength, &month);
 }
 
-int ReferenceConvert(unsigned char *data, int size, int rules,
-                     QifConfirmFn confirm, void *context) {
-  bool asked = false;
-  Block block = kTransactions;
-  for (int i = 0; i < size; ++i) {
-    if (!Step(data, size, i, rules, confirm, context, &asked, &block)) {
-      ReferenceExchange(data, size, i, rules);
-      return 0;
-    }
-  }
-  return 1;
+bool ReferenceConvert(unsigned char *data, int size) {
+  return ReferenceExchange(data, size, size);
 }
 
-void ReferenceExchange(unsigned char *data, int size, int end, int rules) {
-  bool asked = false;
+bool ReferenceExchange(unsigned char *data, int size, int end) {
+  bool dayFirst = false;
   Block block = kTransactions;
   for (int i = 0; i < end && i < size; ++i)
-    Step(data, size, i, rules, nullptr, nullptr, &asked, &block);
+    dayFirst = Step(data, size, i, &block) || dayFirst;
+  return dayFirst;
 }

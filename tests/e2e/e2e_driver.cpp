@@ -1,6 +1,7 @@
 // Drives the real kestrom.exe through one group of scenarios, as a person
 // at the screen would, and checks the files it leaves behind.
 // Usage: e2e_driver GROUP KESTROM_EXE WORK_FOLDER FIXTURES_FOLDER
+//        [KESTROM_CLI_EXE SAMPLES_FOLDER]
 // The full-disk group finds its small file system in KESTROM_FULL_DISK_DIR.
 // Exit code 0 when every check passed, 1 otherwise.
 #include <stdio.h>
@@ -33,6 +34,7 @@ const Group kGroups[] = {
     {"size_limit", RunSizeLimitScenario},
     {"killed_save", RunKilledSaveScenario},
     {"ordinary_user", RunOrdinaryUserScenarios},
+    {"samples", RunSampleScenarios},
 };
 
 const Group *FindGroup(const char *name) {
@@ -69,6 +71,8 @@ int main(int argc, char **argv) {
   setup.kestrom = WindowsPath(argv[2]);
   setup.work = JoinPath(WindowsPath(argv[3]), group->name);
   setup.fixtures = WindowsPath(argv[4]);
+  setup.cli = WindowsPath(argc >= 7 ? argv[5] : "");
+  setup.samples = WindowsPath(argc >= 7 ? argv[6] : "");
   const char *fullDisk = getenv("KESTROM_FULL_DISK_DIR");
   setup.fullDisk = fullDisk ? fullDisk : "";
   if (!Check(MakeFolders(setup.work) && EmptyFolder(setup.work),

@@ -26,5 +26,6 @@ void RunCommandLineScenarios(const E2eSetup &setup);
 void RunSizeLimitScenario(const E2eSetup &setup);
 void RunKilledSaveScenario(const E2eSetup &setup);
 void RunOrdinaryUserScenarios(const E2eSetup &setup);
+void RunSampleScenarios(const E2eSetup &setup);
 
 #endif

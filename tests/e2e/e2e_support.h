@@ -19,6 +19,8 @@ struct E2eSetup {
   std::string work;     // this scenario's scratch folder, emptied at start
   std::string fixtures; // the shared hand-written QIF fixtures
   std::string fullDisk; // a small tmpfs, for the full-disk scenario
+  std::string cli;      // kestrom-cli.exe, for the samples
+  std::string samples;  // real exports from other programs
 };
 
 // Prints the failure and counts it; returns ok so callers can stop early.

@@ -1,8 +1,7 @@
-// Fuzzes the conversion pass, the undo walk and the path split. Each input
-// is used whole as file content (with the dialog's two-digit rule alone and
-// with the every-date rules, which read lines that end at a CR alone, a
-// byte-order mark, lists, prices and headers) and as a path; any broken
-// invariant aborts, so libFuzzer keeps the input that broke it.
+// Fuzzes the conversion pass, the undo walk, the day-first count and the
+// path split. Each input is used whole as file content (lines that end at a
+// CR alone, a byte-order mark, lists, prices and headers) and as a path;
+// any broken invariant aborts, so libFuzzer keeps the input that broke it.
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -11,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "qif_check.h"
 #include "qif_convert.h"
 #include "qif_reference.h"
 #include "qif_rule_places.h"
@@ -27,104 +27,63 @@ void Require(bool holds, const char *what) {
   abort();
 }
 
-// The user's answer to the question, always the same; counts the asking.
-struct Answer {
-  int yes;
-  int asked;
-};
-
-int Reply(void *context) {
-  Answer *answer = static_cast<Answer *>(context);
-  ++answer->asked;
-  return answer->yes;
-}
-
 int Size(const Bytes &b) { return static_cast<int>(b.size()); }
 
 // The only bytes a pass may change: a line-start M or P, and the four digit
 // places of a line-start D with six bytes from it to the end.
-void RequireOnlyAllowedChanges(const Bytes &before, const Bytes &after,
-                               int rules) {
-  std::vector<bool> allowed = RulePlaces(before, rules);
+void RequireOnlyAllowedChanges(const Bytes &before, const Bytes &after) {
+  std::vector<bool> allowed = RulePlaces(before);
   for (size_t i = 0; i < before.size(); ++i)
     Require(allowed[i] || before[i] == after[i],
             "a pass changed a byte outside the rules' places");
 }
 
-// Answered yes: agrees with the plain walk, and a second pass or the undo
-// walk gives the input back. Returns the converted bytes.
-Bytes CheckPassAnsweredYes(const Bytes &input, int rules, int *questions) {
+// Agrees with the plain walk, which also tells whether the content looks
+// day-first as the counts do, and a second pass or the undo walk gives the
+// input back. Returns the converted bytes.
+Bytes CheckPass(const Bytes &input) {
   Bytes fast = input, plain = input;
-  Answer fastAnswer = {1, 0}, plainAnswer = {1, 0};
-  int fastResult =
-      ConvertQifBytes(fast.data(), Size(fast), rules, Reply, &fastAnswer);
-  int plainResult =
-      ReferenceConvert(plain.data(), Size(plain), rules, Reply, &plainAnswer);
-  Require(fastResult == 1 && plainResult == 1, "a pass answered yes ends 1");
+  ConvertQifBytes(fast.data(), Size(fast));
+  bool dayFirst = ReferenceConvert(plain.data(), Size(plain));
   Require(fast == plain, "the pass differs from the plain walk");
-  Require(fastAnswer.asked == plainAnswer.asked,
-          "the pass and the plain walk asked a different number of times");
-  Require(fastAnswer.asked <= 1, "the pass asked more than once");
   Require(fast.size() == input.size(), "the pass changed the length");
-  RequireOnlyAllowedChanges(input, fast, rules);
+  RequireOnlyAllowedChanges(input, fast);
+  QifCheckCounts counts = {};
+  CountQifPiece(input.data(), Size(input), nullptr, nullptr, &counts);
+  Require(dayFirst == (counts.dayFirstLine != 0),
+          "the counts and the plain walk differ on a day-first file");
 
   Bytes twice = fast;
-  Answer again = {1, 0};
-  ConvertQifBytes(twice.data(), Size(twice), rules, Reply, &again);
+  ConvertQifBytes(twice.data(), Size(twice));
   Require(twice == input, "converting twice did not give back the input");
 
   Bytes undone = fast;
-  ExchangeQifBytes(undone.data(), Size(undone), Size(undone), rules);
+  ExchangeQifBytes(undone.data(), Size(undone), Size(undone));
   Require(undone == input, "the undo walk did not give back the input");
-  *questions = fastAnswer.asked;
   return fast;
-}
-
-// Declined at the one question: the content is as it was and the result 0;
-// with no question the pass goes through as if answered yes.
-void CheckPassDeclined(const Bytes &input, const Bytes &converted, int rules,
-                       int questions) {
-  Bytes fast = input, plain = input;
-  Answer fastAnswer = {0, 0}, plainAnswer = {0, 0};
-  int fastResult =
-      ConvertQifBytes(fast.data(), Size(fast), rules, Reply, &fastAnswer);
-  int plainResult =
-      ReferenceConvert(plain.data(), Size(plain), rules, Reply, &plainAnswer);
-  Require(fastAnswer.asked == questions && plainAnswer.asked == questions,
-          "declining changed whether the question was asked");
-  Require(fastResult == plainResult && fast == plain,
-          "a declined pass differs from the plain walk");
-  if (questions) {
-    Require(fastResult == 0, "a declined pass did not end 0");
-    Require(fast == input, "a declined pass left the content changed");
-  } else {
-    Require(fastResult == 1 && fast == converted,
-            "a pass with no question depends on the answer");
-  }
 }
 
 // Cut at a line start, as kestrom-cli cuts a file, the two pieces convert
 // as the whole does: the block state and the byte-order mark carry over.
-void CheckPieces(const Bytes &input, const Bytes &converted, int rules) {
+void CheckPieces(const Bytes &input, const Bytes &converted) {
   int n = Size(input);
-  int cut = NextQifLineStart(input.data(), n / 2, n, n, QifCrEndsLines(rules));
+  int cut = NextQifLineStart(input.data(), n / 2, n, n);
   if (cut < 0)
     return;
   Bytes pieces = input;
   QifPlace place = {0, 0};
-  Answer answer = {1, 0};
-  ConvertQifPiece(pieces.data(), cut, rules, Reply, &answer, &place);
-  ConvertQifPiece(pieces.data() + cut, n - cut, rules, Reply, &answer, &place);
+  ConvertQifPiece(pieces.data(), cut, &place);
+  ConvertQifPiece(pieces.data() + cut, n - cut, &place);
   Require(pieces == converted, "two pieces converted unlike the whole");
 }
 
 // Any end, in range or not: as the plain walk does, and its own inverse.
-void CheckExchange(const Bytes &input, int end, int rules) {
+void CheckExchange(const Bytes &input, int end) {
   Bytes fast = input, plain = input;
-  ExchangeQifBytes(fast.data(), Size(fast), end, rules);
-  ReferenceExchange(plain.data(), Size(plain), end, rules);
+  ExchangeQifBytes(fast.data(), Size(fast), end);
+  ReferenceExchange(plain.data(), Size(plain), end);
   Require(fast == plain, "the undo walk differs from the plain walk");
-  ExchangeQifBytes(fast.data(), Size(fast), end, rules);
+  ExchangeQifBytes(fast.data(), Size(fast), end);
   Require(fast == input, "the undo walk twice did not give back the input");
 }
 
@@ -175,15 +134,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size) {
   const Bytes input(bytes, bytes + size);
   int n = Size(input);
   int chosen = size >= 2 ? (bytes[0] | bytes[1] << 8) % (n + 2) : 0;
-  for (int rules : {kQifTwoDigitRule, kQifEveryDateRules}) {
-    int questions = 0;
-    Bytes converted = CheckPassAnsweredYes(input, rules, &questions);
-    CheckPassDeclined(input, converted, rules, questions);
-    if (rules & kQifAnyExportRule)
-      CheckPieces(input, converted, rules);
-    for (int end : {-1, 0, 1, n / 2, n - 1, n, n + 1, chosen})
-      CheckExchange(input, end, rules);
-  }
+  Bytes converted = CheckPass(input);
+  CheckPieces(input, converted);
+  for (int end : {-1, 0, 1, n / 2, n - 1, n, n + 1, chosen})
+    CheckExchange(input, end);
   CheckSplit(bytes, size);
   return 0;
 }

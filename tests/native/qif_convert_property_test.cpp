@@ -1,8 +1,7 @@
 // Random contents biased toward the bytes the rules look at, checked against
 // the invariants that real faults break: length, the positions allowed to
-// change, undo, declines at every point, and agreement with the plain walk,
-// for the dialog's two-digit rule alone and for the every-date rules (lines
-// that end at a CR alone, a byte-order mark, lists, prices and headers).
+// change, undo, and agreement with the plain walk (lines that end at a CR
+// alone, a byte-order mark, lists, prices and headers).
 #include <gtest/gtest.h>
 
 #include <string.h>
@@ -11,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "confirm_script.h"
 #include "qif_convert.h"
 #include "qif_reference.h"
 #include "qif_rule_places.h"
@@ -76,50 +74,20 @@ Bytes RandomContent(std::mt19937 &rng) {
 
 int Size(const Bytes &b) { return static_cast<int>(b.size()); }
 
-class ConvertProperties : public ::testing::TestWithParam<int> {
+class ConvertProperties : public ::testing::Test {
 protected:
   std::mt19937 rng{20261208};
   static const int kRounds = 20000;
-  const int rules = GetParam();
 };
 
-INSTANTIATE_TEST_SUITE_P(Rules, ConvertProperties,
-                         ::testing::Values(kQifTwoDigitRule,
-                                           kQifEveryDateRules),
-                         [](const ::testing::TestParamInfo<int> &info) {
-                           return std::string(info.param == kQifEveryDateRules
-                                                  ? "EveryDateRules"
-                                                  : "TwoDigitRule");
-                         });
-
-// The two-digit rule alone is the dialog's, run through its own entry
-// points; the every-date rules through the general ones.
-int Convert(unsigned char *data, int size, int rules, QifConfirmFn confirm,
-            void *context) {
-  return rules == kQifTwoDigitRule
-             ? ConvertBankQifBytes(data, size, confirm, context)
-             : ConvertQifBytes(data, size, rules, confirm, context);
-}
-
-void Exchange(unsigned char *data, int size, int end, int rules) {
-  if (rules == kQifTwoDigitRule)
-    ExchangeBankQifBytes(data, size, end);
-  else
-    ExchangeQifBytes(data, size, end, rules);
-}
-
-TEST_P(ConvertProperties, MatchesPlainWalkAndChangesOnlyAllowedBytes) {
+TEST_F(ConvertProperties, MatchesPlainWalkAndChangesOnlyAllowedBytes) {
   for (int round = 0; round < kRounds; ++round) {
     const Bytes input = RandomContent(rng);
     Bytes fast = input, plain = input;
-    ConfirmScript a = {"y", 0}, b = {"y", 0};
-    ASSERT_EQ(1, Convert(fast.data(), Size(fast), rules, ScriptedConfirm, &a));
-    ASSERT_EQ(1, ReferenceConvert(plain.data(), Size(plain), rules,
-                                  ScriptedConfirm, &b));
+    ConvertQifBytes(fast.data(), Size(fast));
+    ReferenceConvert(plain.data(), Size(plain));
     ASSERT_EQ(plain, fast) << "round " << round;
-    ASSERT_EQ(a.asked, b.asked);
-    ASSERT_LE(a.asked, 1);
-    std::vector<bool> allowed = RulePlaces(input, rules);
+    std::vector<bool> allowed = RulePlaces(input);
     for (size_t i = 0; i < input.size(); ++i) {
       if (!allowed[i]) {
         ASSERT_EQ(input[i], fast[i]) << "round " << round << " at " << i;
@@ -128,63 +96,36 @@ TEST_P(ConvertProperties, MatchesPlainWalkAndChangesOnlyAllowedBytes) {
   }
 }
 
-TEST_P(ConvertProperties, ConvertingTwiceGivesBackTheInput) {
+// So the dialog gives back the content as loaded after a failed write.
+TEST_F(ConvertProperties, ConvertingTwiceGivesBackTheInput) {
   for (int round = 0; round < kRounds; ++round) {
     const Bytes input = RandomContent(rng);
     Bytes data = input;
-    ConfirmScript first = {"y", 0}, second = {"y", 0};
-    Convert(data.data(), Size(data), rules, ScriptedConfirm, &first);
-    Convert(data.data(), Size(data), rules, ScriptedConfirm, &second);
+    ConvertQifBytes(data.data(), Size(data));
+    ConvertQifBytes(data.data(), Size(data));
     ASSERT_EQ(input, data) << "round " << round;
   }
 }
 
-TEST_P(ConvertProperties, ExchangeOverWholeContentUndoesConvert) {
-  for (int round = 0; round < kRounds; ++round) {
-    const Bytes input = RandomContent(rng);
-    Bytes data = input;
-    ConfirmScript script = {"y", 0};
-    Convert(data.data(), Size(data), rules, ScriptedConfirm, &script);
-    Exchange(data.data(), Size(data), Size(data), rules);
-    ASSERT_EQ(input, data) << "round " << round;
-  }
-}
-
-TEST_P(ConvertProperties, DeclineLeavesContentAsLoaded) {
-  for (int round = 0; round < kRounds; ++round) {
-    const Bytes input = RandomContent(rng);
-    Bytes data = input;
-    ConfirmScript script = {"n", 0};
-    int result =
-        Convert(data.data(), Size(data), rules, ScriptedConfirm, &script);
-    if (script.asked == 0) {
-      ASSERT_EQ(1, result);
-      continue;
-    }
-    ASSERT_EQ(0, result);
-    ASSERT_EQ(input, data) << "round " << round;
-  }
-}
-
-// Undoing a walk cut short at any line start gives back the input, which is
-// what a decline at that line relies on.
-TEST_P(ConvertProperties, PartialExchangeUndoesAtEveryEnd) {
+// A walk cut short at any end agrees with the plain walk and is its own
+// inverse: the line finder's last bytes before end.
+TEST_F(ConvertProperties, PartialExchangeAtEveryEnd) {
   for (int round = 0; round < kRounds / 10; ++round) {
     const Bytes input = RandomContent(rng);
     for (int end = 0; end <= Size(input); ++end) {
       Bytes data = input;
-      Exchange(data.data(), Size(data), end, rules);
+      ExchangeQifBytes(data.data(), Size(data), end);
       Bytes plain = input;
-      ReferenceExchange(plain.data(), Size(plain), end, rules);
+      ReferenceExchange(plain.data(), Size(plain), end);
       ASSERT_EQ(plain, data) << "round " << round << " end " << end;
-      Exchange(data.data(), Size(data), end, rules);
+      ExchangeQifBytes(data.data(), Size(data), end);
       ASSERT_EQ(input, data) << "round " << round << " end " << end;
     }
   }
 }
 
-// Long inputs reach the sixteen-byte line finder and its tail.
-TEST_P(ConvertProperties, LongContentMatchesPlainWalk) {
+// Long inputs reach the 64-byte line finder and its tail.
+TEST_F(ConvertProperties, LongContentMatchesPlainWalk) {
   for (int round = 0; round < 200; ++round) {
     Bytes input;
     std::uniform_int_distribution<int> pieces(1, 80);
@@ -193,9 +134,8 @@ TEST_P(ConvertProperties, LongContentMatchesPlainWalk) {
       input.insert(input.end(), piece.begin(), piece.end());
     }
     Bytes fast = input, plain = input;
-    ConfirmScript a = {"y", 0}, b = {"y", 0};
-    Convert(fast.data(), Size(fast), rules, ScriptedConfirm, &a);
-    ReferenceConvert(plain.data(), Size(plain), rules, ScriptedConfirm, &b);
+    ConvertQifBytes(fast.data(), Size(fast));
+    ReferenceConvert(plain.data(), Size(plain));
     ASSERT_EQ(plain, fast) << "round " << round;
   }
 }

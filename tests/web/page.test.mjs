@@ -33,14 +33,12 @@ test('the shared fixtures convert to their every-date bytes, downloaded as NAME-
   withPage(t, async (page) => {
     await assert.doesNotReject(page.getByRole('heading', { name: title }).waitFor());
     assert.equal(await page.title(), title);
-    // The dialog refuses full_export.qif, so it has only an every-date file.
-    for (const expected of [...readdirSync(fixtures).filter((f) => f.endsWith('.expected.qif')), 'full_export.expected.qif']) {
-      const name = expected.replace('.expected', '');
-      const everyDate = join(fixtures, expected.replace('.expected', '.every-date'));
+    for (const expected of readdirSync(fixtures).filter((f) => f.endsWith('.every-date.qif'))) {
+      const name = expected.replace('.every-date', '');
       await openFile(page, join(fixtures, name));
       const saved = await saveAndDownload(page);
       assert.equal(saved.name, name.replace('.qif', '-converted.qif'));
-      assert.ok(saved.bytes.equals(readFileSync(existsSync(everyDate) ? everyDate : join(fixtures, expected))), name);
+      assert.ok(saved.bytes.equals(readFileSync(join(fixtures, expected))), name);
     }
   }, { wait: false }));
 
@@ -85,11 +83,13 @@ const dropped = [
   ['LF', 'export.qif', '!Type:Bank\nD12/25/99\nPPay\xe9e\nMMemo', '!Type:Bank\nD25/12/99\nMPay\xe9e\nPMemo', 'export-converted.qif (33 bytes): 1 date converted, 2 payee/memo lines'],
   ['CR LF', 'Export 2024.QIF', '!Type:Bank\r\nD01/02/03\r\nP\xff\xfe\r\nD11/12/13\r\n', '!Type:Bank\r\nD02/01/03\r\nM\xff\xfe\r\nD12/11/13\r\n', 'Export 2024-converted.QIF (39 bytes): 2 dates converted, 1 payee/memo line'],
   ['CR only', 'a.b.qif', '!Type:Bank\rD12/25/99\rPx\rD12/25/99', '!Type:Bank\rD25/12/99\rMx\rD25/12/99', 'a.b-converted.qif (33 bytes): 2 dates converted, 1 payee/memo line'],
-  ['high byte in a digit place', 'qif', '!Type:Bank\nD1\xb2/25/99\nD12/2\xb5/99\nP', '!Type:Bank\nD1\xb2/25/99\nD12/2\xb5/99\nM', 'qif-converted (32 bytes): 0 dates converted, 1 payee/memo line', ['Dates left alone']],
+  ['high byte in a digit place', 'qif', '!Type:Bank\nD1\xb2/25/99\nD12/2\xb5/99\nP', '!Type:Bank\nD1\xb2/25/99\nD12/2\xb5/99\nM', 'qif-converted (32 bytes): 0 dates converted, 1 payee/memo line', ['Save']],
   ['CR only, a line end at the end', 'mac.qif', '!Type:Bank\rD12/25/99\rPx\r', '!Type:Bank\rD25/12/99\rMx\r', 'mac-converted.qif (24 bytes): 1 date converted, 1 payee/memo line'],
-  ['date cut short at the end', 'x.qif', '!Type:Bank\nM\nD12', '!Type:Bank\nP\nD12', 'x-converted.qif (16 bytes): 0 dates converted, 1 payee/memo line'],
+  ['date cut short at the end', 'x.qif', '!Type:Bank\nM\nD12', '!Type:Bank\nP\nD12', 'x-converted.qif (16 bytes): 0 dates converted, 1 payee/memo line', ['Save']],
+  ['no QIF mark, asked about', 'notes.md', 'Plus one\nD12/25/99', 'Mlus one\nD25/12/99', 'notes-converted.md (18 bytes): 1 date converted, 1 payee/memo line', ['Save']],
   ['no date or payee/memo line', 'notes.txt', '!Type:Bank\nT-1.00\n^\n', null, 'Nothing to convert: the file has no date or payee/memo line'],
-  ['only a date left alone', 'iso.qif', '!Type:Bank\nD2014-12-31\n', null, 'Nothing to convert: no payee/memo line, and 1 date is in a form the page does not convert'],
+  ['only a date left alone', 'odd.qif', '!Type:Bank\nD1/5\n', null, 'Nothing to convert: no payee/memo line, and 1 date is in a form the page does not convert'],
+  ['only year-first dates', 'iso.qif', '!Type:Bank\nD2014-12-31\nD20141231\n', null, 'Nothing to convert: no payee/memo line, and 2 dates are year-first and stay as they are'],
   // Names the browser would not keep as they are for a download: the status
   // names the file that downloads, and a bidi override stays inside the name.
   ...[['rlo\u202Efdp.qif', 'rlo_fdp-converted.qif'], ['.qif', 'qif-converted'], ['.hidden.qif', 'hidden-converted.qif'], ['export.', 'export-converted'],
@@ -146,20 +146,22 @@ test('refused files say why under the program\'s text, and the file loaded befor
   }));
 
 // Loaded one after another: what the status says before any Save, or the
-// refusal of a file that is not QIF, after which the file before it stays
+// refusal of a file with binary data, after which the file before it stays
 // loaded. Whatever the status says, nothing on the page moves.
-const notQif = (name) => `Unable to load file\n\n\u2068${name}\u2069 is not a QIF file: ${name.endsWith('png') ? 'it holds binary data (byte 0x1A on line 2).' : 'no line holds a header such as !Type:Bank or ends a record with ^.'}`;
 const long = 'an export with a name longer than the status has room for.qif';
 const loads = [
   ['q.qif', '!Type:Bank\nD12/25/99\nPx\nD13/08/12\n', '2 dates to convert, 1 payee/memo line to exchange\nSave downloads q-converted.qif (34 bytes).\nIt may be converted already, or not month-first: the date on line 4 has a month over 12.'],
-  ['iso.qif', '!Type:Bank\nD2014-12-31\nMx\n', '0 dates to convert, 1 payee/memo line to exchange\nSave downloads iso-converted.qif (26 bytes).\n1 date is in a form the page does not convert; Save leaves it as loaded.'],
+  ['odd.qif', '!Type:Bank\nD1/5\nMx\n', '0 dates to convert, 1 payee/memo line to exchange\nSave downloads odd-converted.qif (19 bytes).\n1 date is in a form the page does not convert; Save asks before it leaves it as loaded.'],
+  ['iso.qif', '!Type:Bank\nD2014-12-31\nD2014-12-30\nMx\n', '0 dates to convert, 1 payee/memo line to exchange; 2 dates are year-first and stay as they are\nSave downloads iso-converted.qif (38 bytes).'],
   ['mdy.qif', '!Option:MDY\n^\nD12/25/99\n', '1 date to convert, 0 payee/memo lines to exchange, and the header !Option:MDY to rewrite as !Option:DMY\nSave downloads mdy-converted.qif (24 bytes).'],
   ['dmy.qif', '!Option:DMY\n^\nPx\n', '0 dates to convert, 1 payee/memo line to exchange, and the header !Option:DMY to rewrite as !Option:MDY\nSave downloads dmy-converted.qif (17 bytes).\nIt looks converted already: its header on line 1 says !Option:DMY.'],
+  ['export.csv', 'Date,Payee\n12/25/99,Shop\n', 'Nothing to convert: the file has no date or payee/memo line'],
+  ['README.md', '![Page](page.png)\nPlus\n', '0 dates to convert, 1 payee/memo line to exchange\nSave downloads README-converted.md (23 bytes).\nIt may not be a QIF file: it has no line such as !Type:Bank and no ^.'],
+  ['picture\u202Egnp.png', '\x89PNG\r\n\x1a\n\r^', 'Unable to load file\n\n\u2068picture\u202Egnp.png\u2069 is not a QIF file: it holds binary data (byte 0x1A on line 2).'],
   [long, '^\nPx', `0 dates to convert, 1 payee/memo line to exchange\nSave downloads ${long.replace('.qif', '-converted.qif')} (4 bytes).`],
-  ...['export.csv', 'picture\u202Egnp.png', 'README.md'].map((name, i) => [name, ['Date,Payee\n12/25/99,Shop\n', '\x89PNG\r\n\x1a\n\r^', '![Page](page.png)\nPlus\n'][i], notQif(name)]),
 ];
 
-test('on load the status says what Save will do, a file that is not QIF is refused, and nothing moves', (t) =>
+test('on load the status says what Save will do, a file with binary data is refused, and nothing moves', (t) =>
   withPage(t, async (page) => {
     const status = page.getByRole('status', { name: 'Status' });
     const layout = () => page.evaluate(() => ['main', '#file-name', '#save', '#status', '.note']
@@ -181,23 +183,25 @@ test('on load the status says what Save will do, a file that is not QIF is refus
     assert.deepEqual(await layout(), still, 'saved');
   }));
 
-test('dates left alone: listed by line, ten and how many more, asked after the question; No is focused, Esc is No', (t) =>
+test('dates left alone: the first named, the next nine listed by line and how many more, asked after the question; No is focused, Esc is No', (t) =>
   withPage(t, async (page) => {
     const lines = ['!Type:Bank', 'D25/12/99', 'PShop'];
-    for (let i = 0; i < 12; i++) lines.push(`D2014-12-${10 + i}`, 'MMemo');
-    await dropFile(page, 'iso.qif', Buffer.from(lines.join('\r\n')));
-    const listed = lines.map((line, i) => `line ${i + 1}: ${line}`).filter((l) => l.includes(': D2014')).slice(0, 10);
-    const dialog = page.getByRole('dialog', { name: 'Dates left alone' });
+    for (let i = 0; i < 12; i++) lines.push(`D1/${10 + i}`, 'MMemo');
+    await dropFile(page, 'odd.qif', Buffer.from(lines.join('\r\n')));
+    const listed = lines.map((line, i) => `line ${i + 1}: ${line}`).filter((l) => l.includes(': D1/')).slice(1, 10);
+    const dialog = page.getByRole('dialog', { name: 'Save' });
     for (const key of ['Enter', 'Escape']) {
       await page.getByRole('button', { name: 'Save' }).click();
-      await page.getByRole('dialog', { name: 'Save' }).getByRole('button', { name: 'Yes' }).click();
-      assert.equal(await dialog.locator('p').innerText(), '12 dates are in a form the page does not convert, and would stay as they are:\n\n' +
-        `${listed.join('\n')}\nand 2 more\n\nSave anyway?`);
+      await dialog.getByRole('button', { name: 'Yes' }).click();
+      await dialog.getByText('Line 4 holds').waitFor();
+      assert.deepEqual(await dialog.locator('p').allInnerTexts(), [
+        'Line 4 holds a date that this program does not convert: D1/10\n\nThe other dates are converted, and dates like this one stay as they are.\n\nAre you sure you want to convert it?',
+        `Also left as they are:\n${listed.join('\n')}\nand 2 more`]);
       await page.keyboard.press(key);
       await page.getByRole('status', { name: 'Status' }).getByText('Not saved').waitFor();
     }
     const converted = lines.join('\r\n').replace('D25/12/99', 'D12/25/99').replace('PShop', 'MShop').replaceAll('MMemo', 'PMemo');
-    assert.equal((await saveAndDownload(page, ['Save', 'Dates left alone'])).bytes.toString(), converted);
+    assert.equal((await saveAndDownload(page, ['Save', 'Save'])).bytes.toString(), converted);
   }));
 
 test('looks: a drop target while files are dragged over, a 2 px focus ring, a dark theme', (t) =>
@@ -255,7 +259,10 @@ test('64 MiB of generated content: Save to download, pass speed reported', (t) =
     execFileSync(makeQif, [String(64 << 20), input], quiet);
     execFileSync(join(tools, 'cli/kestrom-cli'), ['--yes', '-o', reference, input], quiet);
     await openFile(page, input);
-    const saved = await saveAndDownload(page);
+    // The generator cuts the last record short, at D06: a date no rule
+    // converts, which Save asks about.
+    assert.match(await page.getByRole('status', { name: 'Status' }).innerText(), /1 date is in a form the page does not convert/);
+    const saved = await saveAndDownload(page, ['Save']);
     assert.ok(saved.bytes.equals(readFileSync(reference)), 'the page and kestrom-cli disagree');
     const [pass, whole, count] = await page.evaluate(() =>
       ['kestrom-pass', 'kestrom-save', 'kestrom-count'].map((n) => performance.getEntriesByName(n).at(-1).duration));
