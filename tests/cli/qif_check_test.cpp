@@ -204,6 +204,8 @@ const DecideCase kDecideCases[] = {
     {"EmptyHasNoMarkToAskAbout", "", kNoMark, 0},
 };
 
+void PrintTo(const DecideCase &row, std::ostream *os) { *os << row.name; }
+
 INSTANTIATE_TEST_SUITE_P(Verdicts, DecideTable,
                          ::testing::ValuesIn(kDecideCases),
                          [](const ::testing::TestParamInfo<DecideCase> &info) {
