@@ -9,17 +9,22 @@ cd "$(dirname "$0")/.."
 scripts/bootstrap.sh
 
 source scripts/build.sh
-stage() { echo; echo "=== $* ==="; }
-
-build() {
-  stage "$1: configure and build"
-  build_preset "$1"
+source scripts/stages.sh
+source scripts/display.sh
+# The Wine session is stopped only once this run has started it, with
+# its display.
+finish() {
+  if [ -n "${KESTROM_XVFB_PID:-}" ]; then
+    stop_wine_session
+    stop_display
+  fi
+  print_summary "$1"
 }
+trap 'finish $?' EXIT
 
 build_and_test() {
-  build "$1"
-  stage "$1: tests"
-  ctest --preset "$1" -j "$(nproc)"
+  build_stage "$1"
+  ctest_stage "$1 tests" "$1" -j "$(nproc)"
 }
 
 build_and_test native
@@ -30,25 +35,23 @@ build_and_test fuzz
 # in headless Chromium (the 64 MiB scenario takes its generator and
 # kestrom-cli from the native build above).
 build_and_test web
-stage "web: the page in Chromium"
-(cd tests/web && node --test page.test.mjs)
+node_stage "web in Chromium" tests/web page.test.mjs
 
 # Windows tests run on a private Xvfb, never on the user's own screen. The
 # 32-bit build is the one we ship; where its programs do not run under Wine
 # here (no 32-bit kernel support, no 32-bit Wine, a broken prefix), its
 # files are still checked and the same tests run on the 64-bit build.
-build win32
+build_stage win32
 preset=$(windows_preset)
 windows_preset_reason
 if [ "$preset" = win64 ]; then
-  stage "win32: checks of the built files"
-  ctest --preset win32
-  build win64
+  ctest_stage "win32 checks of files" win32
+  build_stage win64
   require_wine_runs win64
 fi
-source scripts/display.sh
-trap 'stop_wine_session; stop_display' EXIT
+begin_stage "Wine session"
 start_private_display
 start_wine_session "$PWD/build/$preset/wineprefix" build/$preset/wine-run.sh
-stage "$preset: tests under Wine"
-ctest --preset "$preset"  # one at a time: the end-to-end tests share the screen
+end_stage "started on display $DISPLAY"
+# One at a time: the end-to-end tests share the screen.
+ctest_stage "$preset under Wine" "$preset"

@@ -127,6 +127,9 @@ const GoodCase kGoodCases[] = {
      {"x.qif"}},
 };
 
+// A failure names the row instead of printing its bytes.
+void PrintTo(const GoodCase &row, std::ostream *os) { *os << row.name; }
+
 INSTANTIATE_TEST_SUITE_P(Cli, GoodUsage, ::testing::ValuesIn(kGoodCases),
                          [](const ::testing::TestParamInfo<GoodCase> &info) {
                            return std::string(info.param.name);
@@ -175,6 +178,8 @@ const ShortCase kShortCases[] = {
     {"SuffixWithASlash", {"--suffix=x/y", "a"}, 0, nullptr, "a existing ~"},
     {"EmptyEnvironment", {"-b", "a"}, 0, "", "a existing ~"},
 };
+
+void PrintTo(const ShortCase &row, std::ostream *os) { *os << row.name; }
 
 INSTANTIATE_TEST_SUITE_P(Cli, ShortUsage, ::testing::ValuesIn(kShortCases),
                          [](const ::testing::TestParamInfo<ShortCase> &info) {
@@ -247,6 +252,8 @@ const BadCase kBadCases[] = {
      {"--check", "-o", "x", "a.qif"},
      "-o cannot be used with --check"},
 };
+
+void PrintTo(const BadCase &row, std::ostream *os) { *os << row.name; }
 
 INSTANTIATE_TEST_SUITE_P(Cli, BadUsage, ::testing::ValuesIn(kBadCases),
                          [](const ::testing::TestParamInfo<BadCase> &info) {

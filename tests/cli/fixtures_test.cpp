@@ -51,6 +51,9 @@ const FixtureCase kFixtureCases[] = {
      kQifAskDayFirst},
 };
 
+// A failure names the row instead of printing its bytes.
+void PrintTo(const FixtureCase &row, std::ostream *os) { *os << row.name; }
+
 INSTANTIATE_TEST_SUITE_P(Fixtures, FixtureTable,
                          ::testing::ValuesIn(kFixtureCases),
                          [](const ::testing::TestParamInfo<FixtureCase> &info) {

@@ -160,6 +160,9 @@ const CheckCase kCheckCases[] = {
     // clang-format on
 };
 
+// A failure names the row instead of printing its bytes.
+void PrintTo(const CheckCase &row, std::ostream *os) { *os << row.name; }
+
 INSTANTIATE_TEST_SUITE_P(Rules, CheckTable, ::testing::ValuesIn(kCheckCases),
                          [](const ::testing::TestParamInfo<CheckCase> &info) {
                            return std::string(info.param.name);
@@ -200,6 +203,8 @@ const DecideCase kDecideCases[] = {
      kQifRefuse},
     {"EmptyHasNoMarkToAskAbout", "", kNoMark, 0},
 };
+
+void PrintTo(const DecideCase &row, std::ostream *os) { *os << row.name; }
 
 INSTANTIATE_TEST_SUITE_P(Verdicts, DecideTable,
                          ::testing::ValuesIn(kDecideCases),

@@ -215,8 +215,19 @@ int StartProgramWith(const char *exePath, const char *arguments,
   snprintf(commandLine, sizeof commandLine, "\"%s\"%s%s", exePath,
            *arguments ? " " : "", arguments);
   PROCESS_INFORMATION info;
-  if (!StartCommandLine(exePath, commandLine, folder, &info)) {
-    printf("cannot start %s (error %lu)\n", exePath, GetLastError());
+  int started = StartCommandLine(exePath, commandLine, folder, &info);
+  DWORD error = GetLastError();
+  // On a busy machine Wine can lose the new process before it has started,
+  // and says ERROR_INTERNAL_ERROR. Nothing of the program ran, so that start
+  // is tried once more; a program that did start is never started again.
+  if (!started && error == ERROR_INTERNAL_ERROR) {
+    printf("retry: Wine could not start %s (error %lu); starting it again\n",
+           exePath, error);
+    started = StartCommandLine(exePath, commandLine, folder, &info);
+    error = GetLastError();
+  }
+  if (!started) {
+    printf("cannot start %s (error %lu)\n", exePath, error);
     program->process = nullptr;
     program->id = 0;
     return 0;

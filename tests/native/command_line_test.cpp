@@ -16,6 +16,7 @@ std::vector<std::string> Split(const char *line) {
 }
 
 struct SplitCase {
+  const char *name;
   const char *line;
   std::vector<std::string> args;
 };
@@ -28,25 +29,36 @@ TEST_P(CommandLineTable, SplitsAsWindowsDoes) {
 }
 
 const SplitCase kSplitCases[] = {
-    {"", {}},
-    {" \t ", {}},
-    {"a.qif", {"a.qif"}},
-    {"  a.qif\tb.qif  ", {"a.qif", "b.qif"}},
-    {"\"C:\\My Files\\export 1.qif\"", {"C:\\My Files\\export 1.qif"}},
-    {"\\\\server\\share\\x.qif", {"\\\\server\\share\\x.qif"}},
-    {"\"C:\\dir\\\\\" next", {"C:\\dir\\", "next"}},
-    {"a\\\\\\\"b", {"a\\\"b"}},
-    {"\"a\"\"b\" c", {"a\"b", "c"}},
-    {"\"\" x", {"", "x"}},
-    {"\"open to the end", {"open to the end"}},
-    {"\"C:\\\xD0\xB2\xD1\x8B\xD0\xBF\xD0\xB8\xD1\x81\xD0\xBA\xD0\xB0 "
+    {"Empty", "", {}},
+    {"BlanksAlone", " \t ", {}},
+    {"OneName", "a.qif", {"a.qif"}},
+    {"BlanksAround", "  a.qif\tb.qif  ", {"a.qif", "b.qif"}},
+    {"QuotedSpaces",
+     "\"C:\\My Files\\export 1.qif\"",
+     {"C:\\My Files\\export 1.qif"}},
+    {"UncPath", "\\\\server\\share\\x.qif", {"\\\\server\\share\\x.qif"}},
+    {"BackslashesBeforeClosingQuote",
+     "\"C:\\dir\\\\\" next",
+     {"C:\\dir\\", "next"}},
+    {"EscapedQuote", "a\\\\\\\"b", {"a\\\"b"}},
+    {"DoubledQuoteInsideQuotes", "\"a\"\"b\" c", {"a\"b", "c"}},
+    {"EmptyQuoted", "\"\" x", {"", "x"}},
+    {"UnclosedQuote", "\"open to the end", {"open to the end"}},
+    {"Utf8Name",
+     "\"C:\\\xD0\xB2\xD1\x8B\xD0\xBF\xD0\xB8\xD1\x81\xD0\xBA\xD0\xB0 "
      "\xE6\x98\x8E\xE7\xB4\xB0.qif\"",
      {"C:\\\xD0\xB2\xD1\x8B\xD0\xBF\xD0\xB8\xD1\x81\xD0\xBA\xD0\xB0 "
       "\xE6\x98\x8E\xE7\xB4\xB0.qif"}},
 };
 
+// A failure names the row instead of printing its bytes.
+void PrintTo(const SplitCase &row, std::ostream *os) { *os << row.name; }
+
 INSTANTIATE_TEST_SUITE_P(Lines, CommandLineTable,
-                         ::testing::ValuesIn(kSplitCases));
+                         ::testing::ValuesIn(kSplitCases),
+                         [](const ::testing::TestParamInfo<SplitCase> &info) {
+                           return std::string(info.param.name);
+                         });
 
 // A name cut to the buffer could be another, existing file.
 TEST(CommandLine, AnArgumentThatDoesNotFitComesBackEmpty) {

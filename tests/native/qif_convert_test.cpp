@@ -107,6 +107,9 @@ const ConvertCase kConvertCases[] = {
      "!Option:DMY\n!option:dmy \r\nD25/12/99\n!Option:MDY\n"},
 };
 
+// A failure names the row instead of printing its bytes.
+void PrintTo(const ConvertCase &row, std::ostream *os) { *os << row.name; }
+
 INSTANTIATE_TEST_SUITE_P(Rules, ConvertTable,
                          ::testing::ValuesIn(kConvertCases),
                          [](const ::testing::TestParamInfo<ConvertCase> &info) {

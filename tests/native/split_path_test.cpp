@@ -9,6 +9,7 @@
 namespace {
 
 struct SplitCase {
+  const char *label; // names the test
   const char *path;
   const char *directory;
   const char *name;
@@ -28,23 +29,29 @@ TEST_P(SplitTable, SplitsIntoDirectoryAndName) {
 }
 
 const SplitCase kSplitCases[] = {
-    {"C:\\dir\\file.qif", "C:\\dir", "file.qif"},
-    {"C:\\file.qif", "C:\\", "file.qif"},
-    {"file.qif", "", "file.qif"},
-    {"\\\\srv\\share\\f.qif", "\\\\srv\\share", "f.qif"},
-    {".\\f.qif", ".\\", "f.qif"},
-    {"..\\f.qif", "..\\", "f.qif"},
-    {"\\f.qif", "\\", "f.qif"},
-    {"C:f.qif", "C:", "f.qif"},
-    {"C:\\a.b\\f", "C:\\a.b", "f"},
-    {"dir\\\\f", "dir\\\\", "f"},
-    {"C:\\dir.\\f", "C:\\dir.\\", "f"},
-    {"C:\\dir\\", "C:\\dir", ""},
-    {"", "", ""},
-    {"C:/dir/f.qif", "C:", "/dir/f.qif"},
+    {"DriveAndFolder", "C:\\dir\\file.qif", "C:\\dir", "file.qif"},
+    {"DriveRoot", "C:\\file.qif", "C:\\", "file.qif"},
+    {"NameAlone", "file.qif", "", "file.qif"},
+    {"UncShare", "\\\\srv\\share\\f.qif", "\\\\srv\\share", "f.qif"},
+    {"CurrentFolder", ".\\f.qif", ".\\", "f.qif"},
+    {"ParentFolder", "..\\f.qif", "..\\", "f.qif"},
+    {"RootOfCurrentDrive", "\\f.qif", "\\", "f.qif"},
+    {"DriveRelative", "C:f.qif", "C:", "f.qif"},
+    {"DotInFolderName", "C:\\a.b\\f", "C:\\a.b", "f"},
+    {"DoubledSeparator", "dir\\\\f", "dir\\\\", "f"},
+    {"FolderEndingInDot", "C:\\dir.\\f", "C:\\dir.\\", "f"},
+    {"TrailingSeparator", "C:\\dir\\", "C:\\dir", ""},
+    {"Empty", "", "", ""},
+    {"ForwardSlashesAreNoSeparators", "C:/dir/f.qif", "C:", "/dir/f.qif"},
 };
 
-INSTANTIATE_TEST_SUITE_P(Paths, SplitTable, ::testing::ValuesIn(kSplitCases));
+// A failure names the row instead of printing its bytes.
+void PrintTo(const SplitCase &row, std::ostream *os) { *os << row.label; }
+
+INSTANTIATE_TEST_SUITE_P(Paths, SplitTable, ::testing::ValuesIn(kSplitCases),
+                         [](const ::testing::TestParamInfo<SplitCase> &info) {
+                           return std::string(info.param.label);
+                         });
 
 TEST(SplitPath, LongestNameFitsWithItsTerminator) {
   std::string longName(kPathBufferSize - 1, 'n');

@@ -53,12 +53,22 @@ export async function dropFile(page, name, bytes, { count = 1, type = 'drop' } =
   await page.locator('main[aria-busy="false"]').waitFor();
 }
 
+// Chromium drops a page's eleventh download within a second without a
+// word, as a guard against download floods. A person never saves that
+// fast, but a test can: each Save here waits until 110 ms have passed since
+// the last download arrived, so no eleven downloads fall within a second.
+const saveSpacingMs = 110;
+const lastDownloadAt = new WeakMap();
+
 // Presses Save and returns the download's name and bytes; yesTo names the
 // dialogs, in the order they come up, whose Yes is pressed.
 export async function saveAndDownload(page, yesTo = []) {
+  const wait = (lastDownloadAt.get(page) ?? -Infinity) + saveSpacingMs - Date.now();
+  if (wait > 0) await page.waitForTimeout(wait);
   const downloaded = page.waitForEvent('download');
   await page.getByRole('button', { name: 'Save' }).click();
   for (const name of yesTo) await page.getByRole('dialog', { name }).getByRole('button', { name: 'Yes' }).click();
   const download = await downloaded;
+  lastDownloadAt.set(page, Date.now());
   return { name: download.suggestedFilename(), bytes: readFileSync(await download.path()) };
 }

@@ -67,6 +67,15 @@ test('the question opens with No focused: Enter, No and Esc save nothing; Yes co
     for (let save = 0; save < 2; save++) assert.ok((await saveAndDownload(page, ['Save'])).bytes.equals(yes));
   }));
 
+// Each Save converts the file as loaded, never its last download: saved
+// again and again, faster than a person would, it downloads the same bytes.
+test('Save pressed again and again downloads the same conversion every time', (t) =>
+  withPage(t, async (page) => {
+    await openFile(page, join(fixtures, 'bank_mdy_crlf.qif'));
+    const everyDate = readFileSync(join(fixtures, 'bank_mdy_crlf.every-date.qif'));
+    for (let save = 1; save <= 12; save++) assert.ok((await saveAndDownload(page)).bytes.equals(everyDate), `Save ${save}`);
+  }));
+
 // Dropped files with hand-written results: line ends of every kind, bytes
 // above 0x7F kept (and never taken for digits), no line end at the end; the
 // download's name and what the status says; files with nothing to convert.
