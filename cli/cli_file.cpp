@@ -1,7 +1,10 @@
-// What both systems share: "-" as standard input or output, the temporary
+// What both systems share: the kinds of input and output, the temporary
 // file and the notes kept for the interrupt handler, the backup's name,
-// the checks built on LookAtFile, the lines printed and the second thread. Each
-// system's own calls are behind cli_platform.h.
+// the checks built on LookAtFile, the lines printed and the second thread.
+// Each system's own calls are behind cli_platform.h, and standard input
+// and output behind cli_stdio.h.
+#include "cli_file.h"
+
 #include <errno.h>
 #include <stdarg.h>
 #include <stdio.h>
@@ -10,43 +13,12 @@
 
 #include "cli_backup.h"
 #include "cli_escape.h"
-#include "cli_file.h"
+#include "cli_interrupt.h"
 #include "cli_platform.h"
 #include "cli_stdio.h"
 #include "qif_messages.h"
 
-volatile sig_atomic_t g_tempActive = 0;
-volatile sig_atomic_t g_tempFolder = -1;
-char g_tempName[kCliPathSize];
-char *g_notes = nullptr;
-volatile sig_atomic_t g_notesLength = 0;
-
 namespace {
-
-void RememberTemp(const OutputFile *file) {
-  strcpy(g_tempName, file->temp + file->nameAt);
-  g_tempFolder = static_cast<sig_atomic_t>(file->folder);
-  g_tempActive = 1;
-}
-
-void ForgetTemp() { g_tempActive = 0; }
-
-// Adds the escaped note of a file done to those not yet said (kept with a
-// closing NUL), the interrupt held off: the handler sees the list before or
-// after, never in between. Without the memory, the file goes unsaid.
-void AddNote(char *note) {
-  if (!note)
-    return;
-  size_t length = strlen(note);
-  char *grown = static_cast<char *>(
-      realloc(g_notes, static_cast<size_t>(g_notesLength) + length + 1));
-  if (grown) {
-    memcpy(grown + g_notesLength, note, length + 1);
-    g_notes = grown;
-    g_notesLength += static_cast<sig_atomic_t>(length);
-  }
-  free(note);
-}
 
 char *EscapeNote(const char *note) {
   return EscapeLine(note, static_cast<int>(strlen(note)));
@@ -129,34 +101,91 @@ char *NoteBackup(char *note, const char *chosen, const OutputFile *file) {
   return named;
 }
 
-} // namespace
-
-int OpenInputFile(const char *path, InputFile *file, Failure *failure) {
-  failure->path = path;
-  if (!IsStandardStream(path))
-    return OpenPlatformInput(path, file, failure);
-  UseBinaryStream(stdin);
-  return ReadStandardInput(file, failure);
-}
-
-int ReadInputFile(InputFile *file, long long offset, unsigned char *buffer,
-                  int capacity, int *got, Failure *failure) {
-  failure->path = file->path;
-  if (file->memory) {
-    ReadInputMemory(file, offset, buffer, capacity, got);
-    return 1;
-  }
+// A file that ends before the size it had when opened was changed.
+int ReadFromFile(InputFile *file, long long offset, unsigned char *buffer,
+                 int capacity, int *got, Failure *failure) {
   if (!ReadPlatformInput(file, offset, buffer, capacity, got, failure))
     return 0;
   return *got == capacity || offset + *got >= file->size ||
          FailBecause(failure, CLI_CHANGED, nullptr, nullptr);
 }
 
-void CloseInputFile(InputFile *file) {
-  if (!file->standard)
-    ClosePlatformInput(file);
-  free(file->memory);
-  file->memory = nullptr;
+int FileUnchanged(const InputFile *source, long long read, Failure *failure) {
+  const FileState &opened = source->opened;
+  FileState now;
+  if (LookAtFile(source->path, &now) &&
+      SameIdentity(&now.identity, &opened.identity) &&
+      now.size == opened.size && now.lastWrite == opened.lastWrite &&
+      now.lastChange == opened.lastChange && read == opened.size)
+    return 1;
+  failure->path = source->path;
+  return FailBecause(failure, CLI_CHANGED, nullptr, nullptr);
+}
+
+// The backup and the rename, with the interrupt held off from before the
+// backup is begun until the note is added.
+int DeliverFile(OutputFile *file, long long, Failure *failure) {
+  BlockInterrupt(1);
+  int ok = !file->backup[0] || MakeBackup(file, failure);
+  if (ok)
+    ok = MovePlatformOutput(file, failure); // which cleans up after itself
+  else
+    RemovePlatformTemp(file);
+  ForgetTemp();
+  return ok;
+}
+
+// The content goes out before the interrupt is held off: a reader that
+// stops reading must not hold off an interrupt too.
+int DeliverToStandardOutput(OutputFile *file, long long length,
+                            Failure *failure) {
+  int ok = CommitOutputMemory(file, length, failure);
+  BlockInterrupt(1);
+  return ok;
+}
+
+int NothingToFinish(OutputFile *, Failure *) { return 1; }
+
+void DiscardFile(OutputFile *file) {
+  BlockInterrupt(1);
+  RemovePlatformTemp(file);
+  ForgetTemp();
+  BlockInterrupt(0);
+}
+
+const InputWays kFromFile = {ReadFromFile, FileUnchanged, ClosePlatformInput};
+const InputWays kFromStandardInput = {ReadInputMemory, InputMemoryUnchanged,
+                                      CloseInputMemory};
+const OutputWays kToFile = {WritePlatformOutput, FinishPlatformOutput,
+                            DeliverFile, DiscardFile};
+const OutputWays kToStandardOutput = {WriteOutputMemory, NothingToFinish,
+                                      DeliverToStandardOutput,
+                                      DiscardOutputMemory};
+
+} // namespace
+
+int OpenInputFile(const char *path, InputFile *file, Failure *failure) {
+  failure->path = path;
+  int standard = IsStandardStream(path);
+  if (standard)
+    UseBinaryStream(stdin);
+  int ok = standard ? ReadStandardInput(file, failure)
+                    : OpenPlatformInput(path, file, failure);
+  file->ways = standard ? &kFromStandardInput : &kFromFile;
+  return ok;
+}
+
+int ReadInputFile(InputFile *file, long long offset, unsigned char *buffer,
+                  int capacity, int *got, Failure *failure) {
+  failure->path = file->path;
+  return file->ways->read(file, offset, buffer, capacity, got, failure);
+}
+
+void CloseInputFile(InputFile *file) { file->ways->close(file); }
+
+int CheckInputUnchanged(const InputFile *file, long long read,
+                        Failure *failure) {
+  return file->ways->unchanged(file, read, failure);
 }
 
 // An interrupt waits until the temporary file is known.
@@ -166,14 +195,17 @@ int CreateOutputFile(const char *path, const InputFile *source,
   failure->path = path;
   if (IsStandardStream(path)) {
     UseBinaryStream(stdout);
-    return CreateOutputMemory(file, source->size, failure);
+    int ok = CreateOutputMemory(file, source->size, failure);
+    file->ways = &kToStandardOutput;
+    return ok;
   }
   memset(file, 0, sizeof *file);
+  file->ways = &kToFile;
   file->given = path;
   BlockInterrupt(1);
   int ok = CreatePlatformOutput(path, file, failure);
   if (ok)
-    RememberTemp(file);
+    RememberTemp(file->folder, file->temp + file->nameAt);
   BlockInterrupt(0);
   if (ok && file->replaces && backup->control != kBackupNone &&
       !ChooseBackup(file, source, backup, run, count, failure)) {
@@ -186,41 +218,30 @@ int CreateOutputFile(const char *path, const InputFile *source,
 int WriteOutputFile(OutputFile *file, long long offset,
                     const unsigned char *data, int size, Failure *failure) {
   failure->path = file->target;
-  if (file->memory)
-    return WriteOutputMemory(file, offset, data, size, failure);
-  return WritePlatformOutput(file, offset, data, size, failure);
+  return file->ways->write(file, offset, data, size, failure);
 }
 
 // Metadata and flush come before the rename, so that after a crash the
 // target holds either its old content or the whole new one. The source is
 // looked at last, then the backup is made, just before the rename. An
 // interrupt during them waits, then finds the file's note among the others.
-// Standard output gets the content only once the source is found unchanged.
 int CommitOutputFile(OutputFile *file, InputFile *source, long long read,
                      const char *note, Failure *failure) {
   char *escaped = EscapeNote(note);
+  char chosen[kCliPathSize];
+  strcpy(chosen, file->backup);
   failure->path = file->given;
-  int ok = (file->memory || FinishPlatformOutput(file, failure)) &&
+  int ok = file->ways->finish(file, failure) &&
            CheckInputUnchanged(source, read, failure);
   CloseInputFile(source);
-  if (file->memory) {
-    ok = ok ? CommitOutputMemory(file, read, failure)
-            : (DiscardOutputMemory(file), 0);
-    BlockInterrupt(1);
+  if (ok) {
+    ok = file->ways->deliver(file, read, failure);
   } else {
+    file->ways->discard(file);
     BlockInterrupt(1);
-    char chosen[kCliPathSize];
-    strcpy(chosen, file->backup);
-    if (ok && file->backup[0] && (ok = MakeBackup(file, failure)))
-      escaped = NoteBackup(escaped, chosen, file);
-    if (ok)
-      ok = MovePlatformOutput(file, failure);
-    else
-      RemovePlatformTemp(file);
-    ForgetTemp();
   }
   if (ok)
-    AddNote(escaped);
+    AddNote(NoteBackup(escaped, chosen, file));
   else
     free(escaped);
   BlockInterrupt(0);
@@ -229,41 +250,13 @@ int CommitOutputFile(OutputFile *file, InputFile *source, long long read,
 
 void SayConverted(void) {
   BlockInterrupt(1);
-  if (g_notesLength)
-    WritePlatformLine(stderr, g_notes);
-  g_notesLength = 0;
+  if (g_interrupt.notesLength)
+    WritePlatformLine(stderr, g_interrupt.notes);
+  ForgetNotes();
   BlockInterrupt(0);
 }
 
-void DiscardOutputFile(OutputFile *file) {
-  if (file->memory) {
-    DiscardOutputMemory(file);
-    return;
-  }
-  BlockInterrupt(1);
-  RemovePlatformTemp(file);
-  ForgetTemp();
-  BlockInterrupt(0);
-}
-
-int CheckInputUnchanged(const InputFile *source, long long read,
-                        Failure *failure) {
-  if (source->standard)
-    return 1;
-  const FileState &opened = source->opened;
-  FileState now;
-  if (LookAtFile(source->path, &now) &&
-      SameIdentity(&now.identity, &opened.identity) &&
-      now.size == opened.size && now.lastWrite == opened.lastWrite &&
-      now.lastChange == opened.lastChange && read == opened.size)
-    return 1;
-  failure->path = source->path;
-  return FailBecause(failure, CLI_CHANGED, nullptr, nullptr);
-}
-
-int SameIdentity(const FileIdentity *one, const FileIdentity *other) {
-  return one->volume == other->volume && one->index == other->index;
-}
+void DiscardOutputFile(OutputFile *file) { file->ways->discard(file); }
 
 int GetFileIdentity(const char *path, FileIdentity *identity) {
   FileState state;

@@ -23,6 +23,8 @@
 #endif
 
 #include "cli_backup.h"
+#include "cli_escape.h"
+#include "cli_interrupt.h"
 #include "qif_messages.h"
 
 namespace {
@@ -154,10 +156,11 @@ void CleanupSignals(sigset_t *set) {
 // Removes the temporary file through its folder, says what was done, and
 // ends the run as the signal would have, so the status is the signal's.
 void OnInterrupt(int signal) {
-  if (g_tempActive)
-    unlinkat(g_tempFolder, g_tempName, 0);
-  if (g_notesLength)
-    (void)!write(STDERR_FILENO, g_notes, static_cast<size_t>(g_notesLength));
+  if (g_interrupt.tempActive)
+    unlinkat(g_interrupt.tempFolder, g_interrupt.tempName, 0);
+  if (g_interrupt.notesLength)
+    (void)!write(STDERR_FILENO, g_interrupt.notes,
+                 static_cast<size_t>(g_interrupt.notesLength));
   struct sigaction action;
   memset(&action, 0, sizeof action);
   action.sa_handler = SIG_DFL;
@@ -229,6 +232,18 @@ int CheckAttribute(const char *name, error_context *context) {
   return attr_copy_check_permissions(name, context);
 }
 
+// Says that the attribute name of path is left out, and why.
+void NoteLeftOut(const char *path, const char *name, int error) {
+  char text[kCliPathSize + 512];
+  snprintf(text, sizeof text,
+           "kestrom-cli: %s: note: " CLI_ATTRIBUTE_LEFT_OUT ": %s\n", path,
+           name, strerror(error));
+  char *line = EscapeLine(text, static_cast<int>(strlen(text)));
+  if (line)
+    fputs(line, stderr);
+  free(line);
+}
+
 // An attribute the user may not set (a security.* one that root or the
 // kernel set) is left out with a note, as cp --preserve=all leaves it; a
 // file system without attributes has none to keep. Any other failure
@@ -239,8 +254,7 @@ void OnCopyFailure(error_context *context, const char *, ...) {
   if (error == ENOTSUP || report->error)
     return;
   if (error == EPERM && report->name) {
-    PrintCli(stderr, "kestrom-cli: %s: note: " CLI_ATTRIBUTE_LEFT_OUT ": %s\n",
-             report->file->given, report->name, strerror(error));
+    NoteLeftOut(report->file->given, report->name, error);
     return;
   }
   report->error = error ? error : EIO;

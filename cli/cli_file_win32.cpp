@@ -13,6 +13,7 @@
 #include <string.h>
 
 #include "cli_backup.h"
+#include "cli_interrupt.h"
 #include "qif_messages.h"
 #include "replace_file.h"
 
@@ -133,10 +134,10 @@ void WriteNotesFromHandler(void) {
   HANDLE handle = GetStdHandle(STD_ERROR_HANDLE);
   DWORD mode, written;
   if (GetConsoleMode(handle, &mode))
-    WriteToConsole(handle, g_notes);
+    WriteToConsole(handle, g_interrupt.notes);
   else
-    WriteFile(handle, g_notes, static_cast<DWORD>(g_notesLength), &written,
-              nullptr);
+    WriteFile(handle, g_interrupt.notes,
+              static_cast<DWORD>(g_interrupt.notesLength), &written, nullptr);
 }
 
 // Whether found starts with name as the file system compares names:
@@ -232,9 +233,9 @@ int SameFile(const char *name, const char *other) {
 // the other threads may hold the C runtime's locks.
 BOOL WINAPI OnConsoleControl(DWORD event) {
   AcquireSRWLockExclusive(&g_interruptLock);
-  if (g_tempActive)
-    DeleteFileA(g_tempName);
-  if (g_notesLength)
+  if (g_interrupt.tempActive)
+    DeleteFileA(g_interrupt.tempName);
+  if (g_interrupt.notesLength)
     WriteNotesFromHandler();
   TerminateProcess(GetCurrentProcess(),
                    event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT ? 130

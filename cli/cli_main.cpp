@@ -3,6 +3,7 @@
 
 #include "cli_file.h"
 #include "cli_options.h"
+#include "cli_platform.h"
 #include "cli_run.h"
 #include "cli_stdio.h"
 #include "kestrom_version.h"

@@ -6,7 +6,6 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "cli_failure.h"
 #include "qif_messages.h"
 
 namespace {
@@ -72,12 +71,20 @@ int ReadStandardInput(InputFile *file, Failure *failure) {
   return ReadAll(&file->memory, &file->size, failure);
 }
 
-void ReadInputMemory(const InputFile *file, long long offset,
-                     unsigned char *buffer, int capacity, int *got) {
+int ReadInputMemory(InputFile *file, long long offset, unsigned char *buffer,
+                    int capacity, int *got, Failure *) {
   long long left = offset < file->size ? file->size - offset : 0;
   int length = left < capacity ? static_cast<int>(left) : capacity;
   memcpy(buffer, file->memory + offset, length);
   *got = length;
+  return 1;
+}
+
+int InputMemoryUnchanged(const InputFile *, long long, Failure *) { return 1; }
+
+void CloseInputMemory(InputFile *file) {
+  free(file->memory);
+  file->memory = nullptr;
 }
 
 int CreateOutputMemory(OutputFile *file, long long size, Failure *failure) {

@@ -1,16 +1,31 @@
 // Standard input and output as kestrom-cli's files: "-" reads the whole of
 // standard input into memory, and a conversion for standard output is kept
-// in memory until it is complete. Shared by both file layers.
+// in memory until it is complete. The shared file layer (cli_file.h) makes
+// them one more kind of input and output.
 #ifndef KESTROM_CLI_CLI_STDIO_H
 #define KESTROM_CLI_CLI_STDIO_H
 
-#include "cli_file.h"
+#include "cli_failure.h"
+#include "cli_file_types.h"
 
+// Whether path is "-", which as a FILE or as -o's OUT names standard input
+// or output.
+int IsStandardStream(const char *path);
+
+// Reads the whole of standard input into file.
 int ReadStandardInput(InputFile *file, Failure *failure);
 
-void ReadInputMemory(const InputFile *file, long long offset,
-                     unsigned char *buffer, int capacity, int *got);
+// Copies what standard input held from offset on into buffer.
+int ReadInputMemory(InputFile *file, long long offset, unsigned char *buffer,
+                    int capacity, int *got, Failure *failure);
 
+// Standard input is read whole at the start, so it cannot change after.
+int InputMemoryUnchanged(const InputFile *file, long long read,
+                         Failure *failure);
+
+void CloseInputMemory(InputFile *file);
+
+// Makes room for size bytes of content for standard output.
 int CreateOutputMemory(OutputFile *file, long long size, Failure *failure);
 
 int WriteOutputMemory(OutputFile *file, long long offset,

@@ -1,0 +1,42 @@
+// What an interrupt finds to clean up and to say: the temporary file being
+// written, and the notes of the files converted and not yet said. The
+// functions here are the only ones that change it, each called with the
+// interrupt held off (BlockInterrupt, cli_platform.h), so that a handler
+// sees it before or after a change, never in between. The handlers of the
+// platform layer only read it.
+#ifndef KESTROM_CLI_CLI_INTERRUPT_H
+#define KESTROM_CLI_CLI_INTERRUPT_H
+
+#include <signal.h>
+#include <stdint.h>
+
+#include "cli_file_types.h"
+
+struct InterruptState {
+  volatile sig_atomic_t tempActive; // tempName names a file to remove
+  // POSIX: the folder that holds tempName, which is a name in it; -1 on
+  // Windows, where tempName is a path.
+  volatile sig_atomic_t tempFolder;
+  char tempName[kCliPathSize];
+  // The notes, one escaped line each, with a closing NUL; notesLength
+  // bytes of them are not yet said.
+  char *notes;
+  volatile sig_atomic_t notesLength;
+};
+
+extern InterruptState g_interrupt;
+
+// Makes name, in folder, the temporary file an interrupt removes.
+void RememberTemp(intptr_t folder, const char *name);
+
+// Leaves the temporary file to its owner: it is gone, or is the target now.
+void ForgetTemp(void);
+
+// Adds note, an escaped line that says a file is done, to those not yet
+// said, and frees it. Without the memory for it the file goes unsaid.
+void AddNote(char *note);
+
+// Takes the notes not yet said from the handlers: they are said now.
+void ForgetNotes(void);
+
+#endif
