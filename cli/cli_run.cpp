@@ -204,11 +204,9 @@ int MayConvert(FileJob *job, int verdict) {
 // without a word.
 int ConvertPiece(FileJob *job, unsigned char *piece, int length,
                  long long offset) {
-  QifPlace place = job->counts.place; // the counts move it to the piece's end
-  CountQifPiece(piece, length, nullptr, nullptr, &job->counts);
+  CountAndConvertQifPiece(piece, length, &job->counts);
   if (!MayConvert(job, DecideQifConversion(&job->counts, 0)))
     return 0;
-  ConvertQifPiece(piece, length, &place);
   return WriteOutputFile(job->out, offset, piece, length, &job->failure);
 }
 

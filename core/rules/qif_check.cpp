@@ -6,8 +6,8 @@
 namespace {
 
 // Line numbers are needed only for the few dates that are reported, so
-// line ends are counted up to such a date when one turns up, and up to the
-// end of the piece once it has been walked.
+// line ends are counted up to such a date when one turns up, and the rest
+// as the walk passes them.
 struct Counting {
   const unsigned char *data;
   int size;
@@ -16,6 +16,10 @@ struct Counting {
   QifCheckCounts *counts;
   int countedTo;      // line ends before this offset are in counts->lineEnds
   int lineEndsBefore; // those before the piece
+  // The same bytes as data, to be converted as they are counted, or null
+  // to count alone. Each rule changes only its own line, after it is
+  // counted, so the counts read every byte as it was.
+  unsigned char *converted;
 };
 
 int LineAt(Counting *c, int offset) {
@@ -42,6 +46,8 @@ void NoteDayFirst(Counting *c, int i, int month) {
 void NoteOtherDate(Counting *c, int at, int limit, int line) {
   QifShortDate date;
   if (FindQifShortDate(c->data, limit, at, &date)) {
+    if (c->converted)
+      SwapQifShortDate(c->converted, at, &date);
     ++c->counts->datesExchanged;
     ++c->counts->shortFormDates;
     if (date.month > 12)
@@ -70,6 +76,8 @@ inline void CountDate(Counting *c, int at, int limit, int line) {
   ++c->counts->datesExchanged;
   if (QifMonthLooksLikeDay(data, at))
     NoteDayFirst(c, line, (data[at + 1] - '0') * 10 + (data[at + 2] - '0'));
+  if (c->converted)
+    SwapQifDatePairs(c->converted, at);
 }
 
 // A '!' line: a QIF header when a letter follows (!Type:Bank, !Account; a
@@ -81,6 +89,8 @@ void CountBang(Counting *c, int i) {
   counts->recordMarks += next >= 'a' && next <= 'z';
   counts->place.block = QifBlockAfter(c->data, c->size, i, counts->place.block);
   int order = QifDateOrderAt(c->data, c->size, i);
+  if (order && c->converted)
+    SwapQifDateOrder(c->converted, i);
   counts->monthFirstHeaders += order == kQifMonthFirstHeader;
   if (order == kQifDayFirstHeader) {
     ++counts->dayFirstHeaders;
@@ -95,13 +105,20 @@ void CountPrice(Counting *c, int i) {
     CountDate(c, quote, end, i);
 }
 
+// A line-start M or P among transactions: the two letters trade places.
+void ExchangeLetter(Counting *c, int i) {
+  ++c->counts->lettersExchanged;
+  if (c->converted)
+    c->converted[i] ^= 'M' ^ 'P';
+}
+
 void CountLineStart(Counting *c, int i) {
   unsigned char b = c->data[i];
   int block = c->counts->place.block;
   if (b == 'D' && block == kQifTransactions)
     CountDate(c, i, c->size, i);
-  else if (b == 'M' || b == 'P')
-    c->counts->lettersExchanged += block == kQifTransactions;
+  else if ((b == 'M' || b == 'P') && block == kQifTransactions)
+    ExchangeLetter(c, i);
   else if (b == '!')
     CountBang(c, i);
   else if (b == '^')
@@ -123,11 +140,13 @@ void NoteBinaryByte(Counting *c, int from) {
 
 #if defined(KESTROM_LINE_BLOCKS)
 // 64 positions at a time: the line ends in them (QifLineEndBits) mark the
-// line starts one byte on. Among transactions, letters and '^' are counted
-// from the masks, and only line-start D bytes, about one line in six, are
+// line starts one byte on. Among transactions, '^' is counted from the
+// masks, and only line-start D, M and P bytes, about one line in two, are
 // looked at one by one; 64 bytes with a '!' line, or in a list, are looked
 // at line by line. The control bytes are looked for in the same 64 bytes,
-// while they are at hand. Returns where the byte-by-byte tail begins.
+// while they are at hand, and the line ends are counted, as the next
+// piece's lines are numbered on from them. Returns where the byte-by-byte
+// tail begins.
 int CountBlocks(Counting *c, int pos) {
   const unsigned char *data = c->data;
   QifCheckCounts *counts = c->counts;
@@ -137,17 +156,24 @@ int CountBlocks(Counting *c, int pos) {
     unsigned long long starts = QifLineEndBits(data + pos);
     const unsigned char *next = data + pos + 1;
     unsigned long long marks = starts & QifByteBits(next, '^');
-    counts->recordMarks += __builtin_popcountll(marks);
+    counts->recordMarks += QifBitCount(marks);
     unsigned long long oneByOne = starts & ~marks;
     if (counts->place.block == kQifTransactions &&
         !(starts & QifByteBits(next, '!'))) {
       unsigned long long letters =
-          QifByteBits(next, 'M') | QifByteBits(next, 'P');
-      counts->lettersExchanged += __builtin_popcountll(starts & letters);
+          starts & (QifByteBits(next, 'M') | QifByteBits(next, 'P'));
+      counts->lettersExchanged += QifBitCount(letters);
+      for (; c->converted && letters; letters &= letters - 1)
+        c->converted[pos + 1 + __builtin_ctzll(letters)] ^= 'M' ^ 'P';
       oneByOne = starts & QifByteBits(next, 'D');
     }
     for (; oneByOne; oneByOne &= oneByOne - 1)
       CountLineStart(c, pos + 1 + __builtin_ctzll(oneByOne));
+    // A date's line number may have counted the first of them already.
+    int counted = c->countedTo - pos;
+    if (counted < 64)
+      counts->lineEnds += QifBitCount(starts >> counted);
+    c->countedTo = pos + 64;
   }
   return pos;
 }
@@ -155,12 +181,11 @@ int CountBlocks(Counting *c, int pos) {
 int CountBlocks(Counting *, int pos) { return pos; }
 #endif
 
-} // namespace
-
-void CountQifPiece(const unsigned char *data, int size,
-                   QifLeftAloneFn leftAlone, void *context,
-                   QifCheckCounts *counts) {
-  Counting c = {data, size, leftAlone, context, counts, 0, counts->lineEnds};
+// Counts, and converts when c->converted is set, one piece.
+void WalkPiece(Counting c) {
+  const unsigned char *data = c.data;
+  int size = c.size;
+  QifCheckCounts *counts = c.counts;
   int first = FirstQifLineStart(data, size, &counts->place);
   counts->place.pastStart = 1;
   if (first < size)
@@ -172,6 +197,20 @@ void CountQifPiece(const unsigned char *data, int size,
        pos = start)
     CountLineStart(&c, start);
   LineAt(&c, size); // the next piece's lines are numbered on from here
+}
+
+} // namespace
+
+void CountQifPiece(const unsigned char *data, int size,
+                   QifLeftAloneFn leftAlone, void *context,
+                   QifCheckCounts *counts) {
+  WalkPiece(
+      {data, size, leftAlone, context, counts, 0, counts->lineEnds, nullptr});
+}
+
+void CountAndConvertQifPiece(unsigned char *data, int size,
+                             QifCheckCounts *counts) {
+  WalkPiece({data, size, nullptr, nullptr, counts, 0, counts->lineEnds, data});
 }
 
 void AddQifCounts(QifCheckCounts *total, const QifCheckCounts *later) {

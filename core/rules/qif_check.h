@@ -42,6 +42,12 @@ void CountQifPiece(const unsigned char *data, int size,
                    QifLeftAloneFn leftAlone, void *context,
                    QifCheckCounts *counts);
 
+// The same, and converts the piece as ConvertQifPiece does, in the same
+// walk: kestrom-cli's way, as it decides on each piece before it writes it.
+// counts->place is where the piece's walk starts, as it is for the counts.
+void CountAndConvertQifPiece(unsigned char *data, int size,
+                             QifCheckCounts *counts);
+
 // What to do with a file, decided from its counts alone, the same way for
 // the dialog, the page and kestrom-cli: 0 to convert it, kQifRefuse never
 // to, else the reasons to ask first (a No to any leaves it as it is).

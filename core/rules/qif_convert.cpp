@@ -4,14 +4,6 @@
 
 namespace {
 
-inline void SwapDatePairs(unsigned char *data, int i) {
-  unsigned char m1 = data[i + 1], m2 = data[i + 2];
-  data[i + 1] = data[i + 4];
-  data[i + 2] = data[i + 5];
-  data[i + 4] = m1;
-  data[i + 5] = m2;
-}
-
 // The walk's steps at a line start are inlined into its loop, whatever the
 // build optimises for: the loop is the whole cost of a Save.
 #define KESTROM_IN_LOOP inline __attribute__((always_inline))
@@ -35,7 +27,7 @@ __attribute__((noinline)) void ApplyShortFormAt(Walk *walk, int at, int limit) {
 // before a price's date) up to limit.
 KESTROM_IN_LOOP void ApplyDateAt(Walk *walk, int at, int limit) {
   if (IsQifTwoDigitDate(walk->data, limit, at))
-    SwapDatePairs(walk->data, at);
+    SwapQifDatePairs(walk->data, at);
   else
     ApplyShortFormAt(walk, at, limit);
 }

@@ -47,6 +47,16 @@ inline int NextQifLineStart(const unsigned char *data, int from, int end,
   return -1;
 }
 
+// Returns the number of bits set in x. The compiler's own count calls a
+// library function wherever the CPU is not known to have an instruction
+// for it, and that call cost a fifth of the counts' time.
+inline int QifBitCount(unsigned long long x) {
+  x -= (x >> 1) & 0x5555555555555555ULL;
+  x = (x & 0x3333333333333333ULL) + ((x >> 2) & 0x3333333333333333ULL);
+  x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0FULL;
+  return static_cast<int>((x * 0x0101010101010101ULL) >> 56);
+}
+
 #if defined(__SSE2__)
 // One bit for each of the 64 bytes at data, set where the byte is byte.
 inline unsigned long long QifByteBits(const unsigned char *data, char byte) {
@@ -203,7 +213,7 @@ inline int CountQifLineEnds(const unsigned char *data, int from, int to,
   int p = from;
 #if defined(KESTROM_LINE_BLOCKS)
   for (; p + 64 <= to && p + 64 < size; p += 64)
-    count += __builtin_popcountll(QifLineEndBits(data + p));
+    count += QifBitCount(QifLineEndBits(data + p));
 #endif
   for (; p < to; ++p)
     count += IsQifLineEnd(data, size, p);

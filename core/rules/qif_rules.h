@@ -33,6 +33,15 @@ inline int IsQifTwoDigitDate(const unsigned char *data, int size, int i) {
   return HasQifDateDigits(data, size, i) && IsQifFieldSeparator(data[i + 3]);
 }
 
+// The two-digit rule's exchange: MM?DD becomes DD?MM.
+inline void SwapQifDatePairs(unsigned char *data, int i) {
+  unsigned char m1 = data[i + 1], m2 = data[i + 2];
+  data[i + 1] = data[i + 4];
+  data[i + 2] = data[i + 5];
+  data[i + 4] = m1;
+  data[i + 5] = m2;
+}
+
 // A month pair of 13 to 99 suggests the dates are already day-first. Only
 // meaningful where HasQifDateDigits holds.
 inline int QifMonthLooksLikeDay(const unsigned char *data, int i) {
