@@ -291,14 +291,3 @@ void PrintFailure(const Failure *failure) {
   PrintCli(stderr, "kestrom-cli: %s%s%s%s%s\n", path ? path : "",
            path ? ": " : "", what, why[0] ? ": " : "", why);
 }
-
-void RunSideBySide(void (*job)(void *), void *first, void *second) {
-  ThreadStart start = {job, second};
-  intptr_t thread = 0;
-  int started = StartPlatformThread(&start, &thread);
-  job(first);
-  if (started)
-    JoinPlatformThread(thread);
-  else
-    job(second);
-}

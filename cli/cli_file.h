@@ -94,8 +94,4 @@ void PrintCli(FILE *stream, const char *format, ...)
 // no reason of its own.
 void PrintFailure(const Failure *failure);
 
-// Runs job(second) on a new thread and job(first) on this one, and returns
-// when both are done; without a thread, one after the other.
-void RunSideBySide(void (*job)(void *), void *first, void *second);
-
 #endif

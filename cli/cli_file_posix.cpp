@@ -437,9 +437,15 @@ void StartWriteOut(int fd, long long offset, int size) {
 #endif
 }
 
-void *RunThreadStart(void *context) {
-  ThreadStart *start = static_cast<ThreadStart *>(context);
-  start->job(start->argument);
+// A job for the second thread, and what it works on.
+struct SideJob {
+  void (*job)(void *);
+  void *argument;
+};
+
+void *RunSideJob(void *context) {
+  SideJob *side = static_cast<SideJob *>(context);
+  side->job(side->argument);
   return nullptr;
 }
 
@@ -704,17 +710,13 @@ int LookAtFile(const char *path, FileState *state) {
 // Terminals here take the bytes as they come, once escaped.
 void WritePlatformLine(FILE *stream, const char *text) { fputs(text, stream); }
 
-int StartPlatformThread(ThreadStart *start, intptr_t *thread) {
-  pthread_t started;
-  static_assert(sizeof started <= sizeof *thread, "a thread fits");
-  if (pthread_create(&started, nullptr, RunThreadStart, start) != 0)
-    return 0;
-  memcpy(thread, &started, sizeof started);
-  return 1;
-}
-
-void JoinPlatformThread(intptr_t thread) {
-  pthread_t started;
-  memcpy(&started, &thread, sizeof started);
-  pthread_join(started, nullptr);
+void RunSideBySide(void (*job)(void *), void *first, void *second) {
+  SideJob side = {job, second};
+  pthread_t thread;
+  int started = pthread_create(&thread, nullptr, RunSideJob, &side) == 0;
+  job(first);
+  if (started)
+    pthread_join(thread, nullptr);
+  else
+    job(second);
 }

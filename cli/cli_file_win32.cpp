@@ -243,9 +243,15 @@ BOOL WINAPI OnConsoleControl(DWORD event) {
   return TRUE;
 }
 
-DWORD WINAPI RunThreadStart(LPVOID context) {
-  ThreadStart *start = static_cast<ThreadStart *>(context);
-  start->job(start->argument);
+// A job for the second thread, and what it works on.
+struct SideJob {
+  void (*job)(void *);
+  void *argument;
+};
+
+DWORD WINAPI RunSideJob(LPVOID context) {
+  SideJob *side = static_cast<SideJob *>(context);
+  side->job(side->argument);
   return 0;
 }
 
@@ -476,13 +482,14 @@ void WritePlatformLine(FILE *stream, const char *text) {
   }
 }
 
-int StartPlatformThread(ThreadStart *start, intptr_t *thread) {
-  HANDLE started = CreateThread(nullptr, 0, RunThreadStart, start, 0, nullptr);
-  *thread = reinterpret_cast<intptr_t>(started);
-  return started != nullptr;
-}
-
-void JoinPlatformThread(intptr_t thread) {
-  WaitForSingleObject(HandleOf(thread), INFINITE);
-  CloseHandle(HandleOf(thread));
+void RunSideBySide(void (*job)(void *), void *first, void *second) {
+  SideJob side = {job, second};
+  HANDLE thread = CreateThread(nullptr, 0, RunSideJob, &side, 0, nullptr);
+  job(first);
+  if (!thread) {
+    job(second);
+    return;
+  }
+  WaitForSingleObject(thread, INFINITE);
+  CloseHandle(thread);
 }

@@ -80,15 +80,8 @@ int MovePlatformOutput(OutputFile *file, Failure *failure);
 // Closes the temporary file, if still open, and removes it.
 void RemovePlatformTemp(OutputFile *file);
 
-struct ThreadStart {
-  void (*job)(void *);
-  void *argument;
-};
-
-// Runs start's job on a new thread, which *thread then names. Returns 0
-// when there is no thread to be had.
-int StartPlatformThread(ThreadStart *start, intptr_t *thread);
-// Waits for the thread to end.
-void JoinPlatformThread(intptr_t thread);
+// Runs job(second) on a new thread and job(first) on this one, and returns
+// when both are done; without a thread, one after the other.
+void RunSideBySide(void (*job)(void *), void *first, void *second);
 
 #endif

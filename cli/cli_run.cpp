@@ -8,6 +8,7 @@
 #include "cli_file.h"
 #include "cli_stdio.h"
 #include "qif_check.h"
+#include "cli_platform.h"
 #include "qif_convert.h"
 #include "qif_messages.h"
 #include "qif_pieces.h"
