@@ -9,6 +9,7 @@
 #include "cli_stdio.h"
 #include "qif_check.h"
 #include "cli_platform.h"
+#include "cli_platform.h"
 #include "qif_convert.h"
 #include "qif_messages.h"
 #include "qif_pieces.h"
@@ -107,74 +108,6 @@ struct FileJob {
   Failure failure;
 };
 
-struct PieceBuffer {
-  unsigned char *data;
-  int capacity;
-  int filled;
-  int ended;
-  long long offset; // where data[0] stands in the file
-};
-
-// An empty file has a buffer too, of one byte, that the walk never fills.
-int AllocateBuffer(PieceBuffer *buffer, FileJob *job) {
-  long long length = job->to - job->from;
-  buffer->capacity = length < 1                  ? 1
-                     : length < kPieceBufferSize ? static_cast<int>(length)
-                                                 : kPieceBufferSize;
-  buffer->data = static_cast<unsigned char *>(malloc(buffer->capacity));
-  buffer->filled = 0;
-  buffer->ended = 0;
-  buffer->offset = job->from;
-  job->failure.path = job->path;
-  return buffer->data ? 1
-                      : Fail(&job->failure, CLI_CANNOT_READ, nullptr, ENOMEM);
-}
-
-// Only a file without a place to cut (no LF after a line of five bytes or
-// more) needs more than the first buffer.
-int GrowBuffer(PieceBuffer *buffer, Failure *failure) {
-  void *grown = buffer->capacity > (1 << 29)
-                    ? nullptr
-                    : realloc(buffer->data, buffer->capacity * 2);
-  if (!grown)
-    return Fail(failure, CLI_CANNOT_READ, nullptr, ENOMEM);
-  buffer->data = static_cast<unsigned char *>(grown);
-  buffer->capacity *= 2;
-  return 1;
-}
-
-int FillBuffer(FileJob *job, PieceBuffer *buffer) {
-  long long at = buffer->offset + buffer->filled;
-  int wanted = buffer->capacity - buffer->filled;
-  if (job->to - at < wanted)
-    wanted = static_cast<int>(job->to - at);
-  int got = 0;
-  if (!ReadInputFile(job->in, at, buffer->data + buffer->filled, wanted, &got,
-                     &job->failure))
-    return 0;
-  buffer->filled += got;
-  job->read += got;
-  buffer->ended = got < wanted || at + got == job->to;
-  return 1;
-}
-
-// The length of the next piece at the front of the buffer, reading and
-// growing as needed. At the end of the job's bytes the rest is the last
-// piece.
-int NextPiece(FileJob *job, PieceBuffer *buffer, int *length) {
-  for (;;) {
-    if (!buffer->ended && buffer->filled < buffer->capacity &&
-        !FillBuffer(job, buffer))
-      return 0;
-    *length = buffer->ended ? buffer->filled
-                            : FindQifPieceEnd(buffer->data, buffer->filled);
-    if (*length > 0 || buffer->ended)
-      return 1;
-    if (!GrowBuffer(buffer, &job->failure))
-      return 0;
-  }
-}
-
 void ListLeftAlone(void *context, int line, int offset) {
   FileJob *job = static_cast<FileJob *>(context);
   if (!job->listTo ||
@@ -220,24 +153,57 @@ int CheckPiece(FileJob *job, unsigned char *piece, int length) {
   return 1;
 }
 
-// Streams the job's bytes through a piece buffer; sets job->ok. Runs on a
-// thread of its own when a file is split.
+// Doubles the buffer, up to 1 GiB. Only a file with no place to cut (no LF
+// after a line of five bytes or more) needs more than the first buffer.
+int Grow(unsigned char **buffer, int *capacity) {
+  void *grown =
+      *capacity > (1 << 29) ? nullptr : realloc(*buffer, *capacity * 2);
+  if (!grown)
+    return 0;
+  *buffer = static_cast<unsigned char *>(grown);
+  *capacity *= 2;
+  return 1;
+}
+
+// Streams the job's bytes through a buffer a piece at a time, each cut
+// where FindQifPieceEnd allows, and the rest as the last piece once all is
+// read; sets job->ok. Runs on a thread of its own when a file is split.
 void WalkPieces(void *context) {
   FileJob *job = static_cast<FileJob *>(context);
-  PieceBuffer buffer;
-  job->ok = AllocateBuffer(&buffer, job);
-  while (job->ok) {
-    int length = 0;
-    job->ok = NextPiece(job, &buffer, &length);
-    if (!job->ok || length == 0)
+  // An empty file has a buffer too, of one byte, that is never filled.
+  long long left = job->to - job->from;
+  int capacity =
+      left < kPieceBufferSize ? static_cast<int>(left) + 1 : kPieceBufferSize;
+  unsigned char *buffer = static_cast<unsigned char *>(malloc(capacity));
+  long long offset = job->from; // where buffer[0] stands in the file
+  int filled = 0;
+  job->failure.path = job->path;
+  job->ok = buffer || Fail(&job->failure, CLI_CANNOT_READ, nullptr, ENOMEM);
+  while (job->ok && offset < job->to) {
+    int wanted = capacity - filled, got = 0;
+    if (job->to - offset - filled < wanted)
+      wanted = static_cast<int>(job->to - offset - filled);
+    if (!ReadInputFile(job->in, offset + filled, buffer + filled, wanted, &got,
+                       &job->failure)) {
+      job->ok = 0;
       break;
-    job->ok = job->out ? ConvertPiece(job, buffer.data, length, buffer.offset)
-                       : CheckPiece(job, buffer.data, length);
-    buffer.filled -= length;
-    buffer.offset += length;
-    memmove(buffer.data, buffer.data + length, buffer.filled);
+    }
+    filled += got;
+    job->read += got;
+    int ended = got < wanted || offset + filled == job->to;
+    int length = ended ? filled : FindQifPieceEnd(buffer, filled);
+    if (length > 0)
+      job->ok = job->out ? ConvertPiece(job, buffer, length, offset)
+                         : CheckPiece(job, buffer, length);
+    else if (!ended && !Grow(&buffer, &capacity))
+      job->ok = Fail(&job->failure, CLI_CANNOT_READ, nullptr, ENOMEM);
+    filled -= length;
+    offset += length;
+    memmove(buffer, buffer + length, filled);
+    if (ended)
+      break;
   }
-  free(buffer.data);
+  free(buffer);
 }
 
 void StartJob(FileJob *job, const char *path, const CliOptions *options,
