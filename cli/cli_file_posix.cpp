@@ -276,7 +276,7 @@ int CopyAttributes(int from, int to, const OutputFile *file, Failure *failure) {
   return 0;
 }
 #else
-int CopyAttributes(int, int, const OutputFile *, char *) { return 1; }
+int CopyAttributes(int, int, const OutputFile *, Failure *) { return 1; }
 #endif
 
 // The replacement takes the target's metadata once its data is written,
