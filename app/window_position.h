@@ -3,7 +3,8 @@
 #ifndef KESTROM_APP_WINDOW_POSITION_H
 #define KESTROM_APP_WINDOW_POSITION_H
 
-// Signed arithmetic, truncating toward zero: a window wider or taller than
+// Writes to *x and *y the origin that centres a window on the screen, in
+// signed arithmetic truncating toward zero: a window wider or taller than
 // the screen gets a negative origin, half its overhang off each side.
 void CenteredOrigin(int screenWidth, int screenHeight, int width, int height,
                     int *x, int *y);

@@ -22,16 +22,18 @@ struct BackupChoice {
 // was the start of several.
 int ReadBackupControl(const char *word, int *control, int *ambiguous);
 
-// The suffix of simple backups: given (by -S), else SIMPLE_BACKUP_SUFFIX,
-// else "~"; one that is empty or holds a '/' counts as not given.
+// Returns the suffix of simple backups: the one given (by -S), else
+// SIMPLE_BACKUP_SUFFIX, else "~"; one that is empty or holds a '/' counts
+// as not given.
 const char *ChooseBackupSuffix(const char *given);
 
-// N when name is base.~N~ (N decimal, not starting with 0), else 0.
+// Returns N when name is base.~N~ (N decimal, not starting with 0), else 0.
 long long BackupNumber(const char *name, const char *base);
 
-// The backup's path for target: target.~N~ (N is highest + 1) for a
-// numbered backup, and for an existing one where highest > 0; otherwise
-// target and the suffix. Returns 0 when it does not fit in size bytes.
+// Writes to name the backup's path for target: target.~N~ (N is highest +
+// 1) for a numbered backup, and for an existing one where highest > 0;
+// otherwise target and the suffix. Returns 0 when it does not fit in size
+// bytes.
 int MakeBackupName(const char *target, const BackupChoice *choice,
                    long long highest, char *name, int size);
 

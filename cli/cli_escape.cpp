@@ -15,10 +15,10 @@ int PutHex(unsigned char c, char *out) {
   return 4;
 }
 
-// The length of the well-formed UTF-8 character at text (2 to 4 bytes),
-// with its code point, or 0 when none starts there: an overlong form, a
-// surrogate or a cut sequence is no character, and a terminal reading
-// UTF-8 shows its bytes as replacement characters.
+// Returns the length of the well-formed UTF-8 character at text (2 to 4
+// bytes) and writes its code point, or returns 0 when none starts there.
+// An overlong form, a surrogate or a cut sequence is no character, and a
+// terminal reading UTF-8 shows its bytes as replacement characters.
 int DecodeUtf8(const unsigned char *text, int left, unsigned *point) {
   static const unsigned kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
   unsigned c = text[0];
@@ -38,7 +38,8 @@ int DecodeUtf8(const unsigned char *text, int left, unsigned *point) {
   return length;
 }
 
-// The characters that move or hide what follows them on a terminal line.
+// True for a character that moves or hides what follows it on a terminal
+// line.
 int IsHiddenControl(unsigned point) {
   return (point >= 0x80 && point <= 0x9F) ||
          (point >= 0x202A && point <= 0x202E) ||

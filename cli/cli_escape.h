@@ -17,12 +17,13 @@
 // bytes. Returns the length written.
 int EscapeControlBytes(const char *text, int size, char *out);
 
-// text with every control escaped but a closing LF: one message line, as
+// Escapes every control in text but a closing LF, for one message line as
 // it goes to the terminal. Returns the malloc'd text (free it), or null
 // without memory.
 char *EscapeLine(const char *text, int size);
 
-// vsnprintf into a new buffer, then EscapeLine.
+// Formats as vsnprintf does into a new buffer, then escapes it as EscapeLine
+// does.
 char *FormatEscapedLine(const char *format, va_list args);
 
 #endif

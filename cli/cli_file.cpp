@@ -1,6 +1,6 @@
 // What both systems share: the kinds of input and output, the temporary
 // file and the notes kept for the interrupt handler, the backup's name,
-// the checks built on LookAtFile, the lines printed and the second thread.
+// the checks built on LookAtFile and the lines printed.
 // Each system's own calls are behind cli_platform.h, and standard input
 // and output behind cli_stdio.h.
 #include "cli_file.h"
@@ -24,9 +24,9 @@ char *EscapeNote(const char *note) {
   return EscapeLine(note, static_cast<int>(strlen(note)));
 }
 
-// The FILE of the run, other than source, that the backup would replace:
-// the same path, or the file it names now (through a link, another
-// spelling), whether done before or still to come. Null when none.
+// Returns the FILE of the run, other than source, that the backup would
+// replace, or null. It is the same path, or the file the path names now
+// (through a link, another spelling), whether done before or still to come.
 const char *FileBackedUpOver(const char *backup, const InputFile *source,
                              const NamedFile *run, int count) {
   FileState state;
@@ -40,7 +40,7 @@ const char *FileBackedUpOver(const char *backup, const InputFile *source,
   return nullptr;
 }
 
-// The backup of an existing target: its name, one that does not name the
+// Chooses the name of an existing target's backup. It may not name the
 // source, whose content would be lost under it, nor another FILE of the
 // run.
 int ChooseBackup(OutputFile *file, const InputFile *source,
@@ -69,8 +69,8 @@ int ChooseBackup(OutputFile *file, const InputFile *source,
   return 0;
 }
 
-// A numbered backup whose name was taken since the folder was read takes
-// the next number, as often as it is taken; the note then names it.
+// Makes the target's backup. A numbered backup whose name was taken since
+// the folder was read takes the next number, as often as it is taken.
 int MakeBackup(OutputFile *file, Failure *failure) {
   const BackupChoice numbered = {kBackupNumbered, nullptr};
   for (int tries = 0; tries < 100; ++tries) {
@@ -85,8 +85,8 @@ int MakeBackup(OutputFile *file, Failure *failure) {
   return 0;
 }
 
-// The note names the backup as it was chosen; one that took a later
-// number names that one instead.
+// Returns note with the backup it names as chosen replaced by the one
+// made, when that took a later number.
 char *NoteBackup(char *note, const char *chosen, const OutputFile *file) {
   const char *at = note ? strstr(note, chosen) : nullptr;
   if (!at || strcmp(chosen, file->backup) == 0)
@@ -101,7 +101,8 @@ char *NoteBackup(char *note, const char *chosen, const OutputFile *file) {
   return named;
 }
 
-// A file that ends before the size it had when opened was changed.
+// Reads from a file on the disk. A file that ends before the size it had
+// when opened was changed meanwhile.
 int ReadFromFile(InputFile *file, long long offset, unsigned char *buffer,
                  int capacity, int *got, Failure *failure) {
   if (!ReadPlatformInput(file, offset, buffer, capacity, got, failure))
@@ -110,6 +111,7 @@ int ReadFromFile(InputFile *file, long long offset, unsigned char *buffer,
          FailBecause(failure, CLI_CHANGED, nullptr, nullptr);
 }
 
+// True when the file source names is still the one opened, as it was.
 int FileUnchanged(const InputFile *source, long long read, Failure *failure) {
   const FileState &opened = source->opened;
   FileState now;
@@ -122,8 +124,8 @@ int FileUnchanged(const InputFile *source, long long read, Failure *failure) {
   return FailBecause(failure, CLI_CHANGED, nullptr, nullptr);
 }
 
-// The backup and the rename, with the interrupt held off from before the
-// backup is begun until the note is added.
+// Makes the backup and renames the file over its target. The interrupt is
+// held off from before the backup is begun until the note is added.
 int DeliverFile(OutputFile *file, long long, Failure *failure) {
   BlockInterrupt(1);
   int ok = !file->backup[0] || MakeBackup(file, failure);
@@ -135,8 +137,8 @@ int DeliverFile(OutputFile *file, long long, Failure *failure) {
   return ok;
 }
 
-// The content goes out before the interrupt is held off: a reader that
-// stops reading must not hold off an interrupt too.
+// Writes the content to standard output before the interrupt is held off:
+// a reader that stops reading must not hold off an interrupt too.
 int DeliverToStandardOutput(OutputFile *file, long long length,
                             Failure *failure) {
   int ok = CommitOutputMemory(file, length, failure);
@@ -278,7 +280,7 @@ void PrintCli(FILE *stream, const char *format, ...) {
   free(line);
 }
 
-// The record's names stand where its texts have a %s.
+// Each text of the record takes its name where it has a %s.
 void PrintFailure(const Failure *failure) {
   char what[kCliPathSize + 256], why[kCliPathSize + 256] = "";
   snprintf(what, sizeof what, failure->what,

@@ -29,6 +29,7 @@
 
 namespace {
 
+// Checks that an opened input is a regular file the counts can take.
 int CheckReadable(const struct stat *st, Failure *failure) {
   if (S_ISDIR(st->st_mode))
     return Fail(failure, CLI_CANNOT_OPEN, nullptr, EISDIR);
@@ -40,6 +41,7 @@ int CheckReadable(const struct stat *st, Failure *failure) {
   return 1;
 }
 
+// Copies path to target, which holds kCliPathSize bytes.
 int CopyPath(const char *path, char *target, Failure *failure) {
   if (strlen(path) >= kCliPathSize)
     return Fail(failure, CLI_CANNOT_WRITE, nullptr, ENAMETOOLONG);
@@ -47,7 +49,7 @@ int CopyPath(const char *path, char *target, Failure *failure) {
   return 1;
 }
 
-// The path of the file fd names, from the kernel.
+// Writes to resolved the path of the file fd names, from the kernel.
 int PathOfOpenFile(int fd, const char *path, char *resolved) {
 #if defined(__linux__)
   char link[64];
@@ -64,10 +66,11 @@ int PathOfOpenFile(int fd, const char *path, char *resolved) {
   return realpath(path, resolved) != nullptr; // no /proc mounted
 }
 
-// A symbolic link is followed by the kernel, as any program's open
-// follows it, so that a link it would not follow (fs.protected_symlinks:
-// another user's link in a sticky folder) is refused as it refuses it.
-// The file it names is replaced and the link stays a link.
+// Writes to target the file path names, a symbolic link followed. The
+// kernel follows it, as any program's open does, so that a link it would
+// not follow (fs.protected_symlinks: another user's link in a sticky
+// folder) is refused as the kernel refuses it. The file the link names is
+// replaced and the link stays a link.
 int ResolveTarget(const char *path, char *target, Failure *failure) {
   struct stat st;
   if (lstat(path, &st) != 0 || !S_ISLNK(st.st_mode))
@@ -93,6 +96,7 @@ const char kTempPrefix[] = ".kestrom-";
 const int kTempNameSize = sizeof kTempPrefix + 6;
 const int kTempNameTries = 100;
 
+// Writes a new random name for a temporary file to name.
 void MakeRandomName(char *name) {
   static const char kLetters[] =
       "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
@@ -123,7 +127,7 @@ int CreateTempIn(int folder, char *name) {
   return -1;
 }
 
-// A hard link to name in folder under a random name, into *temp.
+// Makes a hard link to name in folder under a random name, written to temp.
 int LinkUnderTempName(int folder, const char *name, char *temp) {
   for (int tries = 0; tries < kTempNameTries; ++tries) {
     MakeRandomName(temp);
@@ -135,8 +139,8 @@ int LinkUnderTempName(int folder, const char *name, char *temp) {
   return 0;
 }
 
-// The signals that end the program when nobody handles them, as other
-// programs send them; a program error (SIGSEGV, SIGABRT) is not among
+// Fills set with the signals from other programs that end this one when
+// nobody handles them. A program error (SIGSEGV, SIGABRT) is not among
 // them, as the state it leaves is not to be trusted.
 void CleanupSignals(sigset_t *set) {
   static const int kSignals[] = {SIGHUP,  SIGINT,  SIGQUIT,   SIGTERM, SIGUSR1,
@@ -173,11 +177,11 @@ void OnInterrupt(int signal) {
   _exit(128 + signal);
 }
 
-// An existing target must be a regular file the user may write: a device,
-// a FIFO or a socket would be replaced by a plain file, and rename ignores
-// a read-only mode. Root may write any file, so a mode without the owner's
-// write bit is refused as such, as the dialog refuses a read-only file.
-// stat does not open, so it never waits on a FIFO.
+// Checks that an existing target is a regular file the user may write: a
+// device, a FIFO or a socket would be replaced by a plain file, and rename
+// ignores a read-only mode. Root may write any file, so a mode without the
+// owner's write bit is refused as such, as the dialog refuses a read-only
+// file. stat does not open the file, so it never waits on a FIFO.
 int CheckTarget(int folder, const char *name, struct stat *st, int *exists,
                 Failure *failure) {
   *exists = fstatat(folder, name, st, 0) == 0;
@@ -195,12 +199,11 @@ int CheckTarget(int folder, const char *name, struct stat *st, int *exists,
   return 1;
 }
 
-// The target's owner and group, which only root may give a file (its
-// owner may give it a group it is in). The new file has the converting
-// user's, or a set-group-ID folder's group: it is given the target's when
-// it differs. A replacement that had to keep other ones would lock the
-// owner out and let others in: such a file is refused, and its owner
-// keeps it.
+// Gives the new file the target's owner and group. Only root may give a
+// file its owner, and its owner may give it a group it is in. The new file
+// has the converting user's, or a set-group-ID folder's, group. A file whose
+// replacement could not keep both would lock its owner out and let others
+// in: such a file is refused, and its owner keeps it.
 int KeepOwner(int fd, const struct stat *st, Failure *failure) {
   struct stat made;
   if ((fstat(fd, &made) == 0 && made.st_uid == st->st_uid &&
@@ -215,8 +218,8 @@ int KeepOwner(int fd, const struct stat *st, Failure *failure) {
 }
 
 #if defined(__linux__)
-// What libacl and libattr report while they copy, by way of the context
-// they are given: the attribute being copied, and the first failure.
+// What libacl and libattr report, by way of the context they are given,
+// while they copy: the attribute being copied, and the first failure.
 struct CopyReport {
   error_context context; // first, as the libraries see only it
   const OutputFile *file;
@@ -225,8 +228,9 @@ struct CopyReport {
   char failed[256];
 };
 
-// Each attribute as /etc/xattr.conf says (security.evm and the like are
-// not copied; ACLs are perm_copy_fd's), its name kept for the report.
+// Tells libattr whether to copy an attribute, as /etc/xattr.conf says
+// (security.evm and the like are not copied; ACLs are perm_copy_fd's),
+// and keeps its name for the report.
 int CheckAttribute(const char *name, error_context *context) {
   reinterpret_cast<CopyReport *>(context)->name = name;
   return attr_copy_check_permissions(name, context);
@@ -244,10 +248,10 @@ void NoteLeftOut(const char *path, const char *name, int error) {
   free(line);
 }
 
-// An attribute the user may not set (a security.* one that root or the
-// kernel set) is left out with a note, as cp --preserve=all leaves it; a
-// file system without attributes has none to keep. Any other failure
-// fails the file.
+// Takes a failure to copy an attribute. One the user may not set (a
+// security.* one that root or the kernel set) is left out with a note, as
+// cp --preserve=all leaves it out; a file system without attributes has
+// none to keep. Any other failure fails the file.
 void OnCopyFailure(error_context *context, const char *, ...) {
   CopyReport *report = reinterpret_cast<CopyReport *>(context);
   int error = errno;
@@ -262,8 +266,8 @@ void OnCopyFailure(error_context *context, const char *, ...) {
            report->name ? report->name : "system.posix_acl_access");
 }
 
-// The target's ACL, which replaces the one the folder's default ACL gave
-// the new file, then its other extended attributes, all by descriptor.
+// Copies the target's ACL, which replaces the one the folder's default ACL
+// gave the new file, then its other extended attributes, by descriptor.
 int CopyAttributes(int from, int to, const OutputFile *file, Failure *failure) {
   CopyReport report = {{OnCopyFailure, nullptr, nullptr}, file, nullptr, 0, ""};
   perm_copy_fd(file->target, from, file->temp, to, &report.context);
@@ -279,10 +283,10 @@ int CopyAttributes(int from, int to, const OutputFile *file, Failure *failure) {
 int CopyAttributes(int, int, const OutputFile *, Failure *) { return 1; }
 #endif
 
-// The replacement takes the target's metadata once its data is written,
-// as a write clears the set-user-ID and set-group-ID bits and the file
-// capabilities: the owner (a change of owner clears them too), then the
-// mode, then the ACL (which sets the group bits of the mode itself) and
+// Gives the replacement the target's metadata once its data is written, as
+// a write clears the set-user-ID and set-group-ID bits and the file
+// capabilities. The owner comes first (a change of owner clears them too),
+// then the mode, then the ACL (which sets the mode's group bits itself) and
 // the other attributes. A new file gets the usual mode.
 int TakeOverMetadata(int fd, const OutputFile *file, Failure *failure) {
   int from = openat(static_cast<int>(file->folder), file->target + file->nameAt,
@@ -306,8 +310,8 @@ int TakeOverMetadata(int fd, const OutputFile *file, Failure *failure) {
   return ok;
 }
 
-// The folder that holds the target, opened once. One that may be searched
-// and written but not read still opens, as a handle for paths alone.
+// Opens the folder that holds the target, once. A folder that may be
+// searched and written but not read still opens, as a handle for paths.
 int OpenFolder(OutputFile *file, Failure *failure) {
   char folder[kCliPathSize];
   const char *slash = strrchr(file->target, '/');
@@ -327,9 +331,9 @@ int OpenFolder(OutputFile *file, Failure *failure) {
   return 1;
 }
 
-// Whether the target's folder is still where its path says: one moved
-// away (and perhaps another put in its place) is not where the user
-// asked for the file.
+// True when the target's folder is still where its path says. One moved
+// away, perhaps with another put in its place, is not where the user asked
+// for the file.
 int FolderStillThere(const OutputFile *file) {
   char folder[kCliPathSize];
   snprintf(folder, sizeof folder, "%.*s", file->nameAt, file->target);
@@ -339,19 +343,20 @@ int FolderStillThere(const OutputFile *file) {
          held.st_dev == named.st_dev && held.st_ino == named.st_ino;
 }
 
-// What is made in the folder is on the disk once it is flushed too; a
-// folder held only to be searched cannot be, and is left to the system.
+// Flushes the folder, so that what is made in it is on the disk. A folder
+// held only to be searched cannot be flushed, and is left to the system.
 int SyncFolder(int folder) {
   return fsync(folder) == 0 || errno == EBADF || errno == EINVAL;
 }
 
-// A volume without hard links (FAT, some network shares) refuses them
-// so; any other error (no room, no right) a copy would meet as well.
+// True for the errors of a volume without hard links (FAT, some network
+// shares); a copy would meet any other error (no room, no right) as well.
 int LinksRefused(int error) {
   return error == EPERM || error == EMLINK || error == EXDEV ||
          error == ENOTSUP || error == EOPNOTSUPP || error == ENOSYS;
 }
 
+// Copies the bytes of from to to.
 int CopyBytes(int from, int to) {
   static const int kChunk = 1 << 16;
   unsigned char chunk[kChunk];
@@ -370,7 +375,8 @@ int CopyBytes(int from, int to) {
   }
 }
 
-// The times a copy keeps: the last access and the last write.
+// Writes to times the times a copy keeps: the last access and the last
+// write.
 void GetTimes(const struct stat *st, struct timespec *times) {
 #if defined(__APPLE__)
   times[0] = st->st_atimespec, times[1] = st->st_mtimespec;
@@ -379,9 +385,9 @@ void GetTimes(const struct stat *st, struct timespec *times) {
 #endif
 }
 
-// The target's bytes in a new file under a random name in its folder,
-// with its owner, mode, attributes and times, flushed. On failure the new
-// file is gone.
+// Copies the target to a new file under a random name in its folder, with
+// its owner, mode, attributes and times, flushed. On failure the new file
+// is gone.
 int CopyUnderTempName(const OutputFile *file, char *temp, Failure *failure) {
   int folder = static_cast<int>(file->folder);
   int from = openat(folder, file->target + file->nameAt, O_RDONLY | O_CLOEXEC);
@@ -406,6 +412,7 @@ int CopyUnderTempName(const OutputFile *file, char *temp, Failure *failure) {
   return ok;
 }
 
+// Returns what stat found of a file as a FileState.
 FileState StateOf(const struct stat *st) {
   FileState state;
   state.identity.volume = static_cast<unsigned long long>(st->st_dev);
@@ -427,8 +434,8 @@ FileState StateOf(const struct stat *st) {
 }
 
 // Has the disk start on a piece as soon as it is written, while the rest
-// converts. Otherwise it all happens at the end, inside the rename that
-// replaces the target (ext4 writes the new data out first).
+// converts. Otherwise it would all happen at the end, inside the rename
+// that replaces the target (ext4 writes the new data out first).
 void StartWriteOut(int fd, long long offset, int size) {
 #if defined(__linux__)
   sync_file_range(fd, offset, size, SYNC_FILE_RANGE_WRITE);

@@ -1,6 +1,6 @@
 // The system's calls on Windows (cli_platform.h), with ANSI paths as
 // everywhere in the program. A file is replaced as the dialog replaces it
-// (core/replace_file.h).
+// (core/win32/replace_file.h).
 #include "cli_platform.h"
 
 #include <windows.h>
@@ -19,7 +19,7 @@
 
 namespace {
 
-// So many temporary names are tried before a folder counts as full of
+// How many temporary names are tried before a folder counts as full of
 // them: a batch should not stall on each of its files there.
 const unsigned kTempNameTries = 4096;
 
@@ -51,7 +51,8 @@ FileState StateOf(const BY_HANDLE_FILE_INFORMATION *info,
   return state;
 }
 
-// The state of an open file; the change time is in FileBasicInfo alone.
+// Reads the state of an open file; the change time is in FileBasicInfo
+// alone.
 int GetFileState(HANDLE handle, FileState *state) {
   BY_HANDLE_FILE_INFORMATION info;
   FILE_BASIC_INFO basic;
@@ -63,7 +64,7 @@ int GetFileState(HANDLE handle, FileState *state) {
   return 1;
 }
 
-// The file path names now, a link followed, opened to read its attributes
+// Opens the file path names now, a link followed, to read its attributes
 // alone (FileBasicInfo needs that much): a file held open by others still
 // answers, and backup semantics let a folder answer too.
 HANDLE OpenToLookAt(const char *path) {
@@ -73,6 +74,7 @@ HANDLE OpenToLookAt(const char *path) {
                      nullptr);
 }
 
+// Checks that an opened input is a file on a disk the counts can take.
 int CheckReadable(HANDLE file, LARGE_INTEGER *size, Failure *failure) {
   if (GetFileType(file) != FILE_TYPE_DISK)
     return FailBecause(failure, CLI_CANNOT_OPEN, nullptr, CLI_NOT_A_FILE);
@@ -102,7 +104,7 @@ int FailAsReplaceSays(Failure *failure, const Replacement *replace) {
   }
 }
 
-// The console behind stream, or null when it goes to a file or a pipe.
+// Returns the console behind stream, or null for a file or a pipe.
 HANDLE ConsoleOf(FILE *stream) {
   HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
   DWORD mode;
@@ -122,14 +124,14 @@ void WriteToConsole(HANDLE console, const char *text) {
   free(wide);
 }
 
-// The console control handler runs on a thread of its own; this lock
-// keeps it from looking while the temporary file is made, moved or
-// removed, or the note changes. It needs no start-up: a handler may run as
-// soon as it is set.
+// Keeps the console control handler, which runs on a thread of its own,
+// from looking while the temporary file is made, moved or removed, or the
+// notes change. It needs no start-up, as a handler may run as soon as it
+// is set.
 SRWLOCK g_interruptLock = SRWLOCK_INIT;
 
-// The notes, from the handler's thread, straight to the standard error
-// handle: the C runtime's stream is the main thread's.
+// Writes the notes from the handler's thread straight to the standard
+// error handle, as the C runtime's stream is the main thread's.
 void WriteNotesFromHandler(void) {
   HANDLE handle = GetStdHandle(STD_ERROR_HANDLE);
   DWORD mode, written;
@@ -140,7 +142,7 @@ void WriteNotesFromHandler(void) {
               static_cast<DWORD>(g_interrupt.notesLength), &written, nullptr);
 }
 
-// Whether found starts with name as the file system compares names:
+// True when found starts with name as the file system compares names,
 // regardless of case (Export.qif.~1~ is a backup of export.qif).
 int SameNameStart(const char *found, const char *name) {
   WCHAR wide[2][MAX_PATH];
@@ -154,7 +156,7 @@ int SameNameStart(const char *found, const char *name) {
                                                counts[1], TRUE) == CSTR_EQUAL;
 }
 
-// The name after the folder, in a full path.
+// Returns the name after the folder in a full path.
 const char *NameIn(const char *path) {
   const char *name = path;
   for (const char *at = path; *at; ++at)
@@ -163,20 +165,21 @@ const char *NameIn(const char *path) {
   return name;
 }
 
-// A volume without hard links (FAT, some network shares) says so; any
-// other error (no room, no right) a copy would meet as well.
+// True for the errors of a volume without hard links (FAT, some network
+// shares); a copy would meet any other error (no room, no right) as well.
 int LinksRefused(DWORD error) {
   return error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_FUNCTION ||
          error == ERROR_TOO_MANY_LINKS || error == ERROR_NOT_SAME_DEVICE;
 }
 
-// A hard link and a copy are made straight under a fresh name: neither
-// call replaces a file, so a name taken fails it, harmlessly.
+// Makes a hard link under a fresh name. Like the copy below, it never
+// replaces a file, so a name that is taken fails it, harmlessly.
 int LinkAtName(const char *name, void *target) {
   return CreateHardLinkA(name, static_cast<const char *>(target), nullptr);
 }
 
-// A copy that failed part-way (no room) is removed; a name taken is not.
+// Copies the target under a fresh name. A copy that failed part-way (no
+// room) is removed; a name that is taken is not.
 int CopyAtName(const char *name, void *target) {
   if (CopyFileA(static_cast<const char *>(target), name, TRUE))
     return 1;
@@ -188,8 +191,8 @@ int CopyAtName(const char *name, void *target) {
   return 0;
 }
 
-// CopyFile keeps the attributes and the last write, not the permissions
-// nor the flush.
+// Gives a copy what CopyFile does not: the permissions and the flush; it
+// keeps the attributes and the last write itself.
 int FinishCopy(const OutputFile *file, const char *temp, Failure *failure) {
   if (!CarryPermissions(file->replace, temp))
     return FailWindows(failure, CLI_CANNOT_BACK_UP, file->backup,
@@ -204,8 +207,8 @@ int FinishCopy(const OutputFile *file, const char *temp, Failure *failure) {
   return flushed;
 }
 
-// The file a name is itself, a link not followed: a backup's name that is
-// already a hard link to the target keeps the original as it is.
+// True when name, a link not followed, is the file other is. A backup's
+// name that is already a hard link to the target keeps the original.
 int SameFile(const char *name, const char *other) {
   BY_HANDLE_FILE_INFORMATION info[2];
   const char *names[2] = {name, other};
@@ -227,10 +230,11 @@ int SameFile(const char *name, const char *other) {
          info[0].nFileIndexLow == info[1].nFileIndexLow;
 }
 
-// Ctrl+C and Ctrl+Break as SIGINT, a closed console or the end of the
-// session as SIGTERM. The file is shared for deletion, so it goes even
-// while another thread writes it. TerminateProcess, as _exit on POSIX:
-// the other threads may hold the C runtime's locks.
+// Takes Ctrl+C and Ctrl+Break as SIGINT, a closed console or the end of the
+// session as SIGTERM. The temporary file is shared for deletion, so it goes
+// even while another thread writes it. TerminateProcess ends the run, as
+// _exit does on POSIX, because the other threads may hold the C runtime's
+// locks.
 BOOL WINAPI OnConsoleControl(DWORD event) {
   AcquireSRWLockExclusive(&g_interruptLock);
   if (g_interrupt.tempActive)
@@ -264,8 +268,8 @@ void BlockInterrupt(int block) {
     ReleaseSRWLockExclusive(&g_interruptLock);
 }
 
-// The system's own words for a Windows error code, without the closing
-// full stop, or where it has none "error N".
+// The system's words for a Windows error code are FormatMessage's, or
+// "error N" where it has none.
 void SystemWords(const Failure *failure, char *words, int size) {
   if (!failure->windowsError) {
     snprintf(words, static_cast<size_t>(size), "%s", strerror(failure->error));
@@ -395,7 +399,8 @@ void InstallInterruptCleanup(void) {
   SetConsoleCtrlHandler(OnConsoleControl, TRUE);
 }
 
-// A console, not a file, a pipe or NUL (which _isatty takes for one).
+// Only a console counts, not a file, a pipe or NUL, which _isatty takes
+// for one.
 int StandardInputIsTerminal(void) {
   DWORD mode;
   return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;

@@ -111,8 +111,8 @@ int BadUsage(const char *error) {
   return 2;
 }
 
-// A report, a help text or a content that never reached its reader is
-// not a success.
+// Returns the exit status once standard output is flushed: a report, a help
+// text or a content that never reached its reader is no success.
 int FinishOutput(int status) {
   Failure failure;
   if (FlushStandardOutput(&failure))

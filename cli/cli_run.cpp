@@ -1,3 +1,5 @@
+// The work on one FILE: its pieces read, counted, converted and written,
+// by two threads for a large file, and what the user is told about it.
 #include "cli_run.h"
 
 #include <errno.h>
@@ -6,10 +8,9 @@
 #include <string.h>
 
 #include "cli_file.h"
+#include "cli_platform.h"
 #include "cli_stdio.h"
 #include "qif_check.h"
-#include "cli_platform.h"
-#include "cli_platform.h"
 #include "qif_convert.h"
 #include "qif_messages.h"
 #include "qif_pieces.h"
@@ -18,7 +19,7 @@ namespace {
 
 const char kProgram[] = "kestrom-cli";
 
-// A line about one file: three paths and words.
+// The size of a line about one file, which names up to three paths.
 const int kNoteSize = 3 * kCliPathSize + 256;
 
 // Files stream through a buffer this size: small enough to stay in the
@@ -29,7 +30,8 @@ const int kNoteSize = 3 * kCliPathSize + 256;
 const int kPieceBufferSize = 1 << 18;
 
 // A file this large is converted as two halves side by side, one per CPU
-// core; the split is looked for in this many bytes from its middle.
+// core, which the disk's writes need to keep up with dd's. The place to
+// split it is looked for in this many bytes from its middle.
 const long long kSplitFileSize = 8 << 20;
 const int kSplitWindow = 64 << 10;
 
@@ -40,23 +42,24 @@ int ReportFailure(const Failure *failure) {
 
 const char *Plural(int count) { return count == 1 ? "" : "s"; }
 
-// The decision on a file counted whole; an empty one is no QIF file but
-// has nothing to convert.
+// Returns the decision on a file counted whole. An empty file is no QIF
+// file, but it has nothing to convert either.
 int DecideOnWholeFile(const QifCheckCounts *counts, long long size) {
   return DecideQifConversion(counts, size > 0);
 }
 
-// The words said about a file, each in a buffer of this size.
+// The size of each buffer that holds words said about a file.
 const int kSaidSize = 128;
 
-// Why a file with binary data is refused, in said.
+// Writes to said, and returns, why a file with binary data is refused.
 const char *SayBinary(const QifCheckCounts *counts, char *said) {
   snprintf(said, kSaidSize, CLI_BINARY_DATA, counts->binaryByte,
            counts->binaryLine);
   return said;
 }
 
-// Why the file looks day-first: a month over 12, or the header.
+// Writes to said, and returns, why the file looks day-first: a month over
+// 12, or the header.
 const char *SayDayFirst(const QifCheckCounts *counts, char *said) {
   char sign[16];
   if (counts->dayFirstMonth)
@@ -67,9 +70,9 @@ const char *SayDayFirst(const QifCheckCounts *counts, char *said) {
   return said;
 }
 
-// What becomes of the date-order header and the year-first dates, said
-// after the counts: verb is "to rewrite as" or "rewritten as". Empty when
-// the file has neither.
+// Writes to said what becomes of the date-order header and the year-first
+// dates, to follow the counts; verb is "to rewrite as" or "rewritten as".
+// said is empty when the file has neither.
 void SayHeaderAndYearFirst(const QifCheckCounts *counts, const char *verb,
                            char *said) {
   int at = 0;
@@ -88,7 +91,7 @@ void SayHeaderAndYearFirst(const QifCheckCounts *counts, const char *verb,
 const int kListedLeftAlone = 10;
 const int kExcerptLength = 40;
 
-// One walk over the bytes from..to of a file: all of it, or one half.
+// One walk over the bytes from to to of a file: all of it, or one half.
 struct FileJob {
   const char *path;
   const CliOptions *options;
@@ -121,13 +124,14 @@ void ListLeftAlone(void *context, int line, int offset) {
            reinterpret_cast<const char *>(job->piece + offset));
 }
 
-// Whether a file with this verdict is converted: --yes answers every
+// True when a file with this verdict is converted: --yes answers every
 // question, and nothing overrides a refusal.
 int GoesAhead(int verdict, const CliOptions *options) {
   return !verdict || (!(verdict & kQifRefuse) && options->yes);
 }
 
-// The same for the counts so far; a file stopped is left as it was.
+// The same for the counts so far, noting a file stopped, which is left as
+// it was.
 int MayConvert(FileJob *job, int verdict) {
   if (GoesAhead(verdict, job->options))
     return 1;
@@ -255,21 +259,23 @@ void RedoSecondHalf(FileJob *jobs, int count) {
   WalkPieces(second);
 }
 
-// Only once the whole file is counted is it known to hold no QIF line.
+// Takes the decision again once the whole file is counted, as only then is
+// it known to hold no QIF line.
 void DecideOnWholeJob(FileJob *job) {
   job->ok = MayConvert(job, DecideOnWholeFile(&job->counts, job->in->size));
 }
 
-// The counts of the whole file, once every job has gone to its end.
+// Adds up the counts of the whole file, once every job has gone to its end.
 void MergeCounts(FileJob *jobs, int count) {
   for (int i = 1; i < count; ++i)
     AddQifCounts(&jobs[0].counts, &jobs[i].counts);
 }
 
-// A refused file is counted once more, whole and without writing, so that
-// the message gives everything that stopped it, with line numbers, however
-// the file was cut and wherever the conversion stopped. Binary data alone
-// is said for a file that holds it: no answer would convert it.
+// Says why a file is refused, after counting it once more, whole and
+// without writing, so that the message gives everything that stopped it,
+// with line numbers, however the file was cut and wherever the conversion
+// stopped. For a file with binary data only that is said, as no answer
+// would convert it. Returns 0.
 int ReportRefusal(const char *path, const CliOptions *options, InputFile *in,
                   int binary) {
   FileJob job;
@@ -304,7 +310,7 @@ int ReportRefusal(const char *path, const CliOptions *options, InputFile *in,
   return 0;
 }
 
-// What --yes answered for a file it converted, said once it is written.
+// Says what --yes answered for a file it converted, once it is written.
 void NoteAnsweredYes(const FileJob *job, int verdict) {
   const QifCheckCounts *counts = &job->counts;
   char said[kSaidSize];
@@ -339,7 +345,8 @@ int ReportStop(FileJob *jobs, InputFile *in) {
                        jobs[stopped].counts.binaryLine != 0);
 }
 
-// Returns 0 when a conversion would be refused.
+// Prints what --check says of a file. Returns 0 when a conversion would be
+// refused.
 int PrintCheckSummary(const FileJob *job) {
   const QifCheckCounts *counts = &job->counts;
   int verdict = DecideOnWholeFile(counts, job->in->size);
@@ -367,7 +374,8 @@ int PrintCheckSummary(const FileJob *job) {
   return GoesAhead(verdict, job->options);
 }
 
-// Every byte of the file, when the jobs read all they were given.
+// Returns the bytes the jobs read: every byte of the file, when they read
+// all they were given.
 long long BytesRead(const FileJob *jobs, int count) {
   long long read = 0;
   for (int i = 0; i < count; ++i)
@@ -375,8 +383,8 @@ long long BytesRead(const FileJob *jobs, int count) {
   return read;
 }
 
-// What was done with a file, said with --verbose once it is done, or by
-// an interrupt that comes once it is.
+// Writes to note what was done with a file, which --verbose says once it
+// is done, as does an interrupt that comes once it is.
 void FormatDone(const FileJob *job, const OutputFile *out, char *note) {
   const QifCheckCounts *counts = &job->counts;
   char where[2 * kCliPathSize + 32];
@@ -399,9 +407,9 @@ void FormatDone(const FileJob *job, const OutputFile *out, char *note) {
            Plural(counts->lettersExchanged), header);
 }
 
-// The FILE done that is the file identity names, or null. A plain search:
-// over 10,000 FILEs it costs some 33 ms in all, against about 3.6 ms of
-// work for each.
+// Returns the FILE done that is the file identity names, or null. A plain
+// search will do: over 10,000 FILEs it costs some 33 ms in all, against
+// about 3.6 ms of work for each.
 const NamedFile *FindDone(const NamedFile *done, int count,
                           const FileIdentity *identity) {
   for (int i = 0; i < count; ++i)
@@ -410,9 +418,9 @@ const NamedFile *FindDone(const NamedFile *done, int count,
   return nullptr;
 }
 
-// The file each FILE names at the start, kept up to date as the run
-// replaces them, for the backups not to replace any (looked at only when
-// backups are made).
+// Notes the file each FILE names at the start, so that no backup replaces
+// one; the run keeps them up to date as it replaces them. They are looked
+// at only when backups are made.
 void LookAtEveryFile(const CliOptions *options, NamedFile *run) {
   int backups = options->backup.control != kBackupNone && !options->check;
   for (int i = 0; i < options->fileCount; ++i) {

@@ -10,11 +10,12 @@
 
 namespace {
 
-// The content could not be written to standard output, and was reported
-// as the file's failure.
+// Set when the content could not be written to standard output, which was
+// reported as the file's failure.
 int g_contentLost = 0;
 
-// Standard output failed and that was reported: said once, the run ended.
+// Set when standard output failed and that was reported, once: the run
+// ended there.
 int g_outputFailed = 0;
 
 // The first error a write to standard output met, kept at the write: the
@@ -28,7 +29,8 @@ int FailOutput(Failure *failure) {
               g_outputError ? g_outputError : EIO);
 }
 
-// Whatever is on standard input, up to 2 GiB, in a buffer that doubles.
+// Reads whatever is on standard input, up to 2 GiB, into a buffer that
+// doubles as it fills.
 int ReadAll(unsigned char **data, long long *size, Failure *failure) {
   long long capacity = 1 << 16, length = 0;
   unsigned char *buffer = static_cast<unsigned char *>(malloc(capacity));

@@ -29,9 +29,10 @@ int LineAt(Counting *c, int offset) {
   return c->counts->lineEnds + 1;
 }
 
-// A date whose month, or a header that says the file is day-first
-// already; only the first is kept, with the date's month (0 for the
-// header). Rare, so kept out of the loop that counts the common dates.
+// Notes a date whose month is over 12, or a header that says the file is
+// day-first already, at i. Only the first is kept, with the date's month
+// (0 for the header). Such dates are rare, so this stays out of the loop
+// that counts the common ones.
 void NoteDayFirst(Counting *c, int i, int month) {
   QifCheckCounts *counts = c->counts;
   if (counts->dayFirstLine == 0) {
@@ -40,9 +41,9 @@ void NoteDayFirst(Counting *c, int i, int month) {
   }
 }
 
-// A date the two-digit rule does not take: a short form, a year-first
-// date, a date no rule takes, or no date at all. The date is the text
-// after at, up to limit, on the line that starts at line.
+// Counts a date that the two-digit rule does not take: a short form, a
+// year-first date, a date no rule takes, or no date at all. The date is the
+// text after at, up to limit, on the line that starts at line.
 void NoteOtherDate(Counting *c, int at, int limit, int line) {
   QifShortDate date;
   if (FindQifShortDate(c->data, limit, at, &date)) {
@@ -80,9 +81,9 @@ inline void CountDate(Counting *c, int at, int limit, int line) {
     SwapQifDatePairs(c->converted, at);
 }
 
-// A '!' line: a QIF header when a letter follows (!Type:Bank, !Account; a
-// README's image line ![...] is none), and maybe one that starts a block
-// or gives the date order.
+// Counts a '!' line, which is a QIF header when a letter follows
+// (!Type:Bank, !Account; a README's image line ![...] is none). It may
+// start a block or give the date order.
 void CountBang(Counting *c, int i) {
   unsigned char next = i + 1 < c->size ? c->data[i + 1] | 0x20 : 0;
   QifCheckCounts *counts = c->counts;
@@ -127,8 +128,8 @@ void CountLineStart(Counting *c, int i) {
     CountPrice(c, i);
 }
 
-// The first control byte from from on, if none was found before: a file
-// holds one or none, so its line is counted apart from those of the dates.
+// Notes the first control byte from from on. A file holds one or none, so
+// its line is counted apart from the dates' lines.
 void NoteBinaryByte(Counting *c, int from) {
   int at = FindQifBinaryByte(c->data, from, c->size);
   if (at < 0)
@@ -139,7 +140,7 @@ void NoteBinaryByte(Counting *c, int from) {
 }
 
 #if defined(KESTROM_LINE_BLOCKS)
-// 64 positions at a time: the line ends in them (QifLineEndBits) mark the
+// Counts 64 positions at a time, whose line ends (QifLineEndBits) mark the
 // line starts one byte on. Among transactions, '^' is counted from the
 // masks, and only line-start D, M and P bytes, about one line in two, are
 // looked at one by one; 64 bytes with a '!' line, or in a list, are looked

@@ -29,15 +29,15 @@ struct QifCheckCounts {
   QifPlace place;         // where the next piece starts
 };
 
-// Told of each date the rules leave alone: its 1-based line number (lines
-// end at LF, CR LF or CR) and the offset of its line in the piece.
+// Is told of each date the rules leave alone: its line number, from 1
+// (lines end at LF, CR LF or CR), and the offset of its line in the piece.
 typedef void (*QifLeftAloneFn)(void *context, int line, int offset);
 
-// Adds to counts (zeroed before a file's first piece) what converting the
-// piece would do. A file may be counted whole, or
-// piece by piece as cut by FindQifPieceEnd, with the same result: a piece
-// ends at a line start or at the file's end, so a Ctrl-Z that ends a piece
-// ends the file. leftAlone may be null.
+// Adds to counts, zeroed before a file's first piece, what converting the
+// piece would do. A file counted piece by piece, as FindQifPieceEnd cuts
+// it, counts as it does whole: a piece ends at a line start or at the
+// file's end, so a Ctrl-Z that ends a piece ends the file. leftAlone may be
+// null.
 void CountQifPiece(const unsigned char *data, int size,
                    QifLeftAloneFn leftAlone, void *context,
                    QifCheckCounts *counts);
@@ -48,9 +48,9 @@ void CountQifPiece(const unsigned char *data, int size,
 void CountAndConvertQifPiece(unsigned char *data, int size,
                              QifCheckCounts *counts);
 
-// What to do with a file, decided from its counts alone, the same way for
-// the dialog, the page and kestrom-cli: 0 to convert it, kQifRefuse never
-// to, else the reasons to ask first (a No to any leaves it as it is).
+// The decision on a file, taken from its counts alone, the same way for the
+// dialog, the page and kestrom-cli: 0 to convert it, kQifRefuse never to,
+// or else the reasons to ask first (a No to any leaves it as it is).
 enum {
   kQifAskDayFirst = 1,  // a month over 12, or !Option:DMY
   kQifAskLeftAlone = 2, // dates that no rule converts
@@ -58,16 +58,16 @@ enum {
   kQifRefuse = 8        // binary data
 };
 
-// complete is 0 while pieces of the file are still to be counted: only
-// once the last is can a file be known to have no QIF mark. An empty file
-// has none, and nothing in it to ask about: pass 0 for it.
+// Returns the decision on counts. complete is 0 while pieces of the file
+// are still to be counted, as only then can a file be known to have no QIF
+// mark; an empty file has none, and nothing to ask about, so pass 0 for it.
 int DecideQifConversion(const QifCheckCounts *counts, int complete);
 
 // Adds the counts of a later part of a file, counted on its own from a
 // line start, to those of the part just before it.
 void AddQifCounts(QifCheckCounts *total, const QifCheckCounts *later);
 
-// Bytes of the line starting at offset, up to its CR or LF.
+// Returns the length of the line that starts at offset, up to its CR or LF.
 int QifLineLength(const unsigned char *data, int size, int offset);
 
 #endif

@@ -15,16 +15,17 @@ struct Walk {
   QifPlace place; // where the walk stands, updated as it goes
 };
 
-// Kept out of line: in the bank's own exports no date needs it. The date
-// is the text after at, up to limit or its line's end.
+// Applies the short-form rule to the text after at, up to limit or its
+// line's end. It is kept out of line, as no date in the bank's own exports
+// needs it.
 __attribute__((noinline)) void ApplyShortFormAt(Walk *walk, int at, int limit) {
   QifShortDate date;
   if (FindQifShortDate(walk->data, limit, at, &date))
     SwapQifShortDate(walk->data, at, &date);
 }
 
-// The date rules over the text after at (a date line's D, or the quote
-// before a price's date) up to limit.
+// Applies the date rules to the text after at (a date line's D, or the
+// quote before a price's date) up to limit.
 KESTROM_IN_LOOP void ApplyDateAt(Walk *walk, int at, int limit) {
   if (IsQifTwoDigitDate(walk->data, limit, at))
     SwapQifDatePairs(walk->data, at);
@@ -32,8 +33,9 @@ KESTROM_IN_LOOP void ApplyDateAt(Walk *walk, int at, int limit) {
     ApplyShortFormAt(walk, at, limit);
 }
 
-// A '!' line, or a line that opens with a quote, which only in a price
-// list is a price. Rare, so kept out of the loop.
+// Applies the rules to a '!' line, or to a line that opens with a quote,
+// which only in a price list is a price. Such lines are rare, so this is
+// kept out of the loop.
 __attribute__((noinline)) void ApplyHeaderOrPriceAt(Walk *walk, int i) {
   unsigned char *data = walk->data;
   if (data[i] == '"') {
@@ -49,7 +51,7 @@ __attribute__((noinline)) void ApplyHeaderOrPriceAt(Walk *walk, int i) {
     SwapQifDateOrder(data, i);
 }
 
-// The rules at one line start. They change only a date's digits, spaces
+// Applies the rules at one line start. They change only a date's digits, spaces
 // and separators, the letter M or P that opens a line and the M and D of a
 // date-order header, never a line end, a block's header or a price's
 // quotes and commas, so the line starts and blocks a walk finds stay the

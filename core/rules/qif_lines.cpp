@@ -18,7 +18,8 @@ int QifLineOpensWith(const unsigned char *data, int length, int i,
   return 1;
 }
 
-// The header's length without its line end and the blanks before it.
+// Returns the header's length without its line end and the blanks before
+// it.
 int QifHeaderLength(const unsigned char *data, int size, int i) {
   int end = i;
   while (end < size && data[end] != '\n' && data[end] != '\r')
@@ -37,8 +38,8 @@ int IsQifHeader(const unsigned char *data, int length, int i,
   return length == k && QifLineOpensWith(data, length, i, word);
 }
 
-// Where field ends before the line does: the first stop byte from p on, or
-// -1 when a CR, an LF or size comes first.
+// Returns where a field ends before its line does: the first stop byte from
+// p on, or -1 when a CR, an LF or size comes first.
 int QifFieldEnd(const unsigned char *data, int size, int p,
                 unsigned char stop) {
   while (p < size && data[p] != stop && data[p] != '\n' && data[p] != '\r')

@@ -37,8 +37,8 @@ inline int IsQifLineEnd(const unsigned char *data, int size, int p) {
          (data[p] == '\r' && (p + 1 == size || data[p + 1] != '\n'));
 }
 
-// The first line start after from and below end, or -1: the byte-by-byte
-// finder, for what the 64-byte one below leaves.
+// Returns the first line start after from and below end, or -1. This is
+// the byte-by-byte finder, for what the 64-byte one below leaves.
 inline int NextQifLineStart(const unsigned char *data, int from, int end,
                             int size) {
   for (int p = from; p < end - 1; ++p)
@@ -58,7 +58,7 @@ inline int QifBitCount(unsigned long long x) {
 }
 
 #if defined(__SSE2__)
-// One bit for each of the 64 bytes at data, set where the byte is byte.
+// Returns one bit for each of the 64 bytes at data, set where it is byte.
 inline unsigned long long QifByteBits(const unsigned char *data, char byte) {
   const __m128i wanted = _mm_set1_epi8(byte);
   unsigned long long bits = 0;
@@ -134,9 +134,9 @@ inline int QifHasBinaryByte(const unsigned char *data) {
 }
 #endif
 
-// The first byte from from on that makes the content binary, or -1. A
-// single Ctrl-Z as the very last byte is allowed, as DOS tools end files
-// with it.
+// Returns the first byte from from on that makes the content binary, or
+// -1. A single Ctrl-Z as the very last byte is allowed, as DOS tools end
+// files with it.
 inline int FindQifBinaryByte(const unsigned char *data, int from, int size) {
   int p = from;
 #if defined(KESTROM_LINE_BLOCKS)
@@ -150,9 +150,9 @@ inline int FindQifBinaryByte(const unsigned char *data, int from, int size) {
 }
 
 #if defined(KESTROM_LINE_BLOCKS)
-// IsQifLineEnd for the 64 bytes at data at once, bit k for data[k]; reads
-// data[64] too, to tell a CR alone from a CR LF. QIF lines are about ten
-// bytes long, so a call per line would cost more than the rules at it.
+// Returns IsQifLineEnd for the 64 bytes at data at once, bit k for data[k].
+// It reads data[64] too, to tell a CR alone from a CR LF. QIF lines are about
+// ten bytes long, so a call per line would cost more than the rules at it.
 inline unsigned long long QifLineEndBits(const unsigned char *data) {
   unsigned long long lineFeeds = QifByteBits(data, '\n');
 #if defined(__SSE2__)
@@ -167,8 +167,8 @@ inline unsigned long long QifLineEndBits(const unsigned char *data) {
 }
 #endif
 
-// Where the first line starts: 0, or 3 when a UTF-8 byte-order mark opens
-// the file.
+// Returns where the first line starts: 0, or 3 when a UTF-8 byte-order
+// mark opens the file.
 inline int FirstQifLineStart(const unsigned char *data, int size,
                              const QifPlace *place) {
   int mark = !place->pastStart && size >= 3 && data[0] == 0xEF &&
@@ -206,7 +206,7 @@ inline void SwapQifDateOrder(unsigned char *data, int i) {
   data[i + 9] = m;
 }
 
-// Line ends at positions from to to - 1.
+// Returns the number of line ends at positions from to to - 1.
 inline int CountQifLineEnds(const unsigned char *data, int from, int to,
                             int size) {
   int count = 0;

@@ -4,14 +4,14 @@
 #ifndef KESTROM_CORE_QIF_RULES_H
 #define KESTROM_CORE_QIF_RULES_H
 
-// A control byte other than TAB, LF and CR: no text file holds one, and a
-// file that does is a picture, an archive or a program, whose bytes the
-// rules would garble.
+// True for a control byte other than TAB, LF and CR. No text file holds
+// one; a file that does is a picture, an archive or a program, whose bytes
+// the rules would garble.
 inline int IsQifBinaryByte(unsigned char c) {
   return c < 0x20 && c != '\t' && c != '\n' && c != '\r';
 }
 
-// Only the ASCII digits count; no byte above 0x7F does.
+// True for an ASCII digit; no byte above 0x7F counts as one.
 inline int IsQifDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 
 // True when the date line at i has the four digits the exchange needs, with
@@ -26,9 +26,9 @@ inline int IsQifFieldSeparator(unsigned char c) {
   return c == '/' || c == '-' || c == '.';
 }
 
-// A two-digit date: MM?DD, '/', '-' or '.' between month and day. No
-// export separates them with a digit, and D20070122, read as month 20 and
-// day 01, came out garbled.
+// True for a two-digit date, MM?DD, with '/', '-' or '.' between month and
+// day. No export separates them with a digit, and D20070122, read as month
+// 20 and day 01, came out garbled.
 inline int IsQifTwoDigitDate(const unsigned char *data, int size, int i) {
   return HasQifDateDigits(data, size, i) && IsQifFieldSeparator(data[i + 3]);
 }
@@ -42,14 +42,15 @@ inline void SwapQifDatePairs(unsigned char *data, int i) {
   data[i + 5] = m2;
 }
 
-// A month pair of 13 to 99 suggests the dates are already day-first. Only
-// meaningful where HasQifDateDigits holds.
+// True for a month pair of 13 to 99, which suggests the dates are already
+// day-first. It means something only where HasQifDateDigits holds.
 inline int QifMonthLooksLikeDay(const unsigned char *data, int i) {
   return data[i + 1] >= '2' || (data[i + 1] == '1' && data[i + 2] >= '3');
 }
 
-// A short-form date line: D F1 S1 F2 S2 Y and nothing more up to its CR or
-// LF. F1 and F2 are one digit, two digits, or a space and a digit; S1 is
+// Where a short-form date line's fields lie. Such a line is D F1 S1 F2 S2 Y
+// and nothing more up to its CR or LF. F1 and F2 are one digit, two digits, or
+// a space and a digit; S1 is
 // '/', '-' or '.', S2 the same or '\''; Y is one to four digits, after at
 // most one space. Only lines the two-digit rule does not take are short
 // forms, so the two rules never see each other's output.
@@ -59,7 +60,8 @@ struct QifShortDate {
   int month;        // F1's value, a space ignored
 };
 
-// The length of the field at p, 1 or 2, or 0 when there is none before end.
+// Returns the length of the field at p, 1 or 2, or 0 when there is none
+// before end.
 inline int QifShortField(const unsigned char *p, const unsigned char *end) {
   if (p < end && *p == ' ')
     return p + 1 < end && IsQifDigit(p[1]) ? 2 : 0;
@@ -68,8 +70,8 @@ inline int QifShortField(const unsigned char *p, const unsigned char *end) {
   return p + 1 < end && IsQifDigit(p[1]) ? 2 : 1;
 }
 
-// Any separator a date writes: those between fields, and the apostrophe
-// that may stand before the year (D2/14'2020).
+// True for any separator a date writes: those between fields, and the
+// apostrophe that may stand before the year (D2/14'2020).
 inline int IsQifDateSeparator(unsigned char c) {
   return IsQifFieldSeparator(c) || c == '\'';
 }
@@ -105,9 +107,9 @@ inline int FindQifShortDate(const unsigned char *data, int size, int i,
   return 1;
 }
 
-// The two fields trade places as text: D F2 S1 F1 S2 Y. Run twice, it gives
-// back the line it started from, since the result is again a short form
-// with the fields the other way round.
+// Makes the two fields trade places as text: D F2 S1 F1 S2 Y. Run twice,
+// it gives back the line it started from, since the result is again a
+// short form with the fields the other way round.
 inline void SwapQifShortDate(unsigned char *data, int i,
                              const QifShortDate *date) {
   unsigned char was[5];
@@ -144,8 +146,8 @@ inline int ReadsAsQifDate(const unsigned char *data, int size, int i) {
   return EndsQifDate(data, size, p) || IsQifDateSeparator(data[p]);
 }
 
-// The number in the one to most digits at *p, which moves past them; -1
-// when there is no digit there.
+// Returns the number that the one to most digits at *p give and moves *p
+// past them, or returns -1 when there is no digit there.
 inline int ReadQifNumber(const unsigned char *data, int limit, int *p,
                          int most) {
   int value = 0, digits = 0;
@@ -160,7 +162,7 @@ inline int SkipQifBlanks(const unsigned char *data, int limit, int p) {
   return p;
 }
 
-// A year-first date, blanks around it aside: YYYY-M-D with one or two
+// True for a year-first date, blanks around it aside: YYYY-M-D with one or two
 // digits for month and day and the same '-', '/' or '.' twice, or the eight
 // digits YYYYMMDD; a year of 1900 to 2099, a month of 1 to 12, a day of 1
 // to 31. Read the same whichever order the importer expects, it is kept as

@@ -17,10 +17,10 @@ int ReadWhole(HANDLE file, unsigned char *block, DWORD length) {
   return ReadFile(file, block, length, &got, nullptr) && got == length;
 }
 
-// A file the decision refuses, a picture or a program renamed .qif, is
-// refused as it loads: the rules would change bytes in it that are no
-// dates or letters. The warning names the byte and its line, as a stray
-// one in a real export needs finding.
+// Returns 1 unless the decision refuses the content, as it does a picture
+// or a program renamed .qif, whose bytes the rules would garble. Such a
+// file is released with a warning that names the byte and its line, as a
+// stray one in a real export needs finding.
 int IsTextContent(HWND owner) {
   QifCheckCounts counts;
   int firstLeftAlone;

@@ -35,13 +35,14 @@ void ReleaseQifDocument();
 // reached the file; on failure it has warned.
 int WriteQifFile(HWND owner);
 
-// The decision on the document's content (DecideQifConversion), with its
-// counts and the offset of the first date that no rule converts, or -1.
+// Returns the decision on the document's content (DecideQifConversion) and
+// fills in its counts and the offset of the first date that no rule
+// converts, or -1.
 int DecideQifDocument(QifCheckCounts *counts, int *firstLeftAlone);
 
-// The conversion over the document's content, after a question owned by
-// owner for each reason the decision gives to ask. Returns 0, the content
-// as loaded, when one was answered No.
+// Converts the document's content after asking, in a box owned by owner,
+// each question the decision gives. Returns 0, with the content as loaded,
+// when one was answered No.
 int ConvertQifText(HWND owner);
 void ExchangeQifFields(int end);
 int ConfirmConversion(HWND owner);

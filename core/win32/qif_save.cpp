@@ -45,9 +45,9 @@ int PutBack(HANDLE file, const unsigned char *old, DWORD length) {
   return ok && EndAt(file, length);
 }
 
-// The original's bytes as kstXXXX.tmp in the user's temporary folder, on
-// the disk before the file is written over: whatever stops the write, the
-// original is somewhere. copy receives its path.
+// Writes the original's bytes to kstXXXX.tmp in the user's temporary
+// folder and flushes them, so that whatever stops the write over the file,
+// the original is somewhere. copy receives the path.
 int KeepCopy(const unsigned char *old, DWORD size, char *copy) {
   char folder[kReplacePathSize];
   DWORD length = GetTempPathA(sizeof folder, folder), error;
@@ -64,10 +64,11 @@ int KeepCopy(const unsigned char *old, DWORD size, char *copy) {
   return kept;
 }
 
-// Where the folder refuses new files, the file is written over where it
-// is, without truncating it first, once its bytes are read and copied
-// aside: a failed write puts them back from memory and drops the copy;
-// only when even that fails is the copy kept, and *changed set.
+// Writes the content over the open file where it is, for a folder that
+// refuses new files. The old bytes are read and copied aside first, and
+// the file is not truncated before the write. A failed write puts the old
+// bytes back from memory and drops the copy; only when even that fails is
+// the copy kept, and *changed set.
 int WriteOver(HANDLE file, char *copy, int *changed) {
   LARGE_INTEGER length;
   if (!GetFileSizeEx(file, &length) || length.QuadPart > MAXLONG)
@@ -88,7 +89,8 @@ int WriteOver(HANDLE file, char *copy, int *changed) {
   return saved;
 }
 
-// Through the name given, which a link too long to follow still opens.
+// Writes over the file through the name given, which opens even a link
+// too long to follow.
 int WriteInPlace(char *copy, int *changed) {
   HANDLE file =
       CreateFileA(QifDocument.path, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
@@ -109,7 +111,8 @@ int WriteReplacement(Replacement *replace) {
   return 0;
 }
 
-// "Unable to Save file", then what is left where, if anything is.
+// Warns "Unable to Save file", then says what is left where, if anything
+// is: note, then path.
 void WarnUnsaved(HWND owner, const char *note, const char *path) {
   char text[kReplacePathSize + 256];
   lstrcpyA(text, MSG_UNABLE_TO_SAVE);

@@ -12,14 +12,15 @@ int Stop(Replacement *replace, DWORD error, ReplaceStop stop = kReplaceFailed) {
   return 0;
 }
 
-// The system's path limit counts UTF-16 units, not the bytes of a name in
-// the ANSI code page (UTF-8 by the manifests).
+// Returns the length of text's first bytes in UTF-16 units, which the
+// system's path limit counts; the ANSI code page is UTF-8 by the manifests.
 int WideLength(const char *text, int bytes) {
   return bytes ? MultiByteToWideChar(CP_ACP, 0, text, bytes, nullptr, 0) : 0;
 }
 
-// The length of the folder part of path, with its closing separator:
-// MoveFileExA replaces a file atomically only within one volume.
+// Returns the length of path's folder part, with its closing separator. The
+// temporary file goes there, as MoveFileExA replaces a file in one step
+// only within one volume.
 int FolderLength(const char *path) {
   int length = 0;
   for (int i = 0; path[i]; ++i)
@@ -28,9 +29,11 @@ int FolderLength(const char *path) {
   return length;
 }
 
-// number's name in path's folder, which has room for room more characters:
-// kstXXXX.tmp, or where that does not fit, as many hex digits as do, so
-// that every file that could be loaded can be saved.
+// Writes to temp the name for number in the folder of path, which is the
+// first folder bytes of path. The name is kstXXXX.tmp, with number's last
+// four hex digits. When the path limit leaves fewer than 11 characters
+// (room) after the folder, the name is as many hex digits as fit, so that
+// every file the dialog could load can be saved.
 void MakeTempName(const char *path, int folder, int room, unsigned number,
                   char *temp) {
   int digits = room < 4 ? room : 4;
@@ -44,8 +47,8 @@ void MakeTempName(const char *path, int folder, int room, unsigned number,
   lstrcpyA(at + digits, named ? ".tmp" : "");
 }
 
-// The full path of the name given, its last part spelled as the folder
-// lists it, so that the rename leaves the file's name as it was.
+// Makes the target the full path of the name given, its last part spelled
+// as the folder lists it, so that the rename leaves the name as it was.
 int UseNameGiven(const char *path, Replacement *replace) {
   char *name = nullptr;
   DWORD length =
@@ -62,12 +65,12 @@ int UseNameGiven(const char *path, Replacement *replace) {
   return 1;
 }
 
-// The file an existing target really is, found through any link. Some
-// volumes give no final path (RAM disks, WinFsp volumes, volumes without
-// a drive letter, some SMB shares): there a name that is no reparse point
-// (no symbolic link, no junction) is the file itself. A final path that
-// the ANSI calls cannot take (Wine cannot even give one beyond MAX_PATH)
-// leaves only the name given.
+// Finds the file that an existing target really is, through any link. Some
+// volumes give no final path (RAM disks, WinFsp volumes, volumes without a
+// drive letter, some SMB shares); there a name that is no reparse point (no
+// symbolic link, no junction) is the file itself. A final path too long for
+// the ANSI calls leaves only the name given (kReplaceTooLong); Wine cannot
+// even give one beyond MAX_PATH.
 int FindFinalPath(HANDLE file, const char *path, Replacement *replace) {
   DWORD length = GetFinalPathNameByHandleA(
       file, replace->target, kReplacePathSize, FILE_NAME_NORMALIZED);
@@ -88,9 +91,10 @@ int FindFinalPath(HANDLE file, const char *path, Replacement *replace) {
   return Stop(replace, ERROR_FILENAME_EXCED_RANGE, kReplaceTooLong);
 }
 
-// Only a file on a disk is replaced: a device (NUL, CON) or a pipe would
-// become a plain file. A read-only file is refused, although a rename
-// would replace it and Wine as root would write into it.
+// Checks an existing target and notes its attributes. Only a file on a
+// disk is replaced, as a device (NUL, CON) or a pipe would become a plain
+// file. A read-only file is refused, although a rename would replace it
+// and Wine as root would write into it.
 int LookAtTarget(HANDLE file, const char *path, Replacement *replace) {
   BY_HANDLE_FILE_INFORMATION info;
   if (GetFileType(file) != FILE_TYPE_DISK)
@@ -106,9 +110,8 @@ int LookAtTarget(HANDLE file, const char *path, Replacement *replace) {
   return FindFinalPath(file, path, replace);
 }
 
-// A file the user may not write, or may not delete (the rename that
-// replaces it deletes it), or one another program holds open, is refused
-// before anything is written.
+// Checks, before anything is written, that the user may write and delete
+// the target (the rename deletes it) and that no other program holds it.
 int MayWrite(Replacement *replace, int callerReads) {
   HANDLE file = CreateFileA(replace->target, GENERIC_WRITE | DELETE,
                             callerReads ? FILE_SHARE_READ : 0, nullptr,
@@ -119,10 +122,11 @@ int MayWrite(Replacement *replace, int callerReads) {
   return 1;
 }
 
-// A name that opens nothing (error: why) is a new file, unless its folder
-// lists something under it: a symbolic link to a missing file, which the
-// rename would turn into a plain file. Windows lists the link; Wine finds
-// it and then no file. A missing folder fails when the file is made.
+// Takes a name that opens nothing (error says why) as a new file, unless
+// its folder lists something under it: a symbolic link to a missing file,
+// which the rename would turn into a plain file. Windows lists the link;
+// Wine finds it and then no file. A missing folder fails later, when the
+// temporary file is made.
 int FindNewTarget(const char *path, DWORD error, Replacement *replace) {
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA(path, &found);
@@ -135,6 +139,8 @@ int FindNewTarget(const char *path, DWORD error, Replacement *replace) {
   return UseNameGiven(path, replace);
 }
 
+// Finds the file path names, if it exists, and checks that it may be
+// replaced.
 int FindTarget(const char *path, int callerReads, Replacement *replace) {
   if (lstrlenA(path) >= kReplacePathSize)
     return Stop(replace, ERROR_FILENAME_EXCED_RANGE);
@@ -150,16 +156,16 @@ int FindTarget(const char *path, int callerReads, Replacement *replace) {
   return found && MayWrite(replace, callerReads);
 }
 
-// Wine keeps permissions as Unix modes, and a descriptor set on a file
-// comes back as a mode that lets the group write and everyone run it (0600
-// turns into 0770): there the new file keeps the mode every new file gets.
+// True under Wine, which keeps permissions as Unix modes: a descriptor set
+// on a file comes back as a mode that lets the group write and everyone
+// run it (0600 turns into 0770), so there a new file keeps the usual mode.
 int PermissionsAreUnixModes() {
   HMODULE system = GetModuleHandleA("ntdll.dll");
   return system && GetProcAddress(system, "wine_get_version");
 }
 
-// A compressed target's replacement is compressed as it is written, as
-// the file system would compress the target's own new data.
+// Compresses the temporary file of a compressed target as it is written,
+// as the file system would compress the target's own new data.
 int Compress(Replacement *replace) {
   USHORT format = COMPRESSION_FORMAT_DEFAULT;
   DWORD returned = 0;
@@ -168,8 +174,8 @@ int Compress(Replacement *replace) {
          Stop(replace, GetLastError());
 }
 
-// The hidden and system attributes stay, and the archive bit marks the
-// changed content.
+// Gives the temporary file the target's hidden, system and not-indexed
+// attributes and its permissions; the archive bit marks the new content.
 int CarryOver(Replacement *replace) {
   const DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                       FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
@@ -179,10 +185,10 @@ int CarryOver(Replacement *replace) {
          CarryPermissions(replace, replace->temp);
 }
 
-// Who may read and change the target: its security descriptor, in
-// *descriptor (GlobalFree it), or null where there is none to give: under
-// Wine, and on a volume that keeps no permissions, which says the call is
-// not supported. Any other failure fails.
+// Reads who may read and change the target: its security descriptor goes
+// to *descriptor, for the caller to GlobalFree. It is null where there is
+// none to give: under Wine, and on a volume that keeps no permissions and
+// says the call is not supported. Any other failure fails.
 int ReadPermissions(Replacement *replace, void **descriptor) {
   const SECURITY_INFORMATION kWhat = DACL_SECURITY_INFORMATION;
   DWORD need = 0;
@@ -252,7 +258,7 @@ int MakeUnderOwnName(const char *path, unsigned maxNames, char *temp,
 
 namespace {
 
-// A new file as the save writes it, readable too (compression needs that),
+// How a new file is made: readable too (compression needs that), and
 // shared for deletion only.
 struct NewFile {
   DWORD attributes;
@@ -268,11 +274,11 @@ int CreateNewFile(const char *name, void *context) {
   return made->file != INVALID_HANDLE_VALUE;
 }
 
-// The temporary file of a target, which holds its content until the
-// rename: made with the target's permissions, so that none may read it
-// who may not read the target, and encrypted as the target is. A volume
-// that cannot encrypt it does not get the content in the clear: the save
-// is refused.
+// Creates the temporary file that holds the target's new content until the
+// rename. It gets the target's permissions, so that nobody may read it who
+// may not read the target, and is encrypted as the target is. A volume
+// that cannot encrypt it does not get the content in the clear: the save is
+// refused.
 int CreateReplacementFile(Replacement *replace, unsigned maxNames) {
   NewFile made = {FILE_ATTRIBUTE_NORMAL, nullptr, INVALID_HANDLE_VALUE};
   SECURITY_ATTRIBUTES security = {sizeof security, nullptr, FALSE};
