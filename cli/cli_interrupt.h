@@ -1,9 +1,7 @@
-// What an interrupt finds to clean up and to say: the temporary file being
-// written, and the notes of the files converted and not yet said. The
-// functions here are the only ones that change it, each called with the
-// interrupt held off (BlockInterrupt, cli_platform.h), so that a handler
-// sees it before or after a change, never in between. The handlers of the
-// platform layer only read it.
+// What an interrupt finds to clean up and to say. Only the functions here
+// change it, each called with the interrupt held off (BlockInterrupt,
+// cli_platform.h), so that a handler sees it before or after a change,
+// never in between. The handlers only read it.
 #ifndef KESTROM_CLI_CLI_INTERRUPT_H
 #define KESTROM_CLI_CLI_INTERRUPT_H
 
@@ -14,12 +12,12 @@
 
 struct InterruptState {
   volatile sig_atomic_t tempActive; // tempName names a file to remove
-  // POSIX: the folder that holds tempName, which is a name in it; -1 on
-  // Windows, where tempName is a path.
+  // POSIX: the folder that holds tempName, a name in it. -1 on Windows,
+  // where tempName is a path.
   volatile sig_atomic_t tempFolder;
   char tempName[kCliPathSize];
-  // The notes, one escaped line each, with a closing NUL; notesLength
-  // bytes of them are not yet said.
+  // The notes of the files converted, one escaped line each, and a closing
+  // NUL; the first notesLength bytes are not yet said.
   char *notes;
   volatile sig_atomic_t notesLength;
 };
@@ -32,11 +30,11 @@ void RememberTemp(intptr_t folder, const char *name);
 // Leaves the temporary file to its owner: it is gone, or is the target now.
 void ForgetTemp(void);
 
-// Adds note, an escaped line that says a file is done, to those not yet
-// said, and frees it. Without the memory for it the file goes unsaid.
+// Adds note, a line that says a file is done, to those not yet said, and
+// frees it. Without the memory for it the file goes unsaid.
 void AddNote(char *note);
 
-// Takes the notes not yet said from the handlers: they are said now.
+// Takes the notes from the handlers: they are said now.
 void ForgetNotes(void);
 
 #endif

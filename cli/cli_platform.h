@@ -1,81 +1,68 @@
-// What each system gives the shared file layer (cli_file.h): its own
-// calls, and no more. cli_file_posix.cpp and cli_file_win32.cpp each
-// define every function here and nothing else; CMake picks one. Each
+// Each system's own calls for the shared file layer (cli_file.h), which
+// says what most of them do: the comments here say only what differs.
+// cli_file_posix.cpp and cli_file_win32.cpp each define exactly these. A
 // function that fails fills in failure (cli_failure.h).
 #ifndef KESTROM_CLI_CLI_PLATFORM_H
 #define KESTROM_CLI_CLI_PLATFORM_H
 
-#include <stdint.h>
 #include <stdio.h>
 
 #include "cli_failure.h"
 #include "cli_file_types.h"
 
-// Holds off the interrupt handler (block 1) until let go (block 0): the
-// signals blocked, or on Windows the lock its thread waits on taken.
+// Holds off the interrupt handler (block 1) until it is let go (block 0).
 void BlockInterrupt(int block);
 
-// From now on every signal from outside whose default is to end the
-// program (SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGUSR1, SIGUSR2, SIGALRM,
-// SIGVTALRM, SIGPROF, SIGXCPU and, on Linux, SIGPOLL, SIGPWR, SIGSTKFLT
-// and the real-time signals), or on Windows a console's Ctrl+C,
-// Ctrl+Break or close, removes the temporary file being written and
-// prints the notes of the files converted and not yet said
-// (cli_interrupt.h). It then ends the program as the signal would have (on
-// Windows with 130 for Ctrl+C and Ctrl+Break, else 143). A signal ignored
-// when the run started stays ignored. SIGPIPE and SIGXFSZ are ignored: a
-// closed pipe, or a file grown past the size limit (ulimit -f), is a write
-// that fails, reported as any other.
+// From now on a signal from outside that would end the program, or on
+// Windows a console's Ctrl+C, Ctrl+Break or close, removes the temporary
+// file and prints the notes not yet said (cli_interrupt.h). It then ends
+// the program as the signal would have; on Windows with 130 for Ctrl+C and
+// Ctrl+Break, else 143. A signal ignored when the run started stays
+// ignored. SIGPIPE and SIGXFSZ are ignored, so that the write fails instead.
 void InstallInterruptCleanup(void);
 
-// Whether standard input is a terminal (a console on Windows), which a
-// user types at, rather than a file or a pipe to read.
+// Whether standard input is a terminal (on Windows a console).
 int StandardInputIsTerminal(void);
 
-// Writes the system's words for failure's error, without a closing full
-// stop, to words.
+// Writes the system's words for failure's error, with no full stop.
 void SystemWords(const Failure *failure, char *words, int size);
 
-// Makes standard input or output carry bytes, not text (Windows turns
-// CR LF into LF).
+// Makes a standard stream carry bytes, not text (Windows turns CR LF into
+// LF).
 void UseBinaryStream(FILE *stream);
 
-// Writes one escaped line to stream, as the system shows it best.
+// Writes one escaped line to stream, as PrintCli says.
 void WritePlatformLine(FILE *stream, const char *text);
 
-// Finds the file path names now, a link followed. Returns 0, saying
-// nothing, when there is none to be had (no such file).
+// As GetFileIdentity, for a path that is not "-", with the size and times.
 int LookAtFile(const char *path, FileState *state);
 
-// Opens a regular file of under 2 GiB, without waiting on a FIFO or a
-// device.
+// OpenInputFile, ReadInputFile and CloseInputFile for a file on the disk.
 int OpenPlatformInput(const char *path, InputFile *file, Failure *failure);
-// Reads from offset until buffer is full or the file ends. Two threads may
-// read one file at once.
 int ReadPlatformInput(InputFile *file, long long offset, unsigned char *buffer,
                       int capacity, int *got, Failure *failure);
 void ClosePlatformInput(InputFile *file);
 
-// Finds the target, checks it and makes the temporary file beside it. The
-// caller holds the interrupt off.
+// Finds the target, checks it as CreateOutputFile says and makes the
+// temporary file beside it. The caller holds the interrupt off.
 int CreatePlatformOutput(const char *path, OutputFile *file, Failure *failure);
-// Finds the highest N of the target's numbered backups (TARGET.~N~) in its
-// folder, 0 when it has none.
+// Finds the highest N of the target's numbered backups (TARGET.~N~), 0
+// when it has none.
 int HighestPlatformBackup(const OutputFile *file, long long *highest,
                           Failure *failure);
-// Makes file->backup the target as it is now: a second name of it (a hard
-// link), or where links are refused a copy with its metadata, made under a
-// temporary name, then renamed into place, the folder flushed. A numbered
-// backup never replaces a file: *taken says that its name was taken.
+// Makes file->backup the target as it is now, made under a temporary name
+// and renamed into place: a hard link, or where links are refused a copy
+// with its metadata. A numbered backup never replaces a file: *taken says
+// that its name was taken.
 int BackUpPlatformTarget(OutputFile *file, int numbered, int *taken,
                          Failure *failure);
-// Writes at offset. Two threads may write one file at once.
+// As WriteOutputFile.
 int WritePlatformOutput(OutputFile *file, long long offset,
                         const unsigned char *data, int size, Failure *failure);
 // Gives the temporary file the target's metadata, flushes and closes it.
 int FinishPlatformOutput(OutputFile *file, Failure *failure);
-// Renames the finished file over the target. On failure it has removed
-// the temporary file, or said in failure where it is kept.
+// Renames the finished file over the target. On failure the temporary file
+// is gone, or failure says where it is kept.
 int MovePlatformOutput(OutputFile *file, Failure *failure);
 // Closes the temporary file, if still open, and removes it.
 void RemovePlatformTemp(OutputFile *file);
