@@ -29,16 +29,22 @@
 
 namespace {
 
+// Checks that st is a regular file; what is what a folder or a device
+// fails.
+int CheckRegular(const struct stat *st, const char *what, Failure *failure) {
+  if (S_ISDIR(st->st_mode))
+    return Fail(failure, what, nullptr, EISDIR);
+  return S_ISREG(st->st_mode) ||
+         FailBecause(failure, what, nullptr, CLI_NOT_A_FILE);
+}
+
 // Checks that an opened input is a regular file the counts can take.
 int CheckReadable(const struct stat *st, Failure *failure) {
-  if (S_ISDIR(st->st_mode))
-    return Fail(failure, CLI_CANNOT_OPEN, nullptr, EISDIR);
-  if (!S_ISREG(st->st_mode))
-    return FailBecause(failure, CLI_CANNOT_OPEN, nullptr, CLI_NOT_A_FILE);
+  if (!CheckRegular(st, CLI_CANNOT_OPEN, failure))
+    return 0;
   // Counts and line numbers are ints, as in the dialog.
-  if (st->st_size >= INT_MAX)
-    return Fail(failure, CLI_CANNOT_READ, nullptr, EFBIG);
-  return 1;
+  return st->st_size < INT_MAX ||
+         Fail(failure, CLI_CANNOT_READ, nullptr, EFBIG);
 }
 
 // Copies path to target, which holds kCliPathSize bytes.
@@ -116,14 +122,18 @@ void MakeRandomName(char *name) {
 }
 
 // Makes a new file under a random name in folder (O_EXCL: never one that
-// is there); name receives it. Returns the descriptor, or -1 with errno.
+// is there); name receives it. Returns the descriptor, or -1 with errno
+// and name empty.
 int CreateTempIn(int folder, char *name) {
   for (int tries = 0; tries < kTempNameTries; ++tries) {
     MakeRandomName(name);
     int fd = openat(folder, name, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd >= 0 || errno != EEXIST)
+    if (fd >= 0)
       return fd;
+    if (errno != EEXIST)
+      break;
   }
+  name[0] = '\0';
   return -1;
 }
 
@@ -188,10 +198,8 @@ int CheckTarget(int folder, const char *name, struct stat *st, int *exists,
   if (!*exists)
     return errno == ENOENT ? 1
                            : Fail(failure, CLI_CANNOT_WRITE, nullptr, errno);
-  if (S_ISDIR(st->st_mode))
-    return Fail(failure, CLI_CANNOT_WRITE, nullptr, EISDIR);
-  if (!S_ISREG(st->st_mode))
-    return FailBecause(failure, CLI_CANNOT_WRITE, nullptr, CLI_NOT_A_FILE);
+  if (!CheckRegular(st, CLI_CANNOT_WRITE, failure))
+    return 0;
   if (faccessat(folder, name, W_OK, AT_EACCESS) != 0)
     return Fail(failure, CLI_CANNOT_WRITE, nullptr, errno);
   if (!(st->st_mode & S_IWUSR))
@@ -375,13 +383,17 @@ int CopyBytes(int from, int to) {
   }
 }
 
-// Writes to times the times a copy keeps: the last access and the last
-// write.
-void GetTimes(const struct stat *st, struct timespec *times) {
+// Writes to times a file's last access, last write and last change, which
+// macOS names otherwise.
+void GetTimes(const struct stat *st, struct timespec times[3]) {
 #if defined(__APPLE__)
-  times[0] = st->st_atimespec, times[1] = st->st_mtimespec;
+  times[0] = st->st_atimespec;
+  times[1] = st->st_mtimespec;
+  times[2] = st->st_ctimespec;
 #else
-  times[0] = st->st_atim, times[1] = st->st_mtim;
+  times[0] = st->st_atim;
+  times[1] = st->st_mtim;
+  times[2] = st->st_ctim;
 #endif
 }
 
@@ -393,14 +405,12 @@ int CopyUnderTempName(const OutputFile *file, char *temp, Failure *failure) {
   int from = openat(folder, file->target + file->nameAt, O_RDONLY | O_CLOEXEC);
   int to = from >= 0 ? CreateTempIn(folder, temp) : -1;
   struct stat st;
-  struct timespec times[2];
-  int ok = to >= 0 && CopyBytes(from, to) && fstat(from, &st) == 0;
-  if (!ok)
-    Fail(failure, CLI_CANNOT_BACK_UP, file->backup, errno);
-  else if (TakeOverMetadata(to, file, failure))
+  struct timespec times[3];
+  int ok = (to >= 0 && CopyBytes(from, to) && fstat(from, &st) == 0) ||
+           Fail(failure, CLI_CANNOT_BACK_UP, file->backup, errno);
+  ok = ok && TakeOverMetadata(to, file, failure);
+  if (ok)
     GetTimes(&st, times);
-  else
-    ok = 0;
   if (ok && (futimens(to, times) != 0 || fsync(to) != 0))
     ok = Fail(failure, CLI_CANNOT_BACK_UP, file->backup, errno);
   if (from >= 0)
@@ -412,24 +422,20 @@ int CopyUnderTempName(const OutputFile *file, char *temp, Failure *failure) {
   return ok;
 }
 
+long long Nanoseconds(const struct timespec &time) {
+  return time.tv_sec * 1000000000LL + time.tv_nsec;
+}
+
 // Returns what stat found of a file as a FileState.
 FileState StateOf(const struct stat *st) {
+  struct timespec times[3];
+  GetTimes(st, times);
   FileState state;
   state.identity.volume = static_cast<unsigned long long>(st->st_dev);
   state.identity.index = static_cast<unsigned long long>(st->st_ino);
   state.size = st->st_size;
-#if defined(__APPLE__)
-  state.lastWrite =
-      st->st_mtimespec.tv_sec * 1000000000LL + st->st_mtimespec.tv_nsec;
-#else
-  state.lastWrite = st->st_mtim.tv_sec * 1000000000LL + st->st_mtim.tv_nsec;
-#endif
-#if defined(__APPLE__)
-  state.lastChange =
-      st->st_ctimespec.tv_sec * 1000000000LL + st->st_ctimespec.tv_nsec;
-#else
-  state.lastChange = st->st_ctim.tv_sec * 1000000000LL + st->st_ctim.tv_nsec;
-#endif
+  state.lastWrite = Nanoseconds(times[1]);
+  state.lastChange = Nanoseconds(times[2]);
   return state;
 }
 
@@ -444,7 +450,6 @@ void StartWriteOut(int fd, long long offset, int size) {
 #endif
 }
 
-// A job for the second thread, and what it works on.
 struct SideJob {
   void (*job)(void *);
   void *argument;
@@ -524,31 +529,22 @@ int CreatePlatformOutput(const char *path, OutputFile *file, Failure *failure) {
   if (!ResolveTarget(path, file->target, failure) || !OpenFolder(file, failure))
     return 0;
   int folder = static_cast<int>(file->folder);
-  if (file->nameAt + kTempNameSize > kCliPathSize) {
-    RemovePlatformTemp(file);
-    return Fail(failure, CLI_CANNOT_WRITE, nullptr, ENAMETOOLONG);
-  }
   memcpy(file->temp, file->target, file->nameAt);
   char *name = file->temp + file->nameAt;
   name[0] = '\0';
-  if (!CheckTarget(folder, file->target + file->nameAt, &st, &file->replaces,
-                   failure)) {
+  int ok = file->nameAt + kTempNameSize <= kCliPathSize ||
+           Fail(failure, CLI_CANNOT_WRITE, nullptr, ENAMETOOLONG);
+  ok = ok && CheckTarget(folder, file->target + file->nameAt, &st,
+                         &file->replaces, failure);
+  if (ok)
+    file->handle = CreateTempIn(folder, name);
+  if (ok && file->handle < 0)
+    ok = Fail(failure, CLI_CANNOT_WRITE, nullptr, errno);
+  ok = ok && (!file->replaces ||
+              KeepOwner(static_cast<int>(file->handle), &st, failure));
+  if (!ok)
     RemovePlatformTemp(file);
-    return 0;
-  }
-  int fd = CreateTempIn(folder, name);
-  if (fd < 0) {
-    int error = errno;
-    name[0] = '\0';
-    RemovePlatformTemp(file);
-    return Fail(failure, CLI_CANNOT_WRITE, nullptr, error);
-  }
-  file->handle = fd;
-  if (file->replaces && !KeepOwner(fd, &st, failure)) {
-    RemovePlatformTemp(file);
-    return 0;
-  }
-  return 1;
+  return ok;
 }
 
 int WritePlatformOutput(OutputFile *file, long long offset,
@@ -583,14 +579,11 @@ int FinishPlatformOutput(OutputFile *file, Failure *failure) {
 
 int MovePlatformOutput(OutputFile *file, Failure *failure) {
   int folder = static_cast<int>(file->folder);
-  int moved = 0;
-  if (!FolderStillThere(file))
-    FailBecause(failure, CLI_FOLDER_MOVED, nullptr, nullptr);
-  else if (renameat(folder, file->temp + file->nameAt, folder,
-                    file->target + file->nameAt) == 0)
-    moved = 1;
-  else
-    Fail(failure, CLI_CANNOT_WRITE, nullptr, errno);
+  int moved = FolderStillThere(file) ||
+              FailBecause(failure, CLI_FOLDER_MOVED, nullptr, nullptr);
+  if (moved && renameat(folder, file->temp + file->nameAt, folder,
+                        file->target + file->nameAt) != 0)
+    moved = Fail(failure, CLI_CANNOT_WRITE, nullptr, errno);
   if (moved)
     file->temp[file->nameAt] = '\0'; // nothing of it to remove
   // Until its folder is on the disk, a power cut can bring the old file back.
