@@ -11,7 +11,6 @@
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
-#include <sys/time.h>
 #include <unistd.h>
 #if defined(__linux__)
 #include <acl/libacl.h>
@@ -102,19 +101,16 @@ const char kTempPrefix[] = ".kestrom-";
 const int kTempNameSize = sizeof kTempPrefix + 6;
 const int kTempNameTries = 100;
 
-// Writes a new random name for a temporary file to name.
+// Writes a new random name for a temporary file to name. Where the system
+// has no randomness to give (a kernel before 3.17), rand's names still
+// differ from one try to the next, and a name that is taken is never used.
 void MakeRandomName(char *name) {
   static const char kLetters[] =
       "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
   unsigned char random[6];
-  if (getentropy(random, sizeof random) != 0) {
-    struct timeval now;
-    gettimeofday(&now, nullptr);
-    unsigned long long mixed =
-        static_cast<unsigned long long>(now.tv_usec) * 2654435761u ^
-        static_cast<unsigned long long>(getpid()) << 20;
-    memcpy(random, &mixed, sizeof random);
-  }
+  if (getentropy(random, sizeof random) != 0)
+    for (unsigned char &byte : random)
+      byte = static_cast<unsigned char>(rand());
   memcpy(name, kTempPrefix, sizeof kTempPrefix - 1);
   for (int i = 0; i < 6; ++i)
     name[sizeof kTempPrefix - 1 + i] = kLetters[random[i] % 62];
