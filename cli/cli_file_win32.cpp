@@ -37,20 +37,6 @@ long long FromFileTime(const FILETIME &time) {
   return static_cast<long long>(time.dwHighDateTime) << 32 | time.dwLowDateTime;
 }
 
-FileState StateOf(const BY_HANDLE_FILE_INFORMATION *info,
-                  const FILE_BASIC_INFO *basic) {
-  FileState state;
-  state.identity.volume = info->dwVolumeSerialNumber;
-  state.identity.index = static_cast<unsigned long long>(info->nFileIndexHigh)
-                             << 32 |
-                         info->nFileIndexLow;
-  state.size =
-      static_cast<long long>(info->nFileSizeHigh) << 32 | info->nFileSizeLow;
-  state.lastWrite = FromFileTime(info->ftLastWriteTime);
-  state.lastChange = basic->ChangeTime.QuadPart;
-  return state;
-}
-
 // Reads the state of an open file; the change time is in FileBasicInfo
 // alone.
 int GetFileState(HANDLE handle, FileState *state) {
@@ -60,30 +46,31 @@ int GetFileState(HANDLE handle, FileState *state) {
       !GetFileInformationByHandleEx(handle, FileBasicInfo, &basic,
                                     sizeof basic))
     return 0;
-  *state = StateOf(&info, &basic);
+  state->identity.volume = info.dwVolumeSerialNumber;
+  state->identity.index = static_cast<unsigned long long>(info.nFileIndexHigh)
+                              << 32 |
+                          info.nFileIndexLow;
+  state->size =
+      static_cast<long long>(info.nFileSizeHigh) << 32 | info.nFileSizeLow;
+  state->lastWrite = FromFileTime(info.ftLastWriteTime);
+  state->lastChange = basic.ChangeTime.QuadPart;
   return 1;
 }
 
-// Opens the file path names now, a link followed, to read its attributes
-// alone (FileBasicInfo needs that much): a file held open by others still
-// answers, and backup semantics let a folder answer too.
-HANDLE OpenToLookAt(const char *path) {
-  return CreateFileA(path, FILE_READ_ATTRIBUTES,
-                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
-                     nullptr);
-}
-
-// Checks that an opened input is a file on a disk the counts can take.
-int CheckReadable(HANDLE file, LARGE_INTEGER *size, Failure *failure) {
-  if (GetFileType(file) != FILE_TYPE_DISK)
-    return FailBecause(failure, CLI_CANNOT_OPEN, nullptr, CLI_NOT_A_FILE);
-  if (!GetFileSizeEx(file, size))
-    return FailWindows(failure, CLI_CANNOT_OPEN, nullptr, GetLastError());
-  // Counts and line numbers are ints, as in the dialog.
-  if (size->QuadPart >= INT_MAX)
-    return FailWindows(failure, CLI_CANNOT_READ, nullptr, ERROR_FILE_TOO_LARGE);
-  return 1;
+// Finds the file path names now, a link followed unless flags has
+// FILE_FLAG_OPEN_REPARSE_POINT. It is opened to read its attributes alone
+// (FileBasicInfo needs that much), so that a file held open by others
+// still answers, and backup semantics let a folder answer too.
+int LookAt(const char *path, DWORD flags, FileState *state) {
+  HANDLE handle = CreateFileA(
+      path, FILE_READ_ATTRIBUTES,
+      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | flags, nullptr);
+  if (handle == INVALID_HANDLE_VALUE)
+    return 0;
+  int ok = GetFileState(handle, state);
+  CloseHandle(handle);
+  return ok;
 }
 
 // Records why a replacement stopped, in the program's words or the
@@ -210,24 +197,10 @@ int FinishCopy(const OutputFile *file, const char *temp, Failure *failure) {
 // True when name, a link not followed, is the file other is. A backup's
 // name that is already a hard link to the target keeps the original.
 int SameFile(const char *name, const char *other) {
-  BY_HANDLE_FILE_INFORMATION info[2];
-  const char *names[2] = {name, other};
-  for (int i = 0; i < 2; ++i) {
-    HANDLE file = CreateFileA(
-        names[i], FILE_READ_ATTRIBUTES,
-        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-        OPEN_EXISTING,
-        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-      return 0;
-    BOOL got = GetFileInformationByHandle(file, &info[i]);
-    CloseHandle(file);
-    if (!got)
-      return 0;
-  }
-  return info[0].dwVolumeSerialNumber == info[1].dwVolumeSerialNumber &&
-         info[0].nFileIndexHigh == info[1].nFileIndexHigh &&
-         info[0].nFileIndexLow == info[1].nFileIndexLow;
+  FileState one, two;
+  return LookAt(name, FILE_FLAG_OPEN_REPARSE_POINT, &one) &&
+         LookAt(other, FILE_FLAG_OPEN_REPARSE_POINT, &two) &&
+         SameIdentity(&one.identity, &two.identity);
 }
 
 // Takes Ctrl+C and Ctrl+Break as SIGINT, a closed console or the end of the
@@ -247,7 +220,6 @@ BOOL WINAPI OnConsoleControl(DWORD event) {
   return TRUE;
 }
 
-// A job for the second thread, and what it works on.
 struct SideJob {
   void (*job)(void *);
   void *argument;
@@ -299,17 +271,21 @@ int OpenPlatformInput(const char *path, InputFile *file, Failure *failure) {
                   nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (handle == INVALID_HANDLE_VALUE)
     return FailWindows(failure, CLI_CANNOT_OPEN, nullptr, GetLastError());
-  LARGE_INTEGER size;
   FileState state;
-  if (!CheckReadable(handle, &size, failure) ||
-      (!GetFileState(handle, &state) &&
-       !FailWindows(failure, CLI_CANNOT_OPEN, nullptr, GetLastError()))) {
+  int ok = GetFileType(handle) == FILE_TYPE_DISK ||
+           FailBecause(failure, CLI_CANNOT_OPEN, nullptr, CLI_NOT_A_FILE);
+  ok = ok && (GetFileState(handle, &state) ||
+              FailWindows(failure, CLI_CANNOT_OPEN, nullptr, GetLastError()));
+  // Counts and line numbers are ints, as in the dialog.
+  if (ok && state.size >= INT_MAX)
+    ok = FailWindows(failure, CLI_CANNOT_READ, nullptr, ERROR_FILE_TOO_LARGE);
+  if (!ok) {
     CloseHandle(handle);
     return 0;
   }
   memset(file, 0, sizeof *file);
   file->handle = reinterpret_cast<intptr_t>(handle);
-  file->size = size.QuadPart;
+  file->size = state.size;
   file->path = path;
   file->opened = state;
   return 1;
@@ -465,12 +441,7 @@ int BackUpPlatformTarget(OutputFile *file, int numbered, int *taken,
 }
 
 int LookAtFile(const char *path, FileState *state) {
-  HANDLE handle = OpenToLookAt(path);
-  if (handle == INVALID_HANDLE_VALUE)
-    return 0;
-  int ok = GetFileState(handle, state);
-  CloseHandle(handle);
-  return ok;
+  return LookAt(path, 0, state);
 }
 
 // Names and the system's words are in the ANSI code page (UTF-8 with the
