@@ -37,15 +37,6 @@ int CheckRegular(const struct stat *st, const char *what, Failure *failure) {
          FailBecause(failure, what, nullptr, CLI_NOT_A_FILE);
 }
 
-// Checks that an opened input is a regular file the counts can take.
-int CheckReadable(const struct stat *st, Failure *failure) {
-  if (!CheckRegular(st, CLI_CANNOT_OPEN, failure))
-    return 0;
-  // Counts and line numbers are ints, as in the dialog.
-  return st->st_size < INT_MAX ||
-         Fail(failure, CLI_CANNOT_READ, nullptr, EFBIG);
-}
-
 // Copies path to target, which holds kCliPathSize bytes.
 int CopyPath(const char *path, char *target, Failure *failure) {
   if (strlen(path) >= kCliPathSize)
@@ -171,8 +162,7 @@ void OnInterrupt(int signal) {
   if (g_interrupt.notesLength)
     (void)!write(STDERR_FILENO, g_interrupt.notes,
                  static_cast<size_t>(g_interrupt.notesLength));
-  struct sigaction action;
-  memset(&action, 0, sizeof action);
+  struct sigaction action = {};
   action.sa_handler = SIG_DFL;
   sigaction(signal, &action, nullptr);
   sigset_t set;
@@ -317,13 +307,11 @@ int TakeOverMetadata(int fd, const OutputFile *file, Failure *failure) {
 // Opens the folder that holds the target, once. A folder that may be
 // searched and written but not read still opens, as a handle for paths.
 int OpenFolder(OutputFile *file, Failure *failure) {
-  char folder[kCliPathSize];
   const char *slash = strrchr(file->target, '/');
   file->nameAt = slash ? static_cast<int>(slash - file->target) + 1 : 0;
-  if (slash)
-    snprintf(folder, sizeof folder, "%.*s", file->nameAt, file->target);
-  else
-    strcpy(folder, ".");
+  char path[kCliPathSize];
+  snprintf(path, sizeof path, "%.*s", file->nameAt, file->target);
+  const char *folder = file->nameAt ? path : ".";
   int fd = open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
 #if defined(O_PATH)
   if (fd < 0 && errno == EACCES)
@@ -478,8 +466,12 @@ int OpenPlatformInput(const char *path, InputFile *file, Failure *failure) {
   if (fd < 0)
     return Fail(failure, CLI_CANNOT_OPEN, nullptr, errno);
   struct stat st;
-  int ok = fstat(fd, &st) == 0 ? CheckReadable(&st, failure)
-                               : Fail(failure, CLI_CANNOT_OPEN, nullptr, errno);
+  int ok =
+      fstat(fd, &st) == 0 || Fail(failure, CLI_CANNOT_OPEN, nullptr, errno);
+  ok = ok && CheckRegular(&st, CLI_CANNOT_OPEN, failure);
+  // Counts and line numbers are ints, as in the dialog.
+  if (ok && st.st_size >= INT_MAX)
+    ok = Fail(failure, CLI_CANNOT_READ, nullptr, EFBIG);
   if (!ok) {
     close(fd);
     return 0;
@@ -680,8 +672,7 @@ void InstallInterruptCleanup(void) {
   signal(SIGXFSZ, SIG_IGN);
   sigset_t cleanup;
   CleanupSignals(&cleanup);
-  struct sigaction action;
-  memset(&action, 0, sizeof action);
+  struct sigaction action = {};
   action.sa_handler = OnInterrupt;
   action.sa_mask = cleanup;
   for (int signal = 1; signal < NSIG; ++signal) {

@@ -33,10 +33,6 @@ int FailWindows(Failure *failure, const char *what, const char *name,
 
 HANDLE HandleOf(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
-long long FromFileTime(const FILETIME &time) {
-  return static_cast<long long>(time.dwHighDateTime) << 32 | time.dwLowDateTime;
-}
-
 // Reads the state of an open file; the change time is in FileBasicInfo
 // alone.
 int GetFileState(HANDLE handle, FileState *state) {
@@ -52,7 +48,9 @@ int GetFileState(HANDLE handle, FileState *state) {
                           info.nFileIndexLow;
   state->size =
       static_cast<long long>(info.nFileSizeHigh) << 32 | info.nFileSizeLow;
-  state->lastWrite = FromFileTime(info.ftLastWriteTime);
+  state->lastWrite = static_cast<long long>(info.ftLastWriteTime.dwHighDateTime)
+                         << 32 |
+                     info.ftLastWriteTime.dwLowDateTime;
   state->lastChange = basic.ChangeTime.QuadPart;
   return 1;
 }
@@ -91,11 +89,10 @@ int FailAsReplaceSays(Failure *failure, const Replacement *replace) {
   }
 }
 
-// Returns the console behind stream, or null for a file or a pipe.
-HANDLE ConsoleOf(FILE *stream) {
-  HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+// True when handle is a console, not a file, a pipe or NUL.
+int IsConsole(HANDLE handle) {
   DWORD mode;
-  return GetConsoleMode(handle, &mode) ? handle : nullptr;
+  return GetConsoleMode(handle, &mode) != 0;
 }
 
 // Writes text to a console whole, in UTF-16.
@@ -121,8 +118,8 @@ SRWLOCK g_interruptLock = SRWLOCK_INIT;
 // error handle, as the C runtime's stream is the main thread's.
 void WriteNotesFromHandler(void) {
   HANDLE handle = GetStdHandle(STD_ERROR_HANDLE);
-  DWORD mode, written;
-  if (GetConsoleMode(handle, &mode))
+  DWORD written;
+  if (IsConsole(handle))
     WriteToConsole(handle, g_interrupt.notes);
   else
     WriteFile(handle, g_interrupt.notes,
@@ -375,11 +372,9 @@ void InstallInterruptCleanup(void) {
   SetConsoleCtrlHandler(OnConsoleControl, TRUE);
 }
 
-// Only a console counts, not a file, a pipe or NUL, which _isatty takes
-// for one.
+// Not _isatty, which takes NUL for a terminal.
 int StandardInputIsTerminal(void) {
-  DWORD mode;
-  return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
+  return IsConsole(GetStdHandle(STD_INPUT_HANDLE));
 }
 
 int HighestPlatformBackup(const OutputFile *file, long long *highest,
@@ -445,14 +440,13 @@ int LookAtFile(const char *path, FileState *state) {
 }
 
 // Names and the system's words are in the ANSI code page (UTF-8 with the
-// manifest). A console shows them whole only as UTF-16: bytes would be
-// read in its own code page, and the C runtime may pass them on one at
-// a time.
+// manifest). A console shows them whole only as UTF-16: it would read bytes
+// in its own code page, and the C runtime may pass them on one at a time.
 void WritePlatformLine(FILE *stream, const char *text) {
-  HANDLE console = ConsoleOf(stream);
-  if (console) {
+  HANDLE handle = HandleOf(_get_osfhandle(_fileno(stream)));
+  if (IsConsole(handle)) {
     fflush(stream);
-    WriteToConsole(console, text);
+    WriteToConsole(handle, text);
   } else {
     fputs(text, stream);
   }
