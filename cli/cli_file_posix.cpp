@@ -62,11 +62,10 @@ int PathOfOpenFile(int fd, const char *path, char *resolved) {
   return realpath(path, resolved) != nullptr; // no /proc mounted
 }
 
-// Writes to target the file path names, a symbolic link followed. The
-// kernel follows it, as any program's open does, so that a link it would
-// not follow (fs.protected_symlinks: another user's link in a sticky
-// folder) is refused as the kernel refuses it. The file the link names is
-// replaced and the link stays a link.
+// Writes to target the file path names, a symbolic link followed by the
+// kernel, as any program's open follows it: a link it would not follow
+// (fs.protected_symlinks: another user's link in a sticky folder) is
+// refused as the kernel refuses it.
 int ResolveTarget(const char *path, char *target, Failure *failure) {
   struct stat st;
   if (lstat(path, &st) != 0 || !S_ISLNK(st.st_mode))
@@ -173,11 +172,9 @@ void OnInterrupt(int signal) {
   _exit(128 + signal);
 }
 
-// Checks that an existing target is a regular file the user may write: a
-// device, a FIFO or a socket would be replaced by a plain file, and rename
-// ignores a read-only mode. Root may write any file, so a mode without the
-// owner's write bit is refused as such, as the dialog refuses a read-only
-// file. stat does not open the file, so it never waits on a FIFO.
+// Checks an existing target as CreateOutputFile says: rename would put a
+// plain file in place of a device, a FIFO or a socket, and it ignores a
+// read-only mode. stat does not open the file, so it never waits on a FIFO.
 int CheckTarget(int folder, const char *name, struct stat *st, int *exists,
                 Failure *failure) {
   *exists = fstatat(folder, name, st, 0) == 0;
@@ -194,10 +191,8 @@ int CheckTarget(int folder, const char *name, struct stat *st, int *exists,
 }
 
 // Gives the new file the target's owner and group. Only root may give a
-// file its owner, and its owner may give it a group it is in. The new file
-// has the converting user's, or a set-group-ID folder's, group. A file whose
-// replacement could not keep both would lock its owner out and let others
-// in: such a file is refused, and its owner keeps it.
+// file its owner, and an owner only a group it is in. A replacement that
+// could not keep both would lock the owner out and let others in.
 int KeepOwner(int fd, const struct stat *st, Failure *failure) {
   struct stat made;
   if ((fstat(fd, &made) == 0 && made.st_uid == st->st_uid &&
@@ -278,16 +273,16 @@ int CopyAttributes(int, int, const OutputFile *, Failure *) { return 1; }
 #endif
 
 // Gives the replacement the target's metadata once its data is written, as
-// a write clears the set-user-ID and set-group-ID bits and the file
-// capabilities. The owner comes first (a change of owner clears them too),
-// then the mode, then the ACL (which sets the mode's group bits itself) and
-// the other attributes. A new file gets the usual mode.
+// a write clears the set-user-ID and set-group-ID bits and the capabilities.
+// The owner comes first (its change clears them too), then the mode, then
+// the ACL (which sets the mode's group bits) and the other attributes.
 int TakeOverMetadata(int fd, const OutputFile *file, Failure *failure) {
   int from = openat(static_cast<int>(file->folder), file->target + file->nameAt,
                     O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (from < 0) {
     if (errno != ENOENT)
       return Fail(failure, CLI_CANNOT_WRITE, nullptr, errno);
+    // A new target gets the mode that open gives a new file.
     mode_t mask = umask(0);
     umask(mask);
     (void)!fchmod(fd, 0666 & ~mask);
@@ -323,9 +318,8 @@ int OpenFolder(OutputFile *file, Failure *failure) {
   return 1;
 }
 
-// True when the target's folder is still where its path says. One moved
-// away, perhaps with another put in its place, is not where the user asked
-// for the file.
+// True when the target's folder is still where its path says, where the
+// user asked for the file, and not moved away.
 int FolderStillThere(const OutputFile *file) {
   char folder[kCliPathSize];
   snprintf(folder, sizeof folder, "%.*s", file->nameAt, file->target);
@@ -381,9 +375,8 @@ void GetTimes(const struct stat *st, struct timespec times[3]) {
 #endif
 }
 
-// Copies the target to a new file under a random name in its folder, with
-// its owner, mode, attributes and times, flushed. On failure the new file
-// is gone.
+// Copies the target, with its metadata and times, to a new file under a
+// random name in its folder, flushed. On failure the new file is gone.
 int CopyUnderTempName(const OutputFile *file, char *temp, Failure *failure) {
   int folder = static_cast<int>(file->folder);
   int from = openat(folder, file->target + file->nameAt, O_RDONLY | O_CLOEXEC);
@@ -508,8 +501,7 @@ void ClosePlatformInput(InputFile *file) {
 }
 
 // The owner and group are tried on the empty temporary file, so that a
-// file whose replacement could not keep them is refused before anything
-// is written.
+// target is refused before anything is written.
 int CreatePlatformOutput(const char *path, OutputFile *file, Failure *failure) {
   struct stat st;
   file->handle = -1;
@@ -614,10 +606,9 @@ int HighestPlatformBackup(const OutputFile *file, long long *highest,
   return 1;
 }
 
-// A numbered backup never replaces a file: a name taken since the folder
-// was read (by a run beside this one) fails with EEXIST. Where the file
-// system has no such rename, a link never replaces either; where it has
-// neither, the plain rename is all there is.
+// A numbered backup's name taken since the folder was read (by a run
+// beside this one) fails with EEXIST. Where the file system has no such
+// rename, a link never replaces either; else a plain rename is all there is.
 int RenameBackup(int folder, const char *temp, const char *backup,
                  int numbered) {
   if (!numbered)
@@ -633,10 +624,9 @@ int RenameBackup(int folder, const char *temp, const char *backup,
   return LinksRefused(errno) && renameat(folder, temp, folder, backup) == 0;
 }
 
-// Renamed into place, a simple backup replaces an older one of its name;
-// one that is already a name of the target (a hard link made beforehand)
-// keeps the original as it is, and rename would do nothing. Once renamed
-// the backup is made, whatever the flush of its folder says.
+// A simple backup replaces an older one of its name, unless that is a name
+// of the target already (a hard link), which rename would leave as it is.
+// Once renamed the backup is made, whatever the flush of its folder says.
 int BackUpPlatformTarget(OutputFile *file, int numbered, int *taken,
                          Failure *failure) {
   int folder = static_cast<int>(file->folder);

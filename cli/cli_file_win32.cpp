@@ -55,10 +55,9 @@ int GetFileState(HANDLE handle, FileState *state) {
   return 1;
 }
 
-// Finds the file path names now, a link followed unless flags has
-// FILE_FLAG_OPEN_REPARSE_POINT. It is opened to read its attributes alone
-// (FileBasicInfo needs that much), so that a file held open by others
-// still answers, and backup semantics let a folder answer too.
+// Finds the file path names now, a link followed unless flags say not.
+// Opened to read its attributes alone, a file that others hold open still
+// answers, and with backup semantics a folder answers too.
 int LookAt(const char *path, DWORD flags, FileState *state) {
   HANDLE handle = CreateFileA(
       path, FILE_READ_ATTRIBUTES,
@@ -109,9 +108,8 @@ void WriteToConsole(HANDLE console, const char *text) {
 }
 
 // Keeps the console control handler, which runs on a thread of its own,
-// from looking while the temporary file is made, moved or removed, or the
-// notes change. It needs no start-up, as a handler may run as soon as it
-// is set.
+// from looking while the interrupt state changes. It needs no start-up, as
+// a handler may run as soon as it is set.
 SRWLOCK g_interruptLock = SRWLOCK_INIT;
 
 // Writes the notes from the handler's thread straight to the standard
@@ -156,8 +154,7 @@ int LinksRefused(DWORD error) {
          error == ERROR_TOO_MANY_LINKS || error == ERROR_NOT_SAME_DEVICE;
 }
 
-// Makes a hard link under a fresh name. Like the copy below, it never
-// replaces a file, so a name that is taken fails it, harmlessly.
+// Makes a hard link under a fresh name; one that is taken fails it.
 int LinkAtName(const char *name, void *target) {
   return CreateHardLinkA(name, static_cast<const char *>(target), nullptr);
 }
@@ -200,11 +197,9 @@ int SameFile(const char *name, const char *other) {
          SameIdentity(&one.identity, &two.identity);
 }
 
-// Takes Ctrl+C and Ctrl+Break as SIGINT, a closed console or the end of the
-// session as SIGTERM. The temporary file is shared for deletion, so it goes
-// even while another thread writes it. TerminateProcess ends the run, as
-// _exit does on POSIX, because the other threads may hold the C runtime's
-// locks.
+// The temporary file is shared for deletion, so it goes even while another
+// thread writes it. TerminateProcess ends the run, as _exit does on POSIX,
+// because the other threads may hold the C runtime's locks.
 BOOL WINAPI OnConsoleControl(DWORD event) {
   AcquireSRWLockExclusive(&g_interruptLock);
   if (g_interrupt.tempActive)
@@ -399,9 +394,8 @@ int HighestPlatformBackup(const OutputFile *file, long long *highest,
   return 1;
 }
 
-// Between FinishReplacement and MoveReplacement. The link or the copy is
-// made straight under a temporary name of its own, then renamed to the
-// backup's name in one step, written through.
+// Called between FinishReplacement and MoveReplacement. The rename is
+// written through.
 int BackUpPlatformTarget(OutputFile *file, int numbered, int *taken,
                          Failure *failure) {
   char *target = file->replace->target;
