@@ -28,8 +28,8 @@
 
 namespace {
 
-// Checks that st is a regular file; what is what a folder or a device
-// fails.
+// Checks that st is a regular file; for a folder or a device it records
+// what as failed.
 int CheckRegular(const struct stat *st, const char *what, Failure *failure) {
   if (S_ISDIR(st->st_mode))
     return Fail(failure, what, nullptr, EISDIR);
@@ -155,21 +155,19 @@ void CleanupSignals(sigset_t *set) {
 
 // Removes the temporary file through its folder, says what was done, and
 // ends the run as the signal would have, so the status is the signal's.
-void OnInterrupt(int signal) {
+void OnInterrupt(int number) {
   if (g_interrupt.tempActive)
     unlinkat(g_interrupt.tempFolder, g_interrupt.tempName, 0);
   if (g_interrupt.notesLength)
     (void)!write(STDERR_FILENO, g_interrupt.notes,
                  static_cast<size_t>(g_interrupt.notesLength));
-  struct sigaction action = {};
-  action.sa_handler = SIG_DFL;
-  sigaction(signal, &action, nullptr);
+  signal(number, SIG_DFL);
   sigset_t set;
   sigemptyset(&set);
-  sigaddset(&set, signal);
+  sigaddset(&set, number);
   pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
-  raise(signal);
-  _exit(128 + signal);
+  raise(number);
+  _exit(128 + number);
 }
 
 // Checks an existing target as CreateOutputFile says: rename would put a
