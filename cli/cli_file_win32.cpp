@@ -112,18 +112,6 @@ void WriteToConsole(HANDLE console, const char *text) {
 // a handler may run as soon as it is set.
 SRWLOCK g_interruptLock = SRWLOCK_INIT;
 
-// Writes the notes from the handler's thread straight to the standard
-// error handle, as the C runtime's stream is the main thread's.
-void WriteNotesFromHandler(void) {
-  HANDLE handle = GetStdHandle(STD_ERROR_HANDLE);
-  DWORD written;
-  if (IsConsole(handle))
-    WriteToConsole(handle, g_interrupt.notes);
-  else
-    WriteFile(handle, g_interrupt.notes,
-              static_cast<DWORD>(g_interrupt.notesLength), &written, nullptr);
-}
-
 // True when found starts with name as the file system compares names,
 // regardless of case (Export.qif.~1~ is a backup of export.qif).
 int SameNameStart(const char *found, const char *name) {
@@ -198,14 +186,20 @@ int SameFile(const char *name, const char *other) {
 }
 
 // The temporary file is shared for deletion, so it goes even while another
-// thread writes it. TerminateProcess ends the run, as _exit does on POSIX,
-// because the other threads may hold the C runtime's locks.
+// thread writes it. The notes go straight to the standard error handle, and
+// TerminateProcess ends the run, as _exit does on POSIX, because the other
+// threads may hold the C runtime's locks.
 BOOL WINAPI OnConsoleControl(DWORD event) {
   AcquireSRWLockExclusive(&g_interruptLock);
   if (g_interrupt.tempActive)
     DeleteFileA(g_interrupt.tempName);
-  if (g_interrupt.notesLength)
-    WriteNotesFromHandler();
+  HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+  DWORD written;
+  if (g_interrupt.notesLength && IsConsole(error))
+    WriteToConsole(error, g_interrupt.notes);
+  else if (g_interrupt.notesLength)
+    WriteFile(error, g_interrupt.notes,
+              static_cast<DWORD>(g_interrupt.notesLength), &written, nullptr);
   TerminateProcess(GetCurrentProcess(),
                    event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT ? 130
                                                                       : 143);
