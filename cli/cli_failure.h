@@ -8,9 +8,8 @@ struct Failure {
   const char *path; // the file the failure is about; null for none
   const char *what; // what failed, a CLI_ text; a %s in it stands for name
   const char *name; // the name that what gives, or null for detail
-  // The program's own reason; null for the system's words for error, or,
-  // when error is 0 too, for nothing more than what. A %s in it stands for
-  // other.
+  // The program's own reason, a %s in it standing for other. Null gives
+  // the system's words for error instead, or no reason when error is 0.
   const char *why;
   const char *other;
   int error;        // the system's error code
