@@ -50,12 +50,12 @@ int ChooseBackup(OutputFile *file, const InputFile *source,
   if (choice->control != kBackupSimple &&
       !HighestPlatformBackup(file, &highest, failure))
     return 0;
-  if (!MakeBackupName(file->target, choice, highest, file->backup,
-                      kCliPathSize))
-    return Fail(failure, CLI_CANNOT_NAME_BACKUP, nullptr, ENAMETOOLONG);
   if (choice->control == kBackupNumbered ||
       (choice->control == kBackupExisting && highest > 0))
     file->backupNumber = highest + 1;
+  if (!MakeBackupName(file->target, choice->suffix, file->backupNumber,
+                      file->backup, kCliPathSize))
+    return Fail(failure, CLI_CANNOT_NAME_BACKUP, nullptr, ENAMETOOLONG);
   FileState state;
   if (!source->standard && LookAtFile(file->backup, &state) &&
       SameIdentity(&state.identity, &source->opened.identity))
@@ -72,12 +72,11 @@ int ChooseBackup(OutputFile *file, const InputFile *source,
 // Makes the target's backup. A numbered backup whose name was taken since
 // the folder was read takes the next number, as often as it is taken.
 int MakeBackup(OutputFile *file, Failure *failure) {
-  const BackupChoice numbered = {kBackupNumbered, nullptr};
   for (int tries = 0; tries < 100; ++tries) {
     int taken = 0;
     if (BackUpPlatformTarget(file, file->backupNumber > 0, &taken, failure))
       return 1;
-    if (!taken || !MakeBackupName(file->target, &numbered, file->backupNumber,
+    if (!taken || !MakeBackupName(file->target, "", file->backupNumber + 1,
                                   file->backup, kCliPathSize))
       return 0;
     ++file->backupNumber;
