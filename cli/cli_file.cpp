@@ -155,8 +155,6 @@ void DiscardFile(OutputFile *file) {
 }
 
 const InputWays kFromFile = {ReadFromFile, FileUnchanged, ClosePlatformInput};
-const InputWays kFromStandardInput = {ReadInputMemory, InputMemoryUnchanged,
-                                      CloseInputMemory};
 const OutputWays kToFile = {WritePlatformOutput, FinishPlatformOutput,
                             DeliverFile, DiscardFile};
 const OutputWays kToStandardOutput = {WriteOutputMemory, NothingToFinish,
@@ -167,12 +165,12 @@ const OutputWays kToStandardOutput = {WriteOutputMemory, NothingToFinish,
 
 int OpenInputFile(const char *path, InputFile *file, Failure *failure) {
   failure->path = path;
-  int standard = IsStandardStream(path);
-  if (standard)
+  if (IsStandardStream(path)) {
     UseBinaryStream(stdin);
-  int ok = standard ? ReadStandardInput(file, failure)
-                    : OpenPlatformInput(path, file, failure);
-  file->ways = standard ? &kFromStandardInput : &kFromFile;
+    return ReadStandardInput(file, failure);
+  }
+  int ok = OpenPlatformInput(path, file, failure);
+  file->ways = &kFromFile;
   return ok;
 }
 

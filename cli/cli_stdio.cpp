@@ -62,17 +62,6 @@ int ReadAll(unsigned char **data, long long *size, Failure *failure) {
   return 1;
 }
 
-} // namespace
-
-int IsStandardStream(const char *path) { return strcmp(path, "-") == 0; }
-
-int ReadStandardInput(InputFile *file, Failure *failure) {
-  memset(file, 0, sizeof *file);
-  file->path = "-";
-  file->standard = 1;
-  return ReadAll(&file->memory, &file->size, failure);
-}
-
 int ReadInputMemory(InputFile *file, long long offset, unsigned char *buffer,
                     int capacity, int *got, Failure *) {
   long long left = offset < file->size ? file->size - offset : 0;
@@ -82,11 +71,27 @@ int ReadInputMemory(InputFile *file, long long offset, unsigned char *buffer,
   return 1;
 }
 
+// Standard input is read whole at the start, so it cannot change after.
 int InputMemoryUnchanged(const InputFile *, long long, Failure *) { return 1; }
 
 void CloseInputMemory(InputFile *file) {
   free(file->memory);
   file->memory = nullptr;
+}
+
+const InputWays kFromStandardInput = {ReadInputMemory, InputMemoryUnchanged,
+                                      CloseInputMemory};
+
+} // namespace
+
+int IsStandardStream(const char *path) { return strcmp(path, "-") == 0; }
+
+int ReadStandardInput(InputFile *file, Failure *failure) {
+  memset(file, 0, sizeof *file);
+  file->path = "-";
+  file->standard = 1;
+  file->ways = &kFromStandardInput;
+  return ReadAll(&file->memory, &file->size, failure);
 }
 
 int CreateOutputMemory(OutputFile *file, long long size, Failure *failure) {
