@@ -1,8 +1,5 @@
-// What both systems share: the kinds of input and output, the temporary
-// file and the notes kept for the interrupt handler, the backup's name,
-// the checks built on LookAtFile and the lines printed.
-// Each system's own calls are behind cli_platform.h, and standard input
-// and output behind cli_stdio.h.
+// What both systems share, on each system's own calls (cli_platform.h) and
+// on standard input and output kept in memory (cli_stdio.h).
 #include "cli_file.h"
 
 #include <errno.h>
@@ -19,10 +16,6 @@
 #include "qif_messages.h"
 
 namespace {
-
-char *EscapeNote(const char *note) {
-  return EscapeLine(note, static_cast<int>(strlen(note)));
-}
 
 // Returns the FILE of the run, other than source, that the backup would
 // replace, or null. It is the same path, or the file the path names now
@@ -100,8 +93,7 @@ char *NoteBackup(char *note, const char *chosen, const OutputFile *file) {
   return named;
 }
 
-// Reads from a file on the disk. A file that ends before the size it had
-// when opened was changed meanwhile.
+// A file that ends before the size it had when opened was changed since.
 int ReadFromFile(InputFile *file, long long offset, unsigned char *buffer,
                  int capacity, int *got, Failure *failure) {
   if (!ReadPlatformInput(file, offset, buffer, capacity, got, failure))
@@ -110,7 +102,6 @@ int ReadFromFile(InputFile *file, long long offset, unsigned char *buffer,
          FailBecause(failure, CLI_CHANGED, nullptr, nullptr);
 }
 
-// True when the file source names is still the one opened, as it was.
 int FileUnchanged(const InputFile *source, long long read, Failure *failure) {
   const FileState &opened = source->opened;
   FileState now;
@@ -226,7 +217,7 @@ int WriteOutputFile(OutputFile *file, long long offset,
 // interrupt during them waits, then finds the file's note among the others.
 int CommitOutputFile(OutputFile *file, InputFile *source, long long read,
                      const char *note, Failure *failure) {
-  char *escaped = EscapeNote(note);
+  char *escaped = EscapeLine(note, static_cast<int>(strlen(note)));
   char chosen[kCliPathSize];
   strcpy(chosen, file->backup);
   failure->path = file->given;
@@ -277,7 +268,6 @@ void PrintCli(FILE *stream, const char *format, ...) {
   free(line);
 }
 
-// Each text of the record takes its name where it has a %s.
 void PrintFailure(const Failure *failure) {
   char what[kCliPathSize + 256], why[kCliPathSize + 256] = "";
   snprintf(what, sizeof what, failure->what,
