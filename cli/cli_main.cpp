@@ -133,10 +133,8 @@ int main(int argc, char **argv) {
   if (!ParseCliOptions(argc, argv, StandardInputIsTerminal(), &options, error,
                        sizeof error)) {
     status = BadUsage(error);
-  } else if (options.help) {
-    fputs(kUsage, stdout);
-  } else if (options.version) {
-    fputs(kVersion, stdout);
+  } else if (options.help || options.version) {
+    fputs(options.help ? kUsage : kVersion, stdout);
   } else {
     InstallInterruptCleanup();
     status = RunEachFileOnce(&options);
