@@ -17,25 +17,10 @@
 
 namespace {
 
-// Returns the FILE of the run, other than source, that the backup would
-// replace, or null. It is the same path, or the file the path names now
-// (through a link, another spelling), whether done before or still to come.
-const char *FileBackedUpOver(const char *backup, const InputFile *source,
-                             const NamedFile *run, int count) {
-  FileState state;
-  int exists = LookAtFile(backup, &state);
-  for (int i = 0; i < count; ++i)
-    if (run[i].path != source->path &&
-        (strcmp(run[i].path, backup) == 0 ||
-         (exists && run[i].known &&
-          SameIdentity(&run[i].identity, &state.identity))))
-      return run[i].path;
-  return nullptr;
-}
-
 // Chooses the name of an existing target's backup. It may not name the
 // source, whose content would be lost under it, nor another FILE of the
-// run.
+// run: the same path, or the file the path names now (through a link,
+// another spelling), whether done before or still to come.
 int ChooseBackup(OutputFile *file, const InputFile *source,
                  const BackupChoice *choice, const NamedFile *run, int count,
                  Failure *failure) {
@@ -50,16 +35,23 @@ int ChooseBackup(OutputFile *file, const InputFile *source,
                       file->backup, kCliPathSize))
     return Fail(failure, CLI_CANNOT_NAME_BACKUP, nullptr, ENAMETOOLONG);
   FileState state;
-  if (!source->standard && LookAtFile(file->backup, &state) &&
+  int exists = LookAtFile(file->backup, &state);
+  if (exists && !source->standard &&
       SameIdentity(&state.identity, &source->opened.identity))
     return FailBecause(failure, CLI_CANNOT_BACK_UP, file->backup,
                        CLI_BACKUP_IS_INPUT);
-  const char *other = FileBackedUpOver(file->backup, source, run, count);
-  if (!other)
-    return 1;
-  FailBecause(failure, CLI_CANNOT_BACK_UP, file->backup, CLI_BACKUP_IS_A_FILE);
-  failure->other = other;
-  return 0;
+  for (int i = 0; i < count; ++i) {
+    if (run[i].path != source->path &&
+        (strcmp(run[i].path, file->backup) == 0 ||
+         (exists && run[i].known &&
+          SameIdentity(&run[i].identity, &state.identity)))) {
+      FailBecause(failure, CLI_CANNOT_BACK_UP, file->backup,
+                  CLI_BACKUP_IS_A_FILE);
+      failure->other = run[i].path;
+      return 0;
+    }
+  }
+  return 1;
 }
 
 // Makes the target's backup. A numbered backup whose name was taken since
