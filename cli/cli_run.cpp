@@ -378,8 +378,9 @@ void LookAtEveryFile(const CliOptions *options, NamedFile *run) {
   }
 }
 
-} // namespace
-
+// Converts path and writes the result to options->output, or over path,
+// its backup replacing none of the run's FILEs. Returns 1 when written, 0
+// when refused or failed (reported on stderr).
 int ConvertOneFile(const char *path, const CliOptions *options,
                    const NamedFile *run, int runCount) {
   InputFile in;
@@ -429,6 +430,8 @@ int ConvertOneFile(const char *path, const CliOptions *options,
   return 1;
 }
 
+// Reports on stdout what converting path would do. Returns 1 when it would
+// be converted, 0 when it would be refused or cannot be read.
 int CheckOneFile(const char *path, const CliOptions *options) {
   InputFile in;
   Failure failure;
@@ -442,6 +445,8 @@ int CheckOneFile(const char *path, const CliOptions *options) {
     return ReportFailure(&job.failure);
   return PrintCheckSummary(&job);
 }
+
+} // namespace
 
 // A FILE is known by the identity it has once done, not by one taken at
 // the start: an in-place conversion renames a new file over the path, so
