@@ -22,46 +22,6 @@ int g_outputFailed = 0;
 // C library drops its buffer then, and a later flush finds nothing to say.
 int g_outputError = 0;
 
-int FailOutput(Failure *failure) {
-  g_outputFailed = 1;
-  failure->path = nullptr;
-  return Fail(failure, CLI_CANNOT_WRITE_OUTPUT, nullptr,
-              g_outputError ? g_outputError : EIO);
-}
-
-// Reads whatever is on standard input, up to 2 GiB, into a buffer that
-// doubles as it fills.
-int ReadAll(unsigned char **data, long long *size, Failure *failure) {
-  long long capacity = 1 << 16, length = 0;
-  unsigned char *buffer = static_cast<unsigned char *>(malloc(capacity));
-  for (;;) {
-    if (!buffer)
-      return Fail(failure, CLI_CANNOT_READ, nullptr, ENOMEM);
-    size_t got = fread(buffer + length, 1, capacity - length, stdin);
-    length += static_cast<long long>(got);
-    if (got == 0 || length >= INT_MAX)
-      break;
-    if (length == capacity) {
-      capacity *= 2;
-      unsigned char *grown =
-          static_cast<unsigned char *>(realloc(buffer, capacity));
-      if (!grown)
-        free(buffer);
-      buffer = grown;
-    }
-  }
-  int error = ferror(stdin) ? errno : 0;
-  if (length >= INT_MAX)
-    error = EFBIG;
-  if (error) {
-    free(buffer);
-    return Fail(failure, CLI_CANNOT_READ, nullptr, error);
-  }
-  *data = buffer;
-  *size = length;
-  return 1;
-}
-
 int ReadInputMemory(InputFile *file, long long offset, unsigned char *buffer,
                     int capacity, int *got, Failure *) {
   long long left = offset < file->size ? file->size - offset : 0;
@@ -87,11 +47,36 @@ const InputWays kFromStandardInput = {ReadInputMemory, InputMemoryUnchanged,
 int IsStandardStream(const char *path) { return strcmp(path, "-") == 0; }
 
 int ReadStandardInput(InputFile *file, Failure *failure) {
+  long long capacity = 1 << 16, length = 0;
+  unsigned char *buffer = static_cast<unsigned char *>(malloc(capacity));
+  for (;;) {
+    if (!buffer)
+      return Fail(failure, CLI_CANNOT_READ, nullptr, ENOMEM);
+    size_t got = fread(buffer + length, 1, capacity - length, stdin);
+    length += static_cast<long long>(got);
+    if (got == 0 || length >= INT_MAX)
+      break;
+    if (length == capacity) {
+      capacity *= 2;
+      unsigned char *grown =
+          static_cast<unsigned char *>(realloc(buffer, capacity));
+      if (!grown)
+        free(buffer);
+      buffer = grown;
+    }
+  }
+  int error = length >= INT_MAX ? EFBIG : ferror(stdin) ? errno : 0;
+  if (error) {
+    free(buffer);
+    return Fail(failure, CLI_CANNOT_READ, nullptr, error);
+  }
   memset(file, 0, sizeof *file);
   file->path = "-";
   file->standard = 1;
   file->ways = &kFromStandardInput;
-  return ReadAll(&file->memory, &file->size, failure);
+  file->memory = buffer;
+  file->size = length;
+  return 1;
 }
 
 int CreateOutputMemory(OutputFile *file, long long size, Failure *failure) {
@@ -137,5 +122,10 @@ int FlushStandardOutput(Failure *failure) {
     return 1;
   if (fflush(stdout) != 0)
     KeepOutputError(errno);
-  return !ferror(stdout) || FailOutput(failure);
+  if (!ferror(stdout))
+    return 1;
+  g_outputFailed = 1;
+  failure->path = nullptr;
+  return Fail(failure, CLI_CANNOT_WRITE_OUTPUT, nullptr,
+              g_outputError ? g_outputError : EIO);
 }

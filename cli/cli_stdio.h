@@ -12,8 +12,8 @@
 // or output.
 int IsStandardStream(const char *path);
 
-// Reads the whole of standard input into file, which is then read from
-// memory.
+// Reads the whole of standard input, up to 2 GiB, into file, which is then
+// read from memory.
 int ReadStandardInput(InputFile *file, Failure *failure);
 
 // Makes room for size bytes of content for standard output.
