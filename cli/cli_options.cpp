@@ -154,13 +154,11 @@ int CheckCombination(const CliOptions *options, char *error, int errorSize) {
 
 // True when a Windows user asks for help with /?, as a console tool there
 // answers it.
-int AsksWindowsHelp(int argc, char **argv) {
+int AsksWindowsHelp([[maybe_unused]] int argc, [[maybe_unused]] char **argv) {
 #ifdef _WIN32
   for (int i = 1; i < argc && strcmp(argv[i], "--") != 0; ++i)
     if (strcmp(argv[i], "/?") == 0)
       return 1;
-#else
-  (void)argc, (void)argv;
 #endif
   return 0;
 }
