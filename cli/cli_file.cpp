@@ -204,9 +204,7 @@ int WriteOutputFile(OutputFile *file, long long offset,
 }
 
 // Metadata and flush come before the rename, so that after a crash the
-// target holds either its old content or the whole new one. The source is
-// looked at last, then the backup is made, just before the rename. An
-// interrupt during them waits, then finds the file's note among the others.
+// target holds either its old content or the whole new one.
 int CommitOutputFile(OutputFile *file, InputFile *source, long long read,
                      const char *note, Failure *failure) {
   char *escaped = EscapeLine(note, static_cast<int>(strlen(note)));

@@ -259,11 +259,10 @@ void RedoSecondHalf(FileJob *jobs, int count) {
   WalkPieces(second);
 }
 
-// Says why a file is refused, after counting it once more, whole and
-// without writing, so that the message gives everything that stopped it,
-// with line numbers, however the file was cut and wherever the conversion
-// stopped. For a file with binary data only that is said, as no answer
-// would convert it. Returns 0.
+// Says why a file is refused, after counting it again whole, without
+// writing, so that the message gives everything that stopped it wherever
+// the conversion stopped; of a file with binary data it says only that, as
+// no answer would convert it. Returns 0.
 int ReportRefusal(const char *path, const CliOptions *options, InputFile *in,
                   int binary) {
   FileJob job;
