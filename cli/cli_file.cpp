@@ -258,7 +258,7 @@ void PrintCli(FILE *stream, const char *format, ...) {
   free(line);
 }
 
-void PrintFailure(const Failure *failure) {
+int PrintFailure(const Failure *failure) {
   char what[kCliPathSize + 256], why[kCliPathSize + 256] = "";
   snprintf(what, sizeof what, failure->what,
            failure->name ? failure->name : failure->detail);
@@ -269,4 +269,5 @@ void PrintFailure(const Failure *failure) {
   const char *path = failure->path;
   PrintCli(stderr, "kestrom-cli: %s%s%s%s%s\n", path ? path : "",
            path ? ": " : "", what, why[0] ? ": " : "", why);
+  return 0;
 }

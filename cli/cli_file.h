@@ -68,7 +68,7 @@ void PrintCli(FILE *stream, const char *format, ...)
     __attribute__((format(printf, 2, 3)));
 
 // Says on stderr, in one line, what failed and why: "kestrom-cli: PATH:
-// WHAT: WHY".
-void PrintFailure(const Failure *failure);
+// WHAT: WHY". Returns 0, so that a function that fails can return it.
+int PrintFailure(const Failure *failure);
 
 #endif

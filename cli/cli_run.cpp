@@ -35,11 +35,6 @@ const int kPieceBufferSize = 1 << 18;
 const long long kSplitFileSize = 8 << 20;
 const int kSplitWindow = 64 << 10;
 
-int ReportFailure(const Failure *failure) {
-  PrintFailure(failure);
-  return 0;
-}
-
 const char *Plural(int count) { return count == 1 ? "" : "s"; }
 
 // Writes to said what becomes of the date-order header and the year-first
@@ -270,7 +265,7 @@ int ReportRefusal(const char *path, const CliOptions *options, InputFile *in,
   job.listTo = binary ? nullptr : stderr;
   WalkPieces(&job);
   if (!job.ok)
-    return ReportFailure(&job.failure);
+    return PrintFailure(&job.failure);
   int verdict = DecideOnWholeFile(&job);
   const char *said = verdict & kQifRefuse ? CLI_NOT_CONVERTED : CLI_REFUSED;
   SayReasons(stderr, &job, said, verdict & ~kQifAskLeftAlone);
@@ -304,10 +299,10 @@ void NoteAnsweredYes(const FileJob *job) {
 int ReportStop(FileJob *jobs, InputFile *in) {
   int stopped = jobs[0].ok ? 1 : 0;
   if (!jobs[stopped].refused)
-    return ReportFailure(&jobs[stopped].failure);
+    return PrintFailure(&jobs[stopped].failure);
   Failure failure;
   if (!CheckInputUnchanged(in, in->size, &failure))
-    return ReportFailure(&failure);
+    return PrintFailure(&failure);
   return ReportRefusal(jobs[0].path, jobs[0].options, in,
                        jobs[stopped].counts.binaryLine != 0);
 }
@@ -385,7 +380,7 @@ int ConvertOneFile(const char *path, const CliOptions *options,
   InputFile in;
   Failure failure;
   if (!OpenInputFile(path, &in, &failure))
-    return ReportFailure(&failure);
+    return PrintFailure(&failure);
   const char *target = options->output ? options->output : path;
   if (in.size == 0 && target == path && !in.standard) {
     CloseInputFile(&in);
@@ -397,7 +392,7 @@ int ConvertOneFile(const char *path, const CliOptions *options,
   if (!CreateOutputFile(target, &in, &options->backup, run, runCount, &out,
                         &failure)) {
     CloseInputFile(&in);
-    return ReportFailure(&failure);
+    return PrintFailure(&failure);
   }
   FileJob jobs[2];
   StartJob(&jobs[0], path, options, &in, &out);
@@ -422,7 +417,7 @@ int ConvertOneFile(const char *path, const CliOptions *options,
   FormatDone(&jobs[0], &out, note);
   long long read = jobs[0].read + (count == 2 ? jobs[1].read : 0);
   if (!CommitOutputFile(&out, &in, read, note, &failure))
-    return ReportFailure(&failure);
+    return PrintFailure(&failure);
   NoteAnsweredYes(&jobs[0]);
   if (options->verbose)
     SayConverted();
@@ -435,13 +430,13 @@ int CheckOneFile(const char *path, const CliOptions *options) {
   InputFile in;
   Failure failure;
   if (!OpenInputFile(path, &in, &failure))
-    return ReportFailure(&failure);
+    return PrintFailure(&failure);
   FileJob job;
   StartJob(&job, path, options, &in, nullptr);
   WalkPieces(&job);
   CloseInputFile(&in);
   if (!job.ok)
-    return ReportFailure(&job.failure);
+    return PrintFailure(&job.failure);
   return PrintCheckSummary(&job);
 }
 
