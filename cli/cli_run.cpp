@@ -222,14 +222,13 @@ void StartJob(FileJob *job, const char *path, const CliOptions *options,
 int SplitJob(FileJob *first, FileJob *second) {
   if (first->to < kSplitFileSize)
     return 1;
-  unsigned char *window = static_cast<unsigned char *>(malloc(kSplitWindow));
+  unsigned char window[kSplitWindow];
   long long middle = first->to / 2;
   int got = 0;
-  int cut = window && ReadInputFile(first->in, middle, window, kSplitWindow,
-                                    &got, &first->failure)
+  int cut = ReadInputFile(first->in, middle, window, kSplitWindow, &got,
+                          &first->failure)
                 ? FindQifSplit(window, got)
                 : 0;
-  free(window);
   if (cut == 0)
     return 1;
   *second = *first;
