@@ -17,9 +17,9 @@ struct BackupChoice {
   const char *suffix; // of a simple backup
 };
 
-// Reads a version-control word, or a prefix that names one alone, as cp
-// does. Returns 1, or 0 when it names none: *ambiguous is then 1 when it
-// was the start of several.
+// Reads a version-control word, or as cp does a prefix of words that all
+// mean the same ("nu", not "n"). Returns 1, or 0 when it names none:
+// *ambiguous is then 1 when it was the start of several.
 int ReadBackupControl(const char *word, int *control, int *ambiguous);
 
 // Returns the suffix of simple backups: the one given (by -S), else
@@ -30,11 +30,10 @@ const char *ChooseBackupSuffix(const char *given);
 // Returns N when name is base.~N~ (N decimal, not starting with 0), else 0.
 long long BackupNumber(const char *name, const char *base);
 
-// Writes to name the backup's path for target: target.~N~ (N is highest +
-// 1) for a numbered backup, and for an existing one where highest > 0;
-// otherwise target and the suffix. Returns 0 when it does not fit in size
-// bytes.
-int MakeBackupName(const char *target, const BackupChoice *choice,
-                   long long highest, char *name, int size);
+// Writes to name the backup's path for target: target.~number~ when number
+// is above 0, else target and suffix. Returns 0 when it does not fit in
+// size bytes.
+int MakeBackupName(const char *target, const char *suffix, long long number,
+                   char *name, int size);
 
 #endif

@@ -46,8 +46,8 @@ int IsHiddenControl(unsigned point) {
          (point >= 0x2066 && point <= 0x2069);
 }
 
-} // namespace
-
+// Writes text escaped to out, which has room for 4 * size + 1 bytes, and
+// returns the length written.
 int EscapeControlBytes(const char *text, int size, char *out) {
   const unsigned char *bytes = reinterpret_cast<const unsigned char *>(text);
   int length = 0;
@@ -78,6 +78,8 @@ int EscapeControlBytes(const char *text, int size, char *out) {
   out[length] = '\0';
   return length;
 }
+
+} // namespace
 
 char *EscapeLine(const char *text, int size) {
   char *line = static_cast<char *>(malloc(4 * static_cast<size_t>(size) + 2));

@@ -1,8 +1,5 @@
-// What both systems share: the kinds of input and output, the temporary
-// file and the notes kept for the interrupt handler, the backup's name,
-// the checks built on LookAtFile and the lines printed.
-// Each system's own calls are behind cli_platform.h, and standard input
-// and output behind cli_stdio.h.
+// What both systems share, on each system's own calls (cli_platform.h) and
+// on standard input and output kept in memory (cli_stdio.h).
 #include "cli_file.h"
 
 #include <errno.h>
@@ -20,29 +17,10 @@
 
 namespace {
 
-char *EscapeNote(const char *note) {
-  return EscapeLine(note, static_cast<int>(strlen(note)));
-}
-
-// Returns the FILE of the run, other than source, that the backup would
-// replace, or null. It is the same path, or the file the path names now
-// (through a link, another spelling), whether done before or still to come.
-const char *FileBackedUpOver(const char *backup, const InputFile *source,
-                             const NamedFile *run, int count) {
-  FileState state;
-  int exists = LookAtFile(backup, &state);
-  for (int i = 0; i < count; ++i)
-    if (run[i].path != source->path &&
-        (strcmp(run[i].path, backup) == 0 ||
-         (exists && run[i].known &&
-          SameIdentity(&run[i].identity, &state.identity))))
-      return run[i].path;
-  return nullptr;
-}
-
 // Chooses the name of an existing target's backup. It may not name the
 // source, whose content would be lost under it, nor another FILE of the
-// run.
+// run: the same path, or the file the path names now (through a link,
+// another spelling), whether done before or still to come.
 int ChooseBackup(OutputFile *file, const InputFile *source,
                  const BackupChoice *choice, const NamedFile *run, int count,
                  Failure *failure) {
@@ -50,34 +28,40 @@ int ChooseBackup(OutputFile *file, const InputFile *source,
   if (choice->control != kBackupSimple &&
       !HighestPlatformBackup(file, &highest, failure))
     return 0;
-  if (!MakeBackupName(file->target, choice, highest, file->backup,
-                      kCliPathSize))
-    return Fail(failure, CLI_CANNOT_NAME_BACKUP, nullptr, ENAMETOOLONG);
   if (choice->control == kBackupNumbered ||
       (choice->control == kBackupExisting && highest > 0))
     file->backupNumber = highest + 1;
+  if (!MakeBackupName(file->target, choice->suffix, file->backupNumber,
+                      file->backup, kCliPathSize))
+    return Fail(failure, CLI_CANNOT_NAME_BACKUP, nullptr, ENAMETOOLONG);
   FileState state;
-  if (!source->standard && LookAtFile(file->backup, &state) &&
+  int exists = LookAtFile(file->backup, &state);
+  if (exists && !source->standard &&
       SameIdentity(&state.identity, &source->opened.identity))
     return FailBecause(failure, CLI_CANNOT_BACK_UP, file->backup,
                        CLI_BACKUP_IS_INPUT);
-  const char *other = FileBackedUpOver(file->backup, source, run, count);
-  if (!other)
-    return 1;
-  FailBecause(failure, CLI_CANNOT_BACK_UP, file->backup, CLI_BACKUP_IS_A_FILE);
-  failure->other = other;
-  return 0;
+  for (int i = 0; i < count; ++i) {
+    if (run[i].path != source->path &&
+        (strcmp(run[i].path, file->backup) == 0 ||
+         (exists && run[i].known &&
+          SameIdentity(&run[i].identity, &state.identity)))) {
+      FailBecause(failure, CLI_CANNOT_BACK_UP, file->backup,
+                  CLI_BACKUP_IS_A_FILE);
+      failure->other = run[i].path;
+      return 0;
+    }
+  }
+  return 1;
 }
 
 // Makes the target's backup. A numbered backup whose name was taken since
 // the folder was read takes the next number, as often as it is taken.
 int MakeBackup(OutputFile *file, Failure *failure) {
-  const BackupChoice numbered = {kBackupNumbered, nullptr};
   for (int tries = 0; tries < 100; ++tries) {
     int taken = 0;
     if (BackUpPlatformTarget(file, file->backupNumber > 0, &taken, failure))
       return 1;
-    if (!taken || !MakeBackupName(file->target, &numbered, file->backupNumber,
+    if (!taken || !MakeBackupName(file->target, "", file->backupNumber + 1,
                                   file->backup, kCliPathSize))
       return 0;
     ++file->backupNumber;
@@ -101,8 +85,7 @@ char *NoteBackup(char *note, const char *chosen, const OutputFile *file) {
   return named;
 }
 
-// Reads from a file on the disk. A file that ends before the size it had
-// when opened was changed meanwhile.
+// A file that ends before the size it had when opened was changed since.
 int ReadFromFile(InputFile *file, long long offset, unsigned char *buffer,
                  int capacity, int *got, Failure *failure) {
   if (!ReadPlatformInput(file, offset, buffer, capacity, got, failure))
@@ -111,7 +94,6 @@ int ReadFromFile(InputFile *file, long long offset, unsigned char *buffer,
          FailBecause(failure, CLI_CHANGED, nullptr, nullptr);
 }
 
-// True when the file source names is still the one opened, as it was.
 int FileUnchanged(const InputFile *source, long long read, Failure *failure) {
   const FileState &opened = source->opened;
   FileState now;
@@ -156,8 +138,6 @@ void DiscardFile(OutputFile *file) {
 }
 
 const InputWays kFromFile = {ReadFromFile, FileUnchanged, ClosePlatformInput};
-const InputWays kFromStandardInput = {ReadInputMemory, InputMemoryUnchanged,
-                                      CloseInputMemory};
 const OutputWays kToFile = {WritePlatformOutput, FinishPlatformOutput,
                             DeliverFile, DiscardFile};
 const OutputWays kToStandardOutput = {WriteOutputMemory, NothingToFinish,
@@ -168,12 +148,12 @@ const OutputWays kToStandardOutput = {WriteOutputMemory, NothingToFinish,
 
 int OpenInputFile(const char *path, InputFile *file, Failure *failure) {
   failure->path = path;
-  int standard = IsStandardStream(path);
-  if (standard)
+  if (IsStandardStream(path)) {
     UseBinaryStream(stdin);
-  int ok = standard ? ReadStandardInput(file, failure)
-                    : OpenPlatformInput(path, file, failure);
-  file->ways = standard ? &kFromStandardInput : &kFromFile;
+    return ReadStandardInput(file, failure);
+  }
+  int ok = OpenPlatformInput(path, file, failure);
+  file->ways = &kFromFile;
   return ok;
 }
 
@@ -224,12 +204,10 @@ int WriteOutputFile(OutputFile *file, long long offset,
 }
 
 // Metadata and flush come before the rename, so that after a crash the
-// target holds either its old content or the whole new one. The source is
-// looked at last, then the backup is made, just before the rename. An
-// interrupt during them waits, then finds the file's note among the others.
+// target holds either its old content or the whole new one.
 int CommitOutputFile(OutputFile *file, InputFile *source, long long read,
                      const char *note, Failure *failure) {
-  char *escaped = EscapeNote(note);
+  char *escaped = EscapeLine(note, static_cast<int>(strlen(note)));
   char chosen[kCliPathSize];
   strcpy(chosen, file->backup);
   failure->path = file->given;
@@ -280,8 +258,7 @@ void PrintCli(FILE *stream, const char *format, ...) {
   free(line);
 }
 
-// Each text of the record takes its name where it has a %s.
-void PrintFailure(const Failure *failure) {
+int PrintFailure(const Failure *failure) {
   char what[kCliPathSize + 256], why[kCliPathSize + 256] = "";
   snprintf(what, sizeof what, failure->what,
            failure->name ? failure->name : failure->detail);
@@ -292,4 +269,5 @@ void PrintFailure(const Failure *failure) {
   const char *path = failure->path;
   PrintCli(stderr, "kestrom-cli: %s%s%s%s%s\n", path ? path : "",
            path ? ": " : "", what, why[0] ? ": " : "", why);
+  return 0;
 }

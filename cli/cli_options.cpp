@@ -90,10 +90,14 @@ int FailOption(int found, char **argv, char *error, int errorSize) {
   return FailLongOption(argv[optind - 1], error, errorSize);
 }
 
-// Takes the backups' control from --backup=CONTROL, or from VERSION_CONTROL
-// for -b, --backup and -S alone.
-int TakeBackup(const char *control, CliOptions *options, char *error,
-               int errorSize) {
+// Takes -b, --backup[=CONTROL], -S and --suffix=SUFFIX as cp reads them,
+// once all options are read: a suffix alone asks for backups too, and
+// without CONTROL VERSION_CONTROL says how they are made.
+int TakeBackup(int asked, const char *control, const char *suffix,
+               CliOptions *options, char *error, int errorSize) {
+  options->backup.suffix = ChooseBackupSuffix(suffix);
+  if (!asked || options->help || options->version)
+    return 1;
   const char *from = "--backup";
   if (!control) {
     control = getenv("VERSION_CONTROL");
@@ -150,13 +154,11 @@ int CheckCombination(const CliOptions *options, char *error, int errorSize) {
 
 // True when a Windows user asks for help with /?, as a console tool there
 // answers it.
-int AsksWindowsHelp(int argc, char **argv) {
+int AsksWindowsHelp([[maybe_unused]] int argc, [[maybe_unused]] char **argv) {
 #ifdef _WIN32
   for (int i = 1; i < argc && strcmp(argv[i], "--") != 0; ++i)
     if (strcmp(argv[i], "/?") == 0)
       return 1;
-#else
-  (void)argc, (void)argv;
 #endif
   return 0;
 }
@@ -175,19 +177,8 @@ int TakeOutput(int found, CliOptions *options, char *error, int errorSize) {
   return 1;
 }
 
-// Takes -b, --backup[=CONTROL], -S and --suffix=SUFFIX as cp reads them,
-// once all options are read; a suffix alone asks for backups too.
-int ChooseBackup(int asked, const char *control, const char *suffix,
-                 CliOptions *options, char *error, int errorSize) {
-  options->backup.suffix = ChooseBackupSuffix(suffix);
-  return !asked || options->help || options->version ||
-         TakeBackup(control, options, error, errorSize);
-}
-
 } // namespace
 
-// getopt_long, as in other tools: -yo OUT, --output=OUT, options after
-// the files (argv is put in order), "--" to end them, and "-" a file.
 int ParseCliOptions(int argc, char **argv, int inputIsTerminal,
                     CliOptions *options, char *error, int errorSize) {
   memset(options, 0, sizeof *options);
@@ -220,6 +211,6 @@ int ParseCliOptions(int argc, char **argv, int inputIsTerminal,
     options->files = g_standardInputOnly;
     options->fileCount = 1;
   }
-  return ChooseBackup(backup, control, suffix, options, error, errorSize) &&
+  return TakeBackup(backup, control, suffix, options, error, errorSize) &&
          CheckCombination(options, error, errorSize);
 }

@@ -35,40 +35,7 @@ const int kPieceBufferSize = 1 << 18;
 const long long kSplitFileSize = 8 << 20;
 const int kSplitWindow = 64 << 10;
 
-int ReportFailure(const Failure *failure) {
-  PrintFailure(failure);
-  return 0;
-}
-
 const char *Plural(int count) { return count == 1 ? "" : "s"; }
-
-// Returns the decision on a file counted whole. An empty file is no QIF
-// file, but it has nothing to convert either.
-int DecideOnWholeFile(const QifCheckCounts *counts, long long size) {
-  return DecideQifConversion(counts, size > 0);
-}
-
-// The size of each buffer that holds words said about a file.
-const int kSaidSize = 128;
-
-// Writes to said, and returns, why a file with binary data is refused.
-const char *SayBinary(const QifCheckCounts *counts, char *said) {
-  snprintf(said, kSaidSize, CLI_BINARY_DATA, counts->binaryByte,
-           counts->binaryLine);
-  return said;
-}
-
-// Writes to said, and returns, why the file looks day-first: a month over
-// 12, or the header.
-const char *SayDayFirst(const QifCheckCounts *counts, char *said) {
-  char sign[16];
-  if (counts->dayFirstMonth)
-    snprintf(sign, sizeof sign, "month %02d", counts->dayFirstMonth);
-  else
-    snprintf(sign, sizeof sign, "!Option:DMY");
-  snprintf(said, kSaidSize, CLI_DAY_FIRST, sign);
-  return said;
-}
 
 // Writes to said what becomes of the date-order header and the year-first
 // dates, to follow the counts; verb is "to rewrite as" or "rewritten as".
@@ -102,14 +69,19 @@ struct FileJob {
   const unsigned char *piece; // the piece being counted
   int pieceLength;
   QifCheckCounts counts;
-  FILE *listTo; // where each date left alone is listed as it is found, or
-                // null
+  FILE *listTo; // where dates left alone are listed, or null
   int listed;   // how many have been
   int ok;
   long long read; // bytes read from..to so far
   int refused;    // stopped by the decision on its counts
   Failure failure;
 };
+
+// Returns the decision on the whole file, as only then can it be known to
+// hold no QIF line. An empty file has nothing to convert, so nothing to ask.
+int DecideOnWholeFile(const FileJob *job) {
+  return DecideQifConversion(&job->counts, job->in->size > 0);
+}
 
 void ListLeftAlone(void *context, int line, int offset) {
   FileJob *job = static_cast<FileJob *>(context);
@@ -124,14 +96,38 @@ void ListLeftAlone(void *context, int line, int offset) {
            reinterpret_cast<const char *>(job->piece + offset));
 }
 
+// Says on stream each reason in verdict to refuse the file or to ask first,
+// one line each, "PATH: SAID: REASON", PATH followed by the line where the
+// reason was found. On stderr the line starts with the program's name.
+void SayReasons(FILE *stream, const FileJob *job, const char *said,
+                int verdict) {
+  const QifCheckCounts *counts = &job->counts;
+  const char *program = stream == stderr ? "kestrom-cli: " : "";
+  if (verdict & kQifRefuse)
+    PrintCli(stream, "%s%s: %s: " CLI_BINARY_DATA "\n", program, job->path,
+             said, counts->binaryByte, counts->binaryLine);
+  if (verdict & kQifAskNoMark)
+    PrintCli(stream, "%s%s: %s: " CLI_NOT_QIF "\n", program, job->path, said);
+  int count = counts->datesLeftAlone;
+  if (verdict & kQifAskLeftAlone)
+    PrintCli(stream, "%s%s:%d: %s: " CLI_HALF_CONVERTED "\n", program,
+             job->path, counts->firstLeftAloneLine, said, count, Plural(count));
+  if (verdict & kQifAskDayFirst) {
+    char sign[16] = "!Option:DMY";
+    if (counts->dayFirstMonth)
+      snprintf(sign, sizeof sign, "month %02d", counts->dayFirstMonth);
+    PrintCli(stream, "%s%s:%d: %s: " CLI_DAY_FIRST "\n", program, job->path,
+             counts->dayFirstLine, said, sign);
+  }
+}
+
 // True when a file with this verdict is converted: --yes answers every
 // question, and nothing overrides a refusal.
 int GoesAhead(int verdict, const CliOptions *options) {
   return !verdict || (!(verdict & kQifRefuse) && options->yes);
 }
 
-// The same for the counts so far, noting a file stopped, which is left as
-// it was.
+// The same, marking the job refused when the file does not go ahead.
 int MayConvert(FileJob *job, int verdict) {
   if (GoesAhead(verdict, job->options))
     return 1;
@@ -226,14 +222,13 @@ void StartJob(FileJob *job, const char *path, const CliOptions *options,
 int SplitJob(FileJob *first, FileJob *second) {
   if (first->to < kSplitFileSize)
     return 1;
-  unsigned char *window = static_cast<unsigned char *>(malloc(kSplitWindow));
+  unsigned char window[kSplitWindow];
   long long middle = first->to / 2;
   int got = 0;
-  int cut = window && ReadInputFile(first->in, middle, window, kSplitWindow,
-                                    &got, &first->failure)
+  int cut = ReadInputFile(first->in, middle, window, kSplitWindow, &got,
+                          &first->failure)
                 ? FindQifSplit(window, got)
                 : 0;
-  free(window);
   if (cut == 0)
     return 1;
   *second = *first;
@@ -252,30 +247,16 @@ void RedoSecondHalf(FileJob *jobs, int count) {
   if (count < 2 || !jobs[0].ok || !jobs[0].counts.place.block)
     return;
   FileJob *second = &jobs[1];
-  long long from = second->from;
   StartJob(second, second->path, second->options, second->in, second->out);
-  second->from = from;
+  second->from = jobs[0].to;
   second->counts.place = jobs[0].counts.place;
   WalkPieces(second);
 }
 
-// Takes the decision again once the whole file is counted, as only then is
-// it known to hold no QIF line.
-void DecideOnWholeJob(FileJob *job) {
-  job->ok = MayConvert(job, DecideOnWholeFile(&job->counts, job->in->size));
-}
-
-// Adds up the counts of the whole file, once every job has gone to its end.
-void MergeCounts(FileJob *jobs, int count) {
-  for (int i = 1; i < count; ++i)
-    AddQifCounts(&jobs[0].counts, &jobs[i].counts);
-}
-
-// Says why a file is refused, after counting it once more, whole and
-// without writing, so that the message gives everything that stopped it,
-// with line numbers, however the file was cut and wherever the conversion
-// stopped. For a file with binary data only that is said, as no answer
-// would convert it. Returns 0.
+// Says why a file is refused, after counting it again whole, without
+// writing, so that the message gives everything that stopped it wherever
+// the conversion stopped; of a file with binary data it says only that, as
+// no answer would convert it. Returns 0.
 int ReportRefusal(const char *path, const CliOptions *options, InputFile *in,
                   int binary) {
   FileJob job;
@@ -283,51 +264,31 @@ int ReportRefusal(const char *path, const CliOptions *options, InputFile *in,
   job.listTo = binary ? nullptr : stderr;
   WalkPieces(&job);
   if (!job.ok)
-    return ReportFailure(&job.failure);
-  const QifCheckCounts *counts = &job.counts;
-  char said[kSaidSize];
-  int verdict = DecideOnWholeFile(counts, in->size);
-  if (verdict & kQifRefuse) {
-    PrintCli(stderr, "%s: %s: " CLI_NOT_CONVERTED ": %s\n", kProgram, path,
-             SayBinary(counts, said));
-    return 0;
-  }
-  if (verdict & kQifAskNoMark)
-    PrintCli(stderr, "%s: %s: " CLI_REFUSED ": " CLI_NOT_QIF "\n", kProgram,
-             path);
-  if (verdict & kQifAskDayFirst)
-    PrintCli(stderr, "%s: %s:%d: " CLI_REFUSED ": %s\n", kProgram, path,
-             counts->dayFirstLine, SayDayFirst(counts, said));
-  int count = counts->datesLeftAlone;
-  if (count > kListedLeftAlone)
+    return PrintFailure(&job.failure);
+  int verdict = DecideOnWholeFile(&job);
+  const char *said = verdict & kQifRefuse ? CLI_NOT_CONVERTED : CLI_REFUSED;
+  SayReasons(stderr, &job, said, verdict & ~kQifAskLeftAlone);
+  int count = job.counts.datesLeftAlone;
+  if ((verdict & kQifAskLeftAlone) && count > kListedLeftAlone)
     PrintCli(stderr,
              "%s: %s: and %d more dates that no rule converts; --check "
              "lists them all\n",
              kProgram, path, count - kListedLeftAlone);
-  if (count)
-    PrintCli(stderr, "%s: %s:%d: " CLI_REFUSED ": " CLI_HALF_CONVERTED "\n",
-             kProgram, path, counts->firstLeftAloneLine, count, Plural(count));
+  SayReasons(stderr, &job, said, verdict & kQifAskLeftAlone);
   return 0;
 }
 
 // Says what --yes answered for a file it converted, once it is written.
-void NoteAnsweredYes(const FileJob *job, int verdict) {
-  const QifCheckCounts *counts = &job->counts;
-  char said[kSaidSize];
-  if (verdict & kQifAskNoMark)
-    PrintCli(stderr,
-             "%s: %s: note: " CLI_CONVERTED_ANYWAY ": " CLI_NOT_QIF "\n",
-             kProgram, job->path);
-  if (verdict & kQifAskDayFirst)
-    PrintCli(stderr, "%s: %s:%d: note: " CLI_CONVERTED_ANYWAY ": %s\n",
-             kProgram, job->path, counts->dayFirstLine,
-             SayDayFirst(counts, said));
-  int count = counts->datesLeftAlone;
+void NoteAnsweredYes(const FileJob *job) {
+  int verdict = DecideOnWholeFile(job);
+  SayReasons(stderr, job, "note: " CLI_CONVERTED_ANYWAY,
+             verdict & ~kQifAskLeftAlone);
+  int count = job->counts.datesLeftAlone;
   if (count)
     PrintCli(stderr,
              "%s: %s:%d: warning: %d date%s that no rule converts left as "
              "they were, as --yes was given; --check lists them\n",
-             kProgram, job->path, counts->firstLeftAloneLine, count,
+             kProgram, job->path, job->counts.firstLeftAloneLine, count,
              Plural(count));
 }
 
@@ -337,10 +298,10 @@ void NoteAnsweredYes(const FileJob *job, int verdict) {
 int ReportStop(FileJob *jobs, InputFile *in) {
   int stopped = jobs[0].ok ? 1 : 0;
   if (!jobs[stopped].refused)
-    return ReportFailure(&jobs[stopped].failure);
+    return PrintFailure(&jobs[stopped].failure);
   Failure failure;
   if (!CheckInputUnchanged(in, in->size, &failure))
-    return ReportFailure(&failure);
+    return PrintFailure(&failure);
   return ReportRefusal(jobs[0].path, jobs[0].options, in,
                        jobs[stopped].counts.binaryLine != 0);
 }
@@ -349,38 +310,19 @@ int ReportStop(FileJob *jobs, InputFile *in) {
 // refused.
 int PrintCheckSummary(const FileJob *job) {
   const QifCheckCounts *counts = &job->counts;
-  int verdict = DecideOnWholeFile(counts, job->in->size);
-  const char *said = verdict & kQifRefuse ? CLI_WOULD_NOT_CONVERT
-                     : job->options->yes  ? CLI_WOULD_CONVERT_ANYWAY
-                                          : CLI_WOULD_BE_REFUSED;
-  char header[128], reason[kSaidSize];
+  int verdict = DecideOnWholeFile(job);
+  char header[128];
   SayHeaderAndYearFirst(counts, "to rewrite as", header);
   PrintCli(stdout,
            "%s: %d date%s to convert and %d payee/memo line%s to exchange%s\n",
            job->path, counts->datesExchanged, Plural(counts->datesExchanged),
            counts->lettersExchanged, Plural(counts->lettersExchanged), header);
-  if (verdict & kQifRefuse)
-    PrintCli(stdout, "%s: %s: %s\n", job->path, said,
-             SayBinary(counts, reason));
-  if (verdict & kQifAskNoMark)
-    PrintCli(stdout, "%s: %s: " CLI_NOT_QIF "\n", job->path, said);
-  int count = counts->datesLeftAlone;
-  if (verdict & kQifAskLeftAlone)
-    PrintCli(stdout, "%s:%d: %s: " CLI_HALF_CONVERTED "\n", job->path,
-             counts->firstLeftAloneLine, said, count, Plural(count));
-  if (verdict & kQifAskDayFirst)
-    PrintCli(stdout, "%s:%d: %s: %s\n", job->path, counts->dayFirstLine, said,
-             SayDayFirst(counts, reason));
+  SayReasons(stdout, job,
+             verdict & kQifRefuse ? CLI_WOULD_NOT_CONVERT
+             : job->options->yes  ? CLI_WOULD_CONVERT_ANYWAY
+                                  : CLI_WOULD_BE_REFUSED,
+             verdict);
   return GoesAhead(verdict, job->options);
-}
-
-// Returns the bytes the jobs read: every byte of the file, when they read
-// all they were given.
-long long BytesRead(const FileJob *jobs, int count) {
-  long long read = 0;
-  for (int i = 0; i < count; ++i)
-    read += jobs[i].read;
-  return read;
 }
 
 // Writes to note what was done with a file, which --verbose says once it
@@ -429,14 +371,15 @@ void LookAtEveryFile(const CliOptions *options, NamedFile *run) {
   }
 }
 
-} // namespace
-
+// Converts path and writes the result to options->output, or over path,
+// its backup replacing none of the run's FILEs. Returns 1 when written, 0
+// when refused or failed (reported on stderr).
 int ConvertOneFile(const char *path, const CliOptions *options,
                    const NamedFile *run, int runCount) {
   InputFile in;
   Failure failure;
   if (!OpenInputFile(path, &in, &failure))
-    return ReportFailure(&failure);
+    return PrintFailure(&failure);
   const char *target = options->output ? options->output : path;
   if (in.size == 0 && target == path && !in.standard) {
     CloseInputFile(&in);
@@ -448,7 +391,7 @@ int ConvertOneFile(const char *path, const CliOptions *options,
   if (!CreateOutputFile(target, &in, &options->backup, run, runCount, &out,
                         &failure)) {
     CloseInputFile(&in);
-    return ReportFailure(&failure);
+    return PrintFailure(&failure);
   }
   FileJob jobs[2];
   StartJob(&jobs[0], path, options, &in, &out);
@@ -459,8 +402,9 @@ int ConvertOneFile(const char *path, const CliOptions *options,
     WalkPieces(&jobs[0]);
   RedoSecondHalf(jobs, count);
   if (jobs[0].ok && jobs[count - 1].ok) {
-    MergeCounts(jobs, count);
-    DecideOnWholeJob(&jobs[0]);
+    if (count == 2)
+      AddQifCounts(&jobs[0].counts, &jobs[1].counts);
+    jobs[0].ok = MayConvert(&jobs[0], DecideOnWholeFile(&jobs[0]));
   }
   if (!jobs[0].ok || !jobs[count - 1].ok) {
     DiscardOutputFile(&out);
@@ -470,28 +414,32 @@ int ConvertOneFile(const char *path, const CliOptions *options,
   }
   char note[kNoteSize];
   FormatDone(&jobs[0], &out, note);
-  long long size = in.size;
-  if (!CommitOutputFile(&out, &in, BytesRead(jobs, count), note, &failure))
-    return ReportFailure(&failure);
-  NoteAnsweredYes(&jobs[0], DecideOnWholeFile(&jobs[0].counts, size));
+  long long read = jobs[0].read + (count == 2 ? jobs[1].read : 0);
+  if (!CommitOutputFile(&out, &in, read, note, &failure))
+    return PrintFailure(&failure);
+  NoteAnsweredYes(&jobs[0]);
   if (options->verbose)
     SayConverted();
   return 1;
 }
 
+// Reports on stdout what converting path would do. Returns 1 when it would
+// be converted, 0 when it would be refused or cannot be read.
 int CheckOneFile(const char *path, const CliOptions *options) {
   InputFile in;
   Failure failure;
   if (!OpenInputFile(path, &in, &failure))
-    return ReportFailure(&failure);
+    return PrintFailure(&failure);
   FileJob job;
   StartJob(&job, path, options, &in, nullptr);
   WalkPieces(&job);
   CloseInputFile(&in);
   if (!job.ok)
-    return ReportFailure(&job.failure);
+    return PrintFailure(&job.failure);
   return PrintCheckSummary(&job);
 }
+
+} // namespace
 
 // A FILE is known by the identity it has once done, not by one taken at
 // the start: an in-place conversion renames a new file over the path, so

@@ -22,16 +22,31 @@ int g_outputFailed = 0;
 // C library drops its buffer then, and a later flush finds nothing to say.
 int g_outputError = 0;
 
-int FailOutput(Failure *failure) {
-  g_outputFailed = 1;
-  failure->path = nullptr;
-  return Fail(failure, CLI_CANNOT_WRITE_OUTPUT, nullptr,
-              g_outputError ? g_outputError : EIO);
+int ReadInputMemory(InputFile *file, long long offset, unsigned char *buffer,
+                    int capacity, int *got, Failure *) {
+  long long left = offset < file->size ? file->size - offset : 0;
+  int length = left < capacity ? static_cast<int>(left) : capacity;
+  memcpy(buffer, file->memory + offset, length);
+  *got = length;
+  return 1;
 }
 
-// Reads whatever is on standard input, up to 2 GiB, into a buffer that
-// doubles as it fills.
-int ReadAll(unsigned char **data, long long *size, Failure *failure) {
+// Standard input is read whole at the start, so it cannot change after.
+int InputMemoryUnchanged(const InputFile *, long long, Failure *) { return 1; }
+
+void CloseInputMemory(InputFile *file) {
+  free(file->memory);
+  file->memory = nullptr;
+}
+
+const InputWays kFromStandardInput = {ReadInputMemory, InputMemoryUnchanged,
+                                      CloseInputMemory};
+
+} // namespace
+
+int IsStandardStream(const char *path) { return strcmp(path, "-") == 0; }
+
+int ReadStandardInput(InputFile *file, Failure *failure) {
   long long capacity = 1 << 16, length = 0;
   unsigned char *buffer = static_cast<unsigned char *>(malloc(capacity));
   for (;;) {
@@ -50,43 +65,18 @@ int ReadAll(unsigned char **data, long long *size, Failure *failure) {
       buffer = grown;
     }
   }
-  int error = ferror(stdin) ? errno : 0;
-  if (length >= INT_MAX)
-    error = EFBIG;
+  int error = length >= INT_MAX ? EFBIG : ferror(stdin) ? errno : 0;
   if (error) {
     free(buffer);
     return Fail(failure, CLI_CANNOT_READ, nullptr, error);
   }
-  *data = buffer;
-  *size = length;
-  return 1;
-}
-
-} // namespace
-
-int IsStandardStream(const char *path) { return strcmp(path, "-") == 0; }
-
-int ReadStandardInput(InputFile *file, Failure *failure) {
   memset(file, 0, sizeof *file);
   file->path = "-";
   file->standard = 1;
-  return ReadAll(&file->memory, &file->size, failure);
-}
-
-int ReadInputMemory(InputFile *file, long long offset, unsigned char *buffer,
-                    int capacity, int *got, Failure *) {
-  long long left = offset < file->size ? file->size - offset : 0;
-  int length = left < capacity ? static_cast<int>(left) : capacity;
-  memcpy(buffer, file->memory + offset, length);
-  *got = length;
+  file->ways = &kFromStandardInput;
+  file->memory = buffer;
+  file->size = length;
   return 1;
-}
-
-int InputMemoryUnchanged(const InputFile *, long long, Failure *) { return 1; }
-
-void CloseInputMemory(InputFile *file) {
-  free(file->memory);
-  file->memory = nullptr;
 }
 
 int CreateOutputMemory(OutputFile *file, long long size, Failure *failure) {
@@ -132,5 +122,10 @@ int FlushStandardOutput(Failure *failure) {
     return 1;
   if (fflush(stdout) != 0)
     KeepOutputError(errno);
-  return !ferror(stdout) || FailOutput(failure);
+  if (!ferror(stdout))
+    return 1;
+  g_outputFailed = 1;
+  failure->path = nullptr;
+  return Fail(failure, CLI_CANNOT_WRITE_OUTPUT, nullptr,
+              g_outputError ? g_outputError : EIO);
 }

@@ -12,18 +12,9 @@
 // or output.
 int IsStandardStream(const char *path);
 
-// Reads the whole of standard input into file.
+// Reads the whole of standard input, up to 2 GiB, into file, which is then
+// read from memory.
 int ReadStandardInput(InputFile *file, Failure *failure);
-
-// Copies what standard input held from offset on into buffer.
-int ReadInputMemory(InputFile *file, long long offset, unsigned char *buffer,
-                    int capacity, int *got, Failure *failure);
-
-// Standard input is read whole at the start, so it cannot change after.
-int InputMemoryUnchanged(const InputFile *file, long long read,
-                         Failure *failure);
-
-void CloseInputMemory(InputFile *file);
 
 // Makes room for size bytes of content for standard output.
 int CreateOutputMemory(OutputFile *file, long long size, Failure *failure);
@@ -37,12 +28,9 @@ int CommitOutputMemory(OutputFile *file, long long length, Failure *failure);
 
 void DiscardOutputMemory(OutputFile *file);
 
-// Flushes standard output once a file is done, so that a reader gone
-// (EPIPE) or a full disk stops the run there, and at the end of the run:
-// a report or a content that never reached its reader is a failure.
-// Returns 0 with failure filled in, with the error the write met, the first
-// time it fails; a content that could not be written was reported with its
-// file already, with the first error, which a second try would only blur.
+// Flushes standard output. Returns 0 with failure filled in the first time
+// a write to it has failed, unless that was a content's write, which its
+// file reported already.
 int FlushStandardOutput(Failure *failure);
 
 // Keeps the error of a write to standard output that failed (the first).
