@@ -1,5 +1,3 @@
-// The tests for header lines and price lines, which the walks call rather
-// than inline, as such lines are rare.
 #include "qif_lines.h"
 
 namespace {
@@ -18,8 +16,7 @@ int QifLineOpensWith(const unsigned char *data, int length, int i,
   return 1;
 }
 
-// Returns the header's length without its line end and the blanks before
-// it.
+// Returns the header's length without its line end and the blanks before.
 int QifHeaderLength(const unsigned char *data, int size, int i) {
   int end = i;
   while (end < size && data[end] != '\n' && data[end] != '\r')
