@@ -1,8 +1,5 @@
 #include "qif_check.h"
 
-#include "qif_lines.h"
-#include "qif_rules.h"
-
 namespace {
 
 // Line numbers are needed only for the few dates that are reported, so

@@ -4,7 +4,6 @@
 #define KESTROM_CORE_QIF_CHECK_H
 
 #include "qif_lines.h"
-#include "qif_rules.h"
 
 struct QifCheckCounts {
   int datesExchanged;     // dates either rule converts

@@ -1,7 +1,5 @@
 #include "qif_convert.h"
 
-#include "qif_lines.h"
-
 namespace {
 
 // The walk's steps at a line start are inlined into its loop, whatever the
