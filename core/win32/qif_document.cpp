@@ -18,9 +18,9 @@ int ReadWhole(HANDLE file, unsigned char *block, DWORD length) {
 }
 
 // Returns 1 unless the decision refuses the content, as it does a picture
-// or a program renamed .qif, whose bytes the rules would garble. Such a
-// file is released with a warning that names the byte and its line, as a
-// stray one in a real export needs finding.
+// or a program renamed .qif. Such a file is released with a warning that
+// names the byte and its line, as a stray one in a real export needs
+// finding.
 int IsTextContent(HWND owner) {
   QifCheckCounts counts;
   int firstLeftAlone;
@@ -69,10 +69,9 @@ void ReleaseQifDocument() {
   QifDocument.size = 0;
 }
 
-// Opened with CreateFileA rather than OpenFile: OpenFile's OFSTRUCT holds
-// only 128 bytes, and a deep folder's perfectly good export would fail to
-// open. Sharing read and write is what OpenFile's compatibility mode grants,
-// so a file another program holds open unshared is still refused.
+// Opened with CreateFileA rather than OpenFile, whose OFSTRUCT holds only
+// 128 bytes of path. Sharing read and write is what OpenFile's compatibility
+// mode grants, so a file another program holds open unshared is refused.
 int LoadQifFile(HWND owner) {
   HANDLE file = CreateFileA(QifDocument.path, GENERIC_READ,
                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,

@@ -1,6 +1,3 @@
-// The dialog's save: the content replaces the current file by way of a
-// temporary file (replace_file.h), or, where that cannot be, is written
-// over the file in place with a copy of the original kept meanwhile.
 #include "qif_document.h"
 #include "qif_messages.h"
 #include "replace_file.h"
@@ -45,9 +42,9 @@ int PutBack(HANDLE file, const unsigned char *old, DWORD length) {
   return ok && EndAt(file, length);
 }
 
-// Writes the original's bytes to kstXXXX.tmp in the user's temporary
-// folder and flushes them, so that whatever stops the write over the file,
-// the original is somewhere. copy receives the path.
+// Writes the original's bytes to a file in the user's temporary folder,
+// named in copy, so that whatever stops the write over the file, the
+// original is somewhere.
 int KeepCopy(const unsigned char *old, DWORD size, char *copy) {
   char folder[kReplacePathSize];
   DWORD length = GetTempPathA(sizeof folder, folder), error;
@@ -64,11 +61,9 @@ int KeepCopy(const unsigned char *old, DWORD size, char *copy) {
   return kept;
 }
 
-// Writes the content over the open file where it is, for a folder that
-// refuses new files. The old bytes are read and copied aside first, and
-// the file is not truncated before the write. A failed write puts the old
-// bytes back from memory and drops the copy; only when even that fails is
-// the copy kept, and *changed set.
+// Writes the content over the open file, its old bytes copied aside first.
+// A failed write puts the old bytes back and drops the copy; only when even
+// that fails is the copy kept, and *changed set.
 int WriteOver(HANDLE file, char *copy, int *changed) {
   LARGE_INTEGER length;
   if (!GetFileSizeEx(file, &length) || length.QuadPart > MAXLONG)
@@ -111,8 +106,8 @@ int WriteReplacement(Replacement *replace) {
   return 0;
 }
 
-// Warns "Unable to Save file", then says what is left where, if anything
-// is: note, then path.
+// Warns that the file is not saved, then says what is left where: note,
+// then path, unless note is null.
 void WarnUnsaved(HWND owner, const char *note, const char *path) {
   char text[kReplacePathSize + 256];
   lstrcpyA(text, MSG_UNABLE_TO_SAVE);
@@ -125,9 +120,6 @@ void WarnUnsaved(HWND owner, const char *note, const char *path) {
 
 } // namespace
 
-// Any failure on the way, a full disk or a dropped network share included,
-// is a failed save: the caller keeps the dialog open so the user can save
-// again somewhere else.
 int WriteQifFile(HWND owner) {
   Replacement replace;
   char copy[kReplacePathSize];

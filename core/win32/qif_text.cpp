@@ -1,5 +1,3 @@
-// The conversion applied to the loaded document: decided from its counts,
-// asked about in real message boxes, then done.
 #include "qif_check.h"
 #include "qif_convert.h"
 #include "qif_document.h"
@@ -41,8 +39,8 @@ int ConfirmConversion(HWND owner) {
   return AskYesNo(owner, MSG_CONFIRM_CONVERSION, SAVE_CAPTION);
 }
 
-// Every question comes before a byte changes, one box for each reason; a
-// No leaves the content as loaded. A file with binary data never loads.
+// Every question comes before a byte changes. A file with binary data never
+// loads.
 int ConvertQifText(HWND owner) {
   QifCheckCounts counts;
   int at;
