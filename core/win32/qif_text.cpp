@@ -1,4 +1,3 @@
-#include "qif_check.h"
 #include "qif_convert.h"
 #include "qif_document.h"
 #include "qif_messages.h"
@@ -35,10 +34,6 @@ int DecideQifDocument(QifCheckCounts *counts, int *firstLeftAlone) {
   return DecideQifConversion(counts, 1);
 }
 
-int ConfirmConversion(HWND owner) {
-  return AskYesNo(owner, MSG_CONFIRM_CONVERSION, SAVE_CAPTION);
-}
-
 // Every question comes before a byte changes. A file with binary data never
 // loads.
 int ConvertQifText(HWND owner) {
@@ -48,7 +43,8 @@ int ConvertQifText(HWND owner) {
   if ((verdict & kQifRefuse) ||
       ((verdict & kQifAskNoMark) &&
        !AskYesNo(owner, MSG_ASK_NO_QIF_MARK, SAVE_CAPTION)) ||
-      ((verdict & kQifAskDayFirst) && !ConfirmConversion(owner)) ||
+      ((verdict & kQifAskDayFirst) &&
+       !AskYesNo(owner, MSG_CONFIRM_CONVERSION, SAVE_CAPTION)) ||
       ((verdict & kQifAskLeftAlone) && !AskLeftAlone(owner, &counts, at)))
     return 0;
   ExchangeQifFields(QifDocument.size);
