@@ -47,10 +47,9 @@ int PutBack(HANDLE file, const unsigned char *old, DWORD length) {
 // original is somewhere.
 int KeepCopy(const unsigned char *old, DWORD size, char *copy) {
   char folder[kReplacePathSize];
-  DWORD length = GetTempPathA(sizeof folder, folder), error;
-  int denied;
+  DWORD length = GetTempPathA(sizeof folder, folder);
   HANDLE file = length && length < sizeof folder
-                    ? CreateOwnTempFile(folder, 0, copy, &error, &denied)
+                    ? CreateOwnTempFile(folder, copy)
                     : INVALID_HANDLE_VALUE;
   if (file == INVALID_HANDLE_VALUE)
     return 0;

@@ -297,10 +297,11 @@ int CreateReplacementFile(Replacement *replace, unsigned maxNames) {
 
 } // namespace
 
-HANDLE CreateOwnTempFile(const char *path, unsigned maxNames, char *temp,
-                         DWORD *error, int *denied) {
+HANDLE CreateOwnTempFile(const char *path, char *temp) {
   NewFile made = {FILE_ATTRIBUTE_NORMAL, nullptr, INVALID_HANDLE_VALUE};
-  MakeUnderOwnName(path, maxNames, temp, CreateNewFile, &made, error, denied);
+  DWORD error;
+  int denied;
+  MakeUnderOwnName(path, 0, temp, CreateNewFile, &made, &error, &denied);
   return made.file;
 }
 

@@ -71,9 +71,8 @@ int MakeUnderOwnName(const char *path, unsigned maxNames, char *temp,
 
 // Creates a new file, kstXXXX.tmp, in the folder of path (the part up to its
 // last separator), with its name in temp. Returns its handle, or
-// INVALID_HANDLE_VALUE with *error and *denied set as for MakeUnderOwnName.
-HANDLE CreateOwnTempFile(const char *path, unsigned maxNames, char *temp,
-                         DWORD *error, int *denied);
+// INVALID_HANDLE_VALUE.
+HANDLE CreateOwnTempFile(const char *path, char *temp);
 
 // Returns an OVERLAPPED that reads or writes at offset.
 OVERLAPPED OffsetAt(long long offset);
