@@ -194,6 +194,55 @@ int ReadPermissions(Replacement *replace, void **descriptor) {
          Stop(replace, GetLastError());
 }
 
+// How a new file is made: readable too, as compression needs that, and
+// shared for deletion only.
+struct NewFile {
+  DWORD attributes = FILE_ATTRIBUTE_NORMAL;
+  SECURITY_ATTRIBUTES security = {sizeof security, nullptr, FALSE};
+  HANDLE file = INVALID_HANDLE_VALUE;
+};
+
+int CreateNewFile(const char *name, void *context) {
+  NewFile *made = static_cast<NewFile *>(context);
+  made->file =
+      CreateFileA(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_DELETE,
+                  &made->security, CREATE_NEW, made->attributes, nullptr);
+  return made->file != INVALID_HANDLE_VALUE;
+}
+
+// Creates the temporary file with the target's permissions, so that nobody
+// may read it who may not read the target, and encrypted as the target is.
+// A volume that cannot encrypt it does not get the content in the clear.
+int CreateReplacementFile(Replacement *replace, unsigned maxNames) {
+  NewFile made;
+  void **descriptor = &made.security.lpSecurityDescriptor;
+  const DWORD kEncrypted = FILE_ATTRIBUTE_ENCRYPTED;
+  if (replace->exists && !ReadPermissions(replace, descriptor))
+    return 0;
+  if (replace->exists && (replace->attributes & kEncrypted))
+    made.attributes = kEncrypted;
+  int denied = 0;
+  int created =
+      MakeUnderOwnName(replace->target, maxNames, replace->temp, CreateNewFile,
+                       &made, &replace->error, &denied);
+  if (*descriptor)
+    GlobalFree(*descriptor);
+  if (!created) {
+    replace->temp[0] = '\0'; // the last name tried is another's
+    return Stop(replace, replace->error,
+                denied ? kReplaceNoNewFiles : kReplaceFailed);
+  }
+  replace->file = made.file;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(made.file, &info))
+    return Stop(replace, GetLastError());
+  if ((made.attributes & kEncrypted) && !(info.dwFileAttributes & kEncrypted))
+    return Stop(replace, ERROR_ENCRYPTION_FAILED, kReplaceNotEncrypted);
+  return !replace->exists ||
+         !(replace->attributes & FILE_ATTRIBUTE_COMPRESSED) ||
+         Compress(replace);
+}
+
 } // namespace
 
 int CarryPermissions(Replacement *replace, const char *to) {
@@ -242,63 +291,8 @@ int MakeUnderOwnName(const char *path, unsigned maxNames, char *temp,
   return 0;
 }
 
-namespace {
-
-// How a new file is made: readable too, as compression needs that, and
-// shared for deletion only.
-struct NewFile {
-  DWORD attributes;
-  SECURITY_ATTRIBUTES *security;
-  HANDLE file;
-};
-
-int CreateNewFile(const char *name, void *context) {
-  NewFile *made = static_cast<NewFile *>(context);
-  made->file =
-      CreateFileA(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_DELETE,
-                  made->security, CREATE_NEW, made->attributes, nullptr);
-  return made->file != INVALID_HANDLE_VALUE;
-}
-
-// Creates the temporary file with the target's permissions, so that nobody
-// may read it who may not read the target, and encrypted as the target is.
-// A volume that cannot encrypt it does not get the content in the clear.
-int CreateReplacementFile(Replacement *replace, unsigned maxNames) {
-  NewFile made = {FILE_ATTRIBUTE_NORMAL, nullptr, INVALID_HANDLE_VALUE};
-  SECURITY_ATTRIBUTES security = {sizeof security, nullptr, FALSE};
-  const DWORD kEncrypted = FILE_ATTRIBUTE_ENCRYPTED;
-  if (replace->exists &&
-      !ReadPermissions(replace, &security.lpSecurityDescriptor))
-    return 0;
-  made.security = security.lpSecurityDescriptor ? &security : nullptr;
-  if (replace->exists && (replace->attributes & kEncrypted))
-    made.attributes = kEncrypted;
-  int denied = 0;
-  int created =
-      MakeUnderOwnName(replace->target, maxNames, replace->temp, CreateNewFile,
-                       &made, &replace->error, &denied);
-  if (security.lpSecurityDescriptor)
-    GlobalFree(security.lpSecurityDescriptor);
-  if (!created) {
-    replace->temp[0] = '\0'; // the last name tried is another's
-    return Stop(replace, replace->error,
-                denied ? kReplaceNoNewFiles : kReplaceFailed);
-  }
-  replace->file = made.file;
-  BY_HANDLE_FILE_INFORMATION info;
-  if (!GetFileInformationByHandle(made.file, &info))
-    return Stop(replace, GetLastError());
-  if ((made.attributes & kEncrypted) && !(info.dwFileAttributes & kEncrypted))
-    return Stop(replace, ERROR_ENCRYPTION_FAILED, kReplaceNotEncrypted);
-  return !replace->exists ||
-         !(replace->attributes & FILE_ATTRIBUTE_COMPRESSED) ||
-         Compress(replace);
-}
-
-} // namespace
-
 HANDLE CreateOwnTempFile(const char *path, char *temp) {
-  NewFile made = {FILE_ATTRIBUTE_NORMAL, nullptr, INVALID_HANDLE_VALUE};
+  NewFile made;
   DWORD error;
   int denied;
   MakeUnderOwnName(path, 0, temp, CreateNewFile, &made, &error, &denied);
@@ -336,9 +330,8 @@ int FinishReplacement(Replacement *replace) {
 // indexer, a virus scanner) holds a file. A new file never replaces one that
 // appeared meanwhile.
 int MoveReplacement(Replacement *replace) {
-  DWORD flags = MOVEFILE_WRITE_THROUGH;
-  if (replace->exists)
-    flags |= MOVEFILE_REPLACE_EXISTING;
+  DWORD flags = MOVEFILE_WRITE_THROUGH |
+                (replace->exists ? MOVEFILE_REPLACE_EXISTING : 0);
   DWORD error;
   for (int tries = 1;; ++tries) {
     if (MoveFileExA(replace->temp, replace->target, flags))
