@@ -68,8 +68,8 @@ int WriteOver(HANDLE file, char *copy, int *changed) {
   if (!GetFileSizeEx(file, &length) || length.QuadPart > MAXLONG)
     return 0;
   DWORD size = DWORD(length.QuadPart);
-  void *block = GlobalAlloc(GMEM_FIXED, size ? size : 1);
-  unsigned char *old = static_cast<unsigned char *>(block);
+  unsigned char *old =
+      static_cast<unsigned char *>(GlobalAlloc(GMEM_FIXED, size ? size : 1));
   int saved = 0;
   if (old && ReadAt(file, 0, old, size) && KeepCopy(old, size, copy)) {
     saved = WriteAt(file, 0, QifDocument.data, DWORD(QifDocument.size)) &&
@@ -78,8 +78,8 @@ int WriteOver(HANDLE file, char *copy, int *changed) {
     if (!*changed)
       DeleteFileA(copy);
   }
-  if (block)
-    GlobalFree(block);
+  if (old)
+    GlobalFree(old);
   return saved;
 }
 
@@ -96,10 +96,8 @@ int WriteInPlace(char *copy, int *changed) {
 }
 
 int WriteReplacement(Replacement *replace) {
-  DWORD written = 0;
-  if (WriteFile(replace->file, QifDocument.data, DWORD(QifDocument.size),
-                &written, nullptr) &&
-      written == DWORD(QifDocument.size) && FinishReplacement(replace))
+  if (WriteAt(replace->file, 0, QifDocument.data, DWORD(QifDocument.size)) &&
+      FinishReplacement(replace))
     return MoveReplacement(replace);
   DiscardReplacement(replace);
   return 0;
