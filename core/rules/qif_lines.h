@@ -5,14 +5,6 @@
 
 #include "qif_rules.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#define KESTROM_LINE_BLOCKS 1
-#elif defined(__wasm_simd128__)
-#include <wasm_simd128.h>
-#define KESTROM_LINE_BLOCKS 1
-#endif
-
 // The blocks of a file, each from a !Type: or !Account line to the next.
 // Transactions are converted; in a list (accounts, categories, payees...) a
 // D line is a description, so nothing is; in a price list only the dates.
@@ -52,6 +44,9 @@ inline int QifBitCount(unsigned long long x) {
 }
 
 #if defined(__SSE2__)
+#include <emmintrin.h>
+#define KESTROM_LINE_BLOCKS 1
+
 // Returns one bit for each of the 64 bytes at data, set where it is byte.
 inline unsigned long long QifByteBits(const unsigned char *data, char byte) {
   const __m128i wanted = _mm_set1_epi8(byte);
@@ -65,21 +60,7 @@ inline unsigned long long QifByteBits(const unsigned char *data, char byte) {
   }
   return bits;
 }
-#elif defined(__wasm_simd128__)
-// The same 64-bit mask from WebAssembly's 128-bit lanes, for the page.
-inline unsigned long long QifByteBits(const unsigned char *data, char byte) {
-  const v128_t wanted = wasm_i8x16_splat(byte);
-  unsigned long long bits = 0;
-  for (int k = 0; k < 4; ++k) {
-    v128_t block = wasm_v128_load(data + 16 * k);
-    unsigned found = wasm_i8x16_bitmask(wasm_i8x16_eq(block, wanted));
-    bits |= static_cast<unsigned long long>(found) << (16 * k);
-  }
-  return bits;
-}
-#endif
 
-#if defined(__SSE2__)
 // True when one of the 64 bytes at data is a CR that no LF follows.
 inline int QifHasCrAlone(const unsigned char *data) {
   const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
@@ -93,11 +74,9 @@ inline int QifHasCrAlone(const unsigned char *data) {
   }
   return _mm_movemask_epi8(alone) != 0;
 }
-#endif
 
 // True when one of the 64 bytes at data is IsQifBinaryByte's: x <= 0x1F
 // unsigned, and neither LF nor TAB or CR (x | 4 is 13 for those two alone).
-#if defined(__SSE2__)
 inline int QifHasBinaryByte(const unsigned char *data) {
   const __m128i top = _mm_set1_epi8(0x1F), four = _mm_set1_epi8(4);
   const __m128i lf = _mm_set1_epi8('\n'), cr = _mm_set1_epi8('\r');
@@ -113,6 +92,22 @@ inline int QifHasBinaryByte(const unsigned char *data) {
   return _mm_movemask_epi8(found) != 0;
 }
 #elif defined(__wasm_simd128__)
+#include <wasm_simd128.h>
+#define KESTROM_LINE_BLOCKS 1
+
+// The same 64-bit mask from WebAssembly's 128-bit lanes, for the page.
+inline unsigned long long QifByteBits(const unsigned char *data, char byte) {
+  const v128_t wanted = wasm_i8x16_splat(byte);
+  unsigned long long bits = 0;
+  for (int k = 0; k < 4; ++k) {
+    v128_t block = wasm_v128_load(data + 16 * k);
+    unsigned found = wasm_i8x16_bitmask(wasm_i8x16_eq(block, wanted));
+    bits |= static_cast<unsigned long long>(found) << (16 * k);
+  }
+  return bits;
+}
+
+// The same test as above in WebAssembly's lanes.
 inline int QifHasBinaryByte(const unsigned char *data) {
   const v128_t top = wasm_i8x16_splat(0x1F), four = wasm_i8x16_splat(4);
   const v128_t lf = wasm_i8x16_splat('\n'), cr = wasm_i8x16_splat('\r');
