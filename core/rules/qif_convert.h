@@ -1,6 +1,5 @@
-// The conversion over a bare byte buffer, one walk that the dialog,
-// kestrom-cli, the page, the benchmarks and the fuzzer share. Whether a file
-// is converted at all is decided first, from its counts (qif_check.h).
+// The conversion over a bare byte buffer. Whether a file is converted at all
+// is decided first, from its counts (qif_check.h).
 #ifndef KESTROM_CORE_QIF_CONVERT_H
 #define KESTROM_CORE_QIF_CONVERT_H
 

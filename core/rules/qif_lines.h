@@ -23,8 +23,7 @@ inline int IsQifLineEnd(const unsigned char *data, int size, int p) {
          (data[p] == '\r' && (p + 1 == size || data[p + 1] != '\n'));
 }
 
-// Returns the first line start after from and below end, or -1, looking at
-// one byte at a time.
+// Returns the first line start after from and below end, or -1.
 inline int NextQifLineStart(const unsigned char *data, int from, int end,
                             int size) {
   for (int p = from; p < end - 1; ++p)
@@ -154,8 +153,7 @@ inline unsigned long long QifLineEndBits(const unsigned char *data) {
 }
 #endif
 
-// Returns where the first line starts: 0, or 3 when a UTF-8 byte-order
-// mark opens the file.
+// Returns where the first line starts: 3 after a UTF-8 byte-order mark, or 0.
 inline int FirstQifLineStart(const unsigned char *data, int size,
                              const QifPlace *place) {
   int mark = !place->pastStart && size >= 3 && data[0] == 0xEF &&
@@ -163,8 +161,7 @@ inline int FirstQifLineStart(const unsigned char *data, int size,
   return mark ? 3 : 0;
 }
 
-// Header lines and price lines are rare, so the functions that read them
-// are kept out of line, in qif_lines.cpp.
+// Header and price lines are rare, so these are kept out of line.
 
 // Returns the block after the '!' line at i, in any case: a new one after
 // !Account or !Type:, and the same one after any other (!Option:).

@@ -11,8 +11,7 @@ inline int IsQifBinaryByte(unsigned char c) {
 // True for an ASCII digit; no byte above 0x7F counts as one.
 inline int IsQifDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 
-// True when the date line at i has digits at i+1, i+2, i+4 and i+5, below
-// size.
+// True when the date line at i has digits at i+1, i+2, i+4 and i+5.
 inline int HasQifDateDigits(const unsigned char *data, int size, int i) {
   return size - i >= 6 && IsQifDigit(data[i + 1]) && IsQifDigit(data[i + 2]) &&
          IsQifDigit(data[i + 4]) && IsQifDigit(data[i + 5]);
@@ -37,18 +36,15 @@ inline void SwapQifDatePairs(unsigned char *data, int i) {
   data[i + 5] = m2;
 }
 
-// True for a month pair of 13 to 99, which suggests the dates are already
-// day-first.
+// True for a month pair of 13 to 99: the dates may be day-first already.
 inline int QifMonthLooksLikeDay(const unsigned char *data, int i) {
   return data[i + 1] >= '2' || (data[i + 1] == '1' && data[i + 2] >= '3');
 }
 
-// Where a short-form date line's fields lie. Such a line is D F1 S1 F2 S2 Y
-// and nothing more up to its CR or LF. F1 and F2 are one digit, two digits,
-// or a space and a digit; S1 is '/', '-' or '.', S2 the same or '\''; Y is
-// one to four digits, after at most one space. Only lines the two-digit
-// rule does not take are short forms, so neither rule sees the other's
-// output.
+// Where a short-form date line's fields lie: D F1 S1 F2 S2 Y and nothing
+// more up to its CR or LF. F1 and F2 are one digit, two, or a space and a
+// digit; S1 is '/', '-' or '.', S2 the same or '\''; Y is one to four
+// digits, after at most one space. A line the two-digit rule takes is none.
 struct QifShortDate {
   int firstLength;  // bytes of F1, which starts at i + 1
   int secondLength; // bytes of F2, which starts at i + firstLength + 2
