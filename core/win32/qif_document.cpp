@@ -11,9 +11,8 @@ namespace {
 const LONGLONG kLargestContent = 0x7FFFFFFF - 2;
 
 // Returns 1 unless the decision refuses the content, as it does a picture
-// or a program renamed .qif. Such a file is released with a warning that
-// names the byte and its line, as a stray one in a real export needs
-// finding.
+// renamed .qif. The warning names the byte and its line, as a stray one in a
+// real export needs finding.
 int IsTextContent(HWND owner) {
   QifCheckCounts counts;
   int firstLeftAlone;

@@ -19,18 +19,15 @@ extern QifDocumentState QifDocument;
 void ShowWarning(HWND owner, const char *text, const char *caption);
 int AskYesNo(HWND owner, const char *text, const char *caption);
 
-// Reads QifDocument.path whole into a new block. Returns 1, or 0 after it
-// has warned the user.
+// Reads QifDocument.path whole. Returns 1, or 0 after a warning.
 int LoadQifFile(HWND owner);
 
 // Frees the content, if any, and leaves the document unloaded.
 void ReleaseQifDocument();
 
-// Replaces the file at QifDocument.path, or the file a link there names,
-// with the content by way of a temporary file (replace_file.h). Where the
-// folder refuses new files or a link's path is too long, it writes over the
-// file in place, the original copied aside first. Returns 1 when every byte
-// reached the file, or 0 after it has warned.
+// Replaces the file at QifDocument.path with the content (replace_file.h),
+// or where that cannot be, writes over it in place with the original copied
+// aside. Returns 1 when every byte reached the file, or 0 after a warning.
 int WriteQifFile(HWND owner);
 
 // Returns the decision on the content (DecideQifConversion) and fills in its

@@ -42,9 +42,8 @@ int PutBack(HANDLE file, const unsigned char *old, DWORD length) {
   return ok && EndAt(file, length);
 }
 
-// Writes the original's bytes to a file in the user's temporary folder,
-// named in copy, so that whatever stops the write over the file, the
-// original is somewhere.
+// Keeps the original's bytes in the temporary folder, named in copy, while
+// the file is written over.
 int KeepCopy(const unsigned char *old, DWORD size, char *copy) {
   char folder[kReplacePathSize];
   DWORD length = GetTempPathA(sizeof folder, folder);
@@ -103,8 +102,7 @@ int WriteReplacement(Replacement *replace) {
   return 0;
 }
 
-// Warns that the file is not saved, then says what is left where: note,
-// then path, unless note is null.
+// Warns that the file is not saved, adding note and path unless note is null.
 void WarnUnsaved(HWND owner, const char *note, const char *path) {
   char text[kReplacePathSize + 256];
   lstrcpyA(text, MSG_UNABLE_TO_SAVE);

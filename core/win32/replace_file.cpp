@@ -26,10 +26,9 @@ int FolderLength(const char *path) {
   return length;
 }
 
-// Writes to temp the folder of path, its first folder bytes, and then
-// kstXXXX.tmp with number's last four hex digits. Where the path limit
-// leaves fewer than 11 characters (room) after the folder, the name is as
-// many hex digits as fit, so that every file the dialog loads can be saved.
+// Writes to temp the first folder bytes of path and kstXXXX.tmp, with
+// number's last hex digits. With less room than that, the name is as many
+// hex digits as fit, so that every file the dialog loads can be saved.
 void MakeTempName(const char *path, int folder, int room, unsigned number,
                   char *temp) {
   int digits = room < 4 ? room : 4;
@@ -61,10 +60,9 @@ int UseNameGiven(const char *path, Replacement *replace) {
   return 1;
 }
 
-// Finds the file that an existing target really is, through any link. Some
-// volumes give no final path (RAM disks, volumes without a drive letter,
-// some shares); there a name that is no link or junction is the file
-// itself. Wine gives no final path beyond MAX_PATH.
+// Finds the file that an existing target really is, through any link. Where
+// a volume gives no final path (RAM disks, some shares), a name that is no
+// link or junction is the file itself.
 int FindFinalPath(HANDLE file, const char *path, Replacement *replace) {
   DWORD length = GetFinalPathNameByHandleA(
       file, replace->target, kReplacePathSize, FILE_NAME_NORMALIZED);
@@ -117,8 +115,7 @@ int MayWrite(Replacement *replace, int callerReads) {
 
 // Takes a name that opens nothing (error says why) as a new file, unless
 // its folder lists something under it: a link to a missing file, which the
-// rename would turn into a plain file. A missing folder fails later, when
-// the temporary file is made.
+// rename would turn into a plain file.
 int FindNewTarget(const char *path, DWORD error, Replacement *replace) {
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA(path, &found);
@@ -257,8 +254,7 @@ int CarryPermissions(Replacement *replace, const char *to) {
 }
 
 // Names are tried from a place of this run's own, in odd steps that reach
-// every name before any comes back. When maxNames are taken, the error
-// says the file exists.
+// every name before any comes back.
 int MakeUnderOwnName(const char *path, unsigned maxNames, char *temp,
                      MakeAtName make, void *context, DWORD *error,
                      int *denied) {
@@ -326,9 +322,8 @@ int FinishReplacement(Replacement *replace) {
   return done && closed && (!replace->exists || CarryOver(replace));
 }
 
-// The rename is tried for about a second while another program (an
-// indexer, a virus scanner) holds a file. A new file never replaces one that
-// appeared meanwhile.
+// The rename is retried for a second while another program holds a file. A
+// new file never replaces one that appeared meanwhile.
 int MoveReplacement(Replacement *replace) {
   DWORD flags = MOVEFILE_WRITE_THROUGH |
                 (replace->exists ? MOVEFILE_REPLACE_EXISTING : 0);

@@ -1,7 +1,6 @@
-// How both programs replace a file on Windows. The new content goes to a
-// temporary file beside the target, which then takes the target's place in
-// one rename, so the target's name always holds the old file or the whole
-// new one.
+// How both programs replace a file on Windows: the new content goes to a
+// temporary file beside it, which then takes its place in one rename, so the
+// file's name always holds the old file or the whole new one.
 #ifndef KESTROM_CORE_REPLACE_FILE_H
 #define KESTROM_CORE_REPLACE_FILE_H
 
@@ -37,12 +36,11 @@ struct Replacement {
   DWORD error;
 };
 
-// Checks that the file path names, or the file a link there names, may be
-// replaced, and creates the temporary file for the caller to write. A
-// read-only file, a folder, a device and a file another program holds open
-// are refused. Returns 1, or 0 with stop and error set and nothing made.
-// callerReads says that the caller holds the target open for reading. At
-// most maxNames temporary names are tried (0: all there are).
+// Checks that the file path names, or the one a link there names, may be
+// replaced (not read-only, a folder, a device or open in another program),
+// and creates the temporary file. Returns 1, or 0 with stop and error set.
+// callerReads says the caller holds the target open for reading; at most
+// maxNames temporary names are tried (0: all there are).
 int BeginReplacement(const char *path, unsigned maxNames, int callerReads,
                      Replacement *replace);
 
@@ -69,9 +67,8 @@ typedef int (*MakeAtName)(const char *name, void *context);
 int MakeUnderOwnName(const char *path, unsigned maxNames, char *temp,
                      MakeAtName make, void *context, DWORD *error, int *denied);
 
-// Creates a new file, kstXXXX.tmp, in the folder of path (the part up to its
-// last separator), with its name in temp. Returns its handle, or
-// INVALID_HANDLE_VALUE.
+// Creates a new file in the folder of path, the part up to its last
+// separator, named in temp. Returns its handle, or INVALID_HANDLE_VALUE.
 HANDLE CreateOwnTempFile(const char *path, char *temp);
 
 // Returns an OVERLAPPED that reads or writes at offset.
