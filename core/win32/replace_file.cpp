@@ -353,8 +353,7 @@ void DiscardReplacement(Replacement *replace) {
 }
 
 OVERLAPPED OffsetAt(long long offset) {
-  OVERLAPPED at;
-  ZeroMemory(&at, sizeof at);
+  OVERLAPPED at = {};
   at.Offset = DWORD(offset);
   at.OffsetHigh = DWORD(offset >> 32);
   return at;
