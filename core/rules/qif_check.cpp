@@ -18,7 +18,6 @@ struct Counting {
   unsigned char *converted;
 };
 
-// Returns the number of the line at offset.
 int LineAt(Counting *c, int offset) {
   c->counts->lineEnds +=
       CountQifLineEnds(c->data, c->countedTo, offset, c->size);
@@ -171,7 +170,6 @@ int CountBlocks(Counting *c, int pos) {
 int CountBlocks(Counting *, int pos) { return pos; }
 #endif
 
-// Counts one piece, and converts it when c.converted is set.
 void WalkPiece(Counting c) {
   const unsigned char *data = c.data;
   int size = c.size;

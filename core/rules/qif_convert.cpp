@@ -9,7 +9,7 @@ namespace {
 struct Walk {
   unsigned char *data;
   int size;
-  QifPlace place; // where the walk stands, updated as it goes
+  QifPlace place;
 };
 
 // Applies the short-form rule to the text after at, up to limit. It is kept

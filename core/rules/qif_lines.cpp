@@ -6,7 +6,6 @@ unsigned char QifLower(unsigned char c) {
   return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
 }
 
-// True when the line at i opens with word, in any case.
 int QifLineOpensWith(const unsigned char *data, int length, int i,
                      const char *word) {
   int k = 0;
@@ -26,7 +25,6 @@ int QifHeaderLength(const unsigned char *data, int size, int i) {
   return end - i;
 }
 
-// True when the header at i, length bytes long, is word, in any case.
 int IsQifHeader(const unsigned char *data, int length, int i,
                 const char *word) {
   int k = 0;

@@ -114,7 +114,6 @@ inline void SwapQifShortDate(unsigned char *data, int i,
     *out++ = was[k];
 }
 
-// True when p is at limit or at a CR or LF.
 inline int EndsQifDate(const unsigned char *data, int limit, int p) {
   return p == limit || data[p] == '\r' || data[p] == '\n';
 }

@@ -7,14 +7,12 @@ namespace {
 // The longest part of a date's line a question shows.
 const int kShownDate = 40;
 
-// Keeps the offset of the first date that no rule converts in *first.
 void NoteFirstLeftAlone(void *first, int, int offset) {
   int *at = static_cast<int *>(first);
   if (*at < 0)
     *at = offset;
 }
 
-// Asks about the dates that no rule converts, naming the first of them.
 int AskLeftAlone(HWND owner, const QifCheckCounts *counts, int at) {
   char date[kShownDate + 1], text[sizeof MSG_ASK_LEFT_ALONE + kShownDate + 16];
   int length = QifLineLength(QifDocument.data, QifDocument.size, at);
