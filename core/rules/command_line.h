@@ -13,9 +13,8 @@
 // or -1 when the line holds no more arguments.
 int NextArgument(const char **line, char *arg, int size);
 
-// For a program that takes one file: copies the first argument to first as
-// NextArgument does and returns how many arguments there are, counting no
-// further than two.
+// Copies the first argument to first as NextArgument does, and returns the
+// number of arguments: 0, 1, or 2 for two or more.
 int FirstArgument(const char *line, char *first, int size);
 
 #endif

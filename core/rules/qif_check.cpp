@@ -1,8 +1,5 @@
 #include "qif_check.h"
 
-#include "qif_lines.h"
-#include "qif_rules.h"
-
 namespace {
 
 // Line numbers are needed only for the few dates that are reported, so
@@ -16,9 +13,8 @@ struct Counting {
   QifCheckCounts *counts;
   int countedTo;      // line ends before this offset are in counts->lineEnds
   int lineEndsBefore; // those before the piece
-  // The same bytes as data, to be converted as they are counted, or null
-  // to count alone. Each rule changes only its own line, after it is
-  // counted, so the counts read every byte as it was.
+  // The same bytes as data, converted as they are counted, or null. A rule
+  // changes its line only after it is counted.
   unsigned char *converted;
 };
 
@@ -29,10 +25,8 @@ int LineAt(Counting *c, int offset) {
   return c->counts->lineEnds + 1;
 }
 
-// Notes a date whose month is over 12, or a header that says the file is
-// day-first already, at i. Only the first is kept, with the date's month
-// (0 for the header). Such dates are rare, so this stays out of the loop
-// that counts the common ones.
+// Notes a date whose month is over 12, or a day-first header (month 0), at
+// i, unless one was noted before.
 void NoteDayFirst(Counting *c, int i, int month) {
   QifCheckCounts *counts = c->counts;
   if (counts->dayFirstLine == 0) {
@@ -41,9 +35,9 @@ void NoteDayFirst(Counting *c, int i, int month) {
   }
 }
 
-// Counts a date that the two-digit rule does not take: a short form, a
-// year-first date, a date no rule takes, or no date at all. The date is the
-// text after at, up to limit, on the line that starts at line.
+// Counts the text after at, up to limit, on the line that starts at line,
+// when the two-digit rule does not take it: a short form, a year-first date,
+// a date no rule takes, or no date at all.
 void NoteOtherDate(Counting *c, int at, int limit, int line) {
   QifShortDate date;
   if (FindQifShortDate(c->data, limit, at, &date)) {
@@ -81,9 +75,8 @@ inline void CountDate(Counting *c, int at, int limit, int line) {
     SwapQifDatePairs(c->converted, at);
 }
 
-// Counts a '!' line, which is a QIF header when a letter follows
-// (!Type:Bank, !Account; a README's image line ![...] is none). It may
-// start a block or give the date order.
+// Counts a '!' line, which is a QIF header when a letter follows: a
+// README's image line ![...] is none.
 void CountBang(Counting *c, int i) {
   unsigned char next = i + 1 < c->size ? c->data[i + 1] | 0x20 : 0;
   QifCheckCounts *counts = c->counts;
@@ -106,7 +99,6 @@ void CountPrice(Counting *c, int i) {
     CountDate(c, quote, end, i);
 }
 
-// A line-start M or P among transactions: the two letters trade places.
 void ExchangeLetter(Counting *c, int i) {
   ++c->counts->lettersExchanged;
   if (c->converted)
@@ -128,8 +120,8 @@ void CountLineStart(Counting *c, int i) {
     CountPrice(c, i);
 }
 
-// Notes the first control byte from from on. A file holds one or none, so
-// its line is counted apart from the dates' lines.
+// Notes the first control byte from from on. Only one is ever noted, so its
+// line is counted apart from the dates' lines.
 void NoteBinaryByte(Counting *c, int from) {
   int at = FindQifBinaryByte(c->data, from, c->size);
   if (at < 0)
@@ -140,14 +132,10 @@ void NoteBinaryByte(Counting *c, int from) {
 }
 
 #if defined(KESTROM_LINE_BLOCKS)
-// Counts 64 positions at a time, whose line ends (QifLineEndBits) mark the
-// line starts one byte on. Among transactions, '^' is counted from the
-// masks, and only line-start D, M and P bytes, about one line in two, are
-// looked at one by one; 64 bytes with a '!' line, or in a list, are looked
-// at line by line. The control bytes are looked for in the same 64 bytes,
-// while they are at hand, and the line ends are counted, as the next
-// piece's lines are numbered on from them. Returns where the byte-by-byte
-// tail begins.
+// Counts 64 positions at a time. Among transactions, '^', M and P are
+// counted from the masks and only line-start D bytes are looked at one by
+// one; 64 bytes with a '!' line, or in a list, are looked at line by line.
+// Returns where the byte-by-byte tail begins.
 int CountBlocks(Counting *c, int pos) {
   const unsigned char *data = c->data;
   QifCheckCounts *counts = c->counts;
@@ -182,7 +170,6 @@ int CountBlocks(Counting *c, int pos) {
 int CountBlocks(Counting *, int pos) { return pos; }
 #endif
 
-// Counts, and converts when c->converted is set, one piece.
 void WalkPiece(Counting c) {
   const unsigned char *data = c.data;
   int size = c.size;

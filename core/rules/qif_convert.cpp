@@ -1,23 +1,19 @@
 #include "qif_convert.h"
 
-#include "qif_lines.h"
-
 namespace {
 
 // The walk's steps at a line start are inlined into its loop, whatever the
 // build optimises for: the loop is the whole cost of a Save.
 #define KESTROM_IN_LOOP inline __attribute__((always_inline))
 
-// What a walk needs to know at each line start.
 struct Walk {
   unsigned char *data;
   int size;
-  QifPlace place; // where the walk stands, updated as it goes
+  QifPlace place;
 };
 
-// Applies the short-form rule to the text after at, up to limit or its
-// line's end. It is kept out of line, as no date in the bank's own exports
-// needs it.
+// Applies the short-form rule to the text after at, up to limit. It is kept
+// out of line, as no date in the bank's own exports needs it.
 __attribute__((noinline)) void ApplyShortFormAt(Walk *walk, int at, int limit) {
   QifShortDate date;
   if (FindQifShortDate(walk->data, limit, at, &date))
@@ -34,8 +30,7 @@ KESTROM_IN_LOOP void ApplyDateAt(Walk *walk, int at, int limit) {
 }
 
 // Applies the rules to a '!' line, or to a line that opens with a quote,
-// which only in a price list is a price. Such lines are rare, so this is
-// kept out of the loop.
+// which in a price list is a price. Such lines are rare.
 __attribute__((noinline)) void ApplyHeaderOrPriceAt(Walk *walk, int i) {
   unsigned char *data = walk->data;
   if (data[i] == '"') {
@@ -51,11 +46,9 @@ __attribute__((noinline)) void ApplyHeaderOrPriceAt(Walk *walk, int i) {
     SwapQifDateOrder(data, i);
 }
 
-// Applies the rules at one line start. They change only a date's digits, spaces
-// and separators, the letter M or P that opens a line and the M and D of a
-// date-order header, never a line end, a block's header or a price's
-// quotes and commas, so the line starts and blocks a walk finds stay the
-// same however many bytes it has already changed.
+// Applies the rules at one line start. They never change a line end, a
+// block's header or a price's quotes and commas, so the line starts and
+// blocks a walk finds stay the same however many bytes it has changed.
 KESTROM_IN_LOOP void ApplyRulesAt(Walk *walk, int i) {
   unsigned char *data = walk->data;
   unsigned char c = data[i];
@@ -70,10 +63,9 @@ KESTROM_IN_LOOP void ApplyRulesAt(Walk *walk, int i) {
   }
 }
 
-// Visits every line start below end in order (QifLineEndBits, then
-// NextQifLineStart for the last bytes). The line ends are found 64 bytes
-// at a time, which also leaves the inner loop (a branch the CPU cannot
-// foresee) once per six lines or so rather than once per line.
+// Visits every line start below end in order. The line ends are found 64
+// bytes at a time, which also leaves the inner loop, a branch the CPU cannot
+// foresee, once per six lines or so rather than once per line.
 void WalkFrom(Walk *walk, int end) {
   const unsigned char *data = walk->data;
   int first = FirstQifLineStart(data, walk->size, &walk->place);

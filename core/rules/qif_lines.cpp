@@ -1,5 +1,3 @@
-// The tests for header lines and price lines, which the walks call rather
-// than inline, as such lines are rare.
 #include "qif_lines.h"
 
 namespace {
@@ -8,7 +6,6 @@ unsigned char QifLower(unsigned char c) {
   return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
 }
 
-// True when the line at i opens with word, in any case.
 int QifLineOpensWith(const unsigned char *data, int length, int i,
                      const char *word) {
   int k = 0;
@@ -18,8 +15,7 @@ int QifLineOpensWith(const unsigned char *data, int length, int i,
   return 1;
 }
 
-// Returns the header's length without its line end and the blanks before
-// it.
+// Returns the header's length without its line end and the blanks before.
 int QifHeaderLength(const unsigned char *data, int size, int i) {
   int end = i;
   while (end < size && data[end] != '\n' && data[end] != '\r')
@@ -29,7 +25,6 @@ int QifHeaderLength(const unsigned char *data, int size, int i) {
   return end - i;
 }
 
-// True when the header at i, length bytes long, is word, in any case.
 int IsQifHeader(const unsigned char *data, int length, int i,
                 const char *word) {
   int k = 0;

@@ -1,44 +1,29 @@
 // Where a line starts and which block it stands in, decided here alone for
-// the pass, the counts and kestrom-cli's cutter, so that a new kind of line
-// end or block is one change.
+// the pass, the counts and kestrom-cli's cutter.
 #ifndef KESTROM_CORE_QIF_LINES_H
 #define KESTROM_CORE_QIF_LINES_H
 
 #include "qif_rules.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#define KESTROM_LINE_BLOCKS 1
-#elif defined(__wasm_simd128__)
-#include <wasm_simd128.h>
-#define KESTROM_LINE_BLOCKS 1
-#endif
-
-// The blocks a file is read in, each from a !Type: or !Account line to the
-// next. Transactions are converted; in a list (accounts, categories,
-// classes, payees, securities, budgets, tags) a D line is a description
-// and P and M are the list's own fields, so nothing is; in a price list
-// only the prices' dates are.
+// The blocks of a file, each from a !Type: or !Account line to the next.
+// Transactions are converted; in a list (accounts, categories, payees...) a
+// D line is a description, so nothing is; in a price list only the dates.
 enum { kQifTransactions = 0, kQifList = 1, kQifPrices = 2 };
 
-// Where a walk stands between the pieces of one file. Zeroed: at the
-// file's start, among transactions.
+// Where a walk stands between the pieces of one file; zeroed at its start.
 struct QifPlace {
   int pastStart; // a byte-order mark counts only at the file's start
   int block;     // kQifTransactions, kQifList or kQifPrices
 };
 
-// True when a line ends at data[p], so that one starts at p + 1: an LF,
-// or a CR that no LF follows, as classic Mac exports end their lines (with
-// CR LF the CR is part of the line). Nothing follows size: a piece ends
-// where a line does, or at the file's end.
+// True when a line ends at data[p]: an LF, or a CR that no LF follows, as
+// classic Mac exports end their lines. A piece ends where a line does.
 inline int IsQifLineEnd(const unsigned char *data, int size, int p) {
   return data[p] == '\n' ||
          (data[p] == '\r' && (p + 1 == size || data[p + 1] != '\n'));
 }
 
-// Returns the first line start after from and below end, or -1. This is
-// the byte-by-byte finder, for what the 64-byte one below leaves.
+// Returns the first line start after from and below end, or -1.
 inline int NextQifLineStart(const unsigned char *data, int from, int end,
                             int size) {
   for (int p = from; p < end - 1; ++p)
@@ -48,8 +33,8 @@ inline int NextQifLineStart(const unsigned char *data, int from, int end,
 }
 
 // Returns the number of bits set in x. The compiler's own count calls a
-// library function wherever the CPU is not known to have an instruction
-// for it, and that call cost a fifth of the counts' time.
+// library function where the CPU may lack the instruction, and that call
+// cost a fifth of the counts' time.
 inline int QifBitCount(unsigned long long x) {
   x -= (x >> 1) & 0x5555555555555555ULL;
   x = (x & 0x3333333333333333ULL) + ((x >> 2) & 0x3333333333333333ULL);
@@ -58,6 +43,9 @@ inline int QifBitCount(unsigned long long x) {
 }
 
 #if defined(__SSE2__)
+#include <emmintrin.h>
+#define KESTROM_LINE_BLOCKS 1
+
 // Returns one bit for each of the 64 bytes at data, set where it is byte.
 inline unsigned long long QifByteBits(const unsigned char *data, char byte) {
   const __m128i wanted = _mm_set1_epi8(byte);
@@ -71,23 +59,8 @@ inline unsigned long long QifByteBits(const unsigned char *data, char byte) {
   }
   return bits;
 }
-#elif defined(__wasm_simd128__)
-// The same 64-bit mask from WebAssembly's 128-bit lanes, for the page.
-inline unsigned long long QifByteBits(const unsigned char *data, char byte) {
-  const v128_t wanted = wasm_i8x16_splat(byte);
-  unsigned long long bits = 0;
-  for (int k = 0; k < 4; ++k) {
-    v128_t block = wasm_v128_load(data + 16 * k);
-    unsigned found = wasm_i8x16_bitmask(wasm_i8x16_eq(block, wanted));
-    bits |= static_cast<unsigned long long>(found) << (16 * k);
-  }
-  return bits;
-}
-#endif
 
-#if defined(__SSE2__)
-// True when one of the 64 bytes at data is a CR that no LF follows. Most
-// blocks have none, and this costs less than the mask of their CRs.
+// True when one of the 64 bytes at data is a CR that no LF follows.
 inline int QifHasCrAlone(const unsigned char *data) {
   const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
   __m128i alone = _mm_setzero_si128();
@@ -100,11 +73,9 @@ inline int QifHasCrAlone(const unsigned char *data) {
   }
   return _mm_movemask_epi8(alone) != 0;
 }
-#endif
 
 // True when one of the 64 bytes at data is IsQifBinaryByte's: x <= 0x1F
 // unsigned, and neither LF nor TAB or CR (x | 4 is 13 for those two alone).
-#if defined(__SSE2__)
 inline int QifHasBinaryByte(const unsigned char *data) {
   const __m128i top = _mm_set1_epi8(0x1F), four = _mm_set1_epi8(4);
   const __m128i lf = _mm_set1_epi8('\n'), cr = _mm_set1_epi8('\r');
@@ -120,6 +91,22 @@ inline int QifHasBinaryByte(const unsigned char *data) {
   return _mm_movemask_epi8(found) != 0;
 }
 #elif defined(__wasm_simd128__)
+#include <wasm_simd128.h>
+#define KESTROM_LINE_BLOCKS 1
+
+// The same 64-bit mask from WebAssembly's 128-bit lanes, for the page.
+inline unsigned long long QifByteBits(const unsigned char *data, char byte) {
+  const v128_t wanted = wasm_i8x16_splat(byte);
+  unsigned long long bits = 0;
+  for (int k = 0; k < 4; ++k) {
+    v128_t block = wasm_v128_load(data + 16 * k);
+    unsigned found = wasm_i8x16_bitmask(wasm_i8x16_eq(block, wanted));
+    bits |= static_cast<unsigned long long>(found) << (16 * k);
+  }
+  return bits;
+}
+
+// The same test as above in WebAssembly's lanes.
 inline int QifHasBinaryByte(const unsigned char *data) {
   const v128_t top = wasm_i8x16_splat(0x1F), four = wasm_i8x16_splat(4);
   const v128_t lf = wasm_i8x16_splat('\n'), cr = wasm_i8x16_splat('\r');
@@ -135,8 +122,7 @@ inline int QifHasBinaryByte(const unsigned char *data) {
 #endif
 
 // Returns the first byte from from on that makes the content binary, or
-// -1. A single Ctrl-Z as the very last byte is allowed, as DOS tools end
-// files with it.
+// -1. A Ctrl-Z as the last byte is allowed, as DOS tools end files with it.
 inline int FindQifBinaryByte(const unsigned char *data, int from, int size) {
   int p = from;
 #if defined(KESTROM_LINE_BLOCKS)
@@ -150,14 +136,14 @@ inline int FindQifBinaryByte(const unsigned char *data, int from, int size) {
 }
 
 #if defined(KESTROM_LINE_BLOCKS)
-// Returns IsQifLineEnd for the 64 bytes at data at once, bit k for data[k].
-// It reads data[64] too, to tell a CR alone from a CR LF. QIF lines are about
-// ten bytes long, so a call per line would cost more than the rules at it.
+// Returns IsQifLineEnd for the 64 bytes at data, bit k for data[k]; it
+// reads data[64] too. QIF lines are about ten bytes long, so a call per line
+// would cost more than the rules at it.
 inline unsigned long long QifLineEndBits(const unsigned char *data) {
   unsigned long long lineFeeds = QifByteBits(data, '\n');
 #if defined(__SSE2__)
-  // Natively this test costs less than the mask of the CRs it spares; in
-  // the page's WebAssembly it costs more than it saves.
+  // Most blocks have no CR alone. Natively this test costs less than the
+  // mask of the CRs it spares; in WebAssembly it costs more.
   if (!QifHasCrAlone(data))
     return lineFeeds;
 #endif
@@ -167,8 +153,7 @@ inline unsigned long long QifLineEndBits(const unsigned char *data) {
 }
 #endif
 
-// Returns where the first line starts: 0, or 3 when a UTF-8 byte-order
-// mark opens the file.
+// Returns where the first line starts: 3 after a UTF-8 byte-order mark, or 0.
 inline int FirstQifLineStart(const unsigned char *data, int size,
                              const QifPlace *place) {
   int mark = !place->pastStart && size >= 3 && data[0] == 0xEF &&
@@ -176,30 +161,24 @@ inline int FirstQifLineStart(const unsigned char *data, int size,
   return mark ? 3 : 0;
 }
 
-// Header lines and price lines are one in hundreds, so the functions that
-// read them are kept out of line (qif_lines.cpp): each costs the walks a
-// call, not a copy of its code.
+// Header and price lines are rare, so these are kept out of line.
 
-// Returns the block after the '!' line at i (any case, blanks after it
-// ignored): a new one after !Account or !Type:, and the same one after any
-// other '!' line (!Option:, !Clear:).
+// Returns the block after the '!' line at i, in any case: a new one after
+// !Account or !Type:, and the same one after any other (!Option:).
 int QifBlockAfter(const unsigned char *data, int size, int i, int block);
 
-// The date-order header: !Option:MDY says the dates are month-first, as
-// the bank writes them, !Option:DMY that they are day-first already.
+// The date-order headers !Option:MDY (month-first) and !Option:DMY.
 enum { kQifNoDateOrder = 0, kQifMonthFirstHeader = 1, kQifDayFirstHeader = 2 };
 
 // Returns the date order that the '!' line at i gives, or kQifNoDateOrder.
 int QifDateOrderAt(const unsigned char *data, int size, int i);
 
-// Reads a price list's line, "SYMBOL",PRICE,"DATE"...: returns the position
-// of the quote before DATE and sets *end to the one after it, or returns 0
-// when the line at i is no such line. The quote plays the part of a date
-// line's D and *end that of its line end, so DATE goes by the same rules
-// as the rest of a D line, and the rules change nothing the search reads.
+// Reads a price list's line, "SYMBOL",PRICE,"DATE": returns the position of
+// the quote before DATE and sets *end to the one after it, or returns 0.
+// The quotes play the parts of a date line's D and line end.
 int FindQifPriceDate(const unsigned char *data, int size, int i, int *end);
 
-// MDY and DMY trade their M and D in place, as a date trades its fields.
+// Makes the date-order header at i trade its M and D.
 inline void SwapQifDateOrder(unsigned char *data, int i) {
   unsigned char m = data[i + 8];
   data[i + 8] = data[i + 9];

@@ -1,12 +1,9 @@
-// The tests the conversion makes at a line-start 'D', shared by everything
-// that must agree with it: the pass itself and the counts that --check and
-// the page report.
+// The tests the conversion makes at a line-start 'D', shared by the pass
+// and the counts, which must agree with it.
 #ifndef KESTROM_CORE_QIF_RULES_H
 #define KESTROM_CORE_QIF_RULES_H
 
-// True for a control byte other than TAB, LF and CR. No text file holds
-// one; a file that does is a picture, an archive or a program, whose bytes
-// the rules would garble.
+// True for a control byte other than TAB, LF and CR: no text file has one.
 inline int IsQifBinaryByte(unsigned char c) {
   return c < 0x20 && c != '\t' && c != '\n' && c != '\r';
 }
@@ -14,9 +11,7 @@ inline int IsQifBinaryByte(unsigned char c) {
 // True for an ASCII digit; no byte above 0x7F counts as one.
 inline int IsQifDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 
-// True when the date line at i has the four digits the exchange needs, with
-// the six bytes from the 'D' within size. The separator at i+3 is not looked
-// at.
+// True when the date line at i has digits at i+1, i+2, i+4 and i+5.
 inline int HasQifDateDigits(const unsigned char *data, int size, int i) {
   return size - i >= 6 && IsQifDigit(data[i + 1]) && IsQifDigit(data[i + 2]) &&
          IsQifDigit(data[i + 4]) && IsQifDigit(data[i + 5]);
@@ -27,8 +22,7 @@ inline int IsQifFieldSeparator(unsigned char c) {
 }
 
 // True for a two-digit date, MM?DD, with '/', '-' or '.' between month and
-// day. No export separates them with a digit, and D20070122, read as month
-// 20 and day 01, came out garbled.
+// day: D20070122, read as month 20 and day 01, came out garbled.
 inline int IsQifTwoDigitDate(const unsigned char *data, int size, int i) {
   return HasQifDateDigits(data, size, i) && IsQifFieldSeparator(data[i + 3]);
 }
@@ -42,18 +36,15 @@ inline void SwapQifDatePairs(unsigned char *data, int i) {
   data[i + 5] = m2;
 }
 
-// True for a month pair of 13 to 99, which suggests the dates are already
-// day-first. It means something only where HasQifDateDigits holds.
+// True for a month pair of 13 to 99: the dates may be day-first already.
 inline int QifMonthLooksLikeDay(const unsigned char *data, int i) {
   return data[i + 1] >= '2' || (data[i + 1] == '1' && data[i + 2] >= '3');
 }
 
-// Where a short-form date line's fields lie. Such a line is D F1 S1 F2 S2 Y
-// and nothing more up to its CR or LF. F1 and F2 are one digit, two digits, or
-// a space and a digit; S1 is
-// '/', '-' or '.', S2 the same or '\''; Y is one to four digits, after at
-// most one space. Only lines the two-digit rule does not take are short
-// forms, so the two rules never see each other's output.
+// Where a short-form date line's fields lie: D F1 S1 F2 S2 Y and nothing
+// more up to its CR or LF. F1 and F2 are one digit, two, or a space and a
+// digit; S1 is '/', '-' or '.', S2 the same or '\''; Y is one to four
+// digits, after at most one space. A line the two-digit rule takes is none.
 struct QifShortDate {
   int firstLength;  // bytes of F1, which starts at i + 1
   int secondLength; // bytes of F2, which starts at i + firstLength + 2
@@ -107,9 +98,8 @@ inline int FindQifShortDate(const unsigned char *data, int size, int i,
   return 1;
 }
 
-// Makes the two fields trade places as text: D F2 S1 F1 S2 Y. Run twice,
-// it gives back the line it started from, since the result is again a
-// short form with the fields the other way round.
+// Makes the two fields trade places: D F2 S1 F1 S2 Y. Run twice, it gives
+// back the line it started from.
 inline void SwapQifShortDate(unsigned char *data, int i,
                              const QifShortDate *date) {
   unsigned char was[5];
@@ -124,16 +114,13 @@ inline void SwapQifShortDate(unsigned char *data, int i,
     *out++ = was[k];
 }
 
-// True when p is where the date's text ends: at limit, or at its line's
-// CR or LF.
 inline int EndsQifDate(const unsigned char *data, int limit, int p) {
   return p == limit || data[p] == '\r' || data[p] == '\n';
 }
 
 // True when the line-start 'D' at i reads as a date: an optional space,
-// digits, then '/', '-', '.' or '\'', or nothing but digits to the line's
-// end. One that no rule converts (D1/5, D12345) is a date left alone; a
-// description (D2 accounts) is no date.
+// digits, then a separator or the line's end. One that no rule converts
+// (D1/5, D12345) is a date left alone; D2 accounts is no date.
 inline int ReadsAsQifDate(const unsigned char *data, int size, int i) {
   int p = i + 1;
   if (p < size && data[p] == ' ')
@@ -146,8 +133,8 @@ inline int ReadsAsQifDate(const unsigned char *data, int size, int i) {
   return EndsQifDate(data, size, p) || IsQifDateSeparator(data[p]);
 }
 
-// Returns the number that the one to most digits at *p give and moves *p
-// past them, or returns -1 when there is no digit there.
+// Reads up to most digits at *p and moves *p past them. Returns their
+// number, or -1 when there is no digit there.
 inline int ReadQifNumber(const unsigned char *data, int limit, int *p,
                          int most) {
   int value = 0, digits = 0;
@@ -162,11 +149,10 @@ inline int SkipQifBlanks(const unsigned char *data, int limit, int p) {
   return p;
 }
 
-// True for a year-first date, blanks around it aside: YYYY-M-D with one or two
-// digits for month and day and the same '-', '/' or '.' twice, or the eight
-// digits YYYYMMDD; a year of 1900 to 2099, a month of 1 to 12, a day of 1
-// to 31. Read the same whichever order the importer expects, it is kept as
-// written, and neither rule above ever takes one.
+// True for a year-first date, blanks around it aside: YYYY-M-D with one or
+// two digits for month and day and the same separator twice, or YYYYMMDD;
+// a year of 1900 to 2099, a month of 1 to 12, a day of 1 to 31. Such a date
+// reads the same in either order and is kept as written.
 inline int IsQifYearFirstDate(const unsigned char *data, int limit, int at) {
   int p = SkipQifBlanks(data, limit, at + 1), from = p;
   int year = ReadQifNumber(data, limit, &p, 8), month, day;

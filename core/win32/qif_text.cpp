@@ -1,6 +1,3 @@
-// The conversion applied to the loaded document: decided from its counts,
-// asked about in real message boxes, then done.
-#include "qif_check.h"
 #include "qif_convert.h"
 #include "qif_document.h"
 #include "qif_messages.h"
@@ -10,14 +7,12 @@ namespace {
 // The longest part of a date's line a question shows.
 const int kShownDate = 40;
 
-// Keeps the offset of the first date that no rule converts in *first.
 void NoteFirstLeftAlone(void *first, int, int offset) {
   int *at = static_cast<int *>(first);
   if (*at < 0)
     *at = offset;
 }
 
-// Asks about the dates that no rule converts, naming the first of them.
 int AskLeftAlone(HWND owner, const QifCheckCounts *counts, int at) {
   char date[kShownDate + 1], text[sizeof MSG_ASK_LEFT_ALONE + kShownDate + 16];
   int length = QifLineLength(QifDocument.data, QifDocument.size, at);
@@ -37,12 +32,8 @@ int DecideQifDocument(QifCheckCounts *counts, int *firstLeftAlone) {
   return DecideQifConversion(counts, 1);
 }
 
-int ConfirmConversion(HWND owner) {
-  return AskYesNo(owner, MSG_CONFIRM_CONVERSION, SAVE_CAPTION);
-}
-
-// Every question comes before a byte changes, one box for each reason; a
-// No leaves the content as loaded. A file with binary data never loads.
+// Every question comes before a byte changes. A file with binary data never
+// loads.
 int ConvertQifText(HWND owner) {
   QifCheckCounts counts;
   int at;
@@ -50,7 +41,8 @@ int ConvertQifText(HWND owner) {
   if ((verdict & kQifRefuse) ||
       ((verdict & kQifAskNoMark) &&
        !AskYesNo(owner, MSG_ASK_NO_QIF_MARK, SAVE_CAPTION)) ||
-      ((verdict & kQifAskDayFirst) && !ConfirmConversion(owner)) ||
+      ((verdict & kQifAskDayFirst) &&
+       !AskYesNo(owner, MSG_CONFIRM_CONVERSION, SAVE_CAPTION)) ||
       ((verdict & kQifAskLeftAlone) && !AskLeftAlone(owner, &counts, at)))
     return 0;
   ExchangeQifFields(QifDocument.size);

@@ -4,23 +4,20 @@
 
 namespace {
 
-// Records why the replacement stopped, with the system's error code as
-// the call that failed left it. Returns 0.
+// Records why the replacement stopped. Returns 0.
 int Stop(Replacement *replace, DWORD error, ReplaceStop stop = kReplaceFailed) {
   replace->stop = stop;
   replace->error = error;
   return 0;
 }
 
-// Returns the length of text's first bytes in UTF-16 units, which the
-// system's path limit counts; the ANSI code page is UTF-8 by the manifests.
+// Returns the length of text's first bytes in UTF-16 units, as the path
+// limit counts them; the manifests make the ANSI code page UTF-8.
 int WideLength(const char *text, int bytes) {
   return bytes ? MultiByteToWideChar(CP_ACP, 0, text, bytes, nullptr, 0) : 0;
 }
 
-// Returns the length of path's folder part, with its closing separator. The
-// temporary file goes there, as MoveFileExA replaces a file in one step
-// only within one volume.
+// Returns the length of path's folder part, with its closing separator.
 int FolderLength(const char *path) {
   int length = 0;
   for (int i = 0; path[i]; ++i)
@@ -29,11 +26,9 @@ int FolderLength(const char *path) {
   return length;
 }
 
-// Writes to temp the name for number in the folder of path, which is the
-// first folder bytes of path. The name is kstXXXX.tmp, with number's last
-// four hex digits. When the path limit leaves fewer than 11 characters
-// (room) after the folder, the name is as many hex digits as fit, so that
-// every file the dialog could load can be saved.
+// Writes to temp the first folder bytes of path and kstXXXX.tmp, with
+// number's last hex digits. With less room than that, the name is as many
+// hex digits as fit, so that every file the dialog loads can be saved.
 void MakeTempName(const char *path, int folder, int room, unsigned number,
                   char *temp) {
   int digits = room < 4 ? room : 4;
@@ -48,7 +43,7 @@ void MakeTempName(const char *path, int folder, int room, unsigned number,
 }
 
 // Makes the target the full path of the name given, its last part spelled
-// as the folder lists it, so that the rename leaves the name as it was.
+// as the folder lists it, so that the rename keeps the name's case.
 int UseNameGiven(const char *path, Replacement *replace) {
   char *name = nullptr;
   DWORD length =
@@ -65,12 +60,9 @@ int UseNameGiven(const char *path, Replacement *replace) {
   return 1;
 }
 
-// Finds the file that an existing target really is, through any link. Some
-// volumes give no final path (RAM disks, WinFsp volumes, volumes without a
-// drive letter, some SMB shares); there a name that is no reparse point (no
-// symbolic link, no junction) is the file itself. A final path too long for
-// the ANSI calls leaves only the name given (kReplaceTooLong); Wine cannot
-// even give one beyond MAX_PATH.
+// Finds the file that an existing target really is, through any link. Where
+// a volume gives no final path (RAM disks, some shares), a name that is no
+// link or junction is the file itself.
 int FindFinalPath(HANDLE file, const char *path, Replacement *replace) {
   DWORD length = GetFinalPathNameByHandleA(
       file, replace->target, kReplacePathSize, FILE_NAME_NORMALIZED);
@@ -91,10 +83,9 @@ int FindFinalPath(HANDLE file, const char *path, Replacement *replace) {
   return Stop(replace, ERROR_FILENAME_EXCED_RANGE, kReplaceTooLong);
 }
 
-// Checks an existing target and notes its attributes. Only a file on a
-// disk is replaced, as a device (NUL, CON) or a pipe would become a plain
-// file. A read-only file is refused, although a rename would replace it
-// and Wine as root would write into it.
+// Checks an existing target and notes its attributes. A device (NUL, CON)
+// or a pipe would become a plain file. A read-only file is refused, although
+// a rename would replace it.
 int LookAtTarget(HANDLE file, const char *path, Replacement *replace) {
   BY_HANDLE_FILE_INFORMATION info;
   if (GetFileType(file) != FILE_TYPE_DISK)
@@ -110,8 +101,8 @@ int LookAtTarget(HANDLE file, const char *path, Replacement *replace) {
   return FindFinalPath(file, path, replace);
 }
 
-// Checks, before anything is written, that the user may write and delete
-// the target (the rename deletes it) and that no other program holds it.
+// Checks that the user may write and delete the target (the rename deletes
+// it) and that no other program holds it.
 int MayWrite(Replacement *replace, int callerReads) {
   HANDLE file = CreateFileA(replace->target, GENERIC_WRITE | DELETE,
                             callerReads ? FILE_SHARE_READ : 0, nullptr,
@@ -123,10 +114,8 @@ int MayWrite(Replacement *replace, int callerReads) {
 }
 
 // Takes a name that opens nothing (error says why) as a new file, unless
-// its folder lists something under it: a symbolic link to a missing file,
-// which the rename would turn into a plain file. Windows lists the link;
-// Wine finds it and then no file. A missing folder fails later, when the
-// temporary file is made.
+// its folder lists something under it: a link to a missing file, which the
+// rename would turn into a plain file.
 int FindNewTarget(const char *path, DWORD error, Replacement *replace) {
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA(path, &found);
@@ -139,8 +128,6 @@ int FindNewTarget(const char *path, DWORD error, Replacement *replace) {
   return UseNameGiven(path, replace);
 }
 
-// Finds the file path names, if it exists, and checks that it may be
-// replaced.
 int FindTarget(const char *path, int callerReads, Replacement *replace) {
   if (lstrlenA(path) >= kReplacePathSize)
     return Stop(replace, ERROR_FILENAME_EXCED_RANGE);
@@ -157,15 +144,14 @@ int FindTarget(const char *path, int callerReads, Replacement *replace) {
 }
 
 // True under Wine, which keeps permissions as Unix modes: a descriptor set
-// on a file comes back as a mode that lets the group write and everyone
-// run it (0600 turns into 0770), so there a new file keeps the usual mode.
+// on a file turns 0600 into 0770, so there a new file keeps the usual mode.
 int PermissionsAreUnixModes() {
   HMODULE system = GetModuleHandleA("ntdll.dll");
   return system && GetProcAddress(system, "wine_get_version");
 }
 
-// Compresses the temporary file of a compressed target as it is written,
-// as the file system would compress the target's own new data.
+// Compresses the temporary file as it is written, as the file system would
+// compress a compressed target's own new data.
 int Compress(Replacement *replace) {
   USHORT format = COMPRESSION_FORMAT_DEFAULT;
   DWORD returned = 0;
@@ -185,10 +171,8 @@ int CarryOver(Replacement *replace) {
          CarryPermissions(replace, replace->temp);
 }
 
-// Reads who may read and change the target: its security descriptor goes
-// to *descriptor, for the caller to GlobalFree. It is null where there is
-// none to give: under Wine, and on a volume that keeps no permissions and
-// says the call is not supported. Any other failure fails.
+// Reads the target's permissions into *descriptor, for the caller to
+// GlobalFree. It is null under Wine and on a volume that keeps none.
 int ReadPermissions(Replacement *replace, void **descriptor) {
   const SECURITY_INFORMATION kWhat = DACL_SECURITY_INFORMATION;
   DWORD need = 0;
@@ -207,6 +191,55 @@ int ReadPermissions(Replacement *replace, void **descriptor) {
          Stop(replace, GetLastError());
 }
 
+// How a new file is made: readable too, as compression needs that, and
+// shared for deletion only.
+struct NewFile {
+  DWORD attributes = FILE_ATTRIBUTE_NORMAL;
+  SECURITY_ATTRIBUTES security = {sizeof security, nullptr, FALSE};
+  HANDLE file = INVALID_HANDLE_VALUE;
+};
+
+int CreateNewFile(const char *name, void *context) {
+  NewFile *made = static_cast<NewFile *>(context);
+  made->file =
+      CreateFileA(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_DELETE,
+                  &made->security, CREATE_NEW, made->attributes, nullptr);
+  return made->file != INVALID_HANDLE_VALUE;
+}
+
+// Creates the temporary file with the target's permissions, so that nobody
+// may read it who may not read the target, and encrypted as the target is.
+// A volume that cannot encrypt it does not get the content in the clear.
+int CreateReplacementFile(Replacement *replace, unsigned maxNames) {
+  NewFile made;
+  void **descriptor = &made.security.lpSecurityDescriptor;
+  const DWORD kEncrypted = FILE_ATTRIBUTE_ENCRYPTED;
+  if (replace->exists && !ReadPermissions(replace, descriptor))
+    return 0;
+  if (replace->exists && (replace->attributes & kEncrypted))
+    made.attributes = kEncrypted;
+  int denied = 0;
+  int created =
+      MakeUnderOwnName(replace->target, maxNames, replace->temp, CreateNewFile,
+                       &made, &replace->error, &denied);
+  if (*descriptor)
+    GlobalFree(*descriptor);
+  if (!created) {
+    replace->temp[0] = '\0'; // the last name tried is another's
+    return Stop(replace, replace->error,
+                denied ? kReplaceNoNewFiles : kReplaceFailed);
+  }
+  replace->file = made.file;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(made.file, &info))
+    return Stop(replace, GetLastError());
+  if ((made.attributes & kEncrypted) && !(info.dwFileAttributes & kEncrypted))
+    return Stop(replace, ERROR_ENCRYPTION_FAILED, kReplaceNotEncrypted);
+  return !replace->exists ||
+         !(replace->attributes & FILE_ATTRIBUTE_COMPRESSED) ||
+         Compress(replace);
+}
+
 } // namespace
 
 int CarryPermissions(Replacement *replace, const char *to) {
@@ -221,9 +254,7 @@ int CarryPermissions(Replacement *replace, const char *to) {
 }
 
 // Names are tried from a place of this run's own, in odd steps that reach
-// every name before any comes back. A name taken is passed over; any other
-// failure is the folder's answer and ends the search. After maxNames taken
-// the folder is full of them, and the error says so (The file exists).
+// every name before any comes back.
 int MakeUnderOwnName(const char *path, unsigned maxNames, char *temp,
                      MakeAtName make, void *context, DWORD *error,
                      int *denied) {
@@ -256,67 +287,11 @@ int MakeUnderOwnName(const char *path, unsigned maxNames, char *temp,
   return 0;
 }
 
-namespace {
-
-// How a new file is made: readable too (compression needs that), and
-// shared for deletion only.
-struct NewFile {
-  DWORD attributes;
-  SECURITY_ATTRIBUTES *security;
-  HANDLE file;
-};
-
-int CreateNewFile(const char *name, void *context) {
-  NewFile *made = static_cast<NewFile *>(context);
-  made->file =
-      CreateFileA(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_DELETE,
-                  made->security, CREATE_NEW, made->attributes, nullptr);
-  return made->file != INVALID_HANDLE_VALUE;
-}
-
-// Creates the temporary file that holds the target's new content until the
-// rename. It gets the target's permissions, so that nobody may read it who
-// may not read the target, and is encrypted as the target is. A volume
-// that cannot encrypt it does not get the content in the clear: the save is
-// refused.
-int CreateReplacementFile(Replacement *replace, unsigned maxNames) {
-  NewFile made = {FILE_ATTRIBUTE_NORMAL, nullptr, INVALID_HANDLE_VALUE};
-  SECURITY_ATTRIBUTES security = {sizeof security, nullptr, FALSE};
-  const DWORD kEncrypted = FILE_ATTRIBUTE_ENCRYPTED;
-  if (replace->exists &&
-      !ReadPermissions(replace, &security.lpSecurityDescriptor))
-    return 0;
-  made.security = security.lpSecurityDescriptor ? &security : nullptr;
-  if (replace->exists && (replace->attributes & kEncrypted))
-    made.attributes = kEncrypted;
-  int denied = 0;
-  int created =
-      MakeUnderOwnName(replace->target, maxNames, replace->temp, CreateNewFile,
-                       &made, &replace->error, &denied);
-  if (security.lpSecurityDescriptor)
-    GlobalFree(security.lpSecurityDescriptor);
-  if (!created) {
-    replace->temp[0] = '\0'; // the last name tried is another's
-    return Stop(replace, replace->error,
-                denied ? kReplaceNoNewFiles : kReplaceFailed);
-  }
-  replace->file = made.file;
-  BY_HANDLE_FILE_INFORMATION info;
-  if (!GetFileInformationByHandle(made.file, &info))
-    return Stop(replace, GetLastError());
-  if ((made.attributes & kEncrypted) && !(info.dwFileAttributes & kEncrypted))
-    return Stop(replace, ERROR_ENCRYPTION_FAILED, kReplaceNotEncrypted);
-  return !replace->exists ||
-         !(replace->attributes & FILE_ATTRIBUTE_COMPRESSED) ||
-         Compress(replace);
-}
-
-} // namespace
-
-HANDLE CreateOwnTempFile(const char *path, unsigned maxNames, char *temp,
-                         DWORD *error, int *denied) {
-  NewFile made = {FILE_ATTRIBUTE_NORMAL, nullptr, INVALID_HANDLE_VALUE};
-  MakeUnderOwnName(path, maxNames, temp, CreateNewFile, &made, error, denied);
+HANDLE CreateOwnTempFile(const char *path, char *temp) {
+  NewFile made;
+  DWORD error;
+  int denied;
+  MakeUnderOwnName(path, 0, temp, CreateNewFile, &made, &error, &denied);
   return made.file;
 }
 
@@ -347,13 +322,11 @@ int FinishReplacement(Replacement *replace) {
   return done && closed && (!replace->exists || CarryOver(replace));
 }
 
-// A rename is all or nothing, so after a failed one the target's name
-// holds the old file and the temporary file goes. A new file never
-// replaces one that appeared meanwhile.
+// The rename is retried for a second while another program holds a file. A
+// new file never replaces one that appeared meanwhile.
 int MoveReplacement(Replacement *replace) {
-  DWORD flags = MOVEFILE_WRITE_THROUGH;
-  if (replace->exists)
-    flags |= MOVEFILE_REPLACE_EXISTING;
+  DWORD flags = MOVEFILE_WRITE_THROUGH |
+                (replace->exists ? MOVEFILE_REPLACE_EXISTING : 0);
   DWORD error;
   for (int tries = 1;; ++tries) {
     if (MoveFileExA(replace->temp, replace->target, flags))
@@ -380,8 +353,7 @@ void DiscardReplacement(Replacement *replace) {
 }
 
 OVERLAPPED OffsetAt(long long offset) {
-  OVERLAPPED at;
-  ZeroMemory(&at, sizeof at);
+  OVERLAPPED at = {};
   at.Offset = DWORD(offset);
   at.OffsetHigh = DWORD(offset >> 32);
   return at;
