@@ -41,4 +41,7 @@ int ConvertQifText(HWND owner);
 // Applies the rules to the line starts of the content before end.
 void ExchangeQifFields(int end);
 
+// Asks whether to convert a file whose dates look day-first already.
+int ConfirmConversion(HWND owner);
+
 #endif

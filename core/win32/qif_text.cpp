@@ -1,3 +1,4 @@
+#include "qif_check.h"
 #include "qif_convert.h"
 #include "qif_document.h"
 #include "qif_messages.h"
@@ -32,6 +33,10 @@ int DecideQifDocument(QifCheckCounts *counts, int *firstLeftAlone) {
   return DecideQifConversion(counts, 1);
 }
 
+int ConfirmConversion(HWND owner) {
+  return AskYesNo(owner, MSG_CONFIRM_CONVERSION, SAVE_CAPTION);
+}
+
 // Every question comes before a byte changes. A file with binary data never
 // loads.
 int ConvertQifText(HWND owner) {
@@ -41,8 +46,7 @@ int ConvertQifText(HWND owner) {
   if ((verdict & kQifRefuse) ||
       ((verdict & kQifAskNoMark) &&
        !AskYesNo(owner, MSG_ASK_NO_QIF_MARK, SAVE_CAPTION)) ||
-      ((verdict & kQifAskDayFirst) &&
-       !AskYesNo(owner, MSG_CONFIRM_CONVERSION, SAVE_CAPTION)) ||
+      ((verdict & kQifAskDayFirst) && !ConfirmConversion(owner)) ||
       ((verdict & kQifAskLeftAlone) && !AskLeftAlone(owner, &counts, at)))
     return 0;
   ExchangeQifFields(QifDocument.size);
