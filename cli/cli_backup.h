@@ -2,8 +2,7 @@
 // cp, mv and install name theirs: FILE~ (the suffix), or FILE.~N~, one
 // more than the highest number already in the folder. Pure text work: the
 // caller lists the folder.
-#ifndef KESTROM_CLI_CLI_BACKUP_H
-#define KESTROM_CLI_CLI_BACKUP_H
+#pragma once
 
 enum BackupControl {
   kBackupNone,     // none, off
@@ -35,5 +34,3 @@ long long BackupNumber(const char *name, const char *base);
 // size bytes.
 int MakeBackupName(const char *target, const char *suffix, long long number,
                    char *name, int size);
-
-#endif

@@ -1,8 +1,7 @@
 // What kestrom-cli prints about a file is made safe for a terminal: names
 // and line excerpts come from the user's files, and a control byte among
 // them (an ESC sequence) could hide or forge what follows.
-#ifndef KESTROM_CLI_CLI_ESCAPE_H
-#define KESTROM_CLI_CLI_ESCAPE_H
+#pragma once
 
 #include <stdarg.h>
 
@@ -19,5 +18,3 @@ char *EscapeLine(const char *text, int size);
 // Formats as vsnprintf does into a new buffer, then escapes it as EscapeLine
 // does.
 char *FormatEscapedLine(const char *format, va_list args);
-
-#endif

@@ -1,8 +1,7 @@
 // Why a step on a file failed. The call that failed fills in a Failure at
 // once, while the system's error code is still its own, and the run puts it
 // into words once, when it reports it (PrintFailure in cli_file.h).
-#ifndef KESTROM_CLI_CLI_FAILURE_H
-#define KESTROM_CLI_CLI_FAILURE_H
+#pragma once
 
 struct Failure {
   const char *path; // the file the failure is about; null for none
@@ -24,5 +23,3 @@ int Fail(Failure *failure, const char *what, const char *name, int error);
 // Records what failed and the program's own reason for it. Returns 0.
 int FailBecause(Failure *failure, const char *what, const char *name,
                 const char *why);
-
-#endif

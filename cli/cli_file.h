@@ -2,8 +2,7 @@
 // written to a temporary file beside its target and renamed over it; "-"
 // is standard input or output, the same to its callers. A call that fails
 // fills in failure (cli_failure.h), the file it is about included.
-#ifndef KESTROM_CLI_CLI_FILE_H
-#define KESTROM_CLI_CLI_FILE_H
+#pragma once
 
 #include <stdio.h>
 
@@ -70,5 +69,3 @@ void PrintCli(FILE *stream, const char *format, ...)
 // Says on stderr, in one line, what failed and why: "kestrom-cli: PATH:
 // WHAT: WHY". Returns 0, so that a function that fails can return it.
 int PrintFailure(const Failure *failure);
-
-#endif

@@ -1,7 +1,6 @@
 // What the file layer keeps about the files of a run. The platform layer
 // (cli_platform.h) fills these in.
-#ifndef KESTROM_CLI_CLI_FILE_TYPES_H
-#define KESTROM_CLI_CLI_FILE_TYPES_H
+#pragma once
 
 #include <stdint.h>
 
@@ -102,5 +101,3 @@ struct OutputFile {
   long long size;
   Replacement *replace; // Windows: the replacement under way
 };
-
-#endif

@@ -2,8 +2,7 @@
 // change it, each called with the interrupt held off (BlockInterrupt,
 // cli_platform.h), so that a handler sees it before or after a change,
 // never in between. The handlers only read it.
-#ifndef KESTROM_CLI_CLI_INTERRUPT_H
-#define KESTROM_CLI_CLI_INTERRUPT_H
+#pragma once
 
 #include <signal.h>
 #include <stdint.h>
@@ -36,5 +35,3 @@ void AddNote(char *note);
 
 // Takes the notes from the handlers: they are said now.
 void ForgetNotes(void);
-
-#endif

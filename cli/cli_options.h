@@ -1,6 +1,5 @@
 // The command line, read without touching any file.
-#ifndef KESTROM_CLI_CLI_OPTIONS_H
-#define KESTROM_CLI_CLI_OPTIONS_H
+#pragma once
 
 #include "cli_backup.h"
 
@@ -23,5 +22,3 @@ struct CliOptions {
 // getopt has them.
 int ParseCliOptions(int argc, char **argv, int inputIsTerminal,
                     CliOptions *options, char *error, int errorSize);
-
-#endif

@@ -2,8 +2,7 @@
 // says what most of them do: the comments here say only what differs.
 // cli_file_posix.cpp and cli_file_win32.cpp each define exactly these. A
 // function that fails fills in failure (cli_failure.h).
-#ifndef KESTROM_CLI_CLI_PLATFORM_H
-#define KESTROM_CLI_CLI_PLATFORM_H
+#pragma once
 
 #include <stdio.h>
 
@@ -70,5 +69,3 @@ void RemovePlatformTemp(OutputFile *file);
 // Runs job(second) on a new thread and job(first) on this one, and returns
 // when both are done; without a thread, one after the other.
 void RunSideBySide(void (*job)(void *), void *first, void *second);
-
-#endif

@@ -1,6 +1,5 @@
 // The work on the FILE arguments and what the user is told about them.
-#ifndef KESTROM_CLI_CLI_RUN_H
-#define KESTROM_CLI_CLI_RUN_H
+#pragma once
 
 #include "cli_options.h"
 
@@ -9,5 +8,3 @@
 // a link, another spelling) is skipped with a note. Returns the exit
 // status: 0, or 1 when some FILE was refused or failed.
 int RunEachFileOnce(const CliOptions *options);
-
-#endif

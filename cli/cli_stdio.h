@@ -2,8 +2,7 @@
 // standard input into memory, and a conversion for standard output is kept
 // in memory until it is complete. The shared file layer (cli_file.h) makes
 // them one more kind of input and output.
-#ifndef KESTROM_CLI_CLI_STDIO_H
-#define KESTROM_CLI_CLI_STDIO_H
+#pragma once
 
 #include "cli_failure.h"
 #include "cli_file_types.h"
@@ -35,5 +34,3 @@ int FlushStandardOutput(Failure *failure);
 
 // Keeps the error of a write to standard output that failed (the first).
 void KeepOutputError(int error);
-
-#endif

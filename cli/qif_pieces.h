@@ -1,8 +1,7 @@
 // Cutting a file into pieces that the conversion can take one at a time,
 // so a file of any size streams through a small buffer that stays in the
 // CPU's cache.
-#ifndef KESTROM_CLI_QIF_PIECES_H
-#define KESTROM_CLI_QIF_PIECES_H
+#pragma once
 
 // Returns the largest end below size at which data, which begins at a line
 // start, can be cut: a line start, as the rules read lines, with no date
@@ -17,5 +16,3 @@ int FindQifPieceEnd(const unsigned char *data, int size);
 // of five bytes or more lying wholly in data; 0 when there is none. A large
 // file is split there into two halves, converted side by side.
 int FindQifSplit(const unsigned char *data, int size);
-
-#endif

@@ -1,7 +1,6 @@
 // Reading the arguments of a Windows command line, by the rules the
 // system's own splitter follows. Pure text work.
-#ifndef KESTROM_CORE_COMMAND_LINE_H
-#define KESTROM_CORE_COMMAND_LINE_H
+#pragma once
 
 // Reads the argument at or after *line and moves *line past it. Spaces and
 // tabs separate arguments except inside double quotes; 2n backslashes
@@ -16,5 +15,3 @@ int NextArgument(const char **line, char *arg, int size);
 // Copies the first argument to first as NextArgument does, and returns the
 // number of arguments: 0, 1, or 2 for two or more.
 int FirstArgument(const char *line, char *first, int size);
-
-#endif

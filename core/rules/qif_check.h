@@ -1,7 +1,6 @@
 // What converting a file would do, counted by the conversion's own rules
 // without changing a byte.
-#ifndef KESTROM_CORE_QIF_CHECK_H
-#define KESTROM_CORE_QIF_CHECK_H
+#pragma once
 
 #include "qif_lines.h"
 
@@ -58,5 +57,3 @@ void AddQifCounts(QifCheckCounts *total, const QifCheckCounts *later);
 
 // Returns the length of the line that starts at offset, up to its CR or LF.
 int QifLineLength(const unsigned char *data, int size, int offset);
-
-#endif

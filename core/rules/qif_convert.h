@@ -1,7 +1,6 @@
 // The conversion over a bare byte buffer. Whether a file is converted at all
 // is decided first, from its counts (qif_check.h).
-#ifndef KESTROM_CORE_QIF_CONVERT_H
-#define KESTROM_CORE_QIF_CONVERT_H
+#pragma once
 
 #include "qif_lines.h"
 
@@ -16,5 +15,3 @@ void ConvertQifPiece(unsigned char *data, int size, QifPlace *place);
 
 // The same rules at every line start before end alone.
 void ExchangeQifBytes(unsigned char *data, int size, int end);
-
-#endif

@@ -1,7 +1,6 @@
 // Where a line starts and which block it stands in, decided here alone for
 // the pass, the counts and kestrom-cli's cutter.
-#ifndef KESTROM_CORE_QIF_LINES_H
-#define KESTROM_CORE_QIF_LINES_H
+#pragma once
 
 #include "qif_rules.h"
 
@@ -198,5 +197,3 @@ inline int CountQifLineEnds(const unsigned char *data, int from, int to,
     count += IsQifLineEnd(data, size, p);
   return count;
 }
-
-#endif

@@ -1,7 +1,6 @@
 // The texts the program says, in one place so every front end uses the
 // same words.
-#ifndef KESTROM_CORE_QIF_MESSAGES_H
-#define KESTROM_CORE_QIF_MESSAGES_H
+#pragma once
 
 #define KESTROM_CAPTION "Kestrom"
 #define SAVE_CAPTION "Save"
@@ -105,5 +104,3 @@
 // How many dates (%d), and an "s" or nothing (%s).
 #define CLI_HALF_CONVERTED                                                     \
   "%d date%s that no rule converts would leave it half converted"
-
-#endif

@@ -1,7 +1,6 @@
 // The tests the conversion makes at a line-start 'D', shared by the pass
 // and the counts, which must agree with it.
-#ifndef KESTROM_CORE_QIF_RULES_H
-#define KESTROM_CORE_QIF_RULES_H
+#pragma once
 
 // True for a control byte other than TAB, LF and CR: no text file has one.
 inline int IsQifBinaryByte(unsigned char c) {
@@ -173,5 +172,3 @@ inline int IsQifYearFirstDate(const unsigned char *data, int limit, int at) {
          year >= 1900 && year <= 2099 && month >= 1 && month <= 12 &&
          day >= 1 && day <= 31;
 }
-
-#endif

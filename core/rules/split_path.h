@@ -1,7 +1,6 @@
 // Splitting a path into its folder and its name, and tidying a final path.
 // Pure text work: the file system is not asked.
-#ifndef KESTROM_CORE_SPLIT_PATH_H
-#define KESTROM_CORE_SPLIT_PATH_H
+#pragma once
 
 enum { kPathBufferSize = 260 };
 
@@ -14,5 +13,3 @@ void SplitPath(char *path, char *name);
 // Drops the \\?\ prefix from a final path: \\?\C:\x becomes C:\x, and
 // \\?\UNC\server\share becomes \\server\share.
 void DropLongPathPrefix(char *path);
-
-#endif

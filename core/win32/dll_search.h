@@ -1,9 +1,6 @@
-#ifndef KESTROM_CORE_DLL_SEARCH_H
-#define KESTROM_CORE_DLL_SEARCH_H
+#pragma once
 
 // Limits the search for DLLs loaded from now on to the system folder, so a
 // DLL planted beside the exe (a Downloads folder) is never loaded in place
 // of a system one. Returns 1, or 0 on a system without the call.
 int LimitDllSearchToSystem32();
-
-#endif

@@ -1,6 +1,5 @@
 // The one QIF file the dialog works on, and the Win32 operations on it.
-#ifndef KESTROM_CORE_QIF_DOCUMENT_H
-#define KESTROM_CORE_QIF_DOCUMENT_H
+#pragma once
 
 #include <windows.h>
 
@@ -43,5 +42,3 @@ void ExchangeQifFields(int end);
 
 // Asks whether to convert a file whose dates look day-first already.
 int ConfirmConversion(HWND owner);
-
-#endif

@@ -1,8 +1,7 @@
 // How both programs replace a file on Windows: the new content goes to a
 // temporary file beside it, which then takes its place in one rename, so the
 // file's name always holds the old file or the whole new one.
-#ifndef KESTROM_CORE_REPLACE_FILE_H
-#define KESTROM_CORE_REPLACE_FILE_H
+#pragma once
 
 #include <windows.h>
 
@@ -73,5 +72,3 @@ HANDLE CreateOwnTempFile(const char *path, char *temp);
 
 // Returns an OVERLAPPED that reads or writes at offset.
 OVERLAPPED OffsetAt(long long offset);
-
-#endif
