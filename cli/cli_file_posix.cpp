@@ -107,32 +107,22 @@ void MakeRandomName(char *name) {
   name[kTempNameSize - 1] = '\0';
 }
 
-// Makes a new file under a random name in folder (O_EXCL: never one that
-// is there); name receives it. Returns the descriptor, or -1 with errno
-// and name empty.
-int CreateTempIn(int folder, char *name) {
+// Makes a file in folder under a new random name, written to name: a hard
+// link to linked, or an empty file when linked is null. Returns the
+// descriptor (0 for a link), or -1 with errno and name empty.
+int MakeUnderTempName(int folder, const char *linked, char *name) {
   for (int tries = 0; tries < kTempNameTries; ++tries) {
     MakeRandomName(name);
-    int fd = openat(folder, name, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd >= 0)
-      return fd;
+    int made = linked ? linkat(folder, linked, folder, name, 0)
+                      : openat(folder, name,
+                               O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (made >= 0)
+      return made;
     if (errno != EEXIST)
       break;
   }
   name[0] = '\0';
   return -1;
-}
-
-// Makes a hard link to name in folder under a random name, written to temp.
-int LinkUnderTempName(int folder, const char *name, char *temp) {
-  for (int tries = 0; tries < kTempNameTries; ++tries) {
-    MakeRandomName(temp);
-    if (linkat(folder, name, folder, temp, 0) == 0)
-      return 1;
-    if (errno != EEXIST)
-      return 0;
-  }
-  return 0;
 }
 
 // Fills set with the signals from other programs that end this one when
@@ -378,7 +368,7 @@ void GetTimes(const struct stat *st, struct timespec times[3]) {
 int CopyUnderTempName(const OutputFile *file, char *temp, Failure *failure) {
   int folder = static_cast<int>(file->folder);
   int from = openat(folder, file->target + file->nameAt, O_RDONLY | O_CLOEXEC);
-  int to = from >= 0 ? CreateTempIn(folder, temp) : -1;
+  int to = from >= 0 ? MakeUnderTempName(folder, nullptr, temp) : -1;
   struct stat st;
   struct timespec times[3];
   int ok = (to >= 0 && CopyBytes(from, to) && fstat(from, &st) == 0) ||
@@ -515,7 +505,7 @@ int CreatePlatformOutput(const char *path, OutputFile *file, Failure *failure) {
   ok = ok && CheckTarget(folder, file->target + file->nameAt, &st,
                          &file->replaces, failure);
   if (ok)
-    file->handle = CreateTempIn(folder, name);
+    file->handle = MakeUnderTempName(folder, nullptr, name);
   if (ok && file->handle < 0)
     ok = Fail(failure, CLI_CANNOT_WRITE, nullptr, errno);
   ok = ok && (!file->replaces ||
@@ -635,7 +625,7 @@ int BackUpPlatformTarget(OutputFile *file, int numbered, int *taken,
       backup.st_dev == target.st_dev && backup.st_ino == target.st_ino)
     return 1;
   char temp[kTempNameSize];
-  if (!LinkUnderTempName(folder, file->target + file->nameAt, temp)) {
+  if (MakeUnderTempName(folder, file->target + file->nameAt, temp) < 0) {
     if (!LinksRefused(errno))
       return Fail(failure, CLI_CANNOT_BACK_UP, file->backup, errno);
     if (!CopyUnderTempName(file, temp, failure))
