@@ -37,14 +37,6 @@ int CheckRegular(const struct stat *st, const char *what, Failure *failure) {
          FailBecause(failure, what, nullptr, CLI_NOT_A_FILE);
 }
 
-// Copies path to target, which holds kCliPathSize bytes.
-int CopyPath(const char *path, char *target, Failure *failure) {
-  if (strlen(path) >= kCliPathSize)
-    return Fail(failure, CLI_CANNOT_WRITE, nullptr, ENAMETOOLONG);
-  strcpy(target, path);
-  return 1;
-}
-
 // Writes to resolved the path of the file fd names, from the kernel.
 int PathOfOpenFile(int fd, const char *path, char *resolved) {
 #if defined(__linux__)
@@ -68,21 +60,25 @@ int PathOfOpenFile(int fd, const char *path, char *resolved) {
 // refused as the kernel refuses it.
 int ResolveTarget(const char *path, char *target, Failure *failure) {
   struct stat st;
-  if (lstat(path, &st) != 0 || !S_ISLNK(st.st_mode))
-    return CopyPath(path, target, failure);
-#if defined(O_PATH)
-  int fd = open(path, O_PATH | O_CLOEXEC);
-#else
-  int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-#endif
-  if (fd < 0)
-    return Fail(failure, CLI_CANNOT_WRITE, nullptr, errno);
   char resolved[PATH_MAX];
-  int found = PathOfOpenFile(fd, path, resolved);
-  int error = errno;
-  close(fd);
-  return found ? CopyPath(resolved, target, failure)
-               : Fail(failure, CLI_CANNOT_WRITE, nullptr, error);
+  if (lstat(path, &st) == 0 && S_ISLNK(st.st_mode)) {
+#if defined(O_PATH)
+    int fd = open(path, O_PATH | O_CLOEXEC);
+#else
+    int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+#endif
+    int found = fd >= 0 && PathOfOpenFile(fd, path, resolved);
+    int error = errno;
+    if (fd >= 0)
+      close(fd);
+    if (!found)
+      return Fail(failure, CLI_CANNOT_WRITE, nullptr, error);
+    path = resolved;
+  }
+  if (strlen(path) >= kCliPathSize)
+    return Fail(failure, CLI_CANNOT_WRITE, nullptr, ENAMETOOLONG);
+  strcpy(target, path);
+  return 1;
 }
 
 // The temporary files' names: hidden, and random, so that another
