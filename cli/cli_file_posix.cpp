@@ -400,17 +400,6 @@ FileState StateOf(const struct stat *st) {
   return state;
 }
 
-// Has the disk start on a piece as soon as it is written, while the rest
-// converts. Otherwise it would all happen at the end, inside the rename
-// that replaces the target (ext4 writes the new data out first).
-void StartWriteOut(int fd, long long offset, int size) {
-#if defined(__linux__)
-  sync_file_range(fd, offset, size, SYNC_FILE_RANGE_WRITE);
-#else
-  (void)fd, (void)offset, (void)size;
-#endif
-}
-
 struct SideJob {
   void (*job)(void *);
   void *argument;
@@ -524,7 +513,12 @@ int WritePlatformOutput(OutputFile *file, long long offset,
       return Fail(failure, CLI_CANNOT_WRITE, nullptr, errno);
     done += static_cast<int>(n);
   }
-  StartWriteOut(fd, offset, size);
+#if defined(__linux__)
+  // The disk starts on a piece as soon as it is written, while the rest
+  // converts. Otherwise it would all happen at the end, inside the rename
+  // that replaces the target (ext4 writes the new data out first).
+  sync_file_range(fd, offset, size, SYNC_FILE_RANGE_WRITE);
+#endif
   return 1;
 }
 
