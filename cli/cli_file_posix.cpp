@@ -391,13 +391,11 @@ long long Nanoseconds(const struct timespec &time) {
 FileState StateOf(const struct stat *st) {
   struct timespec times[3];
   GetTimes(st, times);
-  FileState state;
-  state.identity.volume = static_cast<unsigned long long>(st->st_dev);
-  state.identity.index = static_cast<unsigned long long>(st->st_ino);
-  state.size = st->st_size;
-  state.lastWrite = Nanoseconds(times[1]);
-  state.lastChange = Nanoseconds(times[2]);
-  return state;
+  return {{static_cast<unsigned long long>(st->st_dev),
+           static_cast<unsigned long long>(st->st_ino)},
+          st->st_size,
+          Nanoseconds(times[1]),
+          Nanoseconds(times[2])};
 }
 
 struct SideJob {
