@@ -625,12 +625,10 @@ int BackUpPlatformTarget(OutputFile *file, int numbered, int *taken,
     *taken = numbered && error == EEXIST;
     return Fail(failure, CLI_CANNOT_BACK_UP, file->backup, error);
   }
-  if (SyncFolder(folder))
-    return 1;
-  return Fail(failure,
-              older ? CLI_BACKUP_OVER_OLDER_NOT_FLUSHED
-                    : CLI_BACKUP_NOT_FLUSHED,
-              file->backup, errno);
+  return SyncFolder(folder) || Fail(failure,
+                                    older ? CLI_BACKUP_OVER_OLDER_NOT_FLUSHED
+                                          : CLI_BACKUP_NOT_FLUSHED,
+                                    file->backup, errno);
 }
 
 void InstallInterruptCleanup(void) {
