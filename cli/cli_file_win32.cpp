@@ -411,10 +411,8 @@ int BackUpPlatformTarget(OutputFile *file, int numbered, int *taken,
   }
   if (!made)
     return FailWindows(failure, CLI_CANNOT_BACK_UP, file->backup, error);
-  DWORD flags = MOVEFILE_WRITE_THROUGH;
-  if (!numbered)
-    flags |= MOVEFILE_REPLACE_EXISTING;
-  if (MoveFileExA(temp, file->backup, flags))
+  DWORD replace = numbered ? 0 : MOVEFILE_REPLACE_EXISTING;
+  if (MoveFileExA(temp, file->backup, MOVEFILE_WRITE_THROUGH | replace))
     return 1;
   error = GetLastError();
   *taken =
