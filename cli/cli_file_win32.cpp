@@ -200,9 +200,8 @@ BOOL WINAPI OnConsoleControl(DWORD event) {
   else if (g_interrupt.notesLength)
     WriteFile(error, g_interrupt.notes,
               static_cast<DWORD>(g_interrupt.notesLength), &written, nullptr);
-  TerminateProcess(GetCurrentProcess(),
-                   event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT ? 130
-                                                                      : 143);
+  UINT status = event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT ? 130 : 143;
+  TerminateProcess(GetCurrentProcess(), status);
   return TRUE;
 }
 
