@@ -28,8 +28,7 @@
 
 namespace {
 
-// Checks that st is a regular file; for a folder or a device it records
-// what as failed.
+// Fails with what for a folder or a device.
 int CheckRegular(const struct stat *st, const char *what, Failure *failure) {
   if (S_ISDIR(st->st_mode))
     return Fail(failure, what, nullptr, EISDIR);
@@ -37,7 +36,7 @@ int CheckRegular(const struct stat *st, const char *what, Failure *failure) {
          FailBecause(failure, what, nullptr, CLI_NOT_A_FILE);
 }
 
-// Writes to resolved the path of the file fd names, from the kernel.
+// Writes to resolved the path of the file fd names, as the kernel knows it.
 int PathOfOpenFile(int fd, const char *path, char *resolved) {
 #if defined(__linux__)
   char link[64];
@@ -55,9 +54,7 @@ int PathOfOpenFile(int fd, const char *path, char *resolved) {
 }
 
 // Writes to target the file path names, a symbolic link followed by the
-// kernel, as any program's open follows it: a link it would not follow
-// (fs.protected_symlinks: another user's link in a sticky folder) is
-// refused as the kernel refuses it.
+// kernel's open, so that a link it refuses (fs.protected_symlinks) fails.
 int ResolveTarget(const char *path, char *target, Failure *failure) {
   struct stat st;
   char resolved[PATH_MAX];
@@ -87,8 +84,7 @@ const char kTempPrefix[] = ".kestrom-";
 const int kTempNameSize = sizeof kTempPrefix + 6;
 const int kTempNameTries = 100;
 
-// Writes a new random name for a temporary file to name. Where the system
-// has no randomness to give (a kernel before 3.17), rand's names still
+// Where the kernel has no getentropy (before 3.17), rand's names still
 // differ from one try to the next, and a name that is taken is never used.
 void MakeRandomName(char *name) {
   static const char kLetters[] =
@@ -121,9 +117,8 @@ int MakeUnderTempName(int folder, const char *linked, char *name) {
   return -1;
 }
 
-// Fills set with the signals from other programs that end this one when
-// nobody handles them. A program error (SIGSEGV, SIGABRT) is not among
-// them, as the state it leaves is not to be trusted.
+// Fills set with the signals from outside that end the program when nobody
+// handles them; not a program error (SIGSEGV), whose state is not trusted.
 void CleanupSignals(sigset_t *set) {
   static const int kSignals[] = {SIGHUP,  SIGINT,  SIGQUIT,   SIGTERM, SIGUSR1,
                                  SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF, SIGXCPU};
@@ -139,8 +134,7 @@ void CleanupSignals(sigset_t *set) {
 #endif
 }
 
-// Removes the temporary file through its folder, says what was done, and
-// ends the run as the signal would have, so the status is the signal's.
+// Cleans up and says what was done, then ends the run as the signal would.
 void OnInterrupt(int number) {
   if (g_interrupt.tempActive)
     unlinkat(g_interrupt.tempFolder, g_interrupt.tempName, 0);
@@ -209,7 +203,6 @@ int CheckAttribute(const char *name, error_context *context) {
   return attr_copy_check_permissions(name, context);
 }
 
-// Says that the attribute name of path is left out, and why.
 void NoteLeftOut(const char *path, const char *name, int error) {
   char text[kCliPathSize + 512];
   snprintf(text, sizeof text,
@@ -221,10 +214,9 @@ void NoteLeftOut(const char *path, const char *name, int error) {
   free(line);
 }
 
-// Takes a failure to copy an attribute. One the user may not set (a
-// security.* one that root or the kernel set) is left out with a note, as
-// cp --preserve=all leaves it out; a file system without attributes has
-// none to keep. Any other failure fails the file.
+// An attribute the user may not set (security.*, set by root or the
+// kernel) is left out with a note, as cp --preserve=all leaves it out; a
+// file system without attributes has none. Any other failure fails the file.
 void OnCopyFailure(error_context *context, const char *, ...) {
   CopyReport *report = reinterpret_cast<CopyReport *>(context);
   int error = errno;
@@ -256,10 +248,9 @@ int CopyAttributes(int from, int to, const OutputFile *file, Failure *failure) {
 int CopyAttributes(int, int, const OutputFile *, Failure *) { return 1; }
 #endif
 
-// Gives the replacement the target's metadata once its data is written, as
-// a write clears the set-user-ID and set-group-ID bits and the capabilities.
-// The owner comes first (its change clears them too), then the mode, then
-// the ACL (which sets the mode's group bits) and the other attributes.
+// Gives fd the target's metadata after the data, as a write clears the
+// set-ID bits and the capabilities. The owner goes first (its change clears
+// them too), then the mode, then the ACL (which sets the mode's group bits).
 int TakeOverMetadata(int fd, const OutputFile *file, Failure *failure) {
   int from = openat(static_cast<int>(file->folder), file->target + file->nameAt,
                     O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
@@ -302,8 +293,7 @@ int OpenFolder(OutputFile *file, Failure *failure) {
   return 1;
 }
 
-// True when the target's folder is still where its path says, where the
-// user asked for the file, and not moved away.
+// True when the folder held is still the one the target's path names.
 int FolderStillThere(const OutputFile *file) {
   char folder[kCliPathSize];
   snprintf(folder, sizeof folder, "%.*s", file->nameAt, file->target);
@@ -326,7 +316,6 @@ int LinksRefused(int error) {
          error == ENOTSUP || error == EOPNOTSUPP || error == ENOSYS;
 }
 
-// Copies the bytes of from to to.
 int CopyBytes(int from, int to) {
   static const int kChunk = 1 << 16;
   unsigned char chunk[kChunk];
@@ -345,8 +334,7 @@ int CopyBytes(int from, int to) {
   }
 }
 
-// Writes to times a file's last access, last write and last change, which
-// macOS names otherwise.
+// A file's last access, last write and last change; macOS has other names.
 void GetTimes(const struct stat *st, struct timespec times[3]) {
 #if defined(__APPLE__)
   times[0] = st->st_atimespec;
@@ -387,7 +375,6 @@ long long Nanoseconds(const struct timespec &time) {
   return time.tv_sec * 1000000000LL + time.tv_nsec;
 }
 
-// Returns what stat found of a file as a FileState.
 FileState StateOf(const struct stat *st) {
   struct timespec times[3];
   GetTimes(st, times);

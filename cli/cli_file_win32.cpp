@@ -1,6 +1,5 @@
-// The system's calls on Windows (cli_platform.h), with ANSI paths as
-// everywhere in the program. A file is replaced as the dialog replaces it
-// (core/win32/replace_file.h).
+// The system's calls on Windows (cli_platform.h), on ANSI paths like the
+// rest of the program; a file is replaced as the dialog does (replace_file.h).
 #include "cli_platform.h"
 
 #include <windows.h>
@@ -33,8 +32,7 @@ int FailWindows(Failure *failure, const char *what, const char *name,
 
 HANDLE HandleOf(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
-// Reads the state of an open file; the change time is in FileBasicInfo
-// alone.
+// The change time is in FileBasicInfo alone.
 int GetFileState(HANDLE handle, FileState *state) {
   BY_HANDLE_FILE_INFORMATION info;
   FILE_BASIC_INFO basic;
@@ -70,8 +68,7 @@ int LookAt(const char *path, DWORD flags, FileState *state) {
   return ok;
 }
 
-// Records why a replacement stopped, in the program's words or the
-// system's. Returns 0.
+// Records why a replacement stopped. Returns 0.
 int FailAsReplaceSays(Failure *failure, const Replacement *replace) {
   switch (replace->stop) {
   case kReplaceIsFolder:
@@ -107,9 +104,8 @@ void WriteToConsole(HANDLE console, const char *text) {
   free(wide);
 }
 
-// Keeps the console control handler, which runs on a thread of its own,
-// from looking while the interrupt state changes. It needs no start-up, as
-// a handler may run as soon as it is set.
+// Keeps the console control handler, on a thread of its own, from looking
+// while the interrupt state changes; ready before any handler can run.
 SRWLOCK g_interruptLock = SRWLOCK_INIT;
 
 // True when found starts with name as the file system compares names,
@@ -126,7 +122,6 @@ int SameNameStart(const char *found, const char *name) {
                                                counts[1], TRUE) == CSTR_EQUAL;
 }
 
-// Returns the name after the folder in a full path.
 const char *NameIn(const char *path) {
   const char *name = path;
   for (const char *at = path; *at; ++at)
@@ -186,9 +181,8 @@ int SameFile(const char *name, const char *other) {
 }
 
 // The temporary file is shared for deletion, so it goes even while another
-// thread writes it. The notes go straight to the standard error handle, and
-// TerminateProcess ends the run, as _exit does on POSIX, because the other
-// threads may hold the C runtime's locks.
+// thread writes it. The other threads may hold the C runtime's locks, so the
+// notes go straight to the handle and TerminateProcess ends the run.
 BOOL WINAPI OnConsoleControl(DWORD event) {
   AcquireSRWLockExclusive(&g_interruptLock);
   if (g_interrupt.tempActive)
@@ -387,8 +381,7 @@ int HighestPlatformBackup(const OutputFile *file, long long *highest,
   return 1;
 }
 
-// Called between FinishReplacement and MoveReplacement. The rename is
-// written through.
+// Runs between FinishReplacement and MoveReplacement.
 int BackUpPlatformTarget(OutputFile *file, int numbered, int *taken,
                          Failure *failure) {
   char *target = file->replace->target;
