@@ -16,8 +16,7 @@ struct Failure {
   char detail[256]; // a name that nothing else keeps: an attribute's
 };
 
-// Records what failed, with the system's error code for it. Returns 0, so
-// that the failing function can return it.
+// Records what failed, with the system's error code for it. Returns 0.
 int Fail(Failure *failure, const char *what, const char *name, int error);
 
 // Records what failed and the program's own reason for it. Returns 0.

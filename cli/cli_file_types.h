@@ -18,10 +18,9 @@ inline int SameIdentity(const FileIdentity *one, const FileIdentity *other) {
   return one->volume == other->volume && one->index == other->index;
 }
 
-// A file as found at one moment; the times are nanoseconds on POSIX and
-// FILETIMEs on Windows. Any program may set the last write back, but no
-// user can set the last change: every write, rename or change of
-// attributes moves it.
+// A file as found at one moment, its times in nanoseconds on POSIX and as
+// FILETIMEs on Windows. Any program may set the last write back, but not the
+// last change, which every write, rename or change of attributes moves.
 struct FileState {
   FileIdentity identity;
   long long size;
@@ -60,18 +59,16 @@ struct InputFile {
   int standard;          // standard input, not a file
 };
 
-// How one kind of output takes the content: a temporary file beside the
-// target, renamed over it, or standard output, written once the content is
-// whole.
+// How one kind of output takes the content: a temporary file renamed over
+// the target, or standard output, written once the content is whole.
 struct OutputWays {
   int (*write)(OutputFile *file, long long offset, const unsigned char *data,
                int size, Failure *failure);
   // The metadata and the flush, before the input is looked at a last time.
   int (*finish)(OutputFile *file, Failure *failure);
-  // The backup and the rename, or the first length bytes to standard
-  // output, once the input is found unchanged. It returns with the
-  // interrupt held off, so that the file's note joins the others before an
-  // interrupt can look (cli_interrupt.h).
+  // The backup and the rename, or the first length bytes to standard output,
+  // once the input is found unchanged. It returns with the interrupt held
+  // off, so that the note joins the others before an interrupt looks.
   int (*deliver)(OutputFile *file, long long length, Failure *failure);
   // Removes what was made, leaving the target as it was.
   void (*discard)(OutputFile *file);
@@ -90,8 +87,7 @@ struct OutputFile {
   char temp[kCliPathSize];
   char backup[kCliPathSize]; // empty when none is made
   long long backupNumber;    // its N when numbered, else 0
-  // Where the names in folder start in target, temp and backup; 0 on
-  // Windows.
+  // Where the names in folder start in target, temp and backup; 0 on Windows.
   int nameAt;
   const char *given; // the path as the user gave it
   int replaces;      // the target existed when the temporary file was made
