@@ -69,22 +69,6 @@ int MakeBackup(OutputFile *file, Failure *failure) {
   return 0;
 }
 
-// Returns note with the backup it names as chosen replaced by the one
-// made, when that took a later number.
-char *NoteBackup(char *note, const char *chosen, const OutputFile *file) {
-  const char *at = note ? strstr(note, chosen) : nullptr;
-  if (!at || strcmp(chosen, file->backup) == 0)
-    return note;
-  size_t before = static_cast<size_t>(at - note);
-  char *named =
-      static_cast<char *>(malloc(strlen(note) + strlen(file->backup) + 1));
-  if (named)
-    sprintf(named, "%.*s%s%s", static_cast<int>(before), note, file->backup,
-            at + strlen(chosen));
-  free(note);
-  return named;
-}
-
 // A file that ends before the size it had when opened was changed since.
 int ReadFromFile(InputFile *file, long long offset, unsigned char *buffer,
                  int capacity, int *got, Failure *failure) {
@@ -204,12 +188,10 @@ int WriteOutputFile(OutputFile *file, long long offset,
 }
 
 // Metadata and flush come before the rename, so that after a crash the
-// target holds either its old content or the whole new one.
+// target holds either its old content or the whole new one. The note is
+// written after the backup, which may have taken a later number.
 int CommitOutputFile(OutputFile *file, InputFile *source, long long read,
-                     const char *note, Failure *failure) {
-  char *escaped = EscapeLine(note, static_cast<int>(strlen(note)));
-  char chosen[kCliPathSize];
-  strcpy(chosen, file->backup);
+                     SayDone *say, const void *context, Failure *failure) {
   failure->path = file->given;
   int ok = file->ways->finish(file, failure) &&
            CheckInputUnchanged(source, read, failure);
@@ -220,10 +202,11 @@ int CommitOutputFile(OutputFile *file, InputFile *source, long long read,
     file->ways->discard(file);
     BlockInterrupt(1);
   }
-  if (ok)
-    AddNote(NoteBackup(escaped, chosen, file));
-  else
-    free(escaped);
+  if (ok) {
+    char note[3 * kCliPathSize + 256];
+    say(file, context, note, sizeof note);
+    AddNote(EscapeLine(note, static_cast<int>(strlen(note))));
+  }
   BlockInterrupt(0);
   return ok;
 }

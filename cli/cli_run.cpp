@@ -19,9 +19,6 @@ namespace {
 
 const char kProgram[] = "kestrom-cli";
 
-// The size of a line about one file, which names up to three paths.
-const int kNoteSize = 3 * kCliPathSize + 256;
-
 // Files stream through a buffer this size: small enough to stay in the
 // CPU's cache between the read, the conversion and the write, and to spare
 // the page faults a whole-file buffer costs. A 1 MiB file is four pieces,
@@ -327,21 +324,21 @@ int PrintCheckSummary(const FileJob *job) {
 
 // Writes to note what was done with a file, which --verbose says once it
 // is done, as does an interrupt that comes once it is.
-void FormatDone(const FileJob *job, const OutputFile *out, char *note) {
+void FormatDone(const OutputFile *out, const void *context, char *note,
+                int size) {
+  const FileJob *job = static_cast<const FileJob *>(context);
   const QifCheckCounts *counts = &job->counts;
-  char where[2 * kCliPathSize + 32];
-  int said = 0;
+  char where[2 * kCliPathSize + 32] = "in place";
   if (IsStandardStream(out->given))
-    said = snprintf(where, sizeof where, "to standard output");
+    strcpy(where, "to standard output");
   else if (job->options->output)
-    said = snprintf(where, sizeof where, "into %s", out->given);
-  else
-    said = snprintf(where, sizeof where, "in place");
+    snprintf(where, sizeof where, "into %s", out->given);
+  size_t said = strlen(where);
   if (out->backup[0])
     snprintf(where + said, sizeof where - said, " (backup: %s)", out->backup);
   char header[128];
   SayHeaderAndYearFirst(counts, "rewritten as", header);
-  snprintf(note, kNoteSize,
+  snprintf(note, static_cast<size_t>(size),
            "%s: %s: converted %s: %d date%s and %d payee/memo line%s "
            "changed%s\n",
            kProgram, job->path, where, counts->datesExchanged,
@@ -412,10 +409,8 @@ int ConvertOneFile(const char *path, const CliOptions *options,
     CloseInputFile(&in);
     return reported;
   }
-  char note[kNoteSize];
-  FormatDone(&jobs[0], &out, note);
   long long read = jobs[0].read + (count == 2 ? jobs[1].read : 0);
-  if (!CommitOutputFile(&out, &in, read, note, &failure))
+  if (!CommitOutputFile(&out, &in, read, FormatDone, &jobs[0], &failure))
     return PrintFailure(&failure);
   NoteAnsweredYes(&jobs[0]);
   if (options->verbose)
