@@ -139,7 +139,6 @@ int TakeOption(int found, CliOptions *options) {
   return 0;
 }
 
-// Refuses the combinations that cannot mean anything sensible.
 int CheckCombination(const CliOptions *options, char *error, int errorSize) {
   if (options->help || options->version)
     return 1;
@@ -169,10 +168,9 @@ int TakeOutput(int found, CliOptions *options, char *error, int errorSize) {
   if (options->output)
     return Refuse(error, errorSize, "-o given twice");
   if (!*optarg)
-    return found == 'o'
-               ? Refuse(error, errorSize, "option requires an argument -- 'o'")
-               : Refuse(error, errorSize,
-                        "option '--output' requires an argument");
+    return Refuse(error, errorSize,
+                  found == 'o' ? "option requires an argument -- 'o'"
+                               : "option '--output' requires an argument");
   options->output = optarg;
   return 1;
 }
