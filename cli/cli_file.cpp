@@ -191,7 +191,9 @@ int WriteOutputFile(OutputFile *file, long long offset,
 // target holds either its old content or the whole new one. The note is
 // written after the backup, which may have taken a later number.
 int CommitOutputFile(OutputFile *file, InputFile *source, long long read,
-                     SayDone *say, const void *context, Failure *failure) {
+                     void (*say)(const OutputFile *file, const void *context,
+                                 char *note, int size),
+                     const void *context, Failure *failure) {
   failure->path = file->given;
   int ok = file->ways->finish(file, failure) &&
            CheckInputUnchanged(source, read, failure);

@@ -42,20 +42,17 @@ int CreateOutputFile(const char *path, const InputFile *source,
 int WriteOutputFile(OutputFile *file, long long offset,
                     const unsigned char *data, int size, Failure *failure);
 
-// Writes to note, of size bytes, the line that says what was done with
-// file; context is the caller's.
-typedef void SayDone(const OutputFile *file, const void *context, char *note,
-                     int size);
-
 // Gives the temporary file the target's metadata, then, once source is
 // found unchanged, makes the backup and renames the file over the target,
 // or writes the content to standard output. It closes source, whatever
 // comes of it. On failure the target is as it was, and the temporary file
 // is gone unless it is the only copy left, which failure names. Once the
-// rename has begun, the line say writes is kept for SayConverted or an
-// interrupt to print.
+// rename has begun, say writes to note, of size bytes, the line that says
+// what was done, which is kept for SayConverted or an interrupt to print.
 int CommitOutputFile(OutputFile *file, InputFile *source, long long read,
-                     SayDone *say, const void *context, Failure *failure);
+                     void (*say)(const OutputFile *file, const void *context,
+                                 char *note, int size),
+                     const void *context, Failure *failure);
 
 // Prints on stderr the notes of the files committed and not yet said.
 void SayConverted(void);
