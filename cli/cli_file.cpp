@@ -198,12 +198,11 @@ int CommitOutputFile(OutputFile *file, InputFile *source, long long read,
   int ok = file->ways->finish(file, failure) &&
            CheckInputUnchanged(source, read, failure);
   CloseInputFile(source);
-  if (ok) {
-    ok = file->ways->deliver(file, read, failure);
-  } else {
+  if (!ok) {
     file->ways->discard(file);
-    BlockInterrupt(1);
+    return 0;
   }
+  ok = file->ways->deliver(file, read, failure);
   if (ok) {
     char note[3 * kCliPathSize + 256];
     say(file, context, note, sizeof note);
