@@ -35,8 +35,7 @@ const int kSplitWindow = 64 << 10;
 const char *Plural(int count) { return count == 1 ? "" : "s"; }
 
 // Writes to said what becomes of the date-order header and the year-first
-// dates, to follow the counts; verb is "to rewrite as" or "rewritten as".
-// said is empty when the file has neither.
+// dates, or nothing; verb is "to rewrite as" or "rewritten as".
 void SayHeaderAndYearFirst(const QifCheckCounts *counts, const char *verb,
                            char *said) {
   int at = 0;
@@ -243,17 +242,15 @@ int SplitJob(FileJob *first, FileJob *second) {
 void RedoSecondHalf(FileJob *jobs, int count) {
   if (count < 2 || !jobs[0].ok || !jobs[0].counts.place.block)
     return;
-  FileJob *second = &jobs[1];
-  StartJob(second, second->path, second->options, second->in, second->out);
-  second->from = jobs[0].to;
-  second->counts.place = jobs[0].counts.place;
-  WalkPieces(second);
+  StartJob(&jobs[1], jobs[0].path, jobs[0].options, jobs[0].in, jobs[0].out);
+  jobs[1].from = jobs[0].to;
+  jobs[1].counts.place = jobs[0].counts.place;
+  WalkPieces(&jobs[1]);
 }
 
-// Says why a file is refused, after counting it again whole, without
-// writing, so that the message gives everything that stopped it wherever
-// the conversion stopped; of a file with binary data it says only that, as
-// no answer would convert it. Returns 0.
+// Says why a file is refused, from a count of the whole file, so that it
+// gives every reason wherever the conversion stopped. Of a file with
+// binary data it says only that, as no answer would convert it. Returns 0.
 int ReportRefusal(const char *path, const CliOptions *options, InputFile *in,
                   int binary) {
   FileJob job;
@@ -346,9 +343,8 @@ void FormatDone(const OutputFile *out, const void *context, char *note,
            Plural(counts->lettersExchanged), header);
 }
 
-// Returns the FILE done that is the file identity names, or null. A plain
-// search will do: over 10,000 FILEs it costs some 33 ms in all, against
-// about 3.6 ms of work for each.
+// A plain search will do: over 10,000 FILEs it costs some 33 ms in all,
+// against about 3.6 ms of work for each.
 const NamedFile *FindDone(const NamedFile *done, int count,
                           const FileIdentity *identity) {
   for (int i = 0; i < count; ++i)
@@ -436,11 +432,10 @@ int CheckOneFile(const char *path, const CliOptions *options) {
 
 } // namespace
 
-// A FILE is known by the identity it has once done, not by one taken at
-// the start: an in-place conversion renames a new file over the path, so
-// the same path named again has a new identity by then, while a hard
-// link to the old file still holds the old content and is converted on
-// its own.
+// A FILE is known by the identity it has once done: an in-place conversion
+// renames a new file over the path, so the same path named again has a new
+// identity by then, while a hard link to the old file still holds the old
+// content and is converted on its own.
 int RunEachFileOnce(const CliOptions *options) {
   int files = options->fileCount;
   NamedFile *done = static_cast<NamedFile *>(
@@ -473,8 +468,7 @@ int RunEachFileOnce(const CliOptions *options) {
     }
     if (known)
       done[count++] = NamedFile{path, identity, 1};
-    // A reader gone ends the run, as other tools end: nothing more of it
-    // would be read.
+    // A reader gone ends the run: nothing more of it would be read.
     if (!FlushStandardOutput(&failure)) {
       PrintFailure(&failure);
       status = 1;
