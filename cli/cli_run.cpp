@@ -179,11 +179,10 @@ void WalkPieces(void *context) {
     int wanted = capacity - filled, got = 0;
     if (job->to - offset - filled < wanted)
       wanted = static_cast<int>(job->to - offset - filled);
-    if (!ReadInputFile(job->in, offset + filled, buffer + filled, wanted, &got,
-                       &job->failure)) {
-      job->ok = 0;
+    job->ok = ReadInputFile(job->in, offset + filled, buffer + filled, wanted,
+                            &got, &job->failure);
+    if (!job->ok)
       break;
-    }
     filled += got;
     job->read += got;
     int ended = got < wanted || offset + filled == job->to;
