@@ -40,7 +40,7 @@ int ChooseBackup(OutputFile *file, const InputFile *source,
       SameIdentity(&state.identity, &source->opened.identity))
     return FailBecause(failure, CLI_CANNOT_BACK_UP, file->backup,
                        CLI_BACKUP_IS_INPUT);
-  for (int i = 0; i < count; ++i) {
+  for (int i = 0; i < count; ++i)
     if (run[i].path != source->path &&
         (strcmp(run[i].path, file->backup) == 0 ||
          (exists && run[i].known &&
@@ -50,7 +50,6 @@ int ChooseBackup(OutputFile *file, const InputFile *source,
       failure->other = run[i].path;
       return 0;
     }
-  }
   return 1;
 }
 
@@ -90,8 +89,7 @@ int FileUnchanged(const InputFile *source, long long read, Failure *failure) {
   return FailBecause(failure, CLI_CHANGED, nullptr, nullptr);
 }
 
-// Makes the backup and renames the file over its target. The interrupt is
-// held off from before the backup is begun until the note is added.
+// The interrupt is held off from before the backup until the note is added.
 int DeliverFile(OutputFile *file, long long, Failure *failure) {
   BlockInterrupt(1);
   int ok = !file->backup[0] || MakeBackup(file, failure);
