@@ -29,8 +29,6 @@ int DecodeUtf8(const unsigned char *text, int left, unsigned *point) {
   return length;
 }
 
-// True for a character that moves or hides what follows it on a terminal
-// line.
 int IsHiddenControl(unsigned point) {
   return (point >= 0x80 && point <= 0x9F) ||
          (point >= 0x202A && point <= 0x202E) ||

@@ -1,7 +1,6 @@
 // The shared file layer: a file read front to back, and a replacement
-// written to a temporary file beside its target and renamed over it; "-"
-// is standard input or output, the same to its callers. A call that fails
-// fills in failure (cli_failure.h), the file it is about included.
+// written beside its target and renamed over it; "-" is standard input or
+// output. A call that fails fills in failure, the file it is about included.
 #pragma once
 
 #include <stdio.h>
