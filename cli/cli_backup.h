@@ -1,7 +1,6 @@
-// The backups kestrom-cli makes of a file before it replaces it, named as
-// cp, mv and install name theirs: FILE~ (the suffix), or FILE.~N~, one
-// more than the highest number already in the folder. Pure text work: the
-// caller lists the folder.
+// The names of the backups made of a file before it is replaced, as cp,
+// mv and install name theirs: FILE~ (the suffix), or FILE.~N~, one more
+// than the highest N in the folder, which the caller lists.
 #pragma once
 
 enum BackupControl {

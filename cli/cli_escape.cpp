@@ -2,18 +2,9 @@
 
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 
 namespace {
-
-const char kHex[] = "0123456789abcdef";
-
-int PutHex(unsigned char c, char *out) {
-  out[0] = '\\';
-  out[1] = 'x';
-  out[2] = kHex[c >> 4];
-  out[3] = kHex[c & 15];
-  return 4;
-}
 
 // Returns the length of the well-formed UTF-8 character at text (2 to 4
 // bytes) and writes its code point, or returns 0 when none starts there.
@@ -38,8 +29,6 @@ int DecodeUtf8(const unsigned char *text, int left, unsigned *point) {
   return length;
 }
 
-// True for a character that moves or hides what follows it on a terminal
-// line.
 int IsHiddenControl(unsigned point) {
   return (point >= 0x80 && point <= 0x9F) ||
          (point >= 0x202A && point <= 0x202E) ||
@@ -59,7 +48,7 @@ int EscapeControlBytes(const char *text, int size, char *out) {
       int hidden = IsHiddenControl(point);
       for (int end = i + character; i < end; ++i) {
         if (hidden)
-          length += PutHex(bytes[i], out + length);
+          length += snprintf(out + length, 5, "\\x%02x", bytes[i]);
         else
           out[length++] = text[i];
       }
@@ -72,7 +61,7 @@ int EscapeControlBytes(const char *text, int size, char *out) {
       out[length++] = '\\';
       out[length++] = c == '\t' ? 't' : c == '\n' ? 'n' : 'r';
     } else {
-      length += PutHex(c, out + length);
+      length += snprintf(out + length, 5, "\\x%02x", c);
     }
   }
   out[length] = '\0';
@@ -87,10 +76,8 @@ char *EscapeLine(const char *text, int size) {
     return nullptr;
   int closed = size > 0 && text[size - 1] == '\n';
   int length = EscapeControlBytes(text, size - closed, line);
-  if (closed) {
-    line[length++] = '\n';
-    line[length] = '\0';
-  }
+  if (closed)
+    strcpy(line + length, "\n");
   return line;
 }
 

@@ -15,6 +15,5 @@
 // takes as a C1 control (0x9B starts a sequence as ESC [ does).
 char *EscapeLine(const char *text, int size);
 
-// Formats as vsnprintf does into a new buffer, then escapes it as EscapeLine
-// does.
+// Formats as vsnprintf does, then escapes the text as EscapeLine does.
 char *FormatEscapedLine(const char *format, va_list args);

@@ -40,7 +40,7 @@ int ChooseBackup(OutputFile *file, const InputFile *source,
       SameIdentity(&state.identity, &source->opened.identity))
     return FailBecause(failure, CLI_CANNOT_BACK_UP, file->backup,
                        CLI_BACKUP_IS_INPUT);
-  for (int i = 0; i < count; ++i) {
+  for (int i = 0; i < count; ++i)
     if (run[i].path != source->path &&
         (strcmp(run[i].path, file->backup) == 0 ||
          (exists && run[i].known &&
@@ -50,7 +50,6 @@ int ChooseBackup(OutputFile *file, const InputFile *source,
       failure->other = run[i].path;
       return 0;
     }
-  }
   return 1;
 }
 
@@ -67,22 +66,6 @@ int MakeBackup(OutputFile *file, Failure *failure) {
     ++file->backupNumber;
   }
   return 0;
-}
-
-// Returns note with the backup it names as chosen replaced by the one
-// made, when that took a later number.
-char *NoteBackup(char *note, const char *chosen, const OutputFile *file) {
-  const char *at = note ? strstr(note, chosen) : nullptr;
-  if (!at || strcmp(chosen, file->backup) == 0)
-    return note;
-  size_t before = static_cast<size_t>(at - note);
-  char *named =
-      static_cast<char *>(malloc(strlen(note) + strlen(file->backup) + 1));
-  if (named)
-    sprintf(named, "%.*s%s%s", static_cast<int>(before), note, file->backup,
-            at + strlen(chosen));
-  free(note);
-  return named;
 }
 
 // A file that ends before the size it had when opened was changed since.
@@ -106,8 +89,7 @@ int FileUnchanged(const InputFile *source, long long read, Failure *failure) {
   return FailBecause(failure, CLI_CHANGED, nullptr, nullptr);
 }
 
-// Makes the backup and renames the file over its target. The interrupt is
-// held off from before the backup is begun until the note is added.
+// The interrupt is held off from before the backup until the note is added.
 int DeliverFile(OutputFile *file, long long, Failure *failure) {
   BlockInterrupt(1);
   int ok = !file->backup[0] || MakeBackup(file, failure);
@@ -204,26 +186,26 @@ int WriteOutputFile(OutputFile *file, long long offset,
 }
 
 // Metadata and flush come before the rename, so that after a crash the
-// target holds either its old content or the whole new one.
+// target holds either its old content or the whole new one. The note is
+// written after the backup, which may have taken a later number.
 int CommitOutputFile(OutputFile *file, InputFile *source, long long read,
-                     const char *note, Failure *failure) {
-  char *escaped = EscapeLine(note, static_cast<int>(strlen(note)));
-  char chosen[kCliPathSize];
-  strcpy(chosen, file->backup);
+                     void (*say)(const OutputFile *file, const void *context,
+                                 char *note, int size),
+                     const void *context, Failure *failure) {
   failure->path = file->given;
   int ok = file->ways->finish(file, failure) &&
            CheckInputUnchanged(source, read, failure);
   CloseInputFile(source);
-  if (ok) {
-    ok = file->ways->deliver(file, read, failure);
-  } else {
+  if (!ok) {
     file->ways->discard(file);
-    BlockInterrupt(1);
+    return 0;
   }
-  if (ok)
-    AddNote(NoteBackup(escaped, chosen, file));
-  else
-    free(escaped);
+  ok = file->ways->deliver(file, read, failure);
+  if (ok) {
+    char note[3 * kCliPathSize + 256];
+    say(file, context, note, sizeof note);
+    AddNote(EscapeLine(note, static_cast<int>(strlen(note))));
+  }
   BlockInterrupt(0);
   return ok;
 }

@@ -1,7 +1,6 @@
 // The shared file layer: a file read front to back, and a replacement
-// written to a temporary file beside its target and renamed over it; "-"
-// is standard input or output, the same to its callers. A call that fails
-// fills in failure (cli_failure.h), the file it is about included.
+// written beside its target and renamed over it; "-" is standard input or
+// output. A call that fails fills in failure, the file it is about included.
 #pragma once
 
 #include <stdio.h>
@@ -47,9 +46,12 @@ int WriteOutputFile(OutputFile *file, long long offset,
 // or writes the content to standard output. It closes source, whatever
 // comes of it. On failure the target is as it was, and the temporary file
 // is gone unless it is the only copy left, which failure names. Once the
-// rename has begun, note is kept for SayConverted or an interrupt to print.
+// rename has begun, say writes to note, of size bytes, the line that says
+// what was done, which is kept for SayConverted or an interrupt to print.
 int CommitOutputFile(OutputFile *file, InputFile *source, long long read,
-                     const char *note, Failure *failure);
+                     void (*say)(const OutputFile *file, const void *context,
+                                 char *note, int size),
+                     const void *context, Failure *failure);
 
 // Prints on stderr the notes of the files committed and not yet said.
 void SayConverted(void);

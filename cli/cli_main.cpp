@@ -21,8 +21,6 @@ int _dowildcard = -1;
 
 namespace {
 
-const char kUsage[] = KESTROM_CLI_HELP;
-
 // The GNU form: name and version, the copyright line of LICENSE, and the
 // licence in one line.
 const char kVersion[] =
@@ -58,7 +56,7 @@ int main(int argc, char **argv) {
                        sizeof error)) {
     status = BadUsage(error);
   } else if (options.help || options.version) {
-    fputs(options.help ? kUsage : kVersion, stdout);
+    fputs(options.help ? KESTROM_CLI_HELP : kVersion, stdout);
   } else {
     InstallInterruptCleanup();
     status = RunEachFileOnce(&options);

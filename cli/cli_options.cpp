@@ -115,31 +115,26 @@ int TakeBackup(int asked, const char *control, const char *suffix,
                 ambiguous ? "ambiguous" : "invalid", control, from);
 }
 
-int TakeOption(int found, CliOptions *options) {
+// Returns the flag that an option without an argument sets, or null.
+int *FlagOf(int found, CliOptions *options) {
   switch (found) {
   case 'y':
   case kYes:
-    options->yes = 1;
-    return 1;
+    return &options->yes;
   case kCheck:
-    options->check = 1;
-    return 1;
+    return &options->check;
   case 'v':
   case kVerbose:
-    options->verbose = 1;
-    return 1;
+    return &options->verbose;
   case 'h':
   case kHelp:
-    options->help = 1;
-    return 1;
+    return &options->help;
   case kVersion:
-    options->version = 1;
-    return 1;
+    return &options->version;
   }
-  return 0;
+  return nullptr;
 }
 
-// Refuses the combinations that cannot mean anything sensible.
 int CheckCombination(const CliOptions *options, char *error, int errorSize) {
   if (options->help || options->version)
     return 1;
@@ -169,10 +164,9 @@ int TakeOutput(int found, CliOptions *options, char *error, int errorSize) {
   if (options->output)
     return Refuse(error, errorSize, "-o given twice");
   if (!*optarg)
-    return found == 'o'
-               ? Refuse(error, errorSize, "option requires an argument -- 'o'")
-               : Refuse(error, errorSize,
-                        "option '--output' requires an argument");
+    return Refuse(error, errorSize,
+                  found == 'o' ? "option requires an argument -- 'o'"
+                               : "option '--output' requires an argument");
   options->output = optarg;
   return 1;
 }
@@ -201,7 +195,9 @@ int ParseCliOptions(int argc, char **argv, int inputIsTerminal,
     } else if (found == 'S' || found == kSuffix) {
       backup = 1;
       suffix = optarg;
-    } else if (!TakeOption(found, options)) {
+    } else if (int *flag = FlagOf(found, options)) {
+      *flag = 1;
+    } else {
       return FailOption(found, argv, error, errorSize);
     }
   }

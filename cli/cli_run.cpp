@@ -19,9 +19,6 @@ namespace {
 
 const char kProgram[] = "kestrom-cli";
 
-// The size of a line about one file, which names up to three paths.
-const int kNoteSize = 3 * kCliPathSize + 256;
-
 // Files stream through a buffer this size: small enough to stay in the
 // CPU's cache between the read, the conversion and the write, and to spare
 // the page faults a whole-file buffer costs. A 1 MiB file is four pieces,
@@ -38,8 +35,7 @@ const int kSplitWindow = 64 << 10;
 const char *Plural(int count) { return count == 1 ? "" : "s"; }
 
 // Writes to said what becomes of the date-order header and the year-first
-// dates, to follow the counts; verb is "to rewrite as" or "rewritten as".
-// said is empty when the file has neither.
+// dates, or nothing; verb is "to rewrite as" or "rewritten as".
 void SayHeaderAndYearFirst(const QifCheckCounts *counts, const char *verb,
                            char *said) {
   int at = 0;
@@ -183,11 +179,10 @@ void WalkPieces(void *context) {
     int wanted = capacity - filled, got = 0;
     if (job->to - offset - filled < wanted)
       wanted = static_cast<int>(job->to - offset - filled);
-    if (!ReadInputFile(job->in, offset + filled, buffer + filled, wanted, &got,
-                       &job->failure)) {
-      job->ok = 0;
+    job->ok = ReadInputFile(job->in, offset + filled, buffer + filled, wanted,
+                            &got, &job->failure);
+    if (!job->ok)
       break;
-    }
     filled += got;
     job->read += got;
     int ended = got < wanted || offset + filled == job->to;
@@ -246,17 +241,15 @@ int SplitJob(FileJob *first, FileJob *second) {
 void RedoSecondHalf(FileJob *jobs, int count) {
   if (count < 2 || !jobs[0].ok || !jobs[0].counts.place.block)
     return;
-  FileJob *second = &jobs[1];
-  StartJob(second, second->path, second->options, second->in, second->out);
-  second->from = jobs[0].to;
-  second->counts.place = jobs[0].counts.place;
-  WalkPieces(second);
+  StartJob(&jobs[1], jobs[0].path, jobs[0].options, jobs[0].in, jobs[0].out);
+  jobs[1].from = jobs[0].to;
+  jobs[1].counts.place = jobs[0].counts.place;
+  WalkPieces(&jobs[1]);
 }
 
-// Says why a file is refused, after counting it again whole, without
-// writing, so that the message gives everything that stopped it wherever
-// the conversion stopped; of a file with binary data it says only that, as
-// no answer would convert it. Returns 0.
+// Says why a file is refused, from a count of the whole file, so that it
+// gives every reason wherever the conversion stopped. Of a file with
+// binary data it says only that, as no answer would convert it. Returns 0.
 int ReportRefusal(const char *path, const CliOptions *options, InputFile *in,
                   int binary) {
   FileJob job;
@@ -327,21 +320,21 @@ int PrintCheckSummary(const FileJob *job) {
 
 // Writes to note what was done with a file, which --verbose says once it
 // is done, as does an interrupt that comes once it is.
-void FormatDone(const FileJob *job, const OutputFile *out, char *note) {
+void FormatDone(const OutputFile *out, const void *context, char *note,
+                int size) {
+  const FileJob *job = static_cast<const FileJob *>(context);
   const QifCheckCounts *counts = &job->counts;
-  char where[2 * kCliPathSize + 32];
-  int said = 0;
+  char where[2 * kCliPathSize + 32] = "in place";
   if (IsStandardStream(out->given))
-    said = snprintf(where, sizeof where, "to standard output");
+    strcpy(where, "to standard output");
   else if (job->options->output)
-    said = snprintf(where, sizeof where, "into %s", out->given);
-  else
-    said = snprintf(where, sizeof where, "in place");
+    snprintf(where, sizeof where, "into %s", out->given);
+  size_t said = strlen(where);
   if (out->backup[0])
     snprintf(where + said, sizeof where - said, " (backup: %s)", out->backup);
   char header[128];
   SayHeaderAndYearFirst(counts, "rewritten as", header);
-  snprintf(note, kNoteSize,
+  snprintf(note, static_cast<size_t>(size),
            "%s: %s: converted %s: %d date%s and %d payee/memo line%s "
            "changed%s\n",
            kProgram, job->path, where, counts->datesExchanged,
@@ -349,9 +342,8 @@ void FormatDone(const FileJob *job, const OutputFile *out, char *note) {
            Plural(counts->lettersExchanged), header);
 }
 
-// Returns the FILE done that is the file identity names, or null. A plain
-// search will do: over 10,000 FILEs it costs some 33 ms in all, against
-// about 3.6 ms of work for each.
+// A plain search will do: over 10,000 FILEs it costs some 33 ms in all,
+// against about 3.6 ms of work for each.
 const NamedFile *FindDone(const NamedFile *done, int count,
                           const FileIdentity *identity) {
   for (int i = 0; i < count; ++i)
@@ -412,10 +404,8 @@ int ConvertOneFile(const char *path, const CliOptions *options,
     CloseInputFile(&in);
     return reported;
   }
-  char note[kNoteSize];
-  FormatDone(&jobs[0], &out, note);
   long long read = jobs[0].read + (count == 2 ? jobs[1].read : 0);
-  if (!CommitOutputFile(&out, &in, read, note, &failure))
+  if (!CommitOutputFile(&out, &in, read, FormatDone, &jobs[0], &failure))
     return PrintFailure(&failure);
   NoteAnsweredYes(&jobs[0]);
   if (options->verbose)
@@ -441,11 +431,10 @@ int CheckOneFile(const char *path, const CliOptions *options) {
 
 } // namespace
 
-// A FILE is known by the identity it has once done, not by one taken at
-// the start: an in-place conversion renames a new file over the path, so
-// the same path named again has a new identity by then, while a hard
-// link to the old file still holds the old content and is converted on
-// its own.
+// A FILE is known by the identity it has once done: an in-place conversion
+// renames a new file over the path, so the same path named again has a new
+// identity by then, while a hard link to the old file still holds the old
+// content and is converted on its own.
 int RunEachFileOnce(const CliOptions *options) {
   int files = options->fileCount;
   NamedFile *done = static_cast<NamedFile *>(
@@ -478,8 +467,7 @@ int RunEachFileOnce(const CliOptions *options) {
     }
     if (known)
       done[count++] = NamedFile{path, identity, 1};
-    // A reader gone ends the run, as other tools end: nothing more of it
-    // would be read.
+    // A reader gone ends the run: nothing more of it would be read.
     if (!FlushStandardOutput(&failure)) {
       PrintFailure(&failure);
       status = 1;

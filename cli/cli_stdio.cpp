@@ -10,13 +10,9 @@
 
 namespace {
 
-// Set when the content could not be written to standard output, which was
-// reported as the file's failure.
-int g_contentLost = 0;
-
-// Set when standard output failed and that was reported, once: the run
-// ended there.
-int g_outputFailed = 0;
+// Set once a failed write to standard output was reported: a content's, as
+// its file's failure, or another, by FlushStandardOutput, which ends the run.
+int g_outputReported = 0;
 
 // The first error a write to standard output met, kept at the write: the
 // C library drops its buffer then, and a later flush finds nothing to say.
@@ -103,7 +99,7 @@ int CommitOutputMemory(OutputFile *file, long long length, Failure *failure) {
   DiscardOutputMemory(file);
   if (ok)
     return 1;
-  g_contentLost = 1;
+  g_outputReported = 1;
   return Fail(failure, CLI_CANNOT_WRITE, nullptr, error);
 }
 
@@ -118,13 +114,13 @@ void KeepOutputError(int error) {
 }
 
 int FlushStandardOutput(Failure *failure) {
-  if (g_contentLost || g_outputFailed)
+  if (g_outputReported)
     return 1;
   if (fflush(stdout) != 0)
     KeepOutputError(errno);
   if (!ferror(stdout))
     return 1;
-  g_outputFailed = 1;
+  g_outputReported = 1;
   failure->path = nullptr;
   return Fail(failure, CLI_CANNOT_WRITE_OUTPUT, nullptr,
               g_outputError ? g_outputError : EIO);

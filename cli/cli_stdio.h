@@ -7,12 +7,10 @@
 #include "cli_failure.h"
 #include "cli_file_types.h"
 
-// Whether path is "-", which as a FILE or as -o's OUT names standard input
-// or output.
+// Whether path is "-": standard input as a FILE, standard output as OUT.
 int IsStandardStream(const char *path);
 
-// Reads the whole of standard input, up to 2 GiB, into file, which is then
-// read from memory.
+// Reads the whole of standard input, up to 2 GiB, into file's memory.
 int ReadStandardInput(InputFile *file, Failure *failure);
 
 // Makes room for size bytes of content for standard output.

@@ -1,6 +1,4 @@
-// Cutting a file into pieces that the conversion can take one at a time,
-// so a file of any size streams through a small buffer that stays in the
-// CPU's cache.
+// Where a file can be cut into pieces that convert as the whole would.
 #pragma once
 
 // Returns the largest end below size at which data, which begins at a line
