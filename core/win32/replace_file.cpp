@@ -218,16 +218,15 @@ int CreateReplacementFile(Replacement *replace, unsigned maxNames) {
     return 0;
   if (replace->exists && (replace->attributes & kEncrypted))
     made.attributes = kEncrypted;
-  int denied = 0;
-  int created =
-      MakeUnderOwnName(replace->target, maxNames, replace->temp, CreateNewFile,
-                       &made, &replace->error, &denied);
+  int created = MakeUnderOwnName(replace->target, maxNames, replace->temp,
+                                 CreateNewFile, &made, &replace->error);
   if (*descriptor)
     GlobalFree(*descriptor);
   if (!created) {
     replace->temp[0] = '\0'; // the last name tried is another's
     return Stop(replace, replace->error,
-                denied ? kReplaceNoNewFiles : kReplaceFailed);
+                replace->error == ERROR_ACCESS_DENIED ? kReplaceNoNewFiles
+                                                      : kReplaceFailed);
   }
   replace->file = made.file;
   BY_HANDLE_FILE_INFORMATION info;
@@ -256,12 +255,10 @@ int CarryPermissions(Replacement *replace, const char *to) {
 // Names are tried from a place of this run's own, in odd steps that reach
 // every name before any comes back.
 int MakeUnderOwnName(const char *path, unsigned maxNames, char *temp,
-                     MakeAtName make, void *context, DWORD *error,
-                     int *denied) {
+                     MakeAtName make, void *context, DWORD *error) {
   const unsigned kStep = 40503;
   int folder = FolderLength(path);
   int room = MAX_PATH - 1 - WideLength(path, folder);
-  *denied = 0;
   *error = ERROR_FILENAME_EXCED_RANGE;
   if (room < 1 || folder + int(sizeof "kst0000.tmp") > kReplacePathSize)
     return 0;
@@ -278,10 +275,8 @@ int MakeUnderOwnName(const char *path, unsigned maxNames, char *temp,
     int taken = *error == ERROR_FILE_EXISTS || *error == ERROR_ALREADY_EXISTS ||
                 (*error == ERROR_ACCESS_DENIED &&
                  GetFileAttributesA(temp) != INVALID_FILE_ATTRIBUTES);
-    if (!taken) {
-      *denied = *error == ERROR_ACCESS_DENIED;
+    if (!taken)
       return 0;
-    }
     *error = ERROR_FILE_EXISTS;
   }
   return 0;
@@ -290,8 +285,7 @@ int MakeUnderOwnName(const char *path, unsigned maxNames, char *temp,
 HANDLE CreateOwnTempFile(const char *path, char *temp) {
   NewFile made;
   DWORD error;
-  int denied;
-  MakeUnderOwnName(path, 0, temp, CreateNewFile, &made, &error, &denied);
+  MakeUnderOwnName(path, 0, temp, CreateNewFile, &made, &error);
   return made.file;
 }
 

@@ -60,15 +60,13 @@ int CarryPermissions(Replacement *replace, const char *to);
 
 // Calls make(name, context) with new names, kstXXXX.tmp, in the folder of
 // path until it returns 1, passing over names that are taken. Returns 1
-// with the name in temp, or 0 with the system's error in *error; *denied
-// says the folder refuses new files.
+// with the name in temp, or 0 with the system's error in *error.
 typedef int (*MakeAtName)(const char *name, void *context);
 int MakeUnderOwnName(const char *path, unsigned maxNames, char *temp,
-                     MakeAtName make, void *context, DWORD *error, int *denied);
+                     MakeAtName make, void *context, DWORD *error);
 
 // Creates a new file in the folder of path, the part up to its last
 // separator, named in temp. Returns its handle, or INVALID_HANDLE_VALUE.
 HANDLE CreateOwnTempFile(const char *path, char *temp);
 
-// Returns an OVERLAPPED that reads or writes at offset.
 OVERLAPPED OffsetAt(long long offset);
