@@ -307,11 +307,10 @@ int BeginReplacement(const char *path, unsigned maxNames, int callerReads,
 int FinishReplacement(Replacement *replace) {
   HANDLE file = replace->file;
   replace->file = INVALID_HANDLE_VALUE;
-  int done = (!replace->exists ||
-              SetFileTime(file, &replace->created, nullptr, nullptr)) &&
-             FlushFileBuffers(file);
-  if (!done)
-    Stop(replace, GetLastError());
+  int done = ((!replace->exists ||
+               SetFileTime(file, &replace->created, nullptr, nullptr)) &&
+              FlushFileBuffers(file)) ||
+             Stop(replace, GetLastError());
   int closed = CloseHandle(file) || Stop(replace, GetLastError());
   return done && closed && (!replace->exists || CarryOver(replace));
 }
