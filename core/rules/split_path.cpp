@@ -15,7 +15,6 @@ void SplitPath(char *path, char *name) {
   size_t k = length;
   while (k > 0 && !IsSeparator(path[k - 1]))
     --k;
-
   memcpy(name, path + k, length - k);
   name[length - k] = '\0';
   path[k] = '\0';
@@ -30,10 +29,8 @@ void SplitPath(char *path, char *name) {
 }
 
 void DropLongPathPrefix(char *path) {
-  if (strncmp(path, "\\\\?\\UNC\\", 8) == 0) {
+  if (strncmp(path, "\\\\?\\UNC\\", 8) == 0)
     memmove(path + 2, path + 8, strlen(path + 8) + 1);
-    return;
-  }
-  if (strncmp(path, "\\\\?\\", 4) == 0)
+  else if (strncmp(path, "\\\\?\\", 4) == 0)
     memmove(path, path + 4, strlen(path + 4) + 1);
 }
