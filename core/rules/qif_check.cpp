@@ -231,10 +231,3 @@ int DecideQifConversion(const QifCheckCounts *counts, int complete) {
          (counts->datesLeftAlone ? kQifAskLeftAlone : 0) |
          (complete && !counts->recordMarks ? kQifAskNoMark : 0);
 }
-
-int QifLineLength(const unsigned char *data, int size, int offset) {
-  int end = offset;
-  while (end < size && data[end] != '\n' && data[end] != '\r')
-    ++end;
-  return end - offset;
-}

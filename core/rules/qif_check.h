@@ -54,6 +54,3 @@ int DecideQifConversion(const QifCheckCounts *counts, int complete);
 // Adds the counts of a later part of a file, counted on its own from a line
 // start, to those of the part just before it.
 void AddQifCounts(QifCheckCounts *total, const QifCheckCounts *later);
-
-// Returns the length of the line that starts at offset, up to its CR or LF.
-int QifLineLength(const unsigned char *data, int size, int offset);

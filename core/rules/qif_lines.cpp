@@ -17,9 +17,7 @@ int QifLineOpensWith(const unsigned char *data, int length, int i,
 
 // Returns the header's length without its line end and the blanks before.
 int QifHeaderLength(const unsigned char *data, int size, int i) {
-  int end = i;
-  while (end < size && data[end] != '\n' && data[end] != '\r')
-    ++end;
+  int end = i + QifLineLength(data, size, i);
   while (end > i && (data[end - 1] == ' ' || data[end - 1] == '\t'))
     --end;
   return end - i;
@@ -43,6 +41,13 @@ int QifFieldEnd(const unsigned char *data, int size, int p,
 }
 
 } // namespace
+
+int QifLineLength(const unsigned char *data, int size, int offset) {
+  int end = offset;
+  while (end < size && data[end] != '\n' && data[end] != '\r')
+    ++end;
+  return end - offset;
+}
 
 int QifBlockAfter(const unsigned char *data, int size, int i, int block) {
   static const char *const kLists[] = {

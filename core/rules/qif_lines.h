@@ -160,6 +160,9 @@ inline int FirstQifLineStart(const unsigned char *data, int size,
   return mark ? 3 : 0;
 }
 
+// Returns the length of the line that starts at offset, up to its CR or LF.
+int QifLineLength(const unsigned char *data, int size, int offset);
+
 // Header and price lines are rare, so these are kept out of line.
 
 // Returns the block after the '!' line at i, in any case: a new one after
