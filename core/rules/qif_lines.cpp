@@ -8,8 +8,7 @@ unsigned char QifLower(unsigned char c) {
 
 int QifLineOpensWith(const unsigned char *data, int length, int i,
                      const char *word) {
-  int k = 0;
-  for (; word[k]; ++k)
+  for (int k = 0; word[k]; ++k)
     if (k >= length || QifLower(data[i + k]) != word[k])
       return 0;
   return 1;
