@@ -127,13 +127,12 @@ inline int ReadsAsQifDate(const unsigned char *data, int size, int i) {
   int digitsFrom = p;
   while (p < size && IsQifDigit(data[p]))
     ++p;
-  if (p == digitsFrom)
-    return 0;
-  return EndsQifDate(data, size, p) || IsQifDateSeparator(data[p]);
+  return p > digitsFrom &&
+         (EndsQifDate(data, size, p) || IsQifDateSeparator(data[p]));
 }
 
-// Reads up to most digits at *p and moves *p past them. Returns their
-// number, or -1 when there is no digit there.
+// Reads up to most digits at *p and moves *p past them. Returns the number
+// they make, or -1 when there is no digit there.
 inline int ReadQifNumber(const unsigned char *data, int limit, int *p,
                          int most) {
   int value = 0, digits = 0;
