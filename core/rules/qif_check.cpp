@@ -28,11 +28,10 @@ int LineAt(Counting *c, int offset) {
 // Notes a date whose month is over 12, or a day-first header (month 0), at
 // i, unless one was noted before.
 void NoteDayFirst(Counting *c, int i, int month) {
-  QifCheckCounts *counts = c->counts;
-  if (counts->dayFirstLine == 0) {
-    counts->dayFirstMonth = month;
-    counts->dayFirstLine = LineAt(c, i);
-  }
+  if (c->counts->dayFirstLine)
+    return;
+  c->counts->dayFirstMonth = month;
+  c->counts->dayFirstLine = LineAt(c, i);
 }
 
 // Counts the text after at, up to limit, on the line that starts at line,
@@ -93,8 +92,7 @@ void CountBang(Counting *c, int i) {
 }
 
 void CountPrice(Counting *c, int i) {
-  int end = 0;
-  int quote = FindQifPriceDate(c->data, c->size, i, &end);
+  int end = 0, quote = FindQifPriceDate(c->data, c->size, i, &end);
   if (quote)
     CountDate(c, quote, end, i);
 }
@@ -131,12 +129,12 @@ void NoteBinaryByte(Counting *c, int from) {
       c->lineEndsBefore + CountQifLineEnds(c->data, 0, at, c->size) + 1;
 }
 
-#if defined(KESTROM_LINE_BLOCKS)
 // Counts 64 positions at a time. Among transactions, '^', M and P are
 // counted from the masks and only line-start D bytes are looked at one by
 // one; 64 bytes with a '!' line, or in a list, are looked at line by line.
 // Returns where the byte-by-byte tail begins.
-int CountBlocks(Counting *c, int pos) {
+int CountBlocks([[maybe_unused]] Counting *c, int pos) {
+#if defined(KESTROM_LINE_BLOCKS)
   const unsigned char *data = c->data;
   QifCheckCounts *counts = c->counts;
   for (; c->size - pos > 64; pos += 64) {
@@ -164,11 +162,9 @@ int CountBlocks(Counting *c, int pos) {
       counts->lineEnds += QifBitCount(starts >> counted);
     c->countedTo = pos + 64;
   }
+#endif
   return pos;
 }
-#else
-int CountBlocks(Counting *, int pos) { return pos; }
-#endif
 
 void WalkPiece(Counting c) {
   const unsigned char *data = c.data;
