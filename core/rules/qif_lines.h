@@ -31,9 +31,8 @@ inline int NextQifLineStart(const unsigned char *data, int from, int end,
   return -1;
 }
 
-// Returns the number of bits set in x. The compiler's own count calls a
-// library function where the CPU may lack the instruction, and that call
-// cost a fifth of the counts' time.
+// The compiler's own bit count calls a library function where the CPU may
+// lack the instruction, and that call cost a fifth of the counts' time.
 inline int QifBitCount(unsigned long long x) {
   x -= (x >> 1) & 0x5555555555555555ULL;
   x = (x & 0x3333333333333333ULL) + ((x >> 2) & 0x3333333333333333ULL);
@@ -93,7 +92,6 @@ inline int QifHasBinaryByte(const unsigned char *data) {
 #include <wasm_simd128.h>
 #define KESTROM_LINE_BLOCKS 1
 
-// The same 64-bit mask from WebAssembly's 128-bit lanes, for the page.
 inline unsigned long long QifByteBits(const unsigned char *data, char byte) {
   const v128_t wanted = wasm_i8x16_splat(byte);
   unsigned long long bits = 0;
@@ -105,7 +103,6 @@ inline unsigned long long QifByteBits(const unsigned char *data, char byte) {
   return bits;
 }
 
-// The same test as above in WebAssembly's lanes.
 inline int QifHasBinaryByte(const unsigned char *data) {
   const v128_t top = wasm_i8x16_splat(0x1F), four = wasm_i8x16_splat(4);
   const v128_t lf = wasm_i8x16_splat('\n'), cr = wasm_i8x16_splat('\r');
