@@ -46,19 +46,15 @@ void NoteOtherDate(Counting *c, int at, int limit, int line) {
     ++c->counts->shortFormDates;
     if (date.month > 12)
       NoteDayFirst(c, line, date.month);
-    return;
-  }
-  if (IsQifYearFirstDate(c->data, limit, at)) {
+  } else if (IsQifYearFirstDate(c->data, limit, at)) {
     ++c->counts->datesYearFirst;
-    return;
+  } else if (ReadsAsQifDate(c->data, limit, at)) {
+    int number = LineAt(c, line);
+    if (++c->counts->datesLeftAlone == 1)
+      c->counts->firstLeftAloneLine = number;
+    if (c->leftAlone)
+      c->leftAlone(c->context, number, line);
   }
-  if (!ReadsAsQifDate(c->data, limit, at))
-    return;
-  int number = LineAt(c, line);
-  if (++c->counts->datesLeftAlone == 1)
-    c->counts->firstLeftAloneLine = number;
-  if (c->leftAlone)
-    c->leftAlone(c->context, number, line);
 }
 
 inline void CountDate(Counting *c, int at, int limit, int line) {
