@@ -2,18 +2,12 @@
 
 #include <string.h>
 
-namespace {
-
-inline int IsSeparator(char c) { return c == ':' || c == '\\'; }
-
-} // namespace
-
 void SplitPath(char *path, char *name) {
   // The buffers hold at most kPathBufferSize bytes; a path that lost its
   // terminator is treated as ending at the buffer's end rather than read on.
   size_t length = strnlen(path, kPathBufferSize - 1);
   size_t k = length;
-  while (k > 0 && !IsSeparator(path[k - 1]))
+  while (k > 0 && path[k - 1] != ':' && path[k - 1] != '\\')
     --k;
   memcpy(name, path + k, length - k);
   name[length - k] = '\0';
