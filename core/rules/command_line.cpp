@@ -22,10 +22,7 @@ int NextArgument(const char **line, char *arg, int size) {
   const char *p = *line;
   while (IsBlank(*p))
     ++p;
-  if (!*p) {
-    *line = p;
-    return -1;
-  }
+  int none = !*p;
   Output out = {arg, size, 0};
   int quoted = 0;
   while (*p && (quoted || !IsBlank(*p))) {
@@ -53,12 +50,10 @@ int NextArgument(const char **line, char *arg, int size) {
   if (arg && size > 0)
     arg[out.length < size ? out.length : 0] = '\0';
   *line = p;
-  return out.length;
+  return none ? -1 : out.length;
 }
 
 int FirstArgument(const char *line, char *first, int size) {
-  if (size > 0)
-    first[0] = '\0';
   if (NextArgument(&line, first, size) < 0)
     return 0;
   return NextArgument(&line, nullptr, 0) < 0 ? 1 : 2;

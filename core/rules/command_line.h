@@ -8,7 +8,7 @@
 // quoting, and 2n+1 give n and a literal quote; other backslashes are plain.
 // The argument and its NUL go to arg (null to skip) when they fit in size
 // bytes; one that does not fit comes back empty, never cut short. Returns
-// its length, or -1 when the line holds no more arguments.
+// its length, or -1 and an empty arg when the line holds no more arguments.
 int NextArgument(const char **line, char *arg, int size);
 
 // Copies the first argument to first as NextArgument does, and returns the
