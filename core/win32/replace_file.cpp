@@ -122,10 +122,9 @@ int FindNewTarget(const char *path, DWORD error, Replacement *replace) {
   DWORD searched = GetLastError();
   if (search != INVALID_HANDLE_VALUE)
     FindClose(search);
-  if (search != INVALID_HANDLE_VALUE ||
-      (searched != ERROR_FILE_NOT_FOUND && searched != ERROR_PATH_NOT_FOUND))
-    return Stop(replace, error);
-  return UseNameGiven(path, replace);
+  else if (searched == ERROR_FILE_NOT_FOUND || searched == ERROR_PATH_NOT_FOUND)
+    return UseNameGiven(path, replace);
+  return Stop(replace, error);
 }
 
 int FindTarget(const char *path, int callerReads, Replacement *replace) {
