@@ -11,16 +11,12 @@ enum { kReplacePathSize = 1024 };
 
 // Why a replacement stopped, where the system's error alone does not say.
 enum ReplaceStop {
-  kReplaceFailed,     // error says why
-  kReplaceIsFolder,   // the target is a folder
-  kReplaceIsDevice,   // a device or a pipe, not a file on a disk
-  kReplaceNoNewFiles, // the folder refuses new files (error: access denied)
-  // A link leads to a path too long for the ANSI calls; the name given still
-  // opens the file.
-  kReplaceTooLong,
-  // The rename failed and left nothing under the target's name, so the
-  // temporary file, the only copy, is kept.
-  kReplaceTempKept,
+  kReplaceFailed,       // error says why
+  kReplaceIsFolder,     // the target is a folder
+  kReplaceIsDevice,     // a device or a pipe, not a file on a disk
+  kReplaceNoNewFiles,   // the folder refuses new files (error: access denied)
+  kReplaceTooLong,      // the link's path is too long for the ANSI calls
+  kReplaceTempKept,     // the rename left nothing under the name; temp is kept
   kReplaceNotEncrypted, // the volume would not encrypt the temporary file
 };
 
