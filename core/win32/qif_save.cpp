@@ -106,10 +106,8 @@ int WriteReplacement(Replacement *replace) {
 void WarnUnsaved(HWND owner, const char *note, const char *path) {
   char text[kReplacePathSize + 256];
   lstrcpyA(text, MSG_UNABLE_TO_SAVE);
-  if (note) {
-    lstrcatA(lstrcatA(lstrcatA(text, "\n\n"), note), path);
-    lstrcatA(text, ".");
-  }
+  if (note)
+    lstrcatA(lstrcatA(lstrcatA(lstrcatA(text, "\n\n"), note), path), ".");
   ShowWarning(owner, text, SAVE_CAPTION);
 }
 
