@@ -50,8 +50,7 @@ struct QifShortDate {
   int month;        // F1's value, a space ignored
 };
 
-// Returns the length of the field at p, 1 or 2, or 0 when there is none
-// before end.
+// Returns the length of the field at p, 1 or 2, or 0 when there is none.
 inline int QifShortField(const unsigned char *p, const unsigned char *end) {
   if (p < end && *p == ' ')
     return p + 1 < end && IsQifDigit(p[1]) ? 2 : 0;
