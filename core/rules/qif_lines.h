@@ -44,18 +44,10 @@ inline int QifBitCount(unsigned long long x) {
 #include <emmintrin.h>
 #define KESTROM_LINE_BLOCKS 1
 
-// Returns one bit for each of the 64 bytes at data, set where it is byte.
-inline unsigned long long QifByteBits(const unsigned char *data, char byte) {
-  const __m128i wanted = _mm_set1_epi8(byte);
-  unsigned long long bits = 0;
-  for (int k = 0; k < 4; ++k) {
-    __m128i block =
-        _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + 16 * k));
-    unsigned found =
-        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, wanted)));
-    bits |= static_cast<unsigned long long>(found) << (16 * k);
-  }
-  return bits;
+// Returns one bit for each of the 16 bytes at data, set where it is byte.
+inline unsigned QifByteBits16(const unsigned char *data, char byte) {
+  __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data));
+  return _mm_movemask_epi8(_mm_cmpeq_epi8(block, _mm_set1_epi8(byte)));
 }
 
 // True when one of the 64 bytes at data is a CR that no LF follows.
@@ -92,15 +84,9 @@ inline int QifHasBinaryByte(const unsigned char *data) {
 #include <wasm_simd128.h>
 #define KESTROM_LINE_BLOCKS 1
 
-inline unsigned long long QifByteBits(const unsigned char *data, char byte) {
-  const v128_t wanted = wasm_i8x16_splat(byte);
-  unsigned long long bits = 0;
-  for (int k = 0; k < 4; ++k) {
-    v128_t block = wasm_v128_load(data + 16 * k);
-    unsigned found = wasm_i8x16_bitmask(wasm_i8x16_eq(block, wanted));
-    bits |= static_cast<unsigned long long>(found) << (16 * k);
-  }
-  return bits;
+inline unsigned QifByteBits16(const unsigned char *data, char byte) {
+  v128_t block = wasm_v128_load(data);
+  return wasm_i8x16_bitmask(wasm_i8x16_eq(block, wasm_i8x16_splat(byte)));
 }
 
 inline int QifHasBinaryByte(const unsigned char *data) {
@@ -132,6 +118,15 @@ inline int FindQifBinaryByte(const unsigned char *data, int from, int size) {
 }
 
 #if defined(KESTROM_LINE_BLOCKS)
+// Returns one bit for each of the 64 bytes at data, set where it is byte.
+inline unsigned long long QifByteBits(const unsigned char *data, char byte) {
+  unsigned long long bits = 0;
+  for (int k = 0; k < 4; ++k)
+    bits |= static_cast<unsigned long long>(QifByteBits16(data + 16 * k, byte))
+            << (16 * k);
+  return bits;
+}
+
 // Returns IsQifLineEnd for the 64 bytes at data, bit k for data[k]; it
 // reads data[64] too. QIF lines are about ten bytes long, so a call per line
 // would cost more than the rules at it.
