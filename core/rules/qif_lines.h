@@ -161,10 +161,9 @@ int QifLineLength(const unsigned char *data, int size, int offset);
 // !Account or !Type:, and the same one after any other (!Option:).
 int QifBlockAfter(const unsigned char *data, int size, int i, int block);
 
-// The date-order headers !Option:MDY (month-first) and !Option:DMY.
+// Returns the date order that the '!' line at i gives: !Option:MDY
+// (month-first), !Option:DMY, or neither.
 enum { kQifNoDateOrder = 0, kQifMonthFirstHeader = 1, kQifDayFirstHeader = 2 };
-
-// Returns the date order that the '!' line at i gives, or kQifNoDateOrder.
 int QifDateOrderAt(const unsigned char *data, int size, int i);
 
 // Reads a price list's line, "SYMBOL",PRICE,"DATE": returns the position of
@@ -182,8 +181,7 @@ inline void SwapQifDateOrder(unsigned char *data, int i) {
 // Returns the number of line ends at positions from to to - 1.
 inline int CountQifLineEnds(const unsigned char *data, int from, int to,
                             int size) {
-  int count = 0;
-  int p = from;
+  int count = 0, p = from;
 #if defined(KESTROM_LINE_BLOCKS)
   for (; p + 64 <= to && p + 64 < size; p += 64)
     count += QifBitCount(QifLineEndBits(data + p));
