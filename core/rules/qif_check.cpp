@@ -2,9 +2,8 @@
 
 namespace {
 
-// Line numbers are needed only for the few dates that are reported, so
-// line ends are counted up to such a date when one turns up, and the rest
-// as the walk passes them.
+// Line numbers are needed only for the few dates reported, so line ends are
+// counted up to such a date when one turns up, the rest as the walk passes.
 struct Counting {
   const unsigned char *data;
   int size;
@@ -25,8 +24,7 @@ int LineAt(Counting *c, int offset) {
   return c->counts->lineEnds + 1;
 }
 
-// Notes a date whose month is over 12, or a day-first header (month 0), at
-// i, unless one was noted before.
+// Notes the first date whose month is over 12, or day-first header (month 0).
 void NoteDayFirst(Counting *c, int i, int month) {
   if (c->counts->dayFirstLine)
     return;
@@ -34,9 +32,8 @@ void NoteDayFirst(Counting *c, int i, int month) {
   c->counts->dayFirstLine = LineAt(c, i);
 }
 
-// Counts the text after at, up to limit, on the line that starts at line,
-// when the two-digit rule does not take it: a short form, a year-first date,
-// a date no rule takes, or no date at all.
+// Counts a date the two-digit rule does not take, after at and up to limit on
+// the line at line: a short form, a year-first date, or one no rule takes.
 void NoteOtherDate(Counting *c, int at, int limit, int line) {
   QifShortDate date;
   if (FindQifShortDate(c->data, limit, at, &date)) {
@@ -125,10 +122,9 @@ void NoteBinaryByte(Counting *c, int from) {
       c->lineEndsBefore + CountQifLineEnds(c->data, 0, at, c->size) + 1;
 }
 
-// Counts 64 positions at a time. Among transactions, '^', M and P are
-// counted from the masks and only line-start D bytes are looked at one by
-// one; 64 bytes with a '!' line, or in a list, are looked at line by line.
-// Returns where the byte-by-byte tail begins.
+// Counts 64 positions at a time and returns where the tail begins. Among
+// transactions the masks count '^', M and P, and only line-start D bytes are
+// looked at one by one; 64 bytes with a '!' line, or a list's, go line by line.
 int CountBlocks([[maybe_unused]] Counting *c, int pos) {
 #if defined(KESTROM_LINE_BLOCKS)
   const unsigned char *data = c->data;
