@@ -15,11 +15,9 @@ void SplitPath(char *path, char *name) {
 
   // Byte-wise on purpose: the test is on the one character before the
   // separator, which keeps roots, doubled separators and dot folders intact.
-  if (k > 1 && path[k - 1] == '\\') {
-    char before = path[k - 2];
-    if (before != ':' && before != '\\' && before != '.')
-      path[k - 1] = '\0';
-  }
+  if (k > 1 && path[k - 1] == '\\' && path[k - 2] != ':' &&
+      path[k - 2] != '\\' && path[k - 2] != '.')
+    path[k - 1] = '\0';
 }
 
 void DropLongPathPrefix(char *path) {
