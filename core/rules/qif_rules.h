@@ -65,6 +65,10 @@ inline int IsQifDateSeparator(unsigned char c) {
   return IsQifFieldSeparator(c) || c == '\'';
 }
 
+inline int EndsQifDate(const unsigned char *data, int limit, int p) {
+  return p == limit || data[p] == '\r' || data[p] == '\n';
+}
+
 // True when the line-start 'D' at i is a short-form date; fills date.
 inline int FindQifShortDate(const unsigned char *data, int size, int i,
                             QifShortDate *date) {
@@ -85,9 +89,8 @@ inline int FindQifShortDate(const unsigned char *data, int size, int i,
   int digits = 0;
   while (digits < 5 && year + digits < end && IsQifDigit(year[digits]))
     ++digits;
-  const unsigned char *after = year + digits;
   if (digits < 1 || digits > 4 ||
-      (after < end && *after != '\r' && *after != '\n'))
+      !EndsQifDate(data, size, static_cast<int>(year + digits - data)))
     return 0;
   date->firstLength = first;
   date->secondLength = second;
@@ -110,10 +113,6 @@ inline void SwapQifShortDate(unsigned char *data, int i,
   *out++ = was[first];
   for (int k = 0; k < first; ++k)
     *out++ = was[k];
-}
-
-inline int EndsQifDate(const unsigned char *data, int limit, int p) {
-  return p == limit || data[p] == '\r' || data[p] == '\n';
 }
 
 // True when the line-start 'D' at i reads as a date: an optional space,
