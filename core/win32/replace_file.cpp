@@ -113,9 +113,8 @@ int MayWrite(Replacement *replace, int callerReads) {
   return 1;
 }
 
-// Takes a name that opens nothing (error says why) as a new file, unless
-// its folder lists something under it: a link to a missing file, which the
-// rename would turn into a plain file.
+// Takes a name that opens nothing (error says why) as a new file, unless the
+// folder lists it: a dangling link, which the rename would make a plain file.
 int FindNewTarget(const char *path, DWORD error, Replacement *replace) {
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA(path, &found);
