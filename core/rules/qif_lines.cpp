@@ -41,13 +41,6 @@ int QifFieldEnd(const unsigned char *data, int size, int p,
 
 } // namespace
 
-int QifLineLength(const unsigned char *data, int size, int offset) {
-  int end = offset;
-  while (end < size && data[end] != '\n' && data[end] != '\r')
-    ++end;
-  return end - offset;
-}
-
 int QifBlockAfter(const unsigned char *data, int size, int i, int block) {
   static const char *const kLists[] = {
       "!account",       "!type:cat",    "!type:class", "!type:payee",

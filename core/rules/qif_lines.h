@@ -153,7 +153,12 @@ inline int FirstQifLineStart(const unsigned char *data, int size,
 }
 
 // Returns the length of the line that starts at offset, up to its CR or LF.
-int QifLineLength(const unsigned char *data, int size, int offset);
+inline int QifLineLength(const unsigned char *data, int size, int offset) {
+  int end = offset;
+  while (end < size && data[end] != '\n' && data[end] != '\r')
+    ++end;
+  return end - offset;
+}
 
 // Header and price lines are rare, so these are kept out of line.
 
