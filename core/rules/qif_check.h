@@ -1,5 +1,4 @@
-// What converting a file would do, counted by the conversion's own rules
-// without changing a byte.
+// What converting would do, counted by the same rules without changing a byte.
 #pragma once
 
 #include "qif_lines.h"
