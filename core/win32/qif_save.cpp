@@ -42,8 +42,7 @@ int PutBack(HANDLE file, const unsigned char *old, DWORD length) {
   return ok && EndAt(file, length);
 }
 
-// Keeps the original's bytes in the temporary folder, named in copy, while
-// the file is written over.
+// Keeps the original's bytes in the temporary folder, named in copy.
 int KeepCopy(const unsigned char *old, DWORD size, char *copy) {
   char folder[kReplacePathSize];
   DWORD length = GetTempPathA(sizeof folder, folder);
