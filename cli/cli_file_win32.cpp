@@ -387,15 +387,12 @@ int BackUpPlatformTarget(OutputFile *file, int numbered, int *taken,
   char *target = file->replace->target;
   char temp[kReplacePathSize];
   DWORD error;
-  int denied;
   *taken = 0;
   if (SameFile(file->backup, target))
     return 1;
-  int made =
-      MakeUnderOwnName(target, 0, temp, LinkAtName, target, &error, &denied);
+  int made = MakeUnderOwnName(target, 0, temp, LinkAtName, target, &error);
   if (!made && LinksRefused(error)) {
-    made =
-        MakeUnderOwnName(target, 0, temp, CopyAtName, target, &error, &denied);
+    made = MakeUnderOwnName(target, 0, temp, CopyAtName, target, &error);
     if (made && !FinishCopy(file, temp, failure)) {
       DeleteFileA(temp);
       return 0;

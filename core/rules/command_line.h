@@ -3,13 +3,12 @@
 #pragma once
 
 // Reads the argument at or after *line and moves *line past it. Spaces and
-// tabs separate arguments except inside double quotes; 2n backslashes
-// before a quote give n backslashes and the quote opens or closes quoting,
-// 2n+1 give n and a literal quote; "" inside quotes is a literal quote;
-// other backslashes are plain characters. The argument goes to arg with its
-// NUL when it fits in size bytes; one that does not fit comes back empty,
-// never cut short. arg may be null to skip. Returns the argument's length,
-// or -1 when the line holds no more arguments.
+// tabs separate arguments outside double quotes; inside them "" is a quote.
+// Before a quote, 2n backslashes give n and the quote opens or closes
+// quoting, and 2n+1 give n and a literal quote; other backslashes are plain.
+// The argument and its NUL go to arg (null to skip) when they fit in size
+// bytes; one that does not fit comes back empty, never cut short. Returns
+// its length, or -1 and an empty arg when the line holds no more arguments.
 int NextArgument(const char **line, char *arg, int size);
 
 // Copies the first argument to first as NextArgument does, and returns the

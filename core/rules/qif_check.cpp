@@ -2,9 +2,8 @@
 
 namespace {
 
-// Line numbers are needed only for the few dates that are reported, so
-// line ends are counted up to such a date when one turns up, and the rest
-// as the walk passes them.
+// Line numbers are needed only for the few dates reported, so line ends are
+// counted up to such a date when one turns up, the rest as the walk passes.
 struct Counting {
   const unsigned char *data;
   int size;
@@ -25,19 +24,16 @@ int LineAt(Counting *c, int offset) {
   return c->counts->lineEnds + 1;
 }
 
-// Notes a date whose month is over 12, or a day-first header (month 0), at
-// i, unless one was noted before.
+// Notes the first date whose month is over 12, or day-first header (month 0).
 void NoteDayFirst(Counting *c, int i, int month) {
-  QifCheckCounts *counts = c->counts;
-  if (counts->dayFirstLine == 0) {
-    counts->dayFirstMonth = month;
-    counts->dayFirstLine = LineAt(c, i);
-  }
+  if (c->counts->dayFirstLine)
+    return;
+  c->counts->dayFirstMonth = month;
+  c->counts->dayFirstLine = LineAt(c, i);
 }
 
-// Counts the text after at, up to limit, on the line that starts at line,
-// when the two-digit rule does not take it: a short form, a year-first date,
-// a date no rule takes, or no date at all.
+// Counts a date the two-digit rule does not take, after at and up to limit on
+// the line at line: a short form, a year-first date, or one no rule takes.
 void NoteOtherDate(Counting *c, int at, int limit, int line) {
   QifShortDate date;
   if (FindQifShortDate(c->data, limit, at, &date)) {
@@ -47,19 +43,15 @@ void NoteOtherDate(Counting *c, int at, int limit, int line) {
     ++c->counts->shortFormDates;
     if (date.month > 12)
       NoteDayFirst(c, line, date.month);
-    return;
-  }
-  if (IsQifYearFirstDate(c->data, limit, at)) {
+  } else if (IsQifYearFirstDate(c->data, limit, at)) {
     ++c->counts->datesYearFirst;
-    return;
+  } else if (ReadsAsQifDate(c->data, limit, at)) {
+    int number = LineAt(c, line);
+    if (++c->counts->datesLeftAlone == 1)
+      c->counts->firstLeftAloneLine = number;
+    if (c->leftAlone)
+      c->leftAlone(c->context, number, line);
   }
-  if (!ReadsAsQifDate(c->data, limit, at))
-    return;
-  int number = LineAt(c, line);
-  if (++c->counts->datesLeftAlone == 1)
-    c->counts->firstLeftAloneLine = number;
-  if (c->leftAlone)
-    c->leftAlone(c->context, number, line);
 }
 
 inline void CountDate(Counting *c, int at, int limit, int line) {
@@ -93,8 +85,7 @@ void CountBang(Counting *c, int i) {
 }
 
 void CountPrice(Counting *c, int i) {
-  int end = 0;
-  int quote = FindQifPriceDate(c->data, c->size, i, &end);
+  int end = 0, quote = FindQifPriceDate(c->data, c->size, i, &end);
   if (quote)
     CountDate(c, quote, end, i);
 }
@@ -131,12 +122,11 @@ void NoteBinaryByte(Counting *c, int from) {
       c->lineEndsBefore + CountQifLineEnds(c->data, 0, at, c->size) + 1;
 }
 
+// Counts 64 positions at a time and returns where the tail begins. Among
+// transactions the masks count '^', M and P, and only line-start D bytes are
+// looked at one by one; 64 bytes with a '!' line, or a list's, go line by line.
+int CountBlocks([[maybe_unused]] Counting *c, int pos) {
 #if defined(KESTROM_LINE_BLOCKS)
-// Counts 64 positions at a time. Among transactions, '^', M and P are
-// counted from the masks and only line-start D bytes are looked at one by
-// one; 64 bytes with a '!' line, or in a list, are looked at line by line.
-// Returns where the byte-by-byte tail begins.
-int CountBlocks(Counting *c, int pos) {
   const unsigned char *data = c->data;
   QifCheckCounts *counts = c->counts;
   for (; c->size - pos > 64; pos += 64) {
@@ -164,11 +154,9 @@ int CountBlocks(Counting *c, int pos) {
       counts->lineEnds += QifBitCount(starts >> counted);
     c->countedTo = pos + 64;
   }
+#endif
   return pos;
 }
-#else
-int CountBlocks(Counting *, int pos) { return pos; }
-#endif
 
 void WalkPiece(Counting c) {
   const unsigned char *data = c.data;
@@ -230,11 +218,4 @@ int DecideQifConversion(const QifCheckCounts *counts, int complete) {
   return (counts->dayFirstLine ? kQifAskDayFirst : 0) |
          (counts->datesLeftAlone ? kQifAskLeftAlone : 0) |
          (complete && !counts->recordMarks ? kQifAskNoMark : 0);
-}
-
-int QifLineLength(const unsigned char *data, int size, int offset) {
-  int end = offset;
-  while (end < size && data[end] != '\n' && data[end] != '\r')
-    ++end;
-  return end - offset;
 }

@@ -1,5 +1,4 @@
-// What converting a file would do, counted by the conversion's own rules
-// without changing a byte.
+// What converting would do, counted by the same rules without changing a byte.
 #pragma once
 
 #include "qif_lines.h"
@@ -54,6 +53,3 @@ int DecideQifConversion(const QifCheckCounts *counts, int complete);
 // Adds the counts of a later part of a file, counted on its own from a line
 // start, to those of the part just before it.
 void AddQifCounts(QifCheckCounts *total, const QifCheckCounts *later);
-
-// Returns the length of the line that starts at offset, up to its CR or LF.
-int QifLineLength(const unsigned char *data, int size, int offset);

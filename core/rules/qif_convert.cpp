@@ -20,8 +20,7 @@ __attribute__((noinline)) void ApplyShortFormAt(Walk *walk, int at, int limit) {
     SwapQifShortDate(walk->data, at, &date);
 }
 
-// Applies the date rules to the text after at (a date line's D, or the
-// quote before a price's date) up to limit.
+// Applies the date rules after at, a date line's D or a price date's quote.
 KESTROM_IN_LOOP void ApplyDateAt(Walk *walk, int at, int limit) {
   if (IsQifTwoDigitDate(walk->data, limit, at))
     SwapQifDatePairs(walk->data, at);

@@ -1,5 +1,4 @@
-// The conversion over a bare byte buffer. Whether a file is converted at all
-// is decided first, from its counts (qif_check.h).
+// The conversion of a bare byte buffer, once its counts (qif_check.h) allow it.
 #pragma once
 
 #include "qif_lines.h"

@@ -8,8 +8,7 @@ unsigned char QifLower(unsigned char c) {
 
 int QifLineOpensWith(const unsigned char *data, int length, int i,
                      const char *word) {
-  int k = 0;
-  for (; word[k]; ++k)
+  for (int k = 0; word[k]; ++k)
     if (k >= length || QifLower(data[i + k]) != word[k])
       return 0;
   return 1;
@@ -17,9 +16,7 @@ int QifLineOpensWith(const unsigned char *data, int length, int i,
 
 // Returns the header's length without its line end and the blanks before.
 int QifHeaderLength(const unsigned char *data, int size, int i) {
-  int end = i;
-  while (end < size && data[end] != '\n' && data[end] != '\r')
-    ++end;
+  int end = i + QifLineLength(data, size, i);
   while (end > i && (data[end - 1] == ' ' || data[end - 1] == '\t'))
     --end;
   return end - i;

@@ -31,9 +31,8 @@ inline int NextQifLineStart(const unsigned char *data, int from, int end,
   return -1;
 }
 
-// Returns the number of bits set in x. The compiler's own count calls a
-// library function where the CPU may lack the instruction, and that call
-// cost a fifth of the counts' time.
+// The compiler's own bit count calls a library function where the CPU may
+// lack the instruction, and that call cost a fifth of the counts' time.
 inline int QifBitCount(unsigned long long x) {
   x -= (x >> 1) & 0x5555555555555555ULL;
   x = (x & 0x3333333333333333ULL) + ((x >> 2) & 0x3333333333333333ULL);
@@ -45,18 +44,10 @@ inline int QifBitCount(unsigned long long x) {
 #include <emmintrin.h>
 #define KESTROM_LINE_BLOCKS 1
 
-// Returns one bit for each of the 64 bytes at data, set where it is byte.
-inline unsigned long long QifByteBits(const unsigned char *data, char byte) {
-  const __m128i wanted = _mm_set1_epi8(byte);
-  unsigned long long bits = 0;
-  for (int k = 0; k < 4; ++k) {
-    __m128i block =
-        _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + 16 * k));
-    unsigned found =
-        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, wanted)));
-    bits |= static_cast<unsigned long long>(found) << (16 * k);
-  }
-  return bits;
+// Returns one bit for each of the 16 bytes at data, set where it is byte.
+inline unsigned QifByteBits16(const unsigned char *data, char byte) {
+  __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data));
+  return _mm_movemask_epi8(_mm_cmpeq_epi8(block, _mm_set1_epi8(byte)));
 }
 
 // True when one of the 64 bytes at data is a CR that no LF follows.
@@ -93,19 +84,11 @@ inline int QifHasBinaryByte(const unsigned char *data) {
 #include <wasm_simd128.h>
 #define KESTROM_LINE_BLOCKS 1
 
-// The same 64-bit mask from WebAssembly's 128-bit lanes, for the page.
-inline unsigned long long QifByteBits(const unsigned char *data, char byte) {
-  const v128_t wanted = wasm_i8x16_splat(byte);
-  unsigned long long bits = 0;
-  for (int k = 0; k < 4; ++k) {
-    v128_t block = wasm_v128_load(data + 16 * k);
-    unsigned found = wasm_i8x16_bitmask(wasm_i8x16_eq(block, wanted));
-    bits |= static_cast<unsigned long long>(found) << (16 * k);
-  }
-  return bits;
+inline unsigned QifByteBits16(const unsigned char *data, char byte) {
+  v128_t block = wasm_v128_load(data);
+  return wasm_i8x16_bitmask(wasm_i8x16_eq(block, wasm_i8x16_splat(byte)));
 }
 
-// The same test as above in WebAssembly's lanes.
 inline int QifHasBinaryByte(const unsigned char *data) {
   const v128_t top = wasm_i8x16_splat(0x1F), four = wasm_i8x16_splat(4);
   const v128_t lf = wasm_i8x16_splat('\n'), cr = wasm_i8x16_splat('\r');
@@ -135,6 +118,15 @@ inline int FindQifBinaryByte(const unsigned char *data, int from, int size) {
 }
 
 #if defined(KESTROM_LINE_BLOCKS)
+// Returns one bit for each of the 64 bytes at data, set where it is byte.
+inline unsigned long long QifByteBits(const unsigned char *data, char byte) {
+  unsigned long long bits = 0;
+  for (int k = 0; k < 4; ++k)
+    bits |= static_cast<unsigned long long>(QifByteBits16(data + 16 * k, byte))
+            << (16 * k);
+  return bits;
+}
+
 // Returns IsQifLineEnd for the 64 bytes at data, bit k for data[k]; it
 // reads data[64] too. QIF lines are about ten bytes long, so a call per line
 // would cost more than the rules at it.
@@ -160,16 +152,23 @@ inline int FirstQifLineStart(const unsigned char *data, int size,
   return mark ? 3 : 0;
 }
 
+// Returns the length of the line that starts at offset, up to its CR or LF.
+inline int QifLineLength(const unsigned char *data, int size, int offset) {
+  int end = offset;
+  while (end < size && data[end] != '\n' && data[end] != '\r')
+    ++end;
+  return end - offset;
+}
+
 // Header and price lines are rare, so these are kept out of line.
 
 // Returns the block after the '!' line at i, in any case: a new one after
 // !Account or !Type:, and the same one after any other (!Option:).
 int QifBlockAfter(const unsigned char *data, int size, int i, int block);
 
-// The date-order headers !Option:MDY (month-first) and !Option:DMY.
+// Returns the date order that the '!' line at i gives: !Option:MDY
+// (month-first), !Option:DMY, or neither.
 enum { kQifNoDateOrder = 0, kQifMonthFirstHeader = 1, kQifDayFirstHeader = 2 };
-
-// Returns the date order that the '!' line at i gives, or kQifNoDateOrder.
 int QifDateOrderAt(const unsigned char *data, int size, int i);
 
 // Reads a price list's line, "SYMBOL",PRICE,"DATE": returns the position of
@@ -187,8 +186,7 @@ inline void SwapQifDateOrder(unsigned char *data, int i) {
 // Returns the number of line ends at positions from to to - 1.
 inline int CountQifLineEnds(const unsigned char *data, int from, int to,
                             int size) {
-  int count = 0;
-  int p = from;
+  int count = 0, p = from;
 #if defined(KESTROM_LINE_BLOCKS)
   for (; p + 64 <= to && p + 64 < size; p += 64)
     count += QifBitCount(QifLineEndBits(data + p));

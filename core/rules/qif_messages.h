@@ -1,5 +1,4 @@
-// The texts the program says, in one place so every front end uses the
-// same words.
+// The program's texts, in one place so that every front end says the same.
 #pragma once
 
 #define KESTROM_CAPTION "Kestrom"

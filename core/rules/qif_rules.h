@@ -50,8 +50,7 @@ struct QifShortDate {
   int month;        // F1's value, a space ignored
 };
 
-// Returns the length of the field at p, 1 or 2, or 0 when there is none
-// before end.
+// Returns the length of the field at p, 1 or 2, or 0 when there is none.
 inline int QifShortField(const unsigned char *p, const unsigned char *end) {
   if (p < end && *p == ' ')
     return p + 1 < end && IsQifDigit(p[1]) ? 2 : 0;
@@ -64,6 +63,10 @@ inline int QifShortField(const unsigned char *p, const unsigned char *end) {
 // apostrophe that may stand before the year (D2/14'2020).
 inline int IsQifDateSeparator(unsigned char c) {
   return IsQifFieldSeparator(c) || c == '\'';
+}
+
+inline int EndsQifDate(const unsigned char *data, int limit, int p) {
+  return p == limit || data[p] == '\r' || data[p] == '\n';
 }
 
 // True when the line-start 'D' at i is a short-form date; fills date.
@@ -86,9 +89,8 @@ inline int FindQifShortDate(const unsigned char *data, int size, int i,
   int digits = 0;
   while (digits < 5 && year + digits < end && IsQifDigit(year[digits]))
     ++digits;
-  const unsigned char *after = year + digits;
   if (digits < 1 || digits > 4 ||
-      (after < end && *after != '\r' && *after != '\n'))
+      !EndsQifDate(data, size, static_cast<int>(year + digits - data)))
     return 0;
   date->firstLength = first;
   date->secondLength = second;
@@ -113,10 +115,6 @@ inline void SwapQifShortDate(unsigned char *data, int i,
     *out++ = was[k];
 }
 
-inline int EndsQifDate(const unsigned char *data, int limit, int p) {
-  return p == limit || data[p] == '\r' || data[p] == '\n';
-}
-
 // True when the line-start 'D' at i reads as a date: an optional space,
 // digits, then a separator or the line's end. One that no rule converts
 // (D1/5, D12345) is a date left alone; D2 accounts is no date.
@@ -127,13 +125,12 @@ inline int ReadsAsQifDate(const unsigned char *data, int size, int i) {
   int digitsFrom = p;
   while (p < size && IsQifDigit(data[p]))
     ++p;
-  if (p == digitsFrom)
-    return 0;
-  return EndsQifDate(data, size, p) || IsQifDateSeparator(data[p]);
+  return p > digitsFrom &&
+         (EndsQifDate(data, size, p) || IsQifDateSeparator(data[p]));
 }
 
-// Reads up to most digits at *p and moves *p past them. Returns their
-// number, or -1 when there is no digit there.
+// Reads up to most digits at *p and moves *p past them. Returns the number
+// they make, or -1 when there is no digit there.
 inline int ReadQifNumber(const unsigned char *data, int limit, int *p,
                          int most) {
   int value = 0, digits = 0;

@@ -42,8 +42,7 @@ int PutBack(HANDLE file, const unsigned char *old, DWORD length) {
   return ok && EndAt(file, length);
 }
 
-// Keeps the original's bytes in the temporary folder, named in copy, while
-// the file is written over.
+// Keeps the original's bytes in the temporary folder, named in copy.
 int KeepCopy(const unsigned char *old, DWORD size, char *copy) {
   char folder[kReplacePathSize];
   DWORD length = GetTempPathA(sizeof folder, folder);
@@ -106,10 +105,8 @@ int WriteReplacement(Replacement *replace) {
 void WarnUnsaved(HWND owner, const char *note, const char *path) {
   char text[kReplacePathSize + 256];
   lstrcpyA(text, MSG_UNABLE_TO_SAVE);
-  if (note) {
-    lstrcatA(lstrcatA(lstrcatA(text, "\n\n"), note), path);
-    lstrcatA(text, ".");
-  }
+  if (note)
+    lstrcatA(lstrcatA(lstrcatA(lstrcatA(text, "\n\n"), note), path), ".");
   ShowWarning(owner, text, SAVE_CAPTION);
 }
 

@@ -113,19 +113,17 @@ int MayWrite(Replacement *replace, int callerReads) {
   return 1;
 }
 
-// Takes a name that opens nothing (error says why) as a new file, unless
-// its folder lists something under it: a link to a missing file, which the
-// rename would turn into a plain file.
+// Takes a name that opens nothing (error says why) as a new file, unless the
+// folder lists it: a dangling link, which the rename would make a plain file.
 int FindNewTarget(const char *path, DWORD error, Replacement *replace) {
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA(path, &found);
   DWORD searched = GetLastError();
   if (search != INVALID_HANDLE_VALUE)
     FindClose(search);
-  if (search != INVALID_HANDLE_VALUE ||
-      (searched != ERROR_FILE_NOT_FOUND && searched != ERROR_PATH_NOT_FOUND))
-    return Stop(replace, error);
-  return UseNameGiven(path, replace);
+  else if (searched == ERROR_FILE_NOT_FOUND || searched == ERROR_PATH_NOT_FOUND)
+    return UseNameGiven(path, replace);
+  return Stop(replace, error);
 }
 
 int FindTarget(const char *path, int callerReads, Replacement *replace) {
@@ -218,16 +216,15 @@ int CreateReplacementFile(Replacement *replace, unsigned maxNames) {
     return 0;
   if (replace->exists && (replace->attributes & kEncrypted))
     made.attributes = kEncrypted;
-  int denied = 0;
-  int created =
-      MakeUnderOwnName(replace->target, maxNames, replace->temp, CreateNewFile,
-                       &made, &replace->error, &denied);
+  int created = MakeUnderOwnName(replace->target, maxNames, replace->temp,
+                                 CreateNewFile, &made, &replace->error);
   if (*descriptor)
     GlobalFree(*descriptor);
   if (!created) {
     replace->temp[0] = '\0'; // the last name tried is another's
     return Stop(replace, replace->error,
-                denied ? kReplaceNoNewFiles : kReplaceFailed);
+                replace->error == ERROR_ACCESS_DENIED ? kReplaceNoNewFiles
+                                                      : kReplaceFailed);
   }
   replace->file = made.file;
   BY_HANDLE_FILE_INFORMATION info;
@@ -256,12 +253,10 @@ int CarryPermissions(Replacement *replace, const char *to) {
 // Names are tried from a place of this run's own, in odd steps that reach
 // every name before any comes back.
 int MakeUnderOwnName(const char *path, unsigned maxNames, char *temp,
-                     MakeAtName make, void *context, DWORD *error,
-                     int *denied) {
+                     MakeAtName make, void *context, DWORD *error) {
   const unsigned kStep = 40503;
   int folder = FolderLength(path);
   int room = MAX_PATH - 1 - WideLength(path, folder);
-  *denied = 0;
   *error = ERROR_FILENAME_EXCED_RANGE;
   if (room < 1 || folder + int(sizeof "kst0000.tmp") > kReplacePathSize)
     return 0;
@@ -278,10 +273,8 @@ int MakeUnderOwnName(const char *path, unsigned maxNames, char *temp,
     int taken = *error == ERROR_FILE_EXISTS || *error == ERROR_ALREADY_EXISTS ||
                 (*error == ERROR_ACCESS_DENIED &&
                  GetFileAttributesA(temp) != INVALID_FILE_ATTRIBUTES);
-    if (!taken) {
-      *denied = *error == ERROR_ACCESS_DENIED;
+    if (!taken)
       return 0;
-    }
     *error = ERROR_FILE_EXISTS;
   }
   return 0;
@@ -290,8 +283,7 @@ int MakeUnderOwnName(const char *path, unsigned maxNames, char *temp,
 HANDLE CreateOwnTempFile(const char *path, char *temp) {
   NewFile made;
   DWORD error;
-  int denied;
-  MakeUnderOwnName(path, 0, temp, CreateNewFile, &made, &error, &denied);
+  MakeUnderOwnName(path, 0, temp, CreateNewFile, &made, &error);
   return made.file;
 }
 
@@ -313,11 +305,10 @@ int BeginReplacement(const char *path, unsigned maxNames, int callerReads,
 int FinishReplacement(Replacement *replace) {
   HANDLE file = replace->file;
   replace->file = INVALID_HANDLE_VALUE;
-  int done = (!replace->exists ||
-              SetFileTime(file, &replace->created, nullptr, nullptr)) &&
-             FlushFileBuffers(file);
-  if (!done)
-    Stop(replace, GetLastError());
+  int done = ((!replace->exists ||
+               SetFileTime(file, &replace->created, nullptr, nullptr)) &&
+              FlushFileBuffers(file)) ||
+             Stop(replace, GetLastError());
   int closed = CloseHandle(file) || Stop(replace, GetLastError());
   return done && closed && (!replace->exists || CarryOver(replace));
 }

@@ -11,16 +11,12 @@ enum { kReplacePathSize = 1024 };
 
 // Why a replacement stopped, where the system's error alone does not say.
 enum ReplaceStop {
-  kReplaceFailed,     // error says why
-  kReplaceIsFolder,   // the target is a folder
-  kReplaceIsDevice,   // a device or a pipe, not a file on a disk
-  kReplaceNoNewFiles, // the folder refuses new files (error: access denied)
-  // A link leads to a path too long for the ANSI calls; the name given still
-  // opens the file.
-  kReplaceTooLong,
-  // The rename failed and left nothing under the target's name, so the
-  // temporary file, the only copy, is kept.
-  kReplaceTempKept,
+  kReplaceFailed,       // error says why
+  kReplaceIsFolder,     // the target is a folder
+  kReplaceIsDevice,     // a device or a pipe, not a file on a disk
+  kReplaceNoNewFiles,   // the folder refuses new files (error: access denied)
+  kReplaceTooLong,      // the link's path is too long for the ANSI calls
+  kReplaceTempKept,     // the rename left nothing under the name; temp is kept
   kReplaceNotEncrypted, // the volume would not encrypt the temporary file
 };
 
@@ -60,15 +56,13 @@ int CarryPermissions(Replacement *replace, const char *to);
 
 // Calls make(name, context) with new names, kstXXXX.tmp, in the folder of
 // path until it returns 1, passing over names that are taken. Returns 1
-// with the name in temp, or 0 with the system's error in *error; *denied
-// says the folder refuses new files.
+// with the name in temp, or 0 with the system's error in *error.
 typedef int (*MakeAtName)(const char *name, void *context);
 int MakeUnderOwnName(const char *path, unsigned maxNames, char *temp,
-                     MakeAtName make, void *context, DWORD *error, int *denied);
+                     MakeAtName make, void *context, DWORD *error);
 
 // Creates a new file in the folder of path, the part up to its last
 // separator, named in temp. Returns its handle, or INVALID_HANDLE_VALUE.
 HANDLE CreateOwnTempFile(const char *path, char *temp);
 
-// Returns an OVERLAPPED that reads or writes at offset.
 OVERLAPPED OffsetAt(long long offset);
