@@ -1,6 +1,5 @@
 // The dialog front end's shared declarations.
-#ifndef KESTROM_APP_APP_H
-#define KESTROM_APP_APP_H
+#pragma once
 
 #include <windows.h>
 
@@ -18,5 +17,3 @@ int SaveCommand(HWND dialog);
 int SaveAsCommand(HWND dialog);
 
 void CenterWindow(HWND window);
-
-#endif

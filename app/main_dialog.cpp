@@ -19,8 +19,9 @@ const DWORD kSaveAsFlags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY |
                            OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST |
                            OFN_NOREADONLYRETURN;
 
-// The common dialogs want pairs of NUL-terminated strings ending in an empty
-// one; the ';'-separated text becomes exactly that.
+// Writes the file dialogs' filter to filter. The common dialogs want pairs
+// of NUL-terminated strings ending in an empty one, and the ';'-separated
+// text becomes exactly that.
 void BuildFilterList(char *filter) {
   memcpy(filter, QIF_FILTER, sizeof QIF_FILTER);
   for (char *c = filter; *c; ++c)
@@ -28,8 +29,8 @@ void BuildFilterList(char *filter) {
       *c = '\0';
 }
 
-// The record both file dialogs share; the 76-byte size is the layout
-// without the later extension fields, which every version accepts.
+// Fills in the record both file dialogs share. The 76-byte size is the
+// layout without the later extension fields, which every version accepts.
 void PrepareFileDialog(OPENFILENAMEA *ofn, HWND dialog, const char *filter,
                        char *file, char *initialDir, const char *title,
                        DWORD flags) {
@@ -58,7 +59,8 @@ void SetCurrentPath(HWND dialog, const char *path) {
 
 void PostCancel(HWND dialog) { PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0); }
 
-// given is the file named on the command line, or null to ask for one.
+// Opens the file first: given is the one named on the command line, or
+// null to ask for one.
 INT_PTR OnInitDialog(HWND dialog, const char *given) {
   CenterWindow(dialog);
   if (!(given ? OpenGivenFile(dialog, given) : OpenCommand(dialog)))
@@ -92,7 +94,8 @@ INT_PTR OnCancel(HWND dialog) {
   return TRUE;
 }
 
-// A successful write ends the run: the file has been converted once.
+// Ends the run after a successful write, as the file has been converted
+// once.
 INT_PTR CloseAfter(HWND dialog, int written) {
   if (written)
     PostCancel(dialog);

@@ -13,7 +13,11 @@
 #   sed -E -f bench/qif_swap.sed IN > OUT  the script a user would
 #                                          otherwise write for the two rules
 # hyperfine runs each RUNS times after three warm-up runs; the medians and
-# the ratios are printed at the end. Before timing, the outputs of
+# the ratios are printed at the end. Then dd, kestrom-cli and the base run
+# again in RUNS rounds, each round all three in turn, so that a slow spell
+# of the disk or of another program falls on all of them alike: on a
+# shared machine one hyperfine batch of 30 runs gave kestrom-cli / dd
+# anywhere from 0.88 to 1.50 at 1 MiB, the rounds 1.03 to 1.09. Before timing, the outputs of
 # kestrom-cli and the base are compared byte for byte, and sed's on the
 # lines it converts (not the dates of one digit).
 # Usage: bench/cli_bench.sh [RUNS] [SIZES] [FOLDER]
@@ -42,6 +46,44 @@ fi
 cd "$folder"
 # sed must see bytes, as kestrom-cli does, not characters.
 export LC_ALL=C
+
+# Prints the wall time of "$@" in microseconds; the script's own fork and
+# exec are in it, as they are in every command timed this way.
+time_once() {
+  local start=$EPOCHREALTIME
+  "$@" 2>/dev/null
+  local end=$EPOCHREALTIME
+  echo $((${end/./} - ${start/./}))
+}
+
+# Runs each NAME=COMMAND in turn, RUNS rounds after three, and prints each
+# NAME's median in ms and its ratio to the first's, less what /bin/true
+# takes the same way.
+rounds() {
+  local -A times
+  local round entry
+  for ((round = 0; round < runs + 3; round++)); do
+    for entry in "true=/bin/true" "$@"; do
+      local took
+      took=$(time_once ${entry#*=})
+      ((round >= 3)) && times[${entry%%=*}]+="$took "
+    done
+  done
+  local name first="" line="  in rounds:"
+  for entry in "true=" "$@"; do
+    name=${entry%%=*}
+    times[$name]=$(tr ' ' '\n' <<<"${times[$name]}" | sort -n |
+      awk 'NF { v[n++] = $1 } END { print v[int(n / 2)] }')
+  done
+  for entry in "$@"; do
+    name=${entry%%=*}
+    local ms=$(((times[$name] - times[true])))
+    [ -z "$first" ] && first=$ms
+    line+=$(awk -v n="$name" -v t="$ms" -v f="$first" \
+      'BEGIN { printf " %s %.2f ms (%.2f)", n, t / 1000, t / f }')
+  done
+  echo "$line"
+}
 
 bench_size() {
   local size=$1
@@ -81,6 +123,10 @@ bench_size() {
       printf ", kestrom-cli / cp = %.2f, sed / kestrom-cli = %.1f\n",
         median["kestrom-cli"] / median["cp"], median["sed"] / median["kestrom-cli"]
     }' times.csv
+  local pair=()
+  [ -n "$base" ] && pair=("base=$base --yes -o base.qif in.qif")
+  rounds "dd=dd if=in.qif of=dd.qif bs=1M conv=fsync status=none" \
+    "kestrom-cli=$cli --yes -o cli.qif in.qif" "${pair[@]}"
 }
 
 for size in ${sizes//,/ }; do

@@ -50,6 +50,13 @@ const Bytes &Content(const Kind &kind) {
   return content;
 }
 
+// kestrom-cli's walk: the counts and the conversion in one pass.
+void CountAndConvertWholeContent(unsigned char *data, int size) {
+  QifCheckCounts counts = {};
+  CountAndConvertQifPiece(data, size, &counts);
+  benchmark::DoNotOptimize(counts);
+}
+
 void UndoWholeContent(unsigned char *data, int size) {
   ExchangeQifBytes(data, size, size);
 }
@@ -172,6 +179,7 @@ void RegisterAll() {
       {"Convert", ConvertQifBytes, 0},
       {"Convert_ShortForms", ConvertQifBytes, 36},
       {"Undo", UndoWholeContent, 0},
+      {"CountAndConvert", CountAndConvertWholeContent, 0},
       {"Baseline_ByteAtATime", ByteAtATime, 0},
       {"Baseline_PerLineMemchr", PerLineMemchr, 0}};
   static const QifLineEnd kLineEnds[] = {kQifLf, kQifCrLf};

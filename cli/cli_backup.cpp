@@ -24,8 +24,6 @@ int IsUsableSuffix(const char *suffix) {
 
 } // namespace
 
-// An exact word wins; a prefix counts when every word it starts means the
-// same ("n" starts four, "nu" one).
 int ReadBackupControl(const char *word, int *control, int *ambiguous) {
   size_t length = strlen(word);
   int found = -1;
@@ -70,11 +68,9 @@ long long BackupNumber(const char *name, const char *base) {
   return strcmp(digits, "~") == 0 ? number : 0;
 }
 
-int MakeBackupName(const char *target, const BackupChoice *choice,
-                   long long highest, char *name, int size) {
-  int numbered = choice->control == kBackupNumbered ||
-                 (choice->control == kBackupExisting && highest > 0);
-  int length = numbered ? snprintf(name, size, "%s.~%lld~", target, highest + 1)
-                        : snprintf(name, size, "%s%s", target, choice->suffix);
+int MakeBackupName(const char *target, const char *suffix, long long number,
+                   char *name, int size) {
+  int length = number > 0 ? snprintf(name, size, "%s.~%lld~", target, number)
+                          : snprintf(name, size, "%s%s", target, suffix);
   return length >= 0 && length < size;
 }

@@ -1,9 +1,7 @@
-// The backups kestrom-cli makes of a file before it replaces it, named as
-// cp, mv and install name theirs: FILE~ (the suffix), or FILE.~N~, one
-// more than the highest number already in the folder. Pure text work: the
-// caller lists the folder.
-#ifndef KESTROM_CLI_CLI_BACKUP_H
-#define KESTROM_CLI_CLI_BACKUP_H
+// The names of the backups made of a file before it is replaced, as cp,
+// mv and install name theirs: FILE~ (the suffix), or FILE.~N~, one more
+// than the highest N in the folder, which the caller lists.
+#pragma once
 
 enum BackupControl {
   kBackupNone,     // none, off
@@ -17,22 +15,21 @@ struct BackupChoice {
   const char *suffix; // of a simple backup
 };
 
-// Reads a version-control word, or a prefix that names one alone, as cp
-// does. Returns 1, or 0 when it names none: *ambiguous is then 1 when it
-// was the start of several.
+// Reads a version-control word, or as cp does a prefix of words that all
+// mean the same ("nu", not "n"). Returns 1, or 0 when it names none:
+// *ambiguous is then 1 when it was the start of several.
 int ReadBackupControl(const char *word, int *control, int *ambiguous);
 
-// The suffix of simple backups: given (by -S), else SIMPLE_BACKUP_SUFFIX,
-// else "~"; one that is empty or holds a '/' counts as not given.
+// Returns the suffix of simple backups: the one given (by -S), else
+// SIMPLE_BACKUP_SUFFIX, else "~"; one that is empty or holds a '/' counts
+// as not given.
 const char *ChooseBackupSuffix(const char *given);
 
-// N when name is base.~N~ (N decimal, not starting with 0), else 0.
+// Returns N when name is base.~N~ (N decimal, not starting with 0), else 0.
 long long BackupNumber(const char *name, const char *base);
 
-// The backup's path for target: target.~N~ (N is highest + 1) for a
-// numbered backup, and for an existing one where highest > 0; otherwise
-// target and the suffix. Returns 0 when it does not fit in size bytes.
-int MakeBackupName(const char *target, const BackupChoice *choice,
-                   long long highest, char *name, int size);
-
-#endif
+// Writes to name the backup's path for target: target.~number~ when number
+// is above 0, else target and suffix. Returns 0 when it does not fit in
+// size bytes.
+int MakeBackupName(const char *target, const char *suffix, long long number,
+                   char *name, int size);

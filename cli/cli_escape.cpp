@@ -2,23 +2,14 @@
 
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 
 namespace {
 
-const char kHex[] = "0123456789abcdef";
-
-int PutHex(unsigned char c, char *out) {
-  out[0] = '\\';
-  out[1] = 'x';
-  out[2] = kHex[c >> 4];
-  out[3] = kHex[c & 15];
-  return 4;
-}
-
-// The length of the well-formed UTF-8 character at text (2 to 4 bytes),
-// with its code point, or 0 when none starts there: an overlong form, a
-// surrogate or a cut sequence is no character, and a terminal reading
-// UTF-8 shows its bytes as replacement characters.
+// Returns the length of the well-formed UTF-8 character at text (2 to 4
+// bytes) and writes its code point, or returns 0 when none starts there.
+// An overlong form, a surrogate or a cut sequence is no character, and a
+// terminal reading UTF-8 shows its bytes as replacement characters.
 int DecodeUtf8(const unsigned char *text, int left, unsigned *point) {
   static const unsigned kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
   unsigned c = text[0];
@@ -38,15 +29,14 @@ int DecodeUtf8(const unsigned char *text, int left, unsigned *point) {
   return length;
 }
 
-// The characters that move or hide what follows them on a terminal line.
 int IsHiddenControl(unsigned point) {
   return (point >= 0x80 && point <= 0x9F) ||
          (point >= 0x202A && point <= 0x202E) ||
          (point >= 0x2066 && point <= 0x2069);
 }
 
-} // namespace
-
+// Writes text escaped to out, which has room for 4 * size + 1 bytes, and
+// returns the length written.
 int EscapeControlBytes(const char *text, int size, char *out) {
   const unsigned char *bytes = reinterpret_cast<const unsigned char *>(text);
   int length = 0;
@@ -58,7 +48,7 @@ int EscapeControlBytes(const char *text, int size, char *out) {
       int hidden = IsHiddenControl(point);
       for (int end = i + character; i < end; ++i) {
         if (hidden)
-          length += PutHex(bytes[i], out + length);
+          length += snprintf(out + length, 5, "\\x%02x", bytes[i]);
         else
           out[length++] = text[i];
       }
@@ -71,12 +61,14 @@ int EscapeControlBytes(const char *text, int size, char *out) {
       out[length++] = '\\';
       out[length++] = c == '\t' ? 't' : c == '\n' ? 'n' : 'r';
     } else {
-      length += PutHex(c, out + length);
+      length += snprintf(out + length, 5, "\\x%02x", c);
     }
   }
   out[length] = '\0';
   return length;
 }
+
+} // namespace
 
 char *EscapeLine(const char *text, int size) {
   char *line = static_cast<char *>(malloc(4 * static_cast<size_t>(size) + 2));
@@ -84,10 +76,8 @@ char *EscapeLine(const char *text, int size) {
     return nullptr;
   int closed = size > 0 && text[size - 1] == '\n';
   int length = EscapeControlBytes(text, size - closed, line);
-  if (closed) {
-    line[length++] = '\n';
-    line[length] = '\0';
-  }
+  if (closed)
+    strcpy(line + length, "\n");
   return line;
 }
 

@@ -1,28 +1,19 @@
 // What kestrom-cli prints about a file is made safe for a terminal: names
 // and line excerpts come from the user's files, and a control byte among
 // them (an ESC sequence) could hide or forge what follows.
-#ifndef KESTROM_CLI_CLI_ESCAPE_H
-#define KESTROM_CLI_CLI_ESCAPE_H
+#pragma once
 
 #include <stdarg.h>
 
-// Copies size bytes of text to out with every control a terminal acts on
-// escaped: the C0 controls and DEL as \t, \n, \r or \xHH (\x1b); a C1
-// control (U+0080 to U+009F) and a bidirectional override or isolate
-// (U+202A to U+202E, U+2066 to U+2069), which reorder what follows on the
-// line, as \xHH for each of their UTF-8 bytes (\xe2\x80\xae); and a
-// byte 0x80 to 0x9F outside any UTF-8 character, which a terminal in an
-// 8-bit code page takes as a C1 control (0x9B starts a sequence as ESC [
-// does). All other bytes stay as they are. out needs room for 4 * size + 1
-// bytes. Returns the length written.
-int EscapeControlBytes(const char *text, int size, char *out);
-
-// text with every control escaped but a closing LF: one message line, as
-// it goes to the terminal. Returns the malloc'd text (free it), or null
-// without memory.
+// Returns a copy of size bytes of text, malloc'd (free it), or null without
+// memory, with every control a terminal acts on escaped but a closing LF:
+// the C0 controls and DEL as \t, \n, \r or \xHH (\x1b); a C1 control
+// (U+0080 to U+009F) and a bidirectional override or isolate (U+202A to
+// U+202E, U+2066 to U+2069), which reorder what follows on the line, as
+// \xHH for each of their UTF-8 bytes (\xe2\x80\xae); and a byte 0x80 to
+// 0x9F outside any UTF-8 character, which a terminal in an 8-bit code page
+// takes as a C1 control (0x9B starts a sequence as ESC [ does).
 char *EscapeLine(const char *text, int size);
 
-// vsnprintf into a new buffer, then EscapeLine.
+// Formats as vsnprintf does, then escapes the text as EscapeLine does.
 char *FormatEscapedLine(const char *format, va_list args);
-
-#endif

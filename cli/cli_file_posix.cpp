@@ -11,7 +11,6 @@
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
-#include <sys/time.h>
 #include <unistd.h>
 #if defined(__linux__)
 #include <acl/libacl.h>
@@ -23,29 +22,21 @@
 #endif
 
 #include "cli_backup.h"
+#include "cli_escape.h"
+#include "cli_interrupt.h"
 #include "qif_messages.h"
 
 namespace {
 
-int CheckReadable(const struct stat *st, char *reason) {
+// Fails with what for a folder or a device.
+int CheckRegular(const struct stat *st, const char *what, Failure *failure) {
   if (S_ISDIR(st->st_mode))
-    return Fail(reason, CLI_CANNOT_OPEN, EISDIR);
-  if (!S_ISREG(st->st_mode))
-    return FailWith(reason, CLI_CANNOT_OPEN, CLI_NOT_A_FILE);
-  // Counts and line numbers are ints, as in the dialog.
-  if (st->st_size >= INT_MAX)
-    return Fail(reason, CLI_CANNOT_READ, EFBIG);
-  return 1;
+    return Fail(failure, what, nullptr, EISDIR);
+  return S_ISREG(st->st_mode) ||
+         FailBecause(failure, what, nullptr, CLI_NOT_A_FILE);
 }
 
-int CopyPath(const char *path, char *target, char *reason) {
-  if (strlen(path) >= kCliPathSize)
-    return Fail(reason, CLI_CANNOT_WRITE, ENAMETOOLONG);
-  strcpy(target, path);
-  return 1;
-}
-
-// The path of the file fd names, from the kernel.
+// Writes to resolved the path of the file fd names, as the kernel knows it.
 int PathOfOpenFile(int fd, const char *path, char *resolved) {
 #if defined(__linux__)
   char link[64];
@@ -62,27 +53,29 @@ int PathOfOpenFile(int fd, const char *path, char *resolved) {
   return realpath(path, resolved) != nullptr; // no /proc mounted
 }
 
-// A symbolic link is followed by the kernel, as any program's open
-// follows it, so that a link it would not follow (fs.protected_symlinks:
-// another user's link in a sticky folder) is refused as it refuses it.
-// The file it names is replaced and the link stays a link.
-int ResolveTarget(const char *path, char *target, char *reason) {
+// Writes to target the file path names, a symbolic link followed by the
+// kernel's open, so that a link it refuses (fs.protected_symlinks) fails.
+int ResolveTarget(const char *path, char *target, Failure *failure) {
   struct stat st;
-  if (lstat(path, &st) != 0 || !S_ISLNK(st.st_mode))
-    return CopyPath(path, target, reason);
-#if defined(O_PATH)
-  int fd = open(path, O_PATH | O_CLOEXEC);
-#else
-  int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-#endif
-  if (fd < 0)
-    return Fail(reason, CLI_CANNOT_WRITE, errno);
   char resolved[PATH_MAX];
-  int found = PathOfOpenFile(fd, path, resolved);
-  int error = errno;
-  close(fd);
-  return found ? CopyPath(resolved, target, reason)
-               : Fail(reason, CLI_CANNOT_WRITE, error);
+  if (lstat(path, &st) == 0 && S_ISLNK(st.st_mode)) {
+#if defined(O_PATH)
+    int fd = open(path, O_PATH | O_CLOEXEC);
+#else
+    int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+#endif
+    int found = fd >= 0 && PathOfOpenFile(fd, path, resolved);
+    int error = errno;
+    if (fd >= 0)
+      close(fd);
+    if (!found)
+      return Fail(failure, CLI_CANNOT_WRITE, nullptr, error);
+    path = resolved;
+  }
+  if (strlen(path) >= kCliPathSize)
+    return Fail(failure, CLI_CANNOT_WRITE, nullptr, ENAMETOOLONG);
+  strcpy(target, path);
+  return 1;
 }
 
 // The temporary files' names: hidden, and random, so that another
@@ -91,51 +84,41 @@ const char kTempPrefix[] = ".kestrom-";
 const int kTempNameSize = sizeof kTempPrefix + 6;
 const int kTempNameTries = 100;
 
+// Where the kernel has no getentropy (before 3.17), rand's names still
+// differ from one try to the next, and a name that is taken is never used.
 void MakeRandomName(char *name) {
   static const char kLetters[] =
       "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
   unsigned char random[6];
-  if (getentropy(random, sizeof random) != 0) {
-    struct timeval now;
-    gettimeofday(&now, nullptr);
-    unsigned long long mixed =
-        static_cast<unsigned long long>(now.tv_usec) * 2654435761u ^
-        static_cast<unsigned long long>(getpid()) << 20;
-    memcpy(random, &mixed, sizeof random);
-  }
+  if (getentropy(random, sizeof random) != 0)
+    for (unsigned char &byte : random)
+      byte = static_cast<unsigned char>(rand());
   memcpy(name, kTempPrefix, sizeof kTempPrefix - 1);
   for (int i = 0; i < 6; ++i)
     name[sizeof kTempPrefix - 1 + i] = kLetters[random[i] % 62];
   name[kTempNameSize - 1] = '\0';
 }
 
-// Makes a new file under a random name in folder (O_EXCL: never one that
-// is there); name receives it. Returns the descriptor, or -1 with errno.
-int CreateTempIn(int folder, char *name) {
+// Makes a file in folder under a new random name, written to name: a hard
+// link to linked, or an empty file when linked is null. Returns the
+// descriptor (0 for a link), or -1 with errno and name empty.
+int MakeUnderTempName(int folder, const char *linked, char *name) {
   for (int tries = 0; tries < kTempNameTries; ++tries) {
     MakeRandomName(name);
-    int fd = openat(folder, name, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd >= 0 || errno != EEXIST)
-      return fd;
+    int made = linked ? linkat(folder, linked, folder, name, 0)
+                      : openat(folder, name,
+                               O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (made >= 0)
+      return made;
+    if (errno != EEXIST)
+      break;
   }
+  name[0] = '\0';
   return -1;
 }
 
-// A hard link to name in folder under a random name, into *temp.
-int LinkUnderTempName(int folder, const char *name, char *temp) {
-  for (int tries = 0; tries < kTempNameTries; ++tries) {
-    MakeRandomName(temp);
-    if (linkat(folder, name, folder, temp, 0) == 0)
-      return 1;
-    if (errno != EEXIST)
-      return 0;
-  }
-  return 0;
-}
-
-// The signals that end the program when nobody handles them, as other
-// programs send them; a program error (SIGSEGV, SIGABRT) is not among
-// them, as the state it leaves is not to be trusted.
+// Fills set with the signals from outside that end the program when nobody
+// handles them; not a program error (SIGSEGV), whose state is not trusted.
 void CleanupSignals(sigset_t *set) {
   static const int kSignals[] = {SIGHUP,  SIGINT,  SIGQUIT,   SIGTERM, SIGUSR1,
                                  SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF, SIGXCPU};
@@ -151,69 +134,59 @@ void CleanupSignals(sigset_t *set) {
 #endif
 }
 
-// Removes the temporary file through its folder, says what was done, and
-// ends the run as the signal would have, so the status is the signal's.
-void OnInterrupt(int signal) {
-  if (g_tempActive)
-    unlinkat(g_tempFolder, g_tempName, 0);
-  if (g_notesLength)
-    (void)!write(STDERR_FILENO, g_notes, static_cast<size_t>(g_notesLength));
-  struct sigaction action;
-  memset(&action, 0, sizeof action);
-  action.sa_handler = SIG_DFL;
-  sigaction(signal, &action, nullptr);
+// Cleans up and says what was done, then ends the run as the signal would.
+void OnInterrupt(int number) {
+  if (g_interrupt.tempActive)
+    unlinkat(g_interrupt.tempFolder, g_interrupt.tempName, 0);
+  if (g_interrupt.notesLength)
+    (void)!write(STDERR_FILENO, g_interrupt.notes,
+                 static_cast<size_t>(g_interrupt.notesLength));
+  signal(number, SIG_DFL);
   sigset_t set;
   sigemptyset(&set);
-  sigaddset(&set, signal);
+  sigaddset(&set, number);
   pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
-  raise(signal);
-  _exit(128 + signal);
+  raise(number);
+  _exit(128 + number);
 }
 
-// An existing target must be a regular file the user may write: a device,
-// a FIFO or a socket would be replaced by a plain file, and rename ignores
-// a read-only mode. Root may write any file, so a mode without the owner's
-// write bit is refused as such, as the dialog refuses a read-only file.
-// stat does not open, so it never waits on a FIFO.
+// Checks an existing target as CreateOutputFile says: rename would put a
+// plain file in place of a device, a FIFO or a socket, and it ignores a
+// read-only mode. stat does not open the file, so it never waits on a FIFO.
 int CheckTarget(int folder, const char *name, struct stat *st, int *exists,
-                char *reason) {
+                Failure *failure) {
   *exists = fstatat(folder, name, st, 0) == 0;
   if (!*exists)
-    return errno == ENOENT ? 1 : Fail(reason, CLI_CANNOT_WRITE, errno);
-  if (S_ISDIR(st->st_mode))
-    return Fail(reason, CLI_CANNOT_WRITE, EISDIR);
-  if (!S_ISREG(st->st_mode))
-    return FailWith(reason, CLI_CANNOT_WRITE, CLI_NOT_A_FILE);
+    return errno == ENOENT ? 1
+                           : Fail(failure, CLI_CANNOT_WRITE, nullptr, errno);
+  if (!CheckRegular(st, CLI_CANNOT_WRITE, failure))
+    return 0;
   if (faccessat(folder, name, W_OK, AT_EACCESS) != 0)
-    return Fail(reason, CLI_CANNOT_WRITE, errno);
+    return Fail(failure, CLI_CANNOT_WRITE, nullptr, errno);
   if (!(st->st_mode & S_IWUSR))
-    return Fail(reason, CLI_CANNOT_WRITE, EACCES);
+    return Fail(failure, CLI_CANNOT_WRITE, nullptr, EACCES);
   return 1;
 }
 
-// The target's owner and group, which only root may give a file (its
-// owner may give it a group it is in). The new file has the converting
-// user's, or a set-group-ID folder's group: it is given the target's when
-// it differs. A replacement that had to keep other ones would lock the
-// owner out and let others in: such a file is refused, and its owner
-// keeps it.
-int KeepOwner(int fd, const struct stat *st, char *reason) {
+// Gives the new file the target's owner and group. Only root may give a
+// file its owner, and an owner only a group it is in. A replacement that
+// could not keep both would lock the owner out and let others in.
+int KeepOwner(int fd, const struct stat *st, Failure *failure) {
   struct stat made;
   if ((fstat(fd, &made) == 0 && made.st_uid == st->st_uid &&
        made.st_gid == st->st_gid) ||
       fchown(fd, st->st_uid, st->st_gid) == 0)
     return 1;
-  int error = errno;
-  char what[kCliPathSize + 256];
-  snprintf(what, sizeof what, CLI_OWNER_NOT_KEPT,
+  Fail(failure, CLI_OWNER_NOT_KEPT, nullptr, errno);
+  snprintf(failure->detail, sizeof failure->detail, CLI_OWNER_AND_GROUP,
            static_cast<unsigned>(st->st_uid),
            static_cast<unsigned>(st->st_gid));
-  return Fail(reason, what, error);
+  return 0;
 }
 
 #if defined(__linux__)
-// What libacl and libattr report while they copy, by way of the context
-// they are given: the attribute being copied, and the first failure.
+// What libacl and libattr report, by way of the context they are given,
+// while they copy: the attribute being copied, and the first failure.
 struct CopyReport {
   error_context context; // first, as the libraries see only it
   const OutputFile *file;
@@ -222,25 +195,35 @@ struct CopyReport {
   char failed[256];
 };
 
-// Each attribute as /etc/xattr.conf says (security.evm and the like are
-// not copied; ACLs are perm_copy_fd's), its name kept for the report.
+// Tells libattr whether to copy an attribute, as /etc/xattr.conf says
+// (security.evm and the like are not copied; ACLs are perm_copy_fd's),
+// and keeps its name for the report.
 int CheckAttribute(const char *name, error_context *context) {
   reinterpret_cast<CopyReport *>(context)->name = name;
   return attr_copy_check_permissions(name, context);
 }
 
-// An attribute the user may not set (a security.* one that root or the
-// kernel set) is left out with a note, as cp --preserve=all leaves it; a
-// file system without attributes has none to keep. Any other failure
-// fails the file.
+void NoteLeftOut(const char *path, const char *name, int error) {
+  char text[kCliPathSize + 512];
+  snprintf(text, sizeof text,
+           "kestrom-cli: %s: note: " CLI_ATTRIBUTE_LEFT_OUT ": %s\n", path,
+           name, strerror(error));
+  char *line = EscapeLine(text, static_cast<int>(strlen(text)));
+  if (line)
+    fputs(line, stderr);
+  free(line);
+}
+
+// An attribute the user may not set (security.*, set by root or the
+// kernel) is left out with a note, as cp --preserve=all leaves it out; a
+// file system without attributes has none. Any other failure fails the file.
 void OnCopyFailure(error_context *context, const char *, ...) {
   CopyReport *report = reinterpret_cast<CopyReport *>(context);
   int error = errno;
   if (error == ENOTSUP || report->error)
     return;
   if (error == EPERM && report->name) {
-    PrintCli(stderr, "kestrom-cli: %s: note: " CLI_ATTRIBUTE_LEFT_OUT ": %s\n",
-             report->file->given, report->name, strerror(error));
+    NoteLeftOut(report->file->given, report->name, error);
     return;
   }
   report->error = error ? error : EIO;
@@ -248,73 +231,69 @@ void OnCopyFailure(error_context *context, const char *, ...) {
            report->name ? report->name : "system.posix_acl_access");
 }
 
-// The target's ACL, which replaces the one the folder's default ACL gave
-// the new file, then its other extended attributes, all by descriptor.
-int CopyAttributes(int from, int to, const OutputFile *file, char *reason) {
+// Copies the target's ACL, which replaces the one the folder's default ACL
+// gave the new file, then its other extended attributes, by descriptor.
+int CopyAttributes(int from, int to, const OutputFile *file, Failure *failure) {
   CopyReport report = {{OnCopyFailure, nullptr, nullptr}, file, nullptr, 0, ""};
   perm_copy_fd(file->target, from, file->temp, to, &report.context);
   attr_copy_fd(file->target, from, file->temp, to, CheckAttribute,
                &report.context);
   if (!report.error)
     return 1;
-  char what[kCliPathSize + 256];
-  snprintf(what, sizeof what, CLI_ATTRIBUTE_NOT_KEPT, report.failed);
-  return Fail(reason, what, report.error);
+  Fail(failure, CLI_ATTRIBUTE_NOT_KEPT, nullptr, report.error);
+  snprintf(failure->detail, sizeof failure->detail, "%s", report.failed);
+  return 0;
 }
 #else
-int CopyAttributes(int, int, const OutputFile *, char *) { return 1; }
+int CopyAttributes(int, int, const OutputFile *, Failure *) { return 1; }
 #endif
 
-// The replacement takes the target's metadata once its data is written,
-// as a write clears the set-user-ID and set-group-ID bits and the file
-// capabilities: the owner (a change of owner clears them too), then the
-// mode, then the ACL (which sets the group bits of the mode itself) and
-// the other attributes. A new file gets the usual mode.
-int TakeOverMetadata(int fd, const OutputFile *file, char *reason) {
+// Gives fd the target's metadata after the data, as a write clears the
+// set-ID bits and the capabilities. The owner goes first (its change clears
+// them too), then the mode, then the ACL (which sets the mode's group bits).
+int TakeOverMetadata(int fd, const OutputFile *file, Failure *failure) {
   int from = openat(static_cast<int>(file->folder), file->target + file->nameAt,
                     O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (from < 0) {
     if (errno != ENOENT)
-      return Fail(reason, CLI_CANNOT_WRITE, errno);
+      return Fail(failure, CLI_CANNOT_WRITE, nullptr, errno);
+    // A new target gets the mode that open gives a new file.
     mode_t mask = umask(0);
     umask(mask);
     (void)!fchmod(fd, 0666 & ~mask);
     return 1;
   }
   struct stat st;
-  int ok = fstat(from, &st) == 0 || Fail(reason, CLI_CANNOT_WRITE, errno);
-  ok = ok && KeepOwner(fd, &st, reason);
+  int ok =
+      fstat(from, &st) == 0 || Fail(failure, CLI_CANNOT_WRITE, nullptr, errno);
+  ok = ok && KeepOwner(fd, &st, failure);
   if (ok && fchmod(fd, st.st_mode & 07777) != 0)
-    ok = Fail(reason, CLI_CANNOT_WRITE, errno);
-  ok = ok && CopyAttributes(from, fd, file, reason);
+    ok = Fail(failure, CLI_CANNOT_WRITE, nullptr, errno);
+  ok = ok && CopyAttributes(from, fd, file, failure);
   close(from);
   return ok;
 }
 
-// The folder that holds the target, opened once. One that may be searched
-// and written but not read still opens, as a handle for paths alone.
-int OpenFolder(OutputFile *file, char *reason) {
-  char folder[kCliPathSize];
+// Opens the folder that holds the target, once. A folder that may be
+// searched and written but not read still opens, as a handle for paths.
+int OpenFolder(OutputFile *file, Failure *failure) {
   const char *slash = strrchr(file->target, '/');
   file->nameAt = slash ? static_cast<int>(slash - file->target) + 1 : 0;
-  if (slash)
-    snprintf(folder, sizeof folder, "%.*s", file->nameAt, file->target);
-  else
-    strcpy(folder, ".");
+  char path[kCliPathSize];
+  snprintf(path, sizeof path, "%.*s", file->nameAt, file->target);
+  const char *folder = file->nameAt ? path : ".";
   int fd = open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
 #if defined(O_PATH)
   if (fd < 0 && errno == EACCES)
     fd = open(folder, O_PATH | O_DIRECTORY | O_CLOEXEC);
 #endif
   if (fd < 0)
-    return Fail(reason, CLI_CANNOT_WRITE, errno);
+    return Fail(failure, CLI_CANNOT_WRITE, nullptr, errno);
   file->folder = fd;
   return 1;
 }
 
-// Whether the target's folder is still where its path says: one moved
-// away (and perhaps another put in its place) is not where the user
-// asked for the file.
+// True when the folder held is still the one the target's path names.
 int FolderStillThere(const OutputFile *file) {
   char folder[kCliPathSize];
   snprintf(folder, sizeof folder, "%.*s", file->nameAt, file->target);
@@ -324,20 +303,14 @@ int FolderStillThere(const OutputFile *file) {
          held.st_dev == named.st_dev && held.st_ino == named.st_ino;
 }
 
-// What is made in the folder is on the disk once it is flushed too; a
-// folder held only to be searched cannot be, and is left to the system.
+// Flushes the folder, so that what is made in it is on the disk. A folder
+// held only to be searched cannot be flushed, and is left to the system.
 int SyncFolder(int folder) {
   return fsync(folder) == 0 || errno == EBADF || errno == EINVAL;
 }
 
-int FailBackup(char *reason, const OutputFile *file, int error) {
-  char what[kCliPathSize + 256];
-  snprintf(what, sizeof what, CLI_CANNOT_BACK_UP, file->backup);
-  return Fail(reason, what, error);
-}
-
-// A volume without hard links (FAT, some network shares) refuses them
-// so; any other error (no room, no right) a copy would meet as well.
+// True for the errors of a volume without hard links (FAT, some network
+// shares); a copy would meet any other error (no room, no right) as well.
 int LinksRefused(int error) {
   return error == EPERM || error == EMLINK || error == EXDEV ||
          error == ENOTSUP || error == EOPNOTSUPP || error == ENOSYS;
@@ -361,76 +334,65 @@ int CopyBytes(int from, int to) {
   }
 }
 
-// The times a copy keeps: the last access and the last write.
-void GetTimes(const struct stat *st, struct timespec *times) {
+// A file's last access, last write and last change; macOS has other names.
+void GetTimes(const struct stat *st, struct timespec times[3]) {
 #if defined(__APPLE__)
-  times[0] = st->st_atimespec, times[1] = st->st_mtimespec;
+  times[0] = st->st_atimespec;
+  times[1] = st->st_mtimespec;
+  times[2] = st->st_ctimespec;
 #else
-  times[0] = st->st_atim, times[1] = st->st_mtim;
+  times[0] = st->st_atim;
+  times[1] = st->st_mtim;
+  times[2] = st->st_ctim;
 #endif
 }
 
-// The target's bytes in a new file under a random name in its folder,
-// with its owner, mode, attributes and times, flushed. On failure the new
-// file is gone.
-int CopyUnderTempName(const OutputFile *file, char *temp, char *reason) {
+// Copies the target, with its metadata and times, to a new file under a
+// random name in its folder, flushed. On failure the new file is gone.
+int CopyUnderTempName(const OutputFile *file, char *temp, Failure *failure) {
   int folder = static_cast<int>(file->folder);
   int from = openat(folder, file->target + file->nameAt, O_RDONLY | O_CLOEXEC);
-  int to = from >= 0 ? CreateTempIn(folder, temp) : -1;
+  int to = from >= 0 ? MakeUnderTempName(folder, nullptr, temp) : -1;
   struct stat st;
-  struct timespec times[2];
-  int ok = to >= 0 && CopyBytes(from, to) && fstat(from, &st) == 0;
-  if (!ok)
-    FailBackup(reason, file, errno);
-  else if (TakeOverMetadata(to, file, reason))
+  struct timespec times[3];
+  int ok = (to >= 0 && CopyBytes(from, to) && fstat(from, &st) == 0) ||
+           Fail(failure, CLI_CANNOT_BACK_UP, file->backup, errno);
+  ok = ok && TakeOverMetadata(to, file, failure);
+  if (ok)
     GetTimes(&st, times);
-  else
-    ok = 0;
   if (ok && (futimens(to, times) != 0 || fsync(to) != 0))
-    ok = FailBackup(reason, file, errno);
+    ok = Fail(failure, CLI_CANNOT_BACK_UP, file->backup, errno);
   if (from >= 0)
     close(from);
   if (to >= 0 && close(to) != 0 && ok)
-    ok = FailBackup(reason, file, errno);
+    ok = Fail(failure, CLI_CANNOT_BACK_UP, file->backup, errno);
   if (!ok && to >= 0)
     unlinkat(folder, temp, 0);
   return ok;
 }
 
+long long Nanoseconds(const struct timespec &time) {
+  return time.tv_sec * 1000000000LL + time.tv_nsec;
+}
+
 FileState StateOf(const struct stat *st) {
-  FileState state;
-  state.identity.volume = static_cast<unsigned long long>(st->st_dev);
-  state.identity.index = static_cast<unsigned long long>(st->st_ino);
-  state.size = st->st_size;
-#if defined(__APPLE__)
-  state.lastWrite =
-      st->st_mtimespec.tv_sec * 1000000000LL + st->st_mtimespec.tv_nsec;
-#else
-  state.lastWrite = st->st_mtim.tv_sec * 1000000000LL + st->st_mtim.tv_nsec;
-#endif
-#if defined(__APPLE__)
-  state.lastChange =
-      st->st_ctimespec.tv_sec * 1000000000LL + st->st_ctimespec.tv_nsec;
-#else
-  state.lastChange = st->st_ctim.tv_sec * 1000000000LL + st->st_ctim.tv_nsec;
-#endif
-  return state;
+  struct timespec times[3];
+  GetTimes(st, times);
+  return {{static_cast<unsigned long long>(st->st_dev),
+           static_cast<unsigned long long>(st->st_ino)},
+          st->st_size,
+          Nanoseconds(times[1]),
+          Nanoseconds(times[2])};
 }
 
-// Has the disk start on a piece as soon as it is written, while the rest
-// converts. Otherwise it all happens at the end, inside the rename that
-// replaces the target (ext4 writes the new data out first).
-void StartWriteOut(int fd, long long offset, int size) {
-#if defined(__linux__)
-  sync_file_range(fd, offset, size, SYNC_FILE_RANGE_WRITE);
-#else
-  (void)fd, (void)offset, (void)size;
-#endif
-}
+struct SideJob {
+  void (*job)(void *);
+  void *argument;
+};
 
-void *RunThreadStart(void *context) {
-  ThreadStart *start = static_cast<ThreadStart *>(context);
-  start->job(start->argument);
+void *RunSideJob(void *context) {
+  SideJob *side = static_cast<SideJob *>(context);
+  side->job(side->argument);
   return nullptr;
 }
 
@@ -442,17 +404,25 @@ void BlockInterrupt(int block) {
   pthread_sigmask(block ? SIG_BLOCK : SIG_UNBLOCK, &set, nullptr);
 }
 
+void SystemWords(const Failure *failure, char *words, int size) {
+  snprintf(words, static_cast<size_t>(size), "%s", strerror(failure->error));
+}
+
 void UseBinaryStream(FILE *) {}
 
 // O_NONBLOCK: a FIFO opens at once instead of waiting for a writer, and is
 // then refused as not a regular file.
-int OpenPlatformInput(const char *path, InputFile *file, char *reason) {
+int OpenPlatformInput(const char *path, InputFile *file, Failure *failure) {
   int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0)
-    return Fail(reason, CLI_CANNOT_OPEN, errno);
+    return Fail(failure, CLI_CANNOT_OPEN, nullptr, errno);
   struct stat st;
-  int ok = fstat(fd, &st) == 0 ? CheckReadable(&st, reason)
-                               : Fail(reason, CLI_CANNOT_OPEN, errno);
+  int ok =
+      fstat(fd, &st) == 0 || Fail(failure, CLI_CANNOT_OPEN, nullptr, errno);
+  ok = ok && CheckRegular(&st, CLI_CANNOT_OPEN, failure);
+  // Counts and line numbers are ints, as in the dialog.
+  if (ok && st.st_size >= INT_MAX)
+    ok = Fail(failure, CLI_CANNOT_READ, nullptr, EFBIG);
   if (!ok) {
     close(fd);
     return 0;
@@ -466,7 +436,7 @@ int OpenPlatformInput(const char *path, InputFile *file, char *reason) {
 }
 
 int ReadPlatformInput(InputFile *file, long long offset, unsigned char *buffer,
-                      int capacity, int *got, char *reason) {
+                      int capacity, int *got, Failure *failure) {
   int fd = static_cast<int>(file->handle);
   int done = 0;
   while (done < capacity) {
@@ -475,7 +445,7 @@ int ReadPlatformInput(InputFile *file, long long offset, unsigned char *buffer,
     if (n < 0 && errno == EINTR)
       continue;
     if (n < 0)
-      return Fail(reason, CLI_CANNOT_READ, errno);
+      return Fail(failure, CLI_CANNOT_READ, nullptr, errno);
     if (n == 0)
       break;
     done += static_cast<int>(n);
@@ -489,44 +459,34 @@ void ClosePlatformInput(InputFile *file) {
 }
 
 // The owner and group are tried on the empty temporary file, so that a
-// file whose replacement could not keep them is refused before anything
-// is written.
-int CreatePlatformOutput(const char *path, OutputFile *file, char *reason) {
+// target is refused before anything is written.
+int CreatePlatformOutput(const char *path, OutputFile *file, Failure *failure) {
   struct stat st;
   file->handle = -1;
   file->folder = -1;
-  if (!ResolveTarget(path, file->target, reason) || !OpenFolder(file, reason))
+  if (!ResolveTarget(path, file->target, failure) || !OpenFolder(file, failure))
     return 0;
   int folder = static_cast<int>(file->folder);
-  if (file->nameAt + kTempNameSize > kCliPathSize) {
-    RemovePlatformTemp(file);
-    return Fail(reason, CLI_CANNOT_WRITE, ENAMETOOLONG);
-  }
   memcpy(file->temp, file->target, file->nameAt);
   char *name = file->temp + file->nameAt;
   name[0] = '\0';
-  if (!CheckTarget(folder, file->target + file->nameAt, &st, &file->replaces,
-                   reason)) {
+  int ok = file->nameAt + kTempNameSize <= kCliPathSize ||
+           Fail(failure, CLI_CANNOT_WRITE, nullptr, ENAMETOOLONG);
+  ok = ok && CheckTarget(folder, file->target + file->nameAt, &st,
+                         &file->replaces, failure);
+  if (ok)
+    file->handle = MakeUnderTempName(folder, nullptr, name);
+  if (ok && file->handle < 0)
+    ok = Fail(failure, CLI_CANNOT_WRITE, nullptr, errno);
+  ok = ok && (!file->replaces ||
+              KeepOwner(static_cast<int>(file->handle), &st, failure));
+  if (!ok)
     RemovePlatformTemp(file);
-    return 0;
-  }
-  int fd = CreateTempIn(folder, name);
-  if (fd < 0) {
-    int error = errno;
-    name[0] = '\0';
-    RemovePlatformTemp(file);
-    return Fail(reason, CLI_CANNOT_WRITE, error);
-  }
-  file->handle = fd;
-  if (file->replaces && !KeepOwner(fd, &st, reason)) {
-    RemovePlatformTemp(file);
-    return 0;
-  }
-  return 1;
+  return ok;
 }
 
 int WritePlatformOutput(OutputFile *file, long long offset,
-                        const unsigned char *data, int size, char *reason) {
+                        const unsigned char *data, int size, Failure *failure) {
   int fd = static_cast<int>(file->handle);
   int done = 0;
   while (done < size) {
@@ -535,41 +495,43 @@ int WritePlatformOutput(OutputFile *file, long long offset,
     if (n < 0 && errno == EINTR)
       continue;
     if (n < 0)
-      return Fail(reason, CLI_CANNOT_WRITE, errno);
+      return Fail(failure, CLI_CANNOT_WRITE, nullptr, errno);
     done += static_cast<int>(n);
   }
-  StartWriteOut(fd, offset, size);
+#if defined(__linux__)
+  // The disk starts on a piece as soon as it is written, while the rest
+  // converts. Otherwise it would all happen at the end, inside the rename
+  // that replaces the target (ext4 writes the new data out first).
+  sync_file_range(fd, offset, size, SYNC_FILE_RANGE_WRITE);
+#endif
   return 1;
 }
 
 // fsync before the rename: the write-out started piece by piece leaves it
 // little to wait for.
-int FinishPlatformOutput(OutputFile *file, char *reason) {
+int FinishPlatformOutput(OutputFile *file, Failure *failure) {
   int fd = static_cast<int>(file->handle);
   file->handle = -1;
-  int ok = TakeOverMetadata(fd, file, reason);
+  int ok = TakeOverMetadata(fd, file, failure);
   if (ok && fsync(fd) != 0)
-    ok = Fail(reason, CLI_CANNOT_WRITE, errno);
+    ok = Fail(failure, CLI_CANNOT_WRITE, nullptr, errno);
   if (close(fd) != 0 && ok)
-    ok = Fail(reason, CLI_CANNOT_WRITE, errno);
+    ok = Fail(failure, CLI_CANNOT_WRITE, nullptr, errno);
   return ok;
 }
 
-int MovePlatformOutput(OutputFile *file, char *reason) {
+int MovePlatformOutput(OutputFile *file, Failure *failure) {
   int folder = static_cast<int>(file->folder);
-  int moved = 0;
-  if (!FolderStillThere(file))
-    snprintf(reason, kReasonSize, "%s", CLI_FOLDER_MOVED);
-  else if (renameat(folder, file->temp + file->nameAt, folder,
-                    file->target + file->nameAt) == 0)
-    moved = 1;
-  else
-    Fail(reason, CLI_CANNOT_WRITE, errno);
+  int moved = FolderStillThere(file) ||
+              FailBecause(failure, CLI_FOLDER_MOVED, nullptr, nullptr);
+  if (moved && renameat(folder, file->temp + file->nameAt, folder,
+                        file->target + file->nameAt) != 0)
+    moved = Fail(failure, CLI_CANNOT_WRITE, nullptr, errno);
   if (moved)
     file->temp[file->nameAt] = '\0'; // nothing of it to remove
   // Until its folder is on the disk, a power cut can bring the old file back.
   if (moved && !SyncFolder(folder))
-    moved = Fail(reason, CLI_NOT_FLUSHED, errno);
+    moved = Fail(failure, CLI_NOT_FLUSHED, nullptr, errno);
   RemovePlatformTemp(file);
   return moved;
 }
@@ -588,7 +550,7 @@ void RemovePlatformTemp(OutputFile *file) {
 }
 
 int HighestPlatformBackup(const OutputFile *file, long long *highest,
-                          char *reason) {
+                          Failure *failure) {
   int fd = openat(static_cast<int>(file->folder), ".",
                   O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   DIR *folder = fd >= 0 ? fdopendir(fd) : nullptr;
@@ -596,7 +558,7 @@ int HighestPlatformBackup(const OutputFile *file, long long *highest,
     int error = errno;
     if (fd >= 0)
       close(fd);
-    return Fail(reason, CLI_CANNOT_NAME_BACKUP, error);
+    return Fail(failure, CLI_CANNOT_NAME_BACKUP, nullptr, error);
   }
   *highest = 0;
   for (struct dirent *entry; (entry = readdir(folder));) {
@@ -607,10 +569,9 @@ int HighestPlatformBackup(const OutputFile *file, long long *highest,
   return 1;
 }
 
-// A numbered backup never replaces a file: a name taken since the folder
-// was read (by a run beside this one) fails with EEXIST. Where the file
-// system has no such rename, a link never replaces either; where it has
-// neither, the plain rename is all there is.
+// A numbered backup's name taken since the folder was read (by a run
+// beside this one) fails with EEXIST. Where the file system has no such
+// rename, a link never replaces either; else a plain rename is all there is.
 int RenameBackup(int folder, const char *temp, const char *backup,
                  int numbered) {
   if (!numbered)
@@ -626,12 +587,11 @@ int RenameBackup(int folder, const char *temp, const char *backup,
   return LinksRefused(errno) && renameat(folder, temp, folder, backup) == 0;
 }
 
-// Renamed into place, a simple backup replaces an older one of its name;
-// one that is already a name of the target (a hard link made beforehand)
-// keeps the original as it is, and rename would do nothing. Once renamed
-// the backup is made, whatever the flush of its folder says.
+// A simple backup replaces an older one of its name, unless that is a name
+// of the target already (a hard link), which rename would leave as it is.
+// Once renamed the backup is made, whatever the flush of its folder says.
 int BackUpPlatformTarget(OutputFile *file, int numbered, int *taken,
-                         char *reason) {
+                         Failure *failure) {
   int folder = static_cast<int>(file->folder);
   const char *name = file->backup + file->nameAt;
   struct stat backup, target;
@@ -640,25 +600,22 @@ int BackUpPlatformTarget(OutputFile *file, int numbered, int *taken,
       backup.st_dev == target.st_dev && backup.st_ino == target.st_ino)
     return 1;
   char temp[kTempNameSize];
-  if (!LinkUnderTempName(folder, file->target + file->nameAt, temp)) {
+  if (MakeUnderTempName(folder, file->target + file->nameAt, temp) < 0) {
     if (!LinksRefused(errno))
-      return FailBackup(reason, file, errno);
-    if (!CopyUnderTempName(file, temp, reason))
+      return Fail(failure, CLI_CANNOT_BACK_UP, file->backup, errno);
+    if (!CopyUnderTempName(file, temp, failure))
       return 0;
   }
   if (!RenameBackup(folder, temp, name, numbered)) {
     int error = errno;
     unlinkat(folder, temp, 0);
     *taken = numbered && error == EEXIST;
-    return FailBackup(reason, file, error);
+    return Fail(failure, CLI_CANNOT_BACK_UP, file->backup, error);
   }
-  if (SyncFolder(folder))
-    return 1;
-  int error = errno;
-  char what[kCliPathSize + 256];
-  snprintf(what, sizeof what, CLI_BACKUP_NOT_FLUSHED, file->backup,
-           older ? CLI_IN_PLACE_OF_OLDER : "");
-  return Fail(reason, what, error);
+  return SyncFolder(folder) || Fail(failure,
+                                    older ? CLI_BACKUP_OVER_OLDER_NOT_FLUSHED
+                                          : CLI_BACKUP_NOT_FLUSHED,
+                                    file->backup, errno);
 }
 
 void InstallInterruptCleanup(void) {
@@ -666,8 +623,7 @@ void InstallInterruptCleanup(void) {
   signal(SIGXFSZ, SIG_IGN);
   sigset_t cleanup;
   CleanupSignals(&cleanup);
-  struct sigaction action;
-  memset(&action, 0, sizeof action);
+  struct sigaction action = {};
   action.sa_handler = OnInterrupt;
   action.sa_mask = cleanup;
   for (int signal = 1; signal < NSIG; ++signal) {
@@ -692,17 +648,13 @@ int LookAtFile(const char *path, FileState *state) {
 // Terminals here take the bytes as they come, once escaped.
 void WritePlatformLine(FILE *stream, const char *text) { fputs(text, stream); }
 
-int StartPlatformThread(ThreadStart *start, intptr_t *thread) {
-  pthread_t started;
-  static_assert(sizeof started <= sizeof *thread, "a thread fits");
-  if (pthread_create(&started, nullptr, RunThreadStart, start) != 0)
-    return 0;
-  memcpy(thread, &started, sizeof started);
-  return 1;
-}
-
-void JoinPlatformThread(intptr_t thread) {
-  pthread_t started;
-  memcpy(&started, &thread, sizeof started);
-  pthread_join(started, nullptr);
+void RunSideBySide(void (*job)(void *), void *first, void *second) {
+  SideJob side = {job, second};
+  pthread_t thread;
+  int started = pthread_create(&thread, nullptr, RunSideJob, &side) == 0;
+  job(first);
+  if (started)
+    pthread_join(thread, nullptr);
+  else
+    job(second);
 }

@@ -1,6 +1,5 @@
-// The system's calls on Windows (cli_platform.h), with ANSI paths as
-// everywhere in the program. A file is replaced as the dialog replaces it
-// (core/replace_file.h).
+// The system's calls on Windows (cli_platform.h), on ANSI paths like the
+// rest of the program; a file is replaced as the dialog does (replace_file.h).
 #include "cli_platform.h"
 
 #include <windows.h>
@@ -13,52 +12,27 @@
 #include <string.h>
 
 #include "cli_backup.h"
+#include "cli_interrupt.h"
 #include "qif_messages.h"
 #include "replace_file.h"
 
 namespace {
 
-// So many temporary names are tried before a folder counts as full of
+// How many temporary names are tried before a folder counts as full of
 // them: a batch should not stall on each of its files there.
 const unsigned kTempNameTries = 4096;
 
-// what, then the system's words without their closing full stop.
-int FailSystem(char *reason, const char *what, DWORD error) {
-  char text[256];
-  DWORD length =
-      FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                     nullptr, error, 0, text, sizeof text, nullptr);
-  while (length > 0 && strchr("\r\n .", text[length - 1]))
-    --length;
-  if (length == 0)
-    snprintf(reason, kReasonSize, "%s: error %lu", what, error);
-  else
-    snprintf(reason, kReasonSize, "%s: %.*s", what, static_cast<int>(length),
-             text);
+// Records what failed with a Windows error code, GetLastError's. Returns 0.
+int FailWindows(Failure *failure, const char *what, const char *name,
+                DWORD error) {
+  Fail(failure, what, name, static_cast<int>(error));
+  failure->windowsError = 1;
   return 0;
 }
 
 HANDLE HandleOf(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
-long long FromFileTime(const FILETIME &time) {
-  return static_cast<long long>(time.dwHighDateTime) << 32 | time.dwLowDateTime;
-}
-
-FileState StateOf(const BY_HANDLE_FILE_INFORMATION *info,
-                  const FILE_BASIC_INFO *basic) {
-  FileState state;
-  state.identity.volume = info->dwVolumeSerialNumber;
-  state.identity.index = static_cast<unsigned long long>(info->nFileIndexHigh)
-                             << 32 |
-                         info->nFileIndexLow;
-  state.size =
-      static_cast<long long>(info->nFileSizeHigh) << 32 | info->nFileSizeLow;
-  state.lastWrite = FromFileTime(info->ftLastWriteTime);
-  state.lastChange = basic->ChangeTime.QuadPart;
-  return state;
-}
-
-// The state of an open file; the change time is in FileBasicInfo alone.
+// The change time is in FileBasicInfo alone.
 int GetFileState(HANDLE handle, FileState *state) {
   BY_HANDLE_FILE_INFORMATION info;
   FILE_BASIC_INFO basic;
@@ -66,54 +40,55 @@ int GetFileState(HANDLE handle, FileState *state) {
       !GetFileInformationByHandleEx(handle, FileBasicInfo, &basic,
                                     sizeof basic))
     return 0;
-  *state = StateOf(&info, &basic);
+  state->identity.volume = info.dwVolumeSerialNumber;
+  state->identity.index = static_cast<unsigned long long>(info.nFileIndexHigh)
+                              << 32 |
+                          info.nFileIndexLow;
+  state->size =
+      static_cast<long long>(info.nFileSizeHigh) << 32 | info.nFileSizeLow;
+  state->lastWrite = static_cast<long long>(info.ftLastWriteTime.dwHighDateTime)
+                         << 32 |
+                     info.ftLastWriteTime.dwLowDateTime;
+  state->lastChange = basic.ChangeTime.QuadPart;
   return 1;
 }
 
-// The file path names now, a link followed, opened to read its attributes
-// alone (FileBasicInfo needs that much): a file held open by others still
-// answers, and backup semantics let a folder answer too.
-HANDLE OpenToLookAt(const char *path) {
-  return CreateFileA(path, FILE_READ_ATTRIBUTES,
-                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
-                     nullptr);
+// Finds the file path names now, a link followed unless flags say not.
+// Opened to read its attributes alone, a file that others hold open still
+// answers, and with backup semantics a folder answers too.
+int LookAt(const char *path, DWORD flags, FileState *state) {
+  HANDLE handle = CreateFileA(
+      path, FILE_READ_ATTRIBUTES,
+      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | flags, nullptr);
+  if (handle == INVALID_HANDLE_VALUE)
+    return 0;
+  int ok = GetFileState(handle, state);
+  CloseHandle(handle);
+  return ok;
 }
 
-int CheckReadable(HANDLE file, LARGE_INTEGER *size, char *reason) {
-  if (GetFileType(file) != FILE_TYPE_DISK)
-    return FailWith(reason, CLI_CANNOT_OPEN, CLI_NOT_A_FILE);
-  if (!GetFileSizeEx(file, size))
-    return FailSystem(reason, CLI_CANNOT_OPEN, GetLastError());
-  // Counts and line numbers are ints, as in the dialog.
-  if (size->QuadPart >= INT_MAX)
-    return FailSystem(reason, CLI_CANNOT_READ, ERROR_FILE_TOO_LARGE);
-  return 1;
-}
-
-// Why a replacement stopped, in the program's words and the system's.
-int FailReplacement(char *reason, const Replacement *replace) {
-  char what[kCliPathSize + 256];
+// Records why a replacement stopped. Returns 0.
+int FailAsReplaceSays(Failure *failure, const Replacement *replace) {
   switch (replace->stop) {
   case kReplaceIsFolder:
-    return FailWith(reason, CLI_CANNOT_WRITE, "it is a folder");
+    return FailBecause(failure, CLI_CANNOT_WRITE, nullptr, CLI_IS_A_FOLDER);
   case kReplaceIsDevice:
-    return FailWith(reason, CLI_CANNOT_WRITE, CLI_NOT_A_FILE);
+    return FailBecause(failure, CLI_CANNOT_WRITE, nullptr, CLI_NOT_A_FILE);
   case kReplaceTempKept:
-    snprintf(what, sizeof what, CLI_CONVERTED_KEPT_AS, replace->temp);
-    return FailSystem(reason, what, replace->error);
+    return FailWindows(failure, CLI_CONVERTED_KEPT_AS, replace->temp,
+                       replace->error);
   case kReplaceNotEncrypted:
-    return FailWith(reason, CLI_CANNOT_WRITE, CLI_NOT_ENCRYPTED);
+    return FailBecause(failure, CLI_CANNOT_WRITE, nullptr, CLI_NOT_ENCRYPTED);
   default:
-    return FailSystem(reason, CLI_CANNOT_WRITE, replace->error);
+    return FailWindows(failure, CLI_CANNOT_WRITE, nullptr, replace->error);
   }
 }
 
-// The console behind stream, or null when it goes to a file or a pipe.
-HANDLE ConsoleOf(FILE *stream) {
-  HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+// True when handle is a console, not a file, a pipe or NUL.
+int IsConsole(HANDLE handle) {
   DWORD mode;
-  return GetConsoleMode(handle, &mode) ? handle : nullptr;
+  return GetConsoleMode(handle, &mode) != 0;
 }
 
 // Writes text to a console whole, in UTF-16.
@@ -129,25 +104,11 @@ void WriteToConsole(HANDLE console, const char *text) {
   free(wide);
 }
 
-// The console control handler runs on a thread of its own; this lock
-// keeps it from looking while the temporary file is made, moved or
-// removed, or the note changes. It needs no start-up: a handler may run as
-// soon as it is set.
+// Keeps the console control handler, on a thread of its own, from looking
+// while the interrupt state changes; ready before any handler can run.
 SRWLOCK g_interruptLock = SRWLOCK_INIT;
 
-// The notes, from the handler's thread, straight to the standard error
-// handle: the C runtime's stream is the main thread's.
-void WriteNotesFromHandler(void) {
-  HANDLE handle = GetStdHandle(STD_ERROR_HANDLE);
-  DWORD mode, written;
-  if (GetConsoleMode(handle, &mode))
-    WriteToConsole(handle, g_notes);
-  else
-    WriteFile(handle, g_notes, static_cast<DWORD>(g_notesLength), &written,
-              nullptr);
-}
-
-// Whether found starts with name as the file system compares names:
+// True when found starts with name as the file system compares names,
 // regardless of case (Export.qif.~1~ is a backup of export.qif).
 int SameNameStart(const char *found, const char *name) {
   WCHAR wide[2][MAX_PATH];
@@ -161,7 +122,6 @@ int SameNameStart(const char *found, const char *name) {
                                                counts[1], TRUE) == CSTR_EQUAL;
 }
 
-// The name after the folder, in a full path.
 const char *NameIn(const char *path) {
   const char *name = path;
   for (const char *at = path; *at; ++at)
@@ -170,25 +130,83 @@ const char *NameIn(const char *path) {
   return name;
 }
 
-// Ctrl+C and Ctrl+Break as SIGINT, a closed console or the end of the
-// session as SIGTERM. The file is shared for deletion, so it goes even
-// while another thread writes it. TerminateProcess, as _exit on POSIX:
-// the other threads may hold the C runtime's locks.
+// True for the errors of a volume without hard links (FAT, some network
+// shares); a copy would meet any other error (no room, no right) as well.
+int LinksRefused(DWORD error) {
+  return error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_FUNCTION ||
+         error == ERROR_TOO_MANY_LINKS || error == ERROR_NOT_SAME_DEVICE;
+}
+
+// Makes a hard link under a fresh name; one that is taken fails it.
+int LinkAtName(const char *name, void *target) {
+  return CreateHardLinkA(name, static_cast<const char *>(target), nullptr);
+}
+
+// Copies the target under a fresh name. A copy that failed part-way (no
+// room) is removed; a name that is taken is not.
+int CopyAtName(const char *name, void *target) {
+  if (CopyFileA(static_cast<const char *>(target), name, TRUE))
+    return 1;
+  DWORD error = GetLastError();
+  if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS &&
+      error != ERROR_ACCESS_DENIED)
+    DeleteFileA(name);
+  SetLastError(error);
+  return 0;
+}
+
+// Gives a copy what CopyFile does not: the permissions and the flush; it
+// keeps the attributes and the last write itself.
+int FinishCopy(const OutputFile *file, const char *temp, Failure *failure) {
+  if (!CarryPermissions(file->replace, temp))
+    return FailWindows(failure, CLI_CANNOT_BACK_UP, file->backup,
+                       file->replace->error);
+  HANDLE copy = CreateFileA(temp, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  int flushed = copy != INVALID_HANDLE_VALUE && FlushFileBuffers(copy);
+  if (!flushed)
+    FailWindows(failure, CLI_CANNOT_BACK_UP, file->backup, GetLastError());
+  if (copy != INVALID_HANDLE_VALUE)
+    CloseHandle(copy);
+  return flushed;
+}
+
+// True when name, a link not followed, is the file other is. A backup's
+// name that is already a hard link to the target keeps the original.
+int SameFile(const char *name, const char *other) {
+  FileState one, two;
+  return LookAt(name, FILE_FLAG_OPEN_REPARSE_POINT, &one) &&
+         LookAt(other, FILE_FLAG_OPEN_REPARSE_POINT, &two) &&
+         SameIdentity(&one.identity, &two.identity);
+}
+
+// The temporary file is shared for deletion, so it goes even while another
+// thread writes it. The other threads may hold the C runtime's locks, so the
+// notes go straight to the handle and TerminateProcess ends the run.
 BOOL WINAPI OnConsoleControl(DWORD event) {
   AcquireSRWLockExclusive(&g_interruptLock);
-  if (g_tempActive)
-    DeleteFileA(g_tempName);
-  if (g_notesLength)
-    WriteNotesFromHandler();
-  TerminateProcess(GetCurrentProcess(),
-                   event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT ? 130
-                                                                      : 143);
+  if (g_interrupt.tempActive)
+    DeleteFileA(g_interrupt.tempName);
+  HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+  DWORD written;
+  if (g_interrupt.notesLength && IsConsole(error))
+    WriteToConsole(error, g_interrupt.notes);
+  else if (g_interrupt.notesLength)
+    WriteFile(error, g_interrupt.notes,
+              static_cast<DWORD>(g_interrupt.notesLength), &written, nullptr);
+  UINT status = event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT ? 130 : 143;
+  TerminateProcess(GetCurrentProcess(), status);
   return TRUE;
 }
 
-DWORD WINAPI RunThreadStart(LPVOID context) {
-  ThreadStart *start = static_cast<ThreadStart *>(context);
-  start->job(start->argument);
+struct SideJob {
+  void (*job)(void *);
+  void *argument;
+};
+
+DWORD WINAPI RunSideJob(LPVOID context) {
+  SideJob *side = static_cast<SideJob *>(context);
+  side->job(side->argument);
   return 0;
 }
 
@@ -201,37 +219,59 @@ void BlockInterrupt(int block) {
     ReleaseSRWLockExclusive(&g_interruptLock);
 }
 
+// The system's words for a Windows error code are FormatMessage's, or
+// "error N" where it has none.
+void SystemWords(const Failure *failure, char *words, int size) {
+  if (!failure->windowsError) {
+    snprintf(words, static_cast<size_t>(size), "%s", strerror(failure->error));
+    return;
+  }
+  DWORD error = static_cast<DWORD>(failure->error);
+  DWORD length = FormatMessageA(
+      FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+      error, 0, words, static_cast<DWORD>(size), nullptr);
+  while (length > 0 && strchr("\r\n .", words[length - 1]))
+    --length;
+  words[length] = '\0';
+  if (length == 0)
+    snprintf(words, static_cast<size_t>(size), "error %lu", error);
+}
+
 void UseBinaryStream(FILE *stream) { _setmode(_fileno(stream), _O_BINARY); }
 
-int OpenPlatformInput(const char *path, InputFile *file, char *reason) {
+int OpenPlatformInput(const char *path, InputFile *file, Failure *failure) {
   DWORD attributes = GetFileAttributesA(path);
   if (attributes != INVALID_FILE_ATTRIBUTES &&
       (attributes & FILE_ATTRIBUTE_DIRECTORY))
-    return FailWith(reason, CLI_CANNOT_OPEN, "it is a folder");
+    return FailBecause(failure, CLI_CANNOT_OPEN, nullptr, CLI_IS_A_FOLDER);
   HANDLE handle =
       CreateFileA(path, GENERIC_READ,
                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                   nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (handle == INVALID_HANDLE_VALUE)
-    return FailSystem(reason, CLI_CANNOT_OPEN, GetLastError());
-  LARGE_INTEGER size;
+    return FailWindows(failure, CLI_CANNOT_OPEN, nullptr, GetLastError());
   FileState state;
-  if (!CheckReadable(handle, &size, reason) ||
-      (!GetFileState(handle, &state) &&
-       !FailSystem(reason, CLI_CANNOT_OPEN, GetLastError()))) {
+  int ok = GetFileType(handle) == FILE_TYPE_DISK ||
+           FailBecause(failure, CLI_CANNOT_OPEN, nullptr, CLI_NOT_A_FILE);
+  ok = ok && (GetFileState(handle, &state) ||
+              FailWindows(failure, CLI_CANNOT_OPEN, nullptr, GetLastError()));
+  // Counts and line numbers are ints, as in the dialog.
+  if (ok && state.size >= INT_MAX)
+    ok = FailWindows(failure, CLI_CANNOT_READ, nullptr, ERROR_FILE_TOO_LARGE);
+  if (!ok) {
     CloseHandle(handle);
     return 0;
   }
   memset(file, 0, sizeof *file);
   file->handle = reinterpret_cast<intptr_t>(handle);
-  file->size = size.QuadPart;
+  file->size = state.size;
   file->path = path;
   file->opened = state;
   return 1;
 }
 
 int ReadPlatformInput(InputFile *file, long long offset, unsigned char *buffer,
-                      int capacity, int *got, char *reason) {
+                      int capacity, int *got, Failure *failure) {
   int done = 0;
   while (done < capacity) {
     OVERLAPPED at = OffsetAt(offset + done);
@@ -241,7 +281,7 @@ int ReadPlatformInput(InputFile *file, long long offset, unsigned char *buffer,
       DWORD error = GetLastError();
       if (error == ERROR_HANDLE_EOF)
         break;
-      return FailSystem(reason, CLI_CANNOT_READ, error);
+      return FailWindows(failure, CLI_CANNOT_READ, nullptr, error);
     }
     if (read == 0)
       break;
@@ -257,13 +297,14 @@ void ClosePlatformInput(InputFile *file) {
 
 // The input stays open while the file converts, shared for deletion, so
 // the check that nobody else holds the target lets readers be.
-int CreatePlatformOutput(const char *path, OutputFile *file, char *reason) {
+int CreatePlatformOutput(const char *path, OutputFile *file, Failure *failure) {
   Replacement *replace =
       static_cast<Replacement *>(malloc(sizeof(Replacement)));
   if (!replace)
-    return FailSystem(reason, CLI_CANNOT_WRITE, ERROR_NOT_ENOUGH_MEMORY);
+    return FailWindows(failure, CLI_CANNOT_WRITE, nullptr,
+                       ERROR_NOT_ENOUGH_MEMORY);
   if (!BeginReplacement(path, kTempNameTries, 1, replace)) {
-    FailReplacement(reason, replace);
+    FailAsReplaceSays(failure, replace);
     free(replace);
     return 0;
   }
@@ -277,27 +318,27 @@ int CreatePlatformOutput(const char *path, OutputFile *file, char *reason) {
 }
 
 int WritePlatformOutput(OutputFile *file, long long offset,
-                        const unsigned char *data, int size, char *reason) {
+                        const unsigned char *data, int size, Failure *failure) {
   int done = 0;
   while (done < size) {
     OVERLAPPED at = OffsetAt(offset + done);
     DWORD written = 0;
     if (!WriteFile(HandleOf(file->handle), data + done,
                    static_cast<DWORD>(size - done), &written, &at))
-      return FailSystem(reason, CLI_CANNOT_WRITE, GetLastError());
+      return FailWindows(failure, CLI_CANNOT_WRITE, nullptr, GetLastError());
     done += static_cast<int>(written);
   }
   return 1;
 }
 
-int FinishPlatformOutput(OutputFile *file, char *reason) {
+int FinishPlatformOutput(OutputFile *file, Failure *failure) {
   return FinishReplacement(file->replace) ||
-         FailReplacement(reason, file->replace);
+         FailAsReplaceSays(failure, file->replace);
 }
 
-int MovePlatformOutput(OutputFile *file, char *reason) {
-  int moved =
-      MoveReplacement(file->replace) || FailReplacement(reason, file->replace);
+int MovePlatformOutput(OutputFile *file, Failure *failure) {
+  int moved = MoveReplacement(file->replace) ||
+              FailAsReplaceSays(failure, file->replace);
   free(file->replace);
   file->replace = nullptr;
   return moved;
@@ -313,14 +354,13 @@ void InstallInterruptCleanup(void) {
   SetConsoleCtrlHandler(OnConsoleControl, TRUE);
 }
 
-// A console, not a file, a pipe or NUL (which _isatty takes for one).
+// Not _isatty, which takes NUL for a terminal.
 int StandardInputIsTerminal(void) {
-  DWORD mode;
-  return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
+  return IsConsole(GetStdHandle(STD_INPUT_HANDLE));
 }
 
 int HighestPlatformBackup(const OutputFile *file, long long *highest,
-                          char *reason) {
+                          Failure *failure) {
   char pattern[kCliPathSize + 8];
   snprintf(pattern, sizeof pattern, "%s.~*~", file->target);
   *highest = 0;
@@ -328,7 +368,8 @@ int HighestPlatformBackup(const OutputFile *file, long long *highest,
   HANDLE search = FindFirstFileA(pattern, &found);
   if (search == INVALID_HANDLE_VALUE)
     return GetLastError() == ERROR_FILE_NOT_FOUND ||
-           FailSystem(reason, CLI_CANNOT_NAME_BACKUP, GetLastError());
+           FailWindows(failure, CLI_CANNOT_NAME_BACKUP, nullptr,
+                       GetLastError());
   const char *name = NameIn(file->target);
   do {
     long long number = SameNameStart(found.cFileName, name)
@@ -340,45 +381,60 @@ int HighestPlatformBackup(const OutputFile *file, long long *highest,
   return 1;
 }
 
+// Runs between FinishReplacement and MoveReplacement.
 int BackUpPlatformTarget(OutputFile *file, int numbered, int *taken,
-                         char *reason) {
-  if (BackUpTarget(file->replace, file->backup, numbered, taken))
+                         Failure *failure) {
+  char *target = file->replace->target;
+  char temp[kReplacePathSize];
+  DWORD error;
+  *taken = 0;
+  if (SameFile(file->backup, target))
     return 1;
-  char what[kCliPathSize + 256];
-  snprintf(what, sizeof what, CLI_CANNOT_BACK_UP, file->backup);
-  return FailSystem(reason, what, file->replace->error);
+  int made = MakeUnderOwnName(target, 0, temp, LinkAtName, target, &error);
+  if (!made && LinksRefused(error)) {
+    made = MakeUnderOwnName(target, 0, temp, CopyAtName, target, &error);
+    if (made && !FinishCopy(file, temp, failure)) {
+      DeleteFileA(temp);
+      return 0;
+    }
+  }
+  if (!made)
+    return FailWindows(failure, CLI_CANNOT_BACK_UP, file->backup, error);
+  DWORD replace = numbered ? 0 : MOVEFILE_REPLACE_EXISTING;
+  if (MoveFileExA(temp, file->backup, MOVEFILE_WRITE_THROUGH | replace))
+    return 1;
+  error = GetLastError();
+  *taken =
+      numbered && (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS);
+  DeleteFileA(temp);
+  return FailWindows(failure, CLI_CANNOT_BACK_UP, file->backup, error);
 }
 
 int LookAtFile(const char *path, FileState *state) {
-  HANDLE handle = OpenToLookAt(path);
-  if (handle == INVALID_HANDLE_VALUE)
-    return 0;
-  int ok = GetFileState(handle, state);
-  CloseHandle(handle);
-  return ok;
+  return LookAt(path, 0, state);
 }
 
 // Names and the system's words are in the ANSI code page (UTF-8 with the
-// manifest). A console shows them whole only as UTF-16: bytes would be
-// read in its own code page, and the C runtime may pass them on one at
-// a time.
+// manifest). A console shows them whole only as UTF-16: it would read bytes
+// in its own code page, and the C runtime may pass them on one at a time.
 void WritePlatformLine(FILE *stream, const char *text) {
-  HANDLE console = ConsoleOf(stream);
-  if (console) {
+  HANDLE handle = HandleOf(_get_osfhandle(_fileno(stream)));
+  if (IsConsole(handle)) {
     fflush(stream);
-    WriteToConsole(console, text);
+    WriteToConsole(handle, text);
   } else {
     fputs(text, stream);
   }
 }
 
-int StartPlatformThread(ThreadStart *start, intptr_t *thread) {
-  HANDLE started = CreateThread(nullptr, 0, RunThreadStart, start, 0, nullptr);
-  *thread = reinterpret_cast<intptr_t>(started);
-  return started != nullptr;
-}
-
-void JoinPlatformThread(intptr_t thread) {
-  WaitForSingleObject(HandleOf(thread), INFINITE);
-  CloseHandle(HandleOf(thread));
+void RunSideBySide(void (*job)(void *), void *first, void *second) {
+  SideJob side = {job, second};
+  HANDLE thread = CreateThread(nullptr, 0, RunSideJob, &side, 0, nullptr);
+  job(first);
+  if (!thread) {
+    job(second);
+    return;
+  }
+  WaitForSingleObject(thread, INFINITE);
+  CloseHandle(thread);
 }

@@ -8,7 +8,8 @@
 
 namespace {
 
-// reason may hold %s and %c for the arguments after it.
+// Writes reason to error and returns 0; reason may hold %s and %c for the
+// arguments after it.
 __attribute__((format(printf, 3, 4))) int Refuse(char *error, int errorSize,
                                                  const char *reason, ...) {
   va_list args;
@@ -49,41 +50,37 @@ const struct option kLongOptions[] = {
 char g_standardInput[] = "-";
 char *const g_standardInputOnly[] = {g_standardInput};
 
-// What was wrong with a long option, found by looking its name up as
-// getopt_long does (an exact name, or the start of one alone), so that
-// the words are glibc's whichever getopt_long the system has.
+// Writes glibc's words for a long option that getopt_long did not take,
+// whichever getopt_long the system has. optopt names the option it found,
+// whose argument was missing or not allowed; it is 0 for a name that starts
+// no option, or several.
 int FailLongOption(const char *arg, char *error, int errorSize) {
-  const char *name = arg + 2;
-  size_t length = strcspn(name, "=");
-  const struct option *match = nullptr;
-  int matches = 0;
+  for (const struct option *o = kLongOptions; o->name; ++o)
+    if (optopt == o->val)
+      return Refuse(error, errorSize,
+                    o->has_arg == no_argument
+                        ? "option '--%s' doesn't allow an argument"
+                        : "option '--%s' requires an argument",
+                    o->name);
+  size_t length = strcspn(arg + 2, "=");
   char possible[160] = "";
+  int matches = 0;
   for (const struct option *o = kLongOptions; o->name; ++o) {
-    if (strncmp(o->name, name, length) != 0)
+    if (strncmp(o->name, arg + 2, length) != 0)
       continue;
-    if (strlen(o->name) == length) {
-      match = o, matches = 1;
-      break;
-    }
-    match = o, ++matches;
     size_t used = strlen(possible);
     snprintf(possible + used, sizeof possible - used, " '--%s'", o->name);
+    ++matches;
   }
-  if (matches == 0)
+  if (matches < 2)
     return Refuse(error, errorSize, "unrecognized option '%s'", arg);
-  if (matches > 1)
-    return Refuse(error, errorSize,
-                  "option '%.*s' is ambiguous; possibilities:%s",
-                  static_cast<int>(length + 2), arg, possible);
-  if (name[length] == '=' && match->has_arg == no_argument)
-    return Refuse(error, errorSize, "option '--%s' doesn't allow an argument",
-                  match->name);
-  return Refuse(error, errorSize, "option '--%s' requires an argument",
-                match->name);
+  return Refuse(error, errorSize,
+                "option '%.*s' is ambiguous; possibilities:%s",
+                static_cast<int>(length + 2), arg, possible);
 }
 
-// What getopt_long found wrong: a letter (optopt), or else a long option,
-// which is the argument it just passed.
+// Writes what getopt_long found wrong: a letter (optopt), or else a long
+// option, which is the argument it just passed.
 int FailOption(int found, char **argv, char *error, int errorSize) {
   if (optopt > 0 && optopt < 256)
     return Refuse(error, errorSize,
@@ -93,9 +90,14 @@ int FailOption(int found, char **argv, char *error, int errorSize) {
   return FailLongOption(argv[optind - 1], error, errorSize);
 }
 
-// --backup=CONTROL, or VERSION_CONTROL for -b, --backup and -S alone.
-int TakeBackup(const char *control, CliOptions *options, char *error,
-               int errorSize) {
+// Takes -b, --backup[=CONTROL], -S and --suffix=SUFFIX as cp reads them,
+// once all options are read: a suffix alone asks for backups too, and
+// without CONTROL VERSION_CONTROL says how they are made.
+int TakeBackup(int asked, const char *control, const char *suffix,
+               CliOptions *options, char *error, int errorSize) {
+  options->backup.suffix = ChooseBackupSuffix(suffix);
+  if (!asked || options->help || options->version)
+    return 1;
   const char *from = "--backup";
   if (!control) {
     control = getenv("VERSION_CONTROL");
@@ -113,31 +115,26 @@ int TakeBackup(const char *control, CliOptions *options, char *error,
                 ambiguous ? "ambiguous" : "invalid", control, from);
 }
 
-int TakeOption(int found, CliOptions *options) {
+// Returns the flag that an option without an argument sets, or null.
+int *FlagOf(int found, CliOptions *options) {
   switch (found) {
   case 'y':
   case kYes:
-    options->yes = 1;
-    return 1;
+    return &options->yes;
   case kCheck:
-    options->check = 1;
-    return 1;
+    return &options->check;
   case 'v':
   case kVerbose:
-    options->verbose = 1;
-    return 1;
+    return &options->verbose;
   case 'h':
   case kHelp:
-    options->help = 1;
-    return 1;
+    return &options->help;
   case kVersion:
-    options->version = 1;
-    return 1;
+    return &options->version;
   }
-  return 0;
+  return nullptr;
 }
 
-// The combinations that cannot mean anything sensible.
 int CheckCombination(const CliOptions *options, char *error, int errorSize) {
   if (options->help || options->version)
     return 1;
@@ -150,44 +147,32 @@ int CheckCombination(const CliOptions *options, char *error, int errorSize) {
   return 1;
 }
 
-// A Windows console tool answers /? with its help.
-int AsksWindowsHelp(int argc, char **argv) {
+// True when a Windows user asks for help with /?, as a console tool there
+// answers it.
+int AsksWindowsHelp([[maybe_unused]] int argc, [[maybe_unused]] char **argv) {
 #ifdef _WIN32
   for (int i = 1; i < argc && strcmp(argv[i], "--") != 0; ++i)
     if (strcmp(argv[i], "/?") == 0)
       return 1;
-#else
-  (void)argc, (void)argv;
 #endif
   return 0;
 }
 
-// -o OUT: once, and naming a file ("--output=" names none).
+// Takes -o OUT, which may be given once and must name a file ("--output="
+// names none).
 int TakeOutput(int found, CliOptions *options, char *error, int errorSize) {
   if (options->output)
     return Refuse(error, errorSize, "-o given twice");
   if (!*optarg)
-    return found == 'o'
-               ? Refuse(error, errorSize, "option requires an argument -- 'o'")
-               : Refuse(error, errorSize,
-                        "option '--output' requires an argument");
+    return Refuse(error, errorSize,
+                  found == 'o' ? "option requires an argument -- 'o'"
+                               : "option '--output' requires an argument");
   options->output = optarg;
   return 1;
 }
 
-// -b, --backup[=CONTROL], -S and --suffix=SUFFIX, as cp reads them: a
-// suffix alone asks for backups too. Done once all options are read.
-int ChooseBackup(int asked, const char *control, const char *suffix,
-                 CliOptions *options, char *error, int errorSize) {
-  options->backup.suffix = ChooseBackupSuffix(suffix);
-  return !asked || options->help || options->version ||
-         TakeBackup(control, options, error, errorSize);
-}
-
 } // namespace
 
-// getopt_long, as in other tools: -yo OUT, --output=OUT, options after
-// the files (argv is put in order), "--" to end them, and "-" a file.
 int ParseCliOptions(int argc, char **argv, int inputIsTerminal,
                     CliOptions *options, char *error, int errorSize) {
   memset(options, 0, sizeof *options);
@@ -210,7 +195,9 @@ int ParseCliOptions(int argc, char **argv, int inputIsTerminal,
     } else if (found == 'S' || found == kSuffix) {
       backup = 1;
       suffix = optarg;
-    } else if (!TakeOption(found, options)) {
+    } else if (int *flag = FlagOf(found, options)) {
+      *flag = 1;
+    } else {
       return FailOption(found, argv, error, errorSize);
     }
   }
@@ -220,6 +207,6 @@ int ParseCliOptions(int argc, char **argv, int inputIsTerminal,
     options->files = g_standardInputOnly;
     options->fileCount = 1;
   }
-  return ChooseBackup(backup, control, suffix, options, error, errorSize) &&
+  return TakeBackup(backup, control, suffix, options, error, errorSize) &&
          CheckCombination(options, error, errorSize);
 }

@@ -1,6 +1,5 @@
 // The command line, read without touching any file.
-#ifndef KESTROM_CLI_CLI_OPTIONS_H
-#define KESTROM_CLI_CLI_OPTIONS_H
+#pragma once
 
 #include "cli_backup.h"
 
@@ -16,12 +15,9 @@ struct CliOptions {
   int fileCount;
 };
 
-// Reads argv[1..argc-1], putting the FILE arguments last, in their order.
-// Options and files may come in any order; "--" ends the options. With no
-// FILE, standard input is read ("-") unless inputIsTerminal. Returns 1, or
-// 0 with a one-line reason in error for bad usage, in getopt's words where
-// getopt has them.
+// Reads argv; options and FILEs may come in any order, and "--" ends the
+// options. With no FILE, standard input ("-") is read unless
+// inputIsTerminal. Returns 1, or 0 with a one-line reason in error for bad
+// usage, in getopt's words where getopt has them.
 int ParseCliOptions(int argc, char **argv, int inputIsTerminal,
                     CliOptions *options, char *error, int errorSize);
-
-#endif

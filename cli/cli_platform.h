@@ -1,77 +1,61 @@
-// What each system gives the shared file layer (cli_file.cpp): its own
-// calls, and no more. cli_file_posix.cpp and cli_file_win32.cpp implement
-// it; CMake picks one. Each fails with a reason as cli_file.h says.
-#ifndef KESTROM_CLI_CLI_PLATFORM_H
-#define KESTROM_CLI_CLI_PLATFORM_H
+// Each system's own calls for the shared file layer (cli_file.h), which
+// says what most of them do: the comments here say only what differs.
+// cli_file_posix.cpp and cli_file_win32.cpp each define exactly these.
+#pragma once
 
-#include <signal.h>
-#include <stdint.h>
 #include <stdio.h>
 
-#include "cli_file.h"
+#include "cli_failure.h"
+#include "cli_file_types.h"
 
-// The temporary file being written (its name in the folder held open, or
-// on Windows its path), and the notes of the files converted and not yet
-// reported, one line each, for the interrupt handler: each is complete
-// before its flag or length is set, and all change only while the
-// interrupt is held off.
-extern volatile sig_atomic_t g_tempActive;
-extern volatile sig_atomic_t g_tempFolder;
-extern char g_tempName[kCliPathSize];
-extern char *g_notes;
-extern volatile sig_atomic_t g_notesLength;
-
-// Holds off the interrupt handler (block 1) until let go (block 0): the
-// signals blocked, or on Windows the lock its thread waits on taken.
+// Holds off the interrupt handler (block 1) until it is let go (block 0).
 void BlockInterrupt(int block);
+// From now on a signal from outside that would end the program, or on
+// Windows a console's Ctrl+C, Ctrl+Break or close, removes the temporary
+// file and prints the notes not yet said (cli_interrupt.h). It then ends
+// the program as the signal would have; on Windows with 130 for Ctrl+C and
+// Ctrl+Break, else 143. A signal ignored when the run started stays
+// ignored. SIGPIPE and SIGXFSZ are ignored, so that the write fails instead.
+void InstallInterruptCleanup(void);
 
-// reason: what, then why.
-int FailWith(char *reason, const char *what, const char *why);
-// reason: what, then the words for errno's error.
-int Fail(char *reason, const char *what, int error);
-
-// Standard input or output as bytes, not text (Windows turns CR LF to LF).
+int StandardInputIsTerminal(void);
+// Makes a standard stream carry bytes, not text (Windows turns CR LF to LF).
 void UseBinaryStream(FILE *stream);
+// Writes one escaped line to stream, as PrintCli says.
+void WritePlatformLine(FILE *stream, const char *text);
+// Writes the system's words for failure's error, with no full stop.
+void SystemWords(const Failure *failure, char *words, int size);
 
-int OpenPlatformInput(const char *path, InputFile *file, char *reason);
+// As GetFileIdentity, for a path that is not "-", with the size and times.
+int LookAtFile(const char *path, FileState *state);
+// OpenInputFile, ReadInputFile and CloseInputFile for a file on the disk.
+int OpenPlatformInput(const char *path, InputFile *file, Failure *failure);
 int ReadPlatformInput(InputFile *file, long long offset, unsigned char *buffer,
-                      int capacity, int *got, char *reason);
+                      int capacity, int *got, Failure *failure);
 void ClosePlatformInput(InputFile *file);
 
-// Finds the target, checks it and makes the temporary file beside it,
-// with the interrupt held off.
-int CreatePlatformOutput(const char *path, OutputFile *file, char *reason);
-// The highest N of the target's numbered backups (TARGET.~N~) in its
-// folder, 0 when it has none.
+// Finds the target, checks it as CreateOutputFile says and makes the
+// temporary file beside it. The caller holds the interrupt off.
+int CreatePlatformOutput(const char *path, OutputFile *file, Failure *failure);
+// Finds the highest N of the target's backups TARGET.~N~, 0 for none.
 int HighestPlatformBackup(const OutputFile *file, long long *highest,
-                          char *reason);
-// Makes file->backup the target as it is now: a second name of it (a hard
-// link), or where links are refused a copy with its metadata; made under a
-// temporary name, then renamed into place, the folder flushed. A numbered
-// backup never replaces a file: *taken says that its name was taken.
+                          Failure *failure);
+// Makes file->backup the target as it is now: a hard link, or where links
+// are refused a copy with its metadata, renamed into place from a temporary
+// name. A numbered backup replaces no file; *taken says its name was taken.
 int BackUpPlatformTarget(OutputFile *file, int numbered, int *taken,
-                         char *reason);
+                         Failure *failure);
+// As WriteOutputFile.
 int WritePlatformOutput(OutputFile *file, long long offset,
-                        const unsigned char *data, int size, char *reason);
+                        const unsigned char *data, int size, Failure *failure);
 // Gives the temporary file the target's metadata, flushes and closes it.
-int FinishPlatformOutput(OutputFile *file, char *reason);
-// Renames the finished file over the target; on failure it has removed
-// the temporary file, or said in reason where it is kept.
-int MovePlatformOutput(OutputFile *file, char *reason);
+int FinishPlatformOutput(OutputFile *file, Failure *failure);
+// Renames the finished file over the target. On failure the temporary file
+// is gone, or failure says where it is kept.
+int MovePlatformOutput(OutputFile *file, Failure *failure);
 // Closes the temporary file, if still open, and removes it.
 void RemovePlatformTemp(OutputFile *file);
 
-// One escaped line to stream, as the system shows it best.
-void WritePlatformLine(FILE *stream, const char *text);
-
-struct ThreadStart {
-  void (*job)(void *);
-  void *argument;
-};
-
-// Runs start's job on a new thread, which *thread then names; 0 when
-// there is none to be had.
-int StartPlatformThread(ThreadStart *start, intptr_t *thread);
-void JoinPlatformThread(intptr_t thread);
-
-#endif
+// Runs job(second) on a new thread and job(first) on this one, and returns
+// when both are done; without a thread, one after the other.
+void RunSideBySide(void (*job)(void *), void *first, void *second);

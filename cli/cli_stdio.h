@@ -1,36 +1,34 @@
 // Standard input and output as kestrom-cli's files: "-" reads the whole of
 // standard input into memory, and a conversion for standard output is kept
-// in memory until it is complete. Shared by both file layers.
-#ifndef KESTROM_CLI_CLI_STDIO_H
-#define KESTROM_CLI_CLI_STDIO_H
+// in memory until it is complete. The shared file layer (cli_file.h) makes
+// them one more kind of input and output.
+#pragma once
 
-#include "cli_file.h"
+#include "cli_failure.h"
+#include "cli_file_types.h"
 
-int ReadStandardInput(InputFile *file, char *reason);
+// Whether path is "-": standard input as a FILE, standard output as OUT.
+int IsStandardStream(const char *path);
 
-void ReadInputMemory(const InputFile *file, long long offset,
-                     unsigned char *buffer, int capacity, int *got);
+// Reads the whole of standard input, up to 2 GiB, into file's memory.
+int ReadStandardInput(InputFile *file, Failure *failure);
 
-int CreateOutputMemory(OutputFile *file, long long size, char *reason);
+// Makes room for size bytes of content for standard output.
+int CreateOutputMemory(OutputFile *file, long long size, Failure *failure);
 
 int WriteOutputMemory(OutputFile *file, long long offset,
-                      const unsigned char *data, int size, char *reason);
+                      const unsigned char *data, int size, Failure *failure);
 
 // Writes the first length bytes of the content to standard output (all
 // of it, once the whole file was read) and frees it.
-int CommitOutputMemory(OutputFile *file, long long length, char *reason);
+int CommitOutputMemory(OutputFile *file, long long length, Failure *failure);
 
 void DiscardOutputMemory(OutputFile *file);
 
-// Flushes standard output once a file is done, so that a reader gone
-// (EPIPE) or a full disk stops the run there, and at the end of the run:
-// a report or a content that never reached its reader is a failure.
-// Returns 0 with the reason, with the error the write met, the first time
-// it fails; a content that could not be written was reported with its
-// file already, with the first reason, which a second try would only blur.
-int FlushStandardOutput(char *reason);
+// Flushes standard output. Returns 0 with failure filled in the first time
+// a write to it has failed, unless that was a content's write, which its
+// file reported already.
+int FlushStandardOutput(Failure *failure);
 
 // Keeps the error of a write to standard output that failed (the first).
 void KeepOutputError(int error);
-
-#endif

@@ -28,12 +28,9 @@ int FindCut(const unsigned char *data, int from, int size, int lineStart,
 } // namespace
 
 int FindQifPieceEnd(const unsigned char *data, int size) {
-  if (size > kTailWindow) {
-    int cut = FindCut(data, size - kTailWindow, size, -1, 1);
-    if (cut)
-      return cut;
-  }
-  return FindCut(data, 0, size, 0, 1);
+  int cut =
+      size > kTailWindow ? FindCut(data, size - kTailWindow, size, -1, 1) : 0;
+  return cut ? cut : FindCut(data, 0, size, 0, 1);
 }
 
 int FindQifSplit(const unsigned char *data, int size) {

@@ -1,22 +1,16 @@
-// Cutting a file into pieces that the conversion can take one at a time,
-// so a file of any size streams through a small buffer that stays in the
-// CPU's cache.
-#ifndef KESTROM_CLI_QIF_PIECES_H
-#define KESTROM_CLI_QIF_PIECES_H
+// Where a file can be cut into pieces that convert as the whole would.
+#pragma once
 
-// The largest end below size at which data (which begins at a line start)
-// can be cut: at a line start, as the rules read lines, with no date
+// Returns the largest end below size at which data, which begins at a line
+// start, can be cut: a line start, as the rules read lines, with no date
 // window of six bytes from a line-start D reaching past it. Converting the
 // pieces one by one then gives the same bytes as converting the whole. The
 // last byte is not taken as a line end: an LF may follow a CR there.
 // Returns 0 when data holds no such place.
 int FindQifPieceEnd(const unsigned char *data, int size);
 
-// The first place in data, which may begin in the middle of a line, where
-// a file can be cut as above: at the start of a line that follows a line
-// of five bytes or more lying wholly in data. Returns 0 when there is none.
-// This is where a large file is split into two halves converted side by
-// side.
+// Returns the first place in data, which may begin in the middle of a line,
+// where a file can be cut as above: the start of a line that follows a line
+// of five bytes or more lying wholly in data; 0 when there is none. A large
+// file is split there into two halves, converted side by side.
 int FindQifSplit(const unsigned char *data, int size);
-
-#endif

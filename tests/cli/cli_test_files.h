@@ -1,6 +1,5 @@
 // Small file helpers shared by the kestrom-cli tests.
-#ifndef KESTROM_TESTS_CLI_TEST_FILES_H
-#define KESTROM_TESTS_CLI_TEST_FILES_H
+#pragma once
 
 #include <fstream>
 #include <iterator>
@@ -24,5 +23,3 @@ inline void WriteBytes(const std::string &path, const std::string &bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out << bytes;
 }
-
-#endif

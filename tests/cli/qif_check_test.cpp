@@ -34,6 +34,19 @@ QifCheckCounts Count(const std::string &s, std::vector<LeftAlone> *found) {
   return counts;
 }
 
+// Counted and converted in one walk, as kestrom-cli does it, s must give
+// the same counts as counted alone and the bytes the conversion gives.
+void ExpectOneWalkAgrees(const std::string &s, const QifCheckCounts &counts) {
+  std::string both = s, converted = s;
+  QifCheckCounts bothCounts = {};
+  int size = static_cast<int>(s.size());
+  CountAndConvertQifPiece(reinterpret_cast<unsigned char *>(&both[0]), size,
+                          &bothCounts);
+  ConvertQifBytes(reinterpret_cast<unsigned char *>(&converted[0]), size);
+  EXPECT_EQ(converted, both);
+  EXPECT_EQ(0, memcmp(&counts, &bothCounts, sizeof counts));
+}
+
 struct CheckCase {
   const char *name;
   std::string content;
@@ -70,6 +83,7 @@ TEST_P(CheckTable, CountsAsTheConversionRulesSay) {
   EXPECT_EQ(c.binaryLine, counts.binaryLine);
   EXPECT_EQ(c.headers, counts.monthFirstHeaders + 10 * counts.dayFirstHeaders);
   EXPECT_EQ(c.yearFirst, counts.datesYearFirst);
+  ExpectOneWalkAgrees(c.content, counts);
 }
 
 // Longer than one sixteen-byte block, so the block walk meets each rule.
@@ -397,6 +411,8 @@ TEST(CheckAgreesWithConversion, OnRandomContent) {
     ASSERT_EQ(lineEnds, counts.lineEnds) << round;
     ASSERT_EQ(yearFirst, counts.datesYearFirst) << round;
     ASSERT_EQ(LooksDayFirstToReference(in), counts.dayFirstLine != 0) << round;
+    ExpectOneWalkAgrees(in, counts);
+    ASSERT_FALSE(HasFailure()) << round;
   }
 }
 

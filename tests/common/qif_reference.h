@@ -1,7 +1,6 @@
 // The conversion written as plainly as possible: position by position, as
 // the rules read. The fast pass must agree with it byte for byte.
-#ifndef KESTROM_TESTS_QIF_REFERENCE_H
-#define KESTROM_TESTS_QIF_REFERENCE_H
+#pragma once
 
 #include "qif_convert.h"
 
@@ -17,5 +16,3 @@ bool ReferenceLineStart(const unsigned char *data, int size, int i);
 // How many bytes after the line-start 'D' at i the short-form rule may
 // rewrite (F1 S1 F2), or 0 when the line is no short form.
 int ReferenceShortFormSpan(const unsigned char *data, int size, int i);
-
-#endif

@@ -3,8 +3,7 @@
 // six bytes to spare, a short form's two fields and the separator between
 // them, a price's line and the M and D of a header. Tests hold every pass
 // to this.
-#ifndef KESTROM_TESTS_QIF_RULE_PLACES_H
-#define KESTROM_TESTS_QIF_RULE_PLACES_H
+#pragma once
 
 #include <vector>
 
@@ -32,5 +31,3 @@ inline std::vector<bool> RulePlaces(const std::vector<unsigned char> &b) {
   }
   return allowed;
 }
-
-#endif

@@ -1,7 +1,6 @@
 // The scenario groups the driver runs, one CTest test each. Every group
 // returns after its program is gone; failures are counted by Check.
-#ifndef KESTROM_TESTS_E2E_E2E_SCENARIOS_H
-#define KESTROM_TESTS_E2E_E2E_SCENARIOS_H
+#pragma once
 
 #include "e2e_support.h"
 
@@ -27,5 +26,3 @@ void RunSizeLimitScenario(const E2eSetup &setup);
 void RunKilledSaveScenario(const E2eSetup &setup);
 void RunOrdinaryUserScenarios(const E2eSetup &setup);
 void RunSampleScenarios(const E2eSetup &setup);
-
-#endif

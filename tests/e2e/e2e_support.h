@@ -1,7 +1,6 @@
 // What every scenario needs: checks that count failures, scratch files, and
 // the steps a user takes with Kestrom (pick a file, answer a box, Save As).
-#ifndef KESTROM_TESTS_E2E_E2E_SUPPORT_H
-#define KESTROM_TESTS_E2E_E2E_SUPPORT_H
+#pragma once
 
 #include <string>
 
@@ -103,5 +102,3 @@ int CheckEndsWithCode0(Session *session, const char *what);
 int CheckStillOpen(const Session &session, const char *what);
 // Sees that the program is gone, ending it if a scenario left it running.
 void FinishSession(Session *session);
-
-#endif

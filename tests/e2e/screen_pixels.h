@@ -1,7 +1,6 @@
 // What is on the screen, pixel by pixel: another process's icons can only
 // be checked by looking, since WM_GETICON does not cross processes here.
-#ifndef KESTROM_TESTS_E2E_SCREEN_PIXELS_H
-#define KESTROM_TESTS_E2E_SCREEN_PIXELS_H
+#pragma once
 
 #include <vector>
 
@@ -20,5 +19,3 @@ int RenderIcon(HICON icon, int side, Pixels *colour, Pixels *mask);
 // 1 when the icon's opaque pixels appear exactly somewhere in the screen.
 int ContainsIcon(const Pixels &screen, const Pixels &colour,
                  const Pixels &mask);
-
-#endif

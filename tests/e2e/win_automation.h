@@ -1,8 +1,7 @@
 // Driving another process's windows from outside, as a person at the screen
 // would: find what is visible, read what it says, press its buttons, type.
 // Every wait is a bounded poll, never a fixed sleep.
-#ifndef KESTROM_TESTS_E2E_WIN_AUTOMATION_H
-#define KESTROM_TESTS_E2E_WIN_AUTOMATION_H
+#pragma once
 
 #include <windows.h>
 
@@ -63,5 +62,3 @@ int PressKeys(HWND window, const char *keys);
 int TypeText(HWND window, const char *text);
 // A real left click on the window's close box.
 int ClickCloseBox(HWND window);
-
-#endif

@@ -52,6 +52,11 @@ Bytes CheckPass(const Bytes &input) {
   CountQifPiece(input.data(), Size(input), nullptr, nullptr, &counts);
   Require(dayFirst == (counts.dayFirstLine != 0),
           "the counts and the plain walk differ on a day-first file");
+  Bytes both = input;
+  QifCheckCounts bothCounts = {};
+  CountAndConvertQifPiece(both.data(), Size(both), &bothCounts);
+  Require(both == fast && !memcmp(&counts, &bothCounts, sizeof counts),
+          "counting and converting in one walk differs from each alone");
 
   Bytes twice = fast;
   ConvertQifBytes(twice.data(), Size(twice));

@@ -1,7 +1,6 @@
 // Reading an exe's embedded manifest back out of the file, and finding the
 // settings in it, for any of the project's exes.
-#ifndef KESTROM_TESTS_WIN32_EXE_MANIFEST_H
-#define KESTROM_TESTS_WIN32_EXE_MANIFEST_H
+#pragma once
 
 #include <string>
 #include <vector>
@@ -17,5 +16,3 @@ std::vector<std::string> ExeManifests(const std::string &exePath);
 std::vector<std::string> ManifestValues(const std::string &xml,
                                         const char *element,
                                         const char *attribute = nullptr);
-
-#endif

@@ -1,8 +1,7 @@
 // Stands in for MessageBoxA in the Win32 tests, so the real ShowWarning and
 // AskYesNo run but no box ever appears. Each call is recorded with its
 // owner, text, caption and flags, and answered from a script.
-#ifndef KESTROM_TESTS_MESSAGE_BOX_RECORDER_H
-#define KESTROM_TESTS_MESSAGE_BOX_RECORDER_H
+#pragma once
 
 #include <windows.h>
 
@@ -22,5 +21,3 @@ extern std::vector<RecordedBox> g_recordedBoxes;
 // script is used up every box returns IDOK.
 void ScriptBoxResults(const std::vector<int> &results);
 void ResetRecorder();
-
-#endif

@@ -1,4 +1,3 @@
-// The real user interactions: message boxes owned by the dialog.
 #include "qif_document.h"
 
 void ShowWarning(HWND owner, const char *text, const char *caption) {

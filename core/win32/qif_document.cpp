@@ -10,17 +10,9 @@ namespace {
 // the two zero bytes after the content, are refused before any allocation.
 const LONGLONG kLargestContent = 0x7FFFFFFF - 2;
 
-// Reads exactly length bytes, or fails: a short read must never pass for a
-// whole file, or a later Save would cut the user's file short.
-int ReadWhole(HANDLE file, unsigned char *block, DWORD length) {
-  DWORD got = 0;
-  return ReadFile(file, block, length, &got, nullptr) && got == length;
-}
-
-// A file the decision refuses, a picture or a program renamed .qif, is
-// refused as it loads: the rules would change bytes in it that are no
-// dates or letters. The warning names the byte and its line, as a stray
-// one in a real export needs finding.
+// Returns 1 unless the decision refuses the content, as it does a picture
+// renamed .qif. The warning names the byte and its line, as a stray one in a
+// real export needs finding.
 int IsTextContent(HWND owner) {
   QifCheckCounts counts;
   int firstLeftAlone;
@@ -34,24 +26,21 @@ int IsTextContent(HWND owner) {
   return 0;
 }
 
+// A short read must never pass for a whole file, or a later Save would cut
+// the user's file short.
 int LoadOpenFile(HWND owner, HANDLE file) {
   LARGE_INTEGER length;
   if (!GetFileSizeEx(file, &length) || length.QuadPart < 1) {
     ShowWarning(owner, MSG_FILE_EMPTY, KESTROM_CAPTION);
     return 0;
   }
-  if (length.QuadPart > kLargestContent) {
-    ShowWarning(owner, MSG_UNABLE_TO_LOAD, KESTROM_CAPTION);
-    return 0;
-  }
-  DWORD size = static_cast<DWORD>(length.QuadPart);
-  void *block = GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, SIZE_T(size) + 2);
-  if (!block) {
-    ShowWarning(owner, MSG_UNABLE_TO_LOAD, KESTROM_CAPTION);
-    return 0;
-  }
-  QifDocument.data = static_cast<unsigned char *>(block);
-  if (!ReadWhole(file, QifDocument.data, size)) {
+  DWORD size = static_cast<DWORD>(length.QuadPart), got = 0;
+  QifDocument.data = static_cast<unsigned char *>(
+      length.QuadPart > kLargestContent
+          ? nullptr
+          : GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, SIZE_T(size) + 2));
+  if (!QifDocument.data ||
+      !ReadFile(file, QifDocument.data, size, &got, nullptr) || got != size) {
     ReleaseQifDocument();
     ShowWarning(owner, MSG_UNABLE_TO_LOAD, KESTROM_CAPTION);
     return 0;
@@ -69,10 +58,9 @@ void ReleaseQifDocument() {
   QifDocument.size = 0;
 }
 
-// Opened with CreateFileA rather than OpenFile: OpenFile's OFSTRUCT holds
-// only 128 bytes, and a deep folder's perfectly good export would fail to
-// open. Sharing read and write is what OpenFile's compatibility mode grants,
-// so a file another program holds open unshared is still refused.
+// Opened with CreateFileA rather than OpenFile, whose OFSTRUCT holds only
+// 128 bytes of path. Sharing read and write is what OpenFile's compatibility
+// mode grants, so a file another program holds open unshared is refused.
 int LoadQifFile(HWND owner) {
   HANDLE file = CreateFileA(QifDocument.path, GENERIC_READ,
                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,

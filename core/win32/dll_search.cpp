@@ -2,10 +2,6 @@
 
 #include <windows.h>
 
-#ifndef LOAD_LIBRARY_SEARCH_SYSTEM32
-#define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800
-#endif
-
 // Looked up rather than imported: Windows 7 without its 2011 loader update
 // lacks the call, and an import would stop the exe from starting there.
 int LimitDllSearchToSystem32() {

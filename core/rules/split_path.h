@@ -1,8 +1,6 @@
-// Dividing a full path into the folder the Save As dialog starts in and the
-// name the main dialog shows, and tidying the final path the system gives
-// for a file. Pure text work: the file system is not asked.
-#ifndef KESTROM_CORE_SPLIT_PATH_H
-#define KESTROM_CORE_SPLIT_PATH_H
+// Splitting a path into its folder and its name, and tidying a final path.
+// Pure text work: the file system is not asked.
+#pragma once
 
 enum { kPathBufferSize = 260 };
 
@@ -12,9 +10,6 @@ enum { kPathBufferSize = 260 };
 // where dropping it would change its meaning (C:\, \\, .\ and the like).
 void SplitPath(char *path, char *name);
 
-// Drops the \\?\ prefix from a final path as the system reports it (for a
-// file found through a link): \\?\C:\x becomes C:\x, and
+// Drops the \\?\ prefix from a final path: \\?\C:\x becomes C:\x, and
 // \\?\UNC\server\share becomes \\server\share.
 void DropLongPathPrefix(char *path);
-
-#endif

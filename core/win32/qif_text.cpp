@@ -1,5 +1,3 @@
-// The conversion applied to the loaded document: decided from its counts,
-// asked about in real message boxes, then done.
 #include "qif_check.h"
 #include "qif_convert.h"
 #include "qif_document.h"
@@ -10,14 +8,12 @@ namespace {
 // The longest part of a date's line a question shows.
 const int kShownDate = 40;
 
-// Where the first date that no rule converts stands, or -1.
 void NoteFirstLeftAlone(void *first, int, int offset) {
   int *at = static_cast<int *>(first);
   if (*at < 0)
     *at = offset;
 }
 
-// The question for dates that no rule converts names the first of them.
 int AskLeftAlone(HWND owner, const QifCheckCounts *counts, int at) {
   char date[kShownDate + 1], text[sizeof MSG_ASK_LEFT_ALONE + kShownDate + 16];
   int length = QifLineLength(QifDocument.data, QifDocument.size, at);
@@ -41,8 +37,8 @@ int ConfirmConversion(HWND owner) {
   return AskYesNo(owner, MSG_CONFIRM_CONVERSION, SAVE_CAPTION);
 }
 
-// Every question comes before a byte changes, one box for each reason; a
-// No leaves the content as loaded. A file with binary data never loads.
+// Every question comes before a byte changes. A file with binary data never
+// loads.
 int ConvertQifText(HWND owner) {
   QifCheckCounts counts;
   int at;

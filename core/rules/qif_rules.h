@@ -1,22 +1,16 @@
-// The tests the conversion makes at a line-start 'D', shared by everything
-// that must agree with it: the pass itself and the counts that --check and
-// the page report.
-#ifndef KESTROM_CORE_QIF_RULES_H
-#define KESTROM_CORE_QIF_RULES_H
+// The tests the conversion makes at a line-start 'D', shared by the pass
+// and the counts, which must agree with it.
+#pragma once
 
-// A control byte other than TAB, LF and CR: no text file holds one, and a
-// file that does is a picture, an archive or a program, whose bytes the
-// rules would garble.
+// True for a control byte other than TAB, LF and CR: no text file has one.
 inline int IsQifBinaryByte(unsigned char c) {
   return c < 0x20 && c != '\t' && c != '\n' && c != '\r';
 }
 
-// Only the ASCII digits count; no byte above 0x7F does.
+// True for an ASCII digit; no byte above 0x7F counts as one.
 inline int IsQifDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 
-// True when the date line at i has the four digits the exchange needs, with
-// the six bytes from the 'D' within size. The separator at i+3 is not looked
-// at.
+// True when the date line at i has digits at i+1, i+2, i+4 and i+5.
 inline int HasQifDateDigits(const unsigned char *data, int size, int i) {
   return size - i >= 6 && IsQifDigit(data[i + 1]) && IsQifDigit(data[i + 2]) &&
          IsQifDigit(data[i + 4]) && IsQifDigit(data[i + 5]);
@@ -26,31 +20,37 @@ inline int IsQifFieldSeparator(unsigned char c) {
   return c == '/' || c == '-' || c == '.';
 }
 
-// A two-digit date: MM?DD, '/', '-' or '.' between month and day. No
-// export separates them with a digit, and D20070122, read as month 20 and
-// day 01, came out garbled.
+// True for a two-digit date, MM?DD, with '/', '-' or '.' between month and
+// day: D20070122, read as month 20 and day 01, came out garbled.
 inline int IsQifTwoDigitDate(const unsigned char *data, int size, int i) {
   return HasQifDateDigits(data, size, i) && IsQifFieldSeparator(data[i + 3]);
 }
 
-// A month pair of 13 to 99 suggests the dates are already day-first. Only
-// meaningful where HasQifDateDigits holds.
+// The two-digit rule's exchange: MM?DD becomes DD?MM.
+inline void SwapQifDatePairs(unsigned char *data, int i) {
+  unsigned char m1 = data[i + 1], m2 = data[i + 2];
+  data[i + 1] = data[i + 4];
+  data[i + 2] = data[i + 5];
+  data[i + 4] = m1;
+  data[i + 5] = m2;
+}
+
+// True for a month pair of 13 to 99: the dates may be day-first already.
 inline int QifMonthLooksLikeDay(const unsigned char *data, int i) {
   return data[i + 1] >= '2' || (data[i + 1] == '1' && data[i + 2] >= '3');
 }
 
-// A short-form date line: D F1 S1 F2 S2 Y and nothing more up to its CR or
-// LF. F1 and F2 are one digit, two digits, or a space and a digit; S1 is
-// '/', '-' or '.', S2 the same or '\''; Y is one to four digits, after at
-// most one space. Only lines the two-digit rule does not take are short
-// forms, so the two rules never see each other's output.
+// Where a short-form date line's fields lie: D F1 S1 F2 S2 Y and nothing
+// more up to its CR or LF. F1 and F2 are one digit, two, or a space and a
+// digit; S1 is '/', '-' or '.', S2 the same or '\''; Y is one to four
+// digits, after at most one space. A line the two-digit rule takes is none.
 struct QifShortDate {
   int firstLength;  // bytes of F1, which starts at i + 1
   int secondLength; // bytes of F2, which starts at i + firstLength + 2
   int month;        // F1's value, a space ignored
 };
 
-// The length of the field at p, 1 or 2, or 0 when there is none before end.
+// Returns the length of the field at p, 1 or 2, or 0 when there is none.
 inline int QifShortField(const unsigned char *p, const unsigned char *end) {
   if (p < end && *p == ' ')
     return p + 1 < end && IsQifDigit(p[1]) ? 2 : 0;
@@ -59,10 +59,14 @@ inline int QifShortField(const unsigned char *p, const unsigned char *end) {
   return p + 1 < end && IsQifDigit(p[1]) ? 2 : 1;
 }
 
-// Any separator a date writes: those between fields, and the apostrophe
-// that may stand before the year (D2/14'2020).
+// True for any separator a date writes: those between fields, and the
+// apostrophe that may stand before the year (D2/14'2020).
 inline int IsQifDateSeparator(unsigned char c) {
   return IsQifFieldSeparator(c) || c == '\'';
+}
+
+inline int EndsQifDate(const unsigned char *data, int limit, int p) {
+  return p == limit || data[p] == '\r' || data[p] == '\n';
 }
 
 // True when the line-start 'D' at i is a short-form date; fills date.
@@ -85,9 +89,8 @@ inline int FindQifShortDate(const unsigned char *data, int size, int i,
   int digits = 0;
   while (digits < 5 && year + digits < end && IsQifDigit(year[digits]))
     ++digits;
-  const unsigned char *after = year + digits;
   if (digits < 1 || digits > 4 ||
-      (after < end && *after != '\r' && *after != '\n'))
+      !EndsQifDate(data, size, static_cast<int>(year + digits - data)))
     return 0;
   date->firstLength = first;
   date->secondLength = second;
@@ -96,9 +99,8 @@ inline int FindQifShortDate(const unsigned char *data, int size, int i,
   return 1;
 }
 
-// The two fields trade places as text: D F2 S1 F1 S2 Y. Run twice, it gives
-// back the line it started from, since the result is again a short form
-// with the fields the other way round.
+// Makes the two fields trade places: D F2 S1 F1 S2 Y. Run twice, it gives
+// back the line it started from.
 inline void SwapQifShortDate(unsigned char *data, int i,
                              const QifShortDate *date) {
   unsigned char was[5];
@@ -113,16 +115,9 @@ inline void SwapQifShortDate(unsigned char *data, int i,
     *out++ = was[k];
 }
 
-// True when p is where the date's text ends: at limit, or at its line's
-// CR or LF.
-inline int EndsQifDate(const unsigned char *data, int limit, int p) {
-  return p == limit || data[p] == '\r' || data[p] == '\n';
-}
-
 // True when the line-start 'D' at i reads as a date: an optional space,
-// digits, then '/', '-', '.' or '\'', or nothing but digits to the line's
-// end. One that no rule converts (D1/5, D12345) is a date left alone; a
-// description (D2 accounts) is no date.
+// digits, then a separator or the line's end. One that no rule converts
+// (D1/5, D12345) is a date left alone; D2 accounts is no date.
 inline int ReadsAsQifDate(const unsigned char *data, int size, int i) {
   int p = i + 1;
   if (p < size && data[p] == ' ')
@@ -130,13 +125,12 @@ inline int ReadsAsQifDate(const unsigned char *data, int size, int i) {
   int digitsFrom = p;
   while (p < size && IsQifDigit(data[p]))
     ++p;
-  if (p == digitsFrom)
-    return 0;
-  return EndsQifDate(data, size, p) || IsQifDateSeparator(data[p]);
+  return p > digitsFrom &&
+         (EndsQifDate(data, size, p) || IsQifDateSeparator(data[p]));
 }
 
-// The number in the one to most digits at *p, which moves past them; -1
-// when there is no digit there.
+// Reads up to most digits at *p and moves *p past them. Returns the number
+// they make, or -1 when there is no digit there.
 inline int ReadQifNumber(const unsigned char *data, int limit, int *p,
                          int most) {
   int value = 0, digits = 0;
@@ -151,11 +145,10 @@ inline int SkipQifBlanks(const unsigned char *data, int limit, int p) {
   return p;
 }
 
-// A year-first date, blanks around it aside: YYYY-M-D with one or two
-// digits for month and day and the same '-', '/' or '.' twice, or the eight
-// digits YYYYMMDD; a year of 1900 to 2099, a month of 1 to 12, a day of 1
-// to 31. Read the same whichever order the importer expects, it is kept as
-// written, and neither rule above ever takes one.
+// True for a year-first date, blanks around it aside: YYYY-M-D with one or
+// two digits for month and day and the same separator twice, or YYYYMMDD;
+// a year of 1900 to 2099, a month of 1 to 12, a day of 1 to 31. Such a date
+// reads the same in either order and is kept as written.
 inline int IsQifYearFirstDate(const unsigned char *data, int limit, int at) {
   int p = SkipQifBlanks(data, limit, at + 1), from = p;
   int year = ReadQifNumber(data, limit, &p, 8), month, day;
@@ -176,33 +169,3 @@ inline int IsQifYearFirstDate(const unsigned char *data, int limit, int at) {
          year >= 1900 && year <= 2099 && month >= 1 && month <= 12 &&
          day >= 1 && day <= 31;
 }
-
-// Where field ends before the line does: the first stop byte from p on, or
-// -1 when a CR, an LF or size comes first.
-inline int QifFieldEnd(const unsigned char *data, int size, int p,
-                       unsigned char stop) {
-  while (p < size && data[p] != stop && data[p] != '\n' && data[p] != '\r')
-    ++p;
-  return p < size && data[p] == stop ? p : -1;
-}
-
-// A price list's line, "SYMBOL",PRICE,"DATE"...: returns the position of
-// the quote before DATE and sets *end to the one after it, or returns 0
-// when the line at i is no such line. The quote plays the part of a date
-// line's D and *end that of its line end, so DATE goes by the same rules
-// as the rest of a D line, and the rules change nothing the search reads.
-inline __attribute__((noinline)) int
-FindQifPriceDate(const unsigned char *data, int size, int i, int *end) {
-  if (data[i] != '"')
-    return 0;
-  int p = QifFieldEnd(data, size, i + 1, '"');
-  if (p < 0 || p + 1 >= size || data[p + 1] != ',')
-    return 0;
-  p = QifFieldEnd(data, size, p + 2, ',');
-  if (p < 0 || p + 1 >= size || data[p + 1] != '"')
-    return 0;
-  *end = QifFieldEnd(data, size, p + 2, '"');
-  return *end < 0 ? 0 : p + 1;
-}
-
-#endif

@@ -16,23 +16,13 @@ void Put(Output *out, char c, int count) {
 
 int IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-void Finish(Output *out) {
-  if (!out->arg || out->size < 1)
-    return;
-  // A cut name could be another existing file: give none instead.
-  out->arg[out->length < out->size ? out->length : 0] = '\0';
-}
-
 } // namespace
 
 int NextArgument(const char **line, char *arg, int size) {
   const char *p = *line;
   while (IsBlank(*p))
     ++p;
-  if (!*p) {
-    *line = p;
-    return -1;
-  }
+  int none = !*p;
   Output out = {arg, size, 0};
   int quoted = 0;
   while (*p && (quoted || !IsBlank(*p))) {
@@ -40,35 +30,30 @@ int NextArgument(const char **line, char *arg, int size) {
       int backslashes = 0;
       for (; *p == '\\'; ++p)
         ++backslashes;
-      if (*p != '"') {
-        Put(&out, '\\', backslashes);
-        continue;
-      }
-      Put(&out, '\\', backslashes / 2);
-      if (backslashes % 2) {
+      int beforeQuote = *p == '"';
+      Put(&out, '\\', beforeQuote ? backslashes / 2 : backslashes);
+      if (beforeQuote && backslashes % 2) {
         Put(&out, '"', 1);
         ++p;
       }
+    } else if (*p == '"' && quoted && p[1] == '"') {
+      Put(&out, '"', 1);
+      p += 2;
     } else if (*p == '"') {
-      if (quoted && p[1] == '"') {
-        Put(&out, '"', 1);
-        p += 2;
-      } else {
-        quoted = !quoted;
-        ++p;
-      }
+      quoted = !quoted;
+      ++p;
     } else {
       Put(&out, *p++, 1);
     }
   }
-  Finish(&out);
+  // A cut name could be another existing file: give none instead.
+  if (arg && size > 0)
+    arg[out.length < size ? out.length : 0] = '\0';
   *line = p;
-  return out.length;
+  return none ? -1 : out.length;
 }
 
 int FirstArgument(const char *line, char *first, int size) {
-  if (size > 0)
-    first[0] = '\0';
   if (NextArgument(&line, first, size) < 0)
     return 0;
   return NextArgument(&line, nullptr, 0) < 0 ? 1 : 2;

@@ -1,13 +1,9 @@
 #include "qif_check.h"
 
-#include "qif_lines.h"
-#include "qif_rules.h"
-
 namespace {
 
-// Line numbers are needed only for the few dates that are reported, so
-// line ends are counted up to such a date when one turns up, and up to the
-// end of the piece once it has been walked.
+// Line numbers are needed only for the few dates reported, so line ends are
+// counted up to such a date when one turns up, the rest as the walk passes.
 struct Counting {
   const unsigned char *data;
   int size;
@@ -16,6 +12,9 @@ struct Counting {
   QifCheckCounts *counts;
   int countedTo;      // line ends before this offset are in counts->lineEnds
   int lineEndsBefore; // those before the piece
+  // The same bytes as data, converted as they are counted, or null. A rule
+  // changes its line only after it is counted.
+  unsigned char *converted;
 };
 
 int LineAt(Counting *c, int offset) {
@@ -25,40 +24,34 @@ int LineAt(Counting *c, int offset) {
   return c->counts->lineEnds + 1;
 }
 
-// A date whose month, or a header that says the file is day-first
-// already; only the first is kept, with the date's month (0 for the
-// header). Rare, so kept out of the loop that counts the common dates.
+// Notes the first date whose month is over 12, or day-first header (month 0).
 void NoteDayFirst(Counting *c, int i, int month) {
-  QifCheckCounts *counts = c->counts;
-  if (counts->dayFirstLine == 0) {
-    counts->dayFirstMonth = month;
-    counts->dayFirstLine = LineAt(c, i);
-  }
+  if (c->counts->dayFirstLine)
+    return;
+  c->counts->dayFirstMonth = month;
+  c->counts->dayFirstLine = LineAt(c, i);
 }
 
-// A date the two-digit rule does not take: a short form, a year-first
-// date, a date no rule takes, or no date at all. The date is the text
-// after at, up to limit, on the line that starts at line.
+// Counts a date the two-digit rule does not take, after at and up to limit on
+// the line at line: a short form, a year-first date, or one no rule takes.
 void NoteOtherDate(Counting *c, int at, int limit, int line) {
   QifShortDate date;
   if (FindQifShortDate(c->data, limit, at, &date)) {
+    if (c->converted)
+      SwapQifShortDate(c->converted, at, &date);
     ++c->counts->datesExchanged;
     ++c->counts->shortFormDates;
     if (date.month > 12)
       NoteDayFirst(c, line, date.month);
-    return;
-  }
-  if (IsQifYearFirstDate(c->data, limit, at)) {
+  } else if (IsQifYearFirstDate(c->data, limit, at)) {
     ++c->counts->datesYearFirst;
-    return;
+  } else if (ReadsAsQifDate(c->data, limit, at)) {
+    int number = LineAt(c, line);
+    if (++c->counts->datesLeftAlone == 1)
+      c->counts->firstLeftAloneLine = number;
+    if (c->leftAlone)
+      c->leftAlone(c->context, number, line);
   }
-  if (!ReadsAsQifDate(c->data, limit, at))
-    return;
-  int number = LineAt(c, line);
-  if (++c->counts->datesLeftAlone == 1)
-    c->counts->firstLeftAloneLine = number;
-  if (c->leftAlone)
-    c->leftAlone(c->context, number, line);
 }
 
 inline void CountDate(Counting *c, int at, int limit, int line) {
@@ -70,17 +63,20 @@ inline void CountDate(Counting *c, int at, int limit, int line) {
   ++c->counts->datesExchanged;
   if (QifMonthLooksLikeDay(data, at))
     NoteDayFirst(c, line, (data[at + 1] - '0') * 10 + (data[at + 2] - '0'));
+  if (c->converted)
+    SwapQifDatePairs(c->converted, at);
 }
 
-// A '!' line: a QIF header when a letter follows (!Type:Bank, !Account; a
-// README's image line ![...] is none), and maybe one that starts a block
-// or gives the date order.
+// Counts a '!' line, which is a QIF header when a letter follows: a
+// README's image line ![...] is none.
 void CountBang(Counting *c, int i) {
   unsigned char next = i + 1 < c->size ? c->data[i + 1] | 0x20 : 0;
   QifCheckCounts *counts = c->counts;
   counts->recordMarks += next >= 'a' && next <= 'z';
   counts->place.block = QifBlockAfter(c->data, c->size, i, counts->place.block);
   int order = QifDateOrderAt(c->data, c->size, i);
+  if (order && c->converted)
+    SwapQifDateOrder(c->converted, i);
   counts->monthFirstHeaders += order == kQifMonthFirstHeader;
   if (order == kQifDayFirstHeader) {
     ++counts->dayFirstHeaders;
@@ -89,10 +85,15 @@ void CountBang(Counting *c, int i) {
 }
 
 void CountPrice(Counting *c, int i) {
-  int end = 0;
-  int quote = FindQifPriceDate(c->data, c->size, i, &end);
+  int end = 0, quote = FindQifPriceDate(c->data, c->size, i, &end);
   if (quote)
     CountDate(c, quote, end, i);
+}
+
+void ExchangeLetter(Counting *c, int i) {
+  ++c->counts->lettersExchanged;
+  if (c->converted)
+    c->converted[i] ^= 'M' ^ 'P';
 }
 
 void CountLineStart(Counting *c, int i) {
@@ -100,8 +101,8 @@ void CountLineStart(Counting *c, int i) {
   int block = c->counts->place.block;
   if (b == 'D' && block == kQifTransactions)
     CountDate(c, i, c->size, i);
-  else if (b == 'M' || b == 'P')
-    c->counts->lettersExchanged += block == kQifTransactions;
+  else if ((b == 'M' || b == 'P') && block == kQifTransactions)
+    ExchangeLetter(c, i);
   else if (b == '!')
     CountBang(c, i);
   else if (b == '^')
@@ -110,8 +111,8 @@ void CountLineStart(Counting *c, int i) {
     CountPrice(c, i);
 }
 
-// The first control byte from from on, if none was found before: a file
-// holds one or none, so its line is counted apart from those of the dates.
+// Notes the first control byte from from on. Only one is ever noted, so its
+// line is counted apart from the dates' lines.
 void NoteBinaryByte(Counting *c, int from) {
   int at = FindQifBinaryByte(c->data, from, c->size);
   if (at < 0)
@@ -121,14 +122,11 @@ void NoteBinaryByte(Counting *c, int from) {
       c->lineEndsBefore + CountQifLineEnds(c->data, 0, at, c->size) + 1;
 }
 
+// Counts 64 positions at a time and returns where the tail begins. Among
+// transactions the masks count '^', M and P, and only line-start D bytes are
+// looked at one by one; 64 bytes with a '!' line, or a list's, go line by line.
+int CountBlocks([[maybe_unused]] Counting *c, int pos) {
 #if defined(KESTROM_LINE_BLOCKS)
-// 64 positions at a time: the line ends in them (QifLineEndBits) mark the
-// line starts one byte on. Among transactions, letters and '^' are counted
-// from the masks, and only line-start D bytes, about one line in six, are
-// looked at one by one; 64 bytes with a '!' line, or in a list, are looked
-// at line by line. The control bytes are looked for in the same 64 bytes,
-// while they are at hand. Returns where the byte-by-byte tail begins.
-int CountBlocks(Counting *c, int pos) {
   const unsigned char *data = c->data;
   QifCheckCounts *counts = c->counts;
   for (; c->size - pos > 64; pos += 64) {
@@ -137,30 +135,33 @@ int CountBlocks(Counting *c, int pos) {
     unsigned long long starts = QifLineEndBits(data + pos);
     const unsigned char *next = data + pos + 1;
     unsigned long long marks = starts & QifByteBits(next, '^');
-    counts->recordMarks += __builtin_popcountll(marks);
+    counts->recordMarks += QifBitCount(marks);
     unsigned long long oneByOne = starts & ~marks;
     if (counts->place.block == kQifTransactions &&
         !(starts & QifByteBits(next, '!'))) {
       unsigned long long letters =
-          QifByteBits(next, 'M') | QifByteBits(next, 'P');
-      counts->lettersExchanged += __builtin_popcountll(starts & letters);
+          starts & (QifByteBits(next, 'M') | QifByteBits(next, 'P'));
+      counts->lettersExchanged += QifBitCount(letters);
+      for (; c->converted && letters; letters &= letters - 1)
+        c->converted[pos + 1 + __builtin_ctzll(letters)] ^= 'M' ^ 'P';
       oneByOne = starts & QifByteBits(next, 'D');
     }
     for (; oneByOne; oneByOne &= oneByOne - 1)
       CountLineStart(c, pos + 1 + __builtin_ctzll(oneByOne));
+    // A date's line number may have counted the first of them already.
+    int counted = c->countedTo - pos;
+    if (counted < 64)
+      counts->lineEnds += QifBitCount(starts >> counted);
+    c->countedTo = pos + 64;
   }
+#endif
   return pos;
 }
-#else
-int CountBlocks(Counting *, int pos) { return pos; }
-#endif
 
-} // namespace
-
-void CountQifPiece(const unsigned char *data, int size,
-                   QifLeftAloneFn leftAlone, void *context,
-                   QifCheckCounts *counts) {
-  Counting c = {data, size, leftAlone, context, counts, 0, counts->lineEnds};
+void WalkPiece(Counting c) {
+  const unsigned char *data = c.data;
+  int size = c.size;
+  QifCheckCounts *counts = c.counts;
   int first = FirstQifLineStart(data, size, &counts->place);
   counts->place.pastStart = 1;
   if (first < size)
@@ -172,6 +173,20 @@ void CountQifPiece(const unsigned char *data, int size,
        pos = start)
     CountLineStart(&c, start);
   LineAt(&c, size); // the next piece's lines are numbered on from here
+}
+
+} // namespace
+
+void CountQifPiece(const unsigned char *data, int size,
+                   QifLeftAloneFn leftAlone, void *context,
+                   QifCheckCounts *counts) {
+  WalkPiece(
+      {data, size, leftAlone, context, counts, 0, counts->lineEnds, nullptr});
+}
+
+void CountAndConvertQifPiece(unsigned char *data, int size,
+                             QifCheckCounts *counts) {
+  WalkPiece({data, size, nullptr, nullptr, counts, 0, counts->lineEnds, data});
 }
 
 void AddQifCounts(QifCheckCounts *total, const QifCheckCounts *later) {
@@ -203,11 +218,4 @@ int DecideQifConversion(const QifCheckCounts *counts, int complete) {
   return (counts->dayFirstLine ? kQifAskDayFirst : 0) |
          (counts->datesLeftAlone ? kQifAskLeftAlone : 0) |
          (complete && !counts->recordMarks ? kQifAskNoMark : 0);
-}
-
-int QifLineLength(const unsigned char *data, int size, int offset) {
-  int end = offset;
-  while (end < size && data[end] != '\n' && data[end] != '\r')
-    ++end;
-  return end - offset;
 }

@@ -1,6 +1,3 @@
-// The dialog's save: the content replaces the current file by way of a
-// temporary file (replace_file.h), or, where that cannot be, is written
-// over the file in place with a copy of the original kept meanwhile.
 #include "qif_document.h"
 #include "qif_messages.h"
 #include "replace_file.h"
@@ -45,15 +42,12 @@ int PutBack(HANDLE file, const unsigned char *old, DWORD length) {
   return ok && EndAt(file, length);
 }
 
-// The original's bytes as kstXXXX.tmp in the user's temporary folder, on
-// the disk before the file is written over: whatever stops the write, the
-// original is somewhere. copy receives its path.
+// Keeps the original's bytes in the temporary folder, named in copy.
 int KeepCopy(const unsigned char *old, DWORD size, char *copy) {
   char folder[kReplacePathSize];
-  DWORD length = GetTempPathA(sizeof folder, folder), error;
-  int denied;
+  DWORD length = GetTempPathA(sizeof folder, folder);
   HANDLE file = length && length < sizeof folder
-                    ? CreateOwnTempFile(folder, 0, copy, &error, &denied)
+                    ? CreateOwnTempFile(folder, copy)
                     : INVALID_HANDLE_VALUE;
   if (file == INVALID_HANDLE_VALUE)
     return 0;
@@ -64,17 +58,16 @@ int KeepCopy(const unsigned char *old, DWORD size, char *copy) {
   return kept;
 }
 
-// Where the folder refuses new files, the file is written over where it
-// is, without truncating it first, once its bytes are read and copied
-// aside: a failed write puts them back from memory and drops the copy;
-// only when even that fails is the copy kept, and *changed set.
+// Writes the content over the open file, its old bytes copied aside first.
+// A failed write puts the old bytes back and drops the copy; only when even
+// that fails is the copy kept, and *changed set.
 int WriteOver(HANDLE file, char *copy, int *changed) {
   LARGE_INTEGER length;
   if (!GetFileSizeEx(file, &length) || length.QuadPart > MAXLONG)
     return 0;
   DWORD size = DWORD(length.QuadPart);
-  void *block = GlobalAlloc(GMEM_FIXED, size ? size : 1);
-  unsigned char *old = static_cast<unsigned char *>(block);
+  unsigned char *old =
+      static_cast<unsigned char *>(GlobalAlloc(GMEM_FIXED, size ? size : 1));
   int saved = 0;
   if (old && ReadAt(file, 0, old, size) && KeepCopy(old, size, copy)) {
     saved = WriteAt(file, 0, QifDocument.data, DWORD(QifDocument.size)) &&
@@ -83,12 +76,13 @@ int WriteOver(HANDLE file, char *copy, int *changed) {
     if (!*changed)
       DeleteFileA(copy);
   }
-  if (block)
-    GlobalFree(block);
+  if (old)
+    GlobalFree(old);
   return saved;
 }
 
-// Through the name given, which a link too long to follow still opens.
+// Writes over the file through the name given, which opens even a link
+// too long to follow.
 int WriteInPlace(char *copy, int *changed) {
   HANDLE file =
       CreateFileA(QifDocument.path, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
@@ -100,31 +94,24 @@ int WriteInPlace(char *copy, int *changed) {
 }
 
 int WriteReplacement(Replacement *replace) {
-  DWORD written = 0;
-  if (WriteFile(replace->file, QifDocument.data, DWORD(QifDocument.size),
-                &written, nullptr) &&
-      written == DWORD(QifDocument.size) && FinishReplacement(replace))
+  if (WriteAt(replace->file, 0, QifDocument.data, DWORD(QifDocument.size)) &&
+      FinishReplacement(replace))
     return MoveReplacement(replace);
   DiscardReplacement(replace);
   return 0;
 }
 
-// "Unable to Save file", then what is left where, if anything is.
+// Warns that the file is not saved, adding note and path unless note is null.
 void WarnUnsaved(HWND owner, const char *note, const char *path) {
   char text[kReplacePathSize + 256];
   lstrcpyA(text, MSG_UNABLE_TO_SAVE);
-  if (note) {
-    lstrcatA(lstrcatA(lstrcatA(text, "\n\n"), note), path);
-    lstrcatA(text, ".");
-  }
+  if (note)
+    lstrcatA(lstrcatA(lstrcatA(lstrcatA(text, "\n\n"), note), path), ".");
   ShowWarning(owner, text, SAVE_CAPTION);
 }
 
 } // namespace
 
-// Any failure on the way, a full disk or a dropped network share included,
-// is a failed save: the caller keeps the dialog open so the user can save
-// again somewhere else.
 int WriteQifFile(HWND owner) {
   Replacement replace;
   char copy[kReplacePathSize];

@@ -1,47 +1,35 @@
 #include "qif_convert.h"
 
-#include "qif_lines.h"
-
 namespace {
-
-inline void SwapDatePairs(unsigned char *data, int i) {
-  unsigned char m1 = data[i + 1], m2 = data[i + 2];
-  data[i + 1] = data[i + 4];
-  data[i + 2] = data[i + 5];
-  data[i + 4] = m1;
-  data[i + 5] = m2;
-}
 
 // The walk's steps at a line start are inlined into its loop, whatever the
 // build optimises for: the loop is the whole cost of a Save.
 #define KESTROM_IN_LOOP inline __attribute__((always_inline))
 
-// What a walk needs to know at each line start.
 struct Walk {
   unsigned char *data;
   int size;
-  QifPlace place; // where the walk stands, updated as it goes
+  QifPlace place;
 };
 
-// Kept out of line: in the bank's own exports no date needs it. The date
-// is the text after at, up to limit or its line's end.
+// Applies the short-form rule to the text after at, up to limit. It is kept
+// out of line, as no date in the bank's own exports needs it.
 __attribute__((noinline)) void ApplyShortFormAt(Walk *walk, int at, int limit) {
   QifShortDate date;
   if (FindQifShortDate(walk->data, limit, at, &date))
     SwapQifShortDate(walk->data, at, &date);
 }
 
-// The date rules over the text after at (a date line's D, or the quote
-// before a price's date) up to limit.
+// Applies the date rules after at, a date line's D or a price date's quote.
 KESTROM_IN_LOOP void ApplyDateAt(Walk *walk, int at, int limit) {
   if (IsQifTwoDigitDate(walk->data, limit, at))
-    SwapDatePairs(walk->data, at);
+    SwapQifDatePairs(walk->data, at);
   else
     ApplyShortFormAt(walk, at, limit);
 }
 
-// A '!' line, or a line that opens with a quote, which only in a price
-// list is a price. Rare, so kept out of the loop.
+// Applies the rules to a '!' line, or to a line that opens with a quote,
+// which in a price list is a price. Such lines are rare.
 __attribute__((noinline)) void ApplyHeaderOrPriceAt(Walk *walk, int i) {
   unsigned char *data = walk->data;
   if (data[i] == '"') {
@@ -57,11 +45,9 @@ __attribute__((noinline)) void ApplyHeaderOrPriceAt(Walk *walk, int i) {
     SwapQifDateOrder(data, i);
 }
 
-// The rules at one line start. They change only a date's digits, spaces
-// and separators, the letter M or P that opens a line and the M and D of a
-// date-order header, never a line end, a block's header or a price's
-// quotes and commas, so the line starts and blocks a walk finds stay the
-// same however many bytes it has already changed.
+// Applies the rules at one line start. They never change a line end, a
+// block's header or a price's quotes and commas, so the line starts and
+// blocks a walk finds stay the same however many bytes it has changed.
 KESTROM_IN_LOOP void ApplyRulesAt(Walk *walk, int i) {
   unsigned char *data = walk->data;
   unsigned char c = data[i];
@@ -76,10 +62,9 @@ KESTROM_IN_LOOP void ApplyRulesAt(Walk *walk, int i) {
   }
 }
 
-// Visits every line start below end in order (QifLineEndBits, then
-// NextQifLineStart for the last bytes). The line ends are found 64 bytes
-// at a time, which also leaves the inner loop (a branch the CPU cannot
-// foresee) once per six lines or so rather than once per line.
+// Visits every line start below end in order. The line ends are found 64
+// bytes at a time, which also leaves the inner loop, a branch the CPU cannot
+// foresee, once per six lines or so rather than once per line.
 void WalkFrom(Walk *walk, int end) {
   const unsigned char *data = walk->data;
   int first = FirstQifLineStart(data, walk->size, &walk->place);
