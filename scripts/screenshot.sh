@@ -40,9 +40,22 @@ wait_for_window() {
   return 1
 }
 
+# Polls until the picture of window $1 holds more than a few colours. The
+# Open dialog is drawn inside the desktop window, out of xdotool's sight,
+# and a cold Wine prefix may take many seconds to draw it.
+wait_for_drawing() {
+  for _ in $(seq 150); do
+    colours=$(import -window "$1" png:- 2>/dev/null | identify -format %k - 2>/dev/null) || colours=0
+    [ "${colours:-0}" -gt 16 ] && return 0
+    sleep 0.2
+  done
+  echo "nothing was drawn in window '$2'" >&2
+  return 1
+}
+
 desktop=$(wait_for_window "$desktop_name")
-# The Open dialog lives inside the desktop window, out of xdotool's sight.
-sleep 4
+wait_for_drawing "$desktop" "$desktop_name"
+sleep 1 # the file name box takes the keys once the dialog has its focus
 eval "$(xdotool getwindowgeometry --shell "$desktop")"
 xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2))
 xdotool type --delay 10 "Z:${sample_dir//\//\\}\\export.qif"
@@ -50,6 +63,14 @@ xdotool key Return
 sleep 2
 import -window "$desktop" "$output"
 xdotool key Escape
-wait "$launcher" 2>/dev/null || true
+# Escape closes the dialog; should it not, the run ends anyway.
+for _ in $(seq 50); do
+  kill -0 "$launcher" 2>/dev/null || break
+  sleep 0.2
+done
 wineserver -k 2>/dev/null || true
+if [ "$(identify -format %k "$output")" -le 16 ]; then
+  echo "the picture $output shows no dialog" >&2
+  exit 1
+fi
 echo "screenshot saved: $output"
