@@ -11,7 +11,7 @@ case=$4 common=$(realpath "$(dirname "$0")/../common")
 export LC_ALL=C.UTF-8
 
 work=$(mktemp -d /tmp/kestrom-cli-wine-XXXXXX)
-trap 'rm -rf "$work"' EXIT
+trap 'rm -rf "$work" "$work.pristine"' EXIT
 cd "$work" || exit 1
 
 fail() { echo "FAIL ($case): $*" >&2; exit 1; }
@@ -32,13 +32,6 @@ copy() { cp "$fixtures/$1" "$2"; }
 large() {
   copy "${3:-bank_mdy_crlf.qif}" "$1" && for _ in $(seq ${2:-15}); do cat "$1" "$1" >twice && mv twice "$1"; done
 }
-# Starts a conversion (the Wine process keeps the pid) and stops it while
-# its temporary file exists.
-stop_mid_run() {
-  "$wine_run" "$exe" "$@" >/dev/null 2>err.txt & pid=$!
-  for _ in $(seq 2000); do [ -n "$(ls kst*.tmp 2>/dev/null)" ] && break; sleep 0.005; done
-  kill -STOP $pid && [ -n "$(ls kst*.tmp 2>/dev/null)" ] || fail "the run ended too soon"
-}
 # True while process $1 has read fewer bytes in all than file $2 holds: it
 # is still reading it, so it has not yet looked at the file a last time.
 still_reading() {
@@ -46,19 +39,27 @@ still_reading() {
   read=$(awk '$1 == "rchar:" {print $2}' "/proc/$1/io" 2>/dev/null) || return 1
   [ -n "$read" ] && [ "$read" -lt "$(stat -c %s "$2")" ]
 }
-# Makes large.qif, runs the program on "$@" with standard output to $1 and
-# stops it while it still reads the file. A busy machine can let a run get
-# past its last look at the file before the stop: that run is let finish
+# True once run $pid holds large.qif open and has made its temporary file
+# (a run for standard output, "-o -" in $@, makes none).
+under_way() {
+  holds $pid large.qif &&
+    { [ -n "$(ls kst*.tmp 2>/dev/null)" ] || [[ " $* " == *" -o - "* ]]; }
+}
+# Starts a conversion of large.qif with standard output to $1 (the Wine
+# process keeps the pid) and stops it while it is under way and still reads
+# the file. A busy machine can let a run get past its last look at the file
+# before the stop: that run is let finish, large.qif is put back as it was,
 # and another started.
-stop_while_reading() {
+stop_mid_run() {
   local out=$1 && shift
+  cp large.qif "$work.pristine"
   for _ in $(seq 8); do
-    large large.qif 17
     "$wine_run" "$exe" "$@" >"$out" 2>err.txt & pid=$!
-    for _ in $(seq 4000); do holds $pid large.qif && break; sleep 0.005; done
-    kill -STOP $pid && holds $pid large.qif || fail "the run ended too soon"
-    still_reading $pid large.qif && return 0
+    for _ in $(seq 4000); do under_way "$@" && break; sleep 0.005; done
+    kill -STOP $pid && under_way "$@" || fail "the run ended too soon"
+    still_reading $pid large.qif && rm "$work.pristine" && return 0
     kill -CONT $pid && { wait $pid || true; }
+    cp "$work.pristine" large.qif
   done
   fail "the run was never stopped while it read large.qif"
 }
@@ -219,14 +220,16 @@ repeat)
   expect_err "kestrom-cli: hard.qif: note: skipped, the same file as fresh.qif"
   ;;
 changed)
-  stop_while_reading /dev/null large.qif
+  large large.qif 17
+  stop_mid_run /dev/null large.qif
   truncate -s 4M large.qif && resume
   expect_status 1
   expect_err "kestrom-cli: large.qif: changed while it was being converted; nothing was written"
   [ "$(stat -c %s large.qif)" -eq 4194304 ] || fail "the truncated file was replaced"
   expect_files large.qif
   # Rewritten at the same size, its last write set back as sync tools do.
-  stop_while_reading /dev/null large.qif
+  large large.qif 17
+  stop_mid_run /dev/null large.qif
   written=$(stat -c %y large.qif) && sleep 0.02
   printf X | dd of=large.qif conv=notrunc status=none && cp large.qif rewritten.qif
   touch -d "$written" large.qif && resume
@@ -235,7 +238,8 @@ changed)
   same large.qif rewritten.qif
   # Truncated while read for standard output, to whole records (10,000 of
   # the fixture's 399 bytes): nothing reaches it.
-  stop_while_reading out.qif -o - large.qif
+  large large.qif 17
+  stop_mid_run out.qif -o - large.qif
   truncate -s 3990000 large.qif && resume
   expect_status 1
   expect_err "kestrom-cli: large.qif: changed while it was being converted; nothing was written"
@@ -245,7 +249,7 @@ interrupt)
   # Wine's Ctrl+C handler runs on a thread of its own, which may come only
   # once the file is replaced: then the run must say so.
   large large.qif 17 && cp large.qif before.qif
-  stop_mid_run large.qif
+  stop_mid_run /dev/null large.qif
   kill -INT $pid
   resume
   expect_status 130
@@ -336,7 +340,7 @@ held_target)
   # holds the file when its replacement is ready: the rename is tried again
   # until it lets go.
   large large.qif 17 && large expected.qif 17 bank_mdy_crlf.every-date.qif
-  stop_mid_run large.qif && converter=$pid
+  stop_mid_run /dev/null large.qif && converter=$pid
   "$wine_run" "$exe" --check large.qif >/dev/null & holder=$!
   for _ in $(seq 2000); do holds $holder large.qif && break; sleep 0.005; done
   kill -STOP $holder && holds $holder large.qif || fail "the check ended too soon"
